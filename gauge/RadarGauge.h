@@ -1,0 +1,112 @@
+// The object behind one gauge variant: shared by every panel window that
+// shows the variant, it keeps the surfaces, the colour scheme, the traffic
+// list, the display settings and the selection.
+#pragma once
+
+#include <cstdint>
+
+#include "gauge/SurfaceCache.h"
+#include "host/GaugeRecords.h"
+#include "render/ColourScheme.h"
+#include "render/GdiPlusObjects.h"
+#include "traffic/TrafficList.h"
+
+namespace quillon {
+
+struct LogicalPoint {
+    int32_t x;
+    int32_t y;
+};
+
+struct CentrePoint {
+    float x;
+    float y;
+};
+
+struct PlotPosition {
+    float x;
+    float y;
+};
+
+enum DisplayMode : int32_t {
+    kFullCircleView = 2,
+    kForwardArcView = 3,
+    kGridView = 4,
+};
+
+constexpr int32_t kNoSelection = 99999;
+constexpr int kTargetVariableCount = 8;
+constexpr size_t kAtcIdCapacity = 50;
+
+class RadarGauge {
+public:
+    RadarGauge();
+    RadarGauge(const RadarGauge&) = delete;
+    RadarGauge& operator=(const RadarGauge&) = delete;
+
+    // The ten operations, in their table order.
+    virtual void drawFrame(host::GaugeHeader* header);
+    virtual void onClick(const LogicalPoint* point);
+    virtual void update();
+    virtual void createScheme();
+    virtual void drawFullCircleView();
+    virtual void drawForwardArcView();
+    virtual void drawGridView();
+    virtual void drawDataBlock();
+    virtual void selectTargetAt(const LogicalPoint* click, const CentrePoint* centre);
+    virtual void syncVariables();
+    // After the ten, so that they keep their places.
+    virtual ~RadarGauge();
+
+    // False when construction could not get its traffic list: the module
+    // then discards the gauge as it would a failed allocation.
+    bool constructedWhole() const { return trafficList_ != nullptr; }
+
+    int32_t displayMode() const { return displayMode_; }
+    float rangeNm() const { return rangeNm_; }
+    int32_t selectedIndex() const { return selectedIndex_; }
+    const char* selectedAtcId() const { return selectedAtcId_; }
+    int32_t selectedDrawn() const { return selectedDrawn_; }
+    float selectedDistanceNm() const { return selectedDistanceNm_; }
+    float selectedBearingDeg() const { return selectedBearingDeg_; }
+    const PlotPosition& plotPosition(int index) const { return plotPositions_[index]; }
+    const TrafficList* trafficList() const { return trafficList_; }
+    const render::ColourScheme& scheme() const { return scheme_; }
+    bool schemeCreated() const { return schemeCreated_ != 0; }
+    const SurfaceCache& surfaceCache() const { return surfaceCache_; }
+
+    // Number of gauges alive in the module (the last one releases the shared
+    // GDI+ objects before its shut-down).
+    static int liveGauges();
+
+protected:
+    void applyRenderingQuality();
+
+    host::ImageElement* drawingElement_ = nullptr;
+    host::DeviceContext deviceContext_ = nullptr;
+    int32_t surfaceWidth_ = 0;
+    int32_t surfaceHeight_ = 0;
+    uintptr_t gdiplusToken_ = 0;
+    render::Graphics* graphics_ = nullptr;
+    render::ColourScheme scheme_;
+    float scaleX_ = 0.0f;
+    float scaleY_ = 0.0f;
+    int32_t schemeCreated_ = 0;
+    SurfaceCache surfaceCache_;
+    int32_t modeVarId_ = 0;
+    int32_t rangeVarId_ = 0;
+    int32_t targetVarIds_[kTargetVariableCount] = {};
+    TrafficList* trafficList_ = nullptr;
+    PlotPosition plotPositions_[TrafficList::kSlots] = {};
+    float selectedDistanceNm_ = 0.0f;
+    float selectedBearingDeg_ = 0.0f;
+    int32_t displayMode_ = kFullCircleView;
+    float rangeNm_ = 40.0f;
+    int32_t selectedDrawn_ = 0;
+    int32_t selectedIndex_ = kNoSelection;
+    char selectedAtcId_[kAtcIdCapacity] = {};
+
+    friend struct RadarGaugeInspector;  // tests only
+};
+
+}  // namespace quillon

@@ -1,0 +1,44 @@
+// The drawing resources of a gauge: background colour, two brushes, three
+// pens made from them, two fonts and the text line height.
+#pragma once
+
+#include <memory>
+
+#include "render/GdiPlusObjects.h"
+
+namespace render {
+
+struct SchemeColours {
+    uint32_t background;
+    uint32_t dim;
+    uint32_t bright;
+};
+
+constexpr SchemeColours kGreenColours{0xff001400u, 0xff008200u, 0xff00ff00u};
+constexpr SchemeColours kAmberColours{0xff1e0f00u, 0xff783c0au, 0xffffa046u};
+
+struct ColourScheme {
+    uint32_t backgroundColour = 0xff000000u;
+    std::unique_ptr<Pen> dimPen;
+    std::unique_ptr<Pen> brightPen;
+    std::unique_ptr<Pen> dashedPen;
+    std::unique_ptr<SolidBrush> dimBrush;
+    std::unique_ptr<SolidBrush> brightBrush;
+    std::unique_ptr<Font> largeFont;
+    std::unique_ptr<Font> smallFont;
+    float lineHeight = 0.0f;
+
+    bool created() const { return dimBrush != nullptr; }
+    // Deletes the pens, brushes and fonts (before GDI+ shuts down).
+    void release();
+};
+
+// Fills the scheme in the fixed order: brushes, background, dashed, dim and
+// bright pens, small then large font, line height.
+void createScheme(ColourScheme& scheme, const SchemeColours& colours);
+
+// The font of the named family at the size and style, falling back to the
+// generic sans-serif family when the name or the font cannot be had.
+std::unique_ptr<Font> createFontWithFallback(const char16_t* familyName, float emSize, int style);
+
+}  // namespace render

@@ -1,0 +1,198 @@
+#include "render/GdiPlusObjects.h"
+
+#include "render/GdiPlusFlat.h"
+
+namespace render {
+
+void* GdipAllocated::operator new(size_t size) noexcept { return gdip::GdipAlloc(size); }
+
+void GdipAllocated::operator delete(void* pointer) noexcept {
+    if (pointer != nullptr) gdip::GdipFree(pointer);
+}
+
+// ---- Graphics ----
+
+bool Graphics::createFromDeviceContext(host::DeviceContext deviceContext) {
+    release();
+    resetStatus();
+    gdip::GpGraphics* created = nullptr;
+    record(gdip::GdipCreateFromHDC(deviceContext, &created));
+    native_ = created;
+    return native_ != nullptr;
+}
+
+void Graphics::release() {
+    if (native_ != nullptr) gdip::GdipDeleteGraphics(native_);
+    native_ = nullptr;
+}
+
+void Graphics::scaleWorldTransform(float sx, float sy) {
+    record(gdip::GdipScaleWorldTransform(native_, sx, sy, gdip::kMatrixOrderPrepend));
+}
+
+void Graphics::translateWorldTransform(float dx, float dy) {
+    record(gdip::GdipTranslateWorldTransform(native_, dx, dy, gdip::kMatrixOrderPrepend));
+}
+
+void Graphics::resetWorldTransform() { record(gdip::GdipResetWorldTransform(native_)); }
+
+void Graphics::clear(uint32_t argb) { record(gdip::GdipGraphicsClear(native_, argb)); }
+
+void Graphics::setSmoothingMode(int mode) { record(gdip::GdipSetSmoothingMode(native_, mode)); }
+
+void Graphics::setTextRenderingHint(int hint) { record(gdip::GdipSetTextRenderingHint(native_, hint)); }
+
+gdip::GraphicsContainer Graphics::beginContainer() {
+    gdip::GraphicsContainer container = 0;
+    record(gdip::GdipBeginContainer2(native_, &container));
+    return container;
+}
+
+void Graphics::endContainer(gdip::GraphicsContainer container) {
+    record(gdip::GdipEndContainer(native_, container));
+}
+
+void Graphics::drawLine(const Pen& pen, float x1, float y1, float x2, float y2) {
+    record(gdip::GdipDrawLine(native_, pen.native_, x1, y1, x2, y2));
+}
+
+void Graphics::drawEllipse(const Pen& pen, float x, float y, float width, float height) {
+    record(gdip::GdipDrawEllipse(native_, pen.native_, x, y, width, height));
+}
+
+void Graphics::drawArc(const Pen& pen, float x, float y, float width, float height, float startAngle,
+                       float sweepAngle) {
+    record(gdip::GdipDrawArc(native_, pen.native_, x, y, width, height, startAngle, sweepAngle));
+}
+
+void Graphics::drawRectangle(const Pen& pen, float x, float y, float width, float height) {
+    record(gdip::GdipDrawRectangle(native_, pen.native_, x, y, width, height));
+}
+
+void Graphics::drawText(const char16_t* text, int length, const Font& font, float x, float y,
+                        const StringFormat* format, const Brush* brush) {
+    const RectF layout{x, y, 0.0f, 0.0f};
+    record(gdip::GdipDrawString(native_, text, length, font.native_, &layout,
+                                format != nullptr ? format->native_ : nullptr,
+                                brush != nullptr ? brush->native_ : nullptr));
+}
+
+RectF Graphics::measureText(const char16_t* text, int length, const Font& font, float x, float y) {
+    const RectF layout{x, y, 0.0f, 0.0f};
+    RectF bounds{0.0f, 0.0f, 0.0f, 0.0f};
+    record(gdip::GdipMeasureString(native_, text, length, font.native_, &layout, nullptr, &bounds, nullptr,
+                                   nullptr));
+    return bounds;
+}
+
+// ---- Brushes ----
+
+Brush::~Brush() {
+    if (native_ != nullptr) gdip::GdipDeleteBrush(native_);
+}
+
+Brush* Brush::clone() const {
+    gdip::GpBrush* copy = nullptr;
+    if (gdip::GdipCloneBrush(native_, &copy) != gdip::kOk || copy == nullptr) return nullptr;
+    // A clone is an unspecialised brush around the copied handle.
+    struct ClonedBrush final : Brush {
+        explicit ClonedBrush(gdip::GpBrush* handle) { native_ = handle; }
+    };
+    Brush* wrapper = new ClonedBrush(copy);
+    if (wrapper == nullptr) gdip::GdipDeleteBrush(copy);
+    return wrapper;
+}
+
+SolidBrush::SolidBrush(uint32_t argb) {
+    gdip::GpSolidFill* created = nullptr;
+    record(gdip::GdipCreateSolidFill(argb, &created));
+    native_ = reinterpret_cast<gdip::GpBrush*>(created);
+}
+
+// ---- Pen ----
+
+Pen::Pen(const Brush& brush, float width, int unit) {
+    record(gdip::GdipCreatePen2(brush.native_, width, unit, &native_));
+}
+
+Pen::~Pen() {
+    if (native_ != nullptr) gdip::GdipDeletePen(native_);
+}
+
+void Pen::setDashPattern(const float* dashes, int count) {
+    record(gdip::GdipSetPenDashArray(native_, dashes, count));
+}
+
+// ---- Fonts ----
+
+FontFamily::FontFamily(const char16_t* name) {
+    record(gdip::GdipCreateFontFamilyFromName(name, nullptr, &native_));
+}
+
+FontFamily* FontFamily::genericSansSerif() {
+    auto* family = new FontFamily();
+    if (family == nullptr) return nullptr;
+    family->record(gdip::GdipGetGenericFontFamilySansSerif(&family->native_));
+    return family;
+}
+
+FontFamily::~FontFamily() {
+    if (native_ != nullptr) gdip::GdipDeleteFontFamily(native_);
+}
+
+Font::~Font() {
+    if (native_ != nullptr) gdip::GdipDeleteFont(native_);
+}
+
+bool Font::create(const FontFamily& family, float emSize, int style, int unit) {
+    gdip::GpFont* created = nullptr;
+    const GpStatus status = record(gdip::GdipCreateFont(family.native_, emSize, style, unit, &created));
+    if (status != gdip::kOk || created == nullptr) return false;
+    if (native_ != nullptr) gdip::GdipDeleteFont(native_);
+    native_ = created;
+    return true;
+}
+
+float Font::size() {
+    float size = 0.0f;
+    record(gdip::GdipGetFontSize(native_, &size));
+    return size;
+}
+
+// ---- String format ----
+
+StringFormat::StringFormat(int flags, uint16_t language) {
+    record(gdip::GdipCreateStringFormat(flags, language, &native_));
+}
+
+StringFormat::~StringFormat() {
+    if (native_ != nullptr) gdip::GdipDeleteStringFormat(native_);
+}
+
+void StringFormat::setAlignment(int alignment) { record(gdip::GdipSetStringFormatAlign(native_, alignment)); }
+
+void StringFormat::setLineAlignment(int alignment) {
+    record(gdip::GdipSetStringFormatLineAlign(native_, alignment));
+}
+
+// ---- Matrix ----
+
+Matrix::Matrix() { record(gdip::GdipCreateMatrix(&native_)); }
+
+Matrix::~Matrix() {
+    if (native_ != nullptr) gdip::GdipDeleteMatrix(native_);
+}
+
+void Matrix::reset() { record(gdip::GdipSetMatrixElements(native_, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f)); }
+
+void Matrix::rotate(float degrees) { record(gdip::GdipRotateMatrix(native_, degrees, gdip::kMatrixOrderPrepend)); }
+
+void Matrix::translate(float dx, float dy) {
+    record(gdip::GdipTranslateMatrix(native_, dx, dy, gdip::kMatrixOrderPrepend));
+}
+
+void Matrix::transformPoints(PointF* points, int count) {
+    record(gdip::GdipTransformMatrixPoints(native_, points, count));
+}
+
+}  // namespace render

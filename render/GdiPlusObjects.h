@@ -1,0 +1,194 @@
+// Thin owners of GDI+ objects. Each pairs the native handle with the last
+// non-zero status of a call made on it; nobody acts on that status, drawing
+// simply goes on. Native handles stay inside render/.
+#pragma once
+
+#include "host/HostTypes.h"
+#include "render/GdiPlusTypes.h"
+
+namespace render {
+
+using gdip::GpStatus;
+using gdip::PointF;
+using gdip::RectF;
+
+class StatusRecord {
+public:
+    GpStatus lastStatus() const { return lastStatus_; }
+
+protected:
+    GpStatus record(GpStatus status) {
+        if (status != gdip::kOk) lastStatus_ = status;
+        return status;
+    }
+    void resetStatus() { lastStatus_ = gdip::kOk; }
+
+private:
+    GpStatus lastStatus_ = gdip::kOk;
+};
+
+// Objects of the colour scheme live in memory from GDI+'s own allocator.
+struct GdipAllocated {
+    static void* operator new(size_t size) noexcept;
+    static void operator delete(void* pointer) noexcept;
+};
+
+class Brush;
+class Pen;
+class Font;
+class FontFamily;
+class StringFormat;
+
+// A graphics object drawing on a host device context. Lives inline in the
+// surface cache, so it can be emptied and re-created in place.
+class Graphics : public StatusRecord {
+public:
+    Graphics() = default;
+    ~Graphics() { release(); }
+    Graphics(const Graphics&) = delete;
+    Graphics& operator=(const Graphics&) = delete;
+
+    // Replaces any held object; false when GDI+ gives none.
+    bool createFromDeviceContext(host::DeviceContext deviceContext);
+    void release();
+    bool valid() const { return native_ != nullptr; }
+
+    void scaleWorldTransform(float sx, float sy);
+    void translateWorldTransform(float dx, float dy);
+    void resetWorldTransform();
+    void clear(uint32_t argb);
+    void setSmoothingMode(int mode);
+    void setTextRenderingHint(int hint);
+    gdip::GraphicsContainer beginContainer();
+    void endContainer(gdip::GraphicsContainer container);
+
+    void drawLine(const Pen& pen, float x1, float y1, float x2, float y2);
+    void drawEllipse(const Pen& pen, float x, float y, float width, float height);
+    void drawArc(const Pen& pen, float x, float y, float width, float height, float startAngle, float sweepAngle);
+    void drawRectangle(const Pen& pen, float x, float y, float width, float height);
+
+    // Text at an origin point: the layout rectangle has zero size there, so
+    // the format's alignments act around the point. length -1: zero-terminated.
+    void drawText(const char16_t* text, int length, const Font& font, float x, float y, const StringFormat* format,
+                  const Brush* brush);
+    // Bounds of the text laid out at the origin, with GDI+'s default format.
+    RectF measureText(const char16_t* text, int length, const Font& font, float x, float y);
+
+private:
+    gdip::GpGraphics* native_ = nullptr;
+};
+
+// Brush base: destruction and cloning are its two virtual operations.
+class Brush : public StatusRecord, public GdipAllocated {
+public:
+    Brush(const Brush&) = delete;
+    Brush& operator=(const Brush&) = delete;
+    virtual ~Brush();
+    // Never used by the gauge; kept for the brush's published shape.
+    virtual Brush* clone() const;
+
+    bool valid() const { return native_ != nullptr; }
+
+protected:
+    Brush() = default;
+    gdip::GpBrush* native_ = nullptr;
+
+private:
+    friend class Graphics;
+    friend class Pen;
+};
+
+class SolidBrush final : public Brush {
+public:
+    explicit SolidBrush(uint32_t argb);
+};
+
+class Pen : public StatusRecord, public GdipAllocated {
+public:
+    // A pen that takes its colour from the brush; width in the given unit.
+    Pen(const Brush& brush, float width, int unit);
+    ~Pen();
+    Pen(const Pen&) = delete;
+    Pen& operator=(const Pen&) = delete;
+
+    // Dash and gap lengths in multiples of the pen width.
+    void setDashPattern(const float* dashes, int count);
+    bool valid() const { return native_ != nullptr; }
+
+private:
+    friend class Graphics;
+    gdip::GpPen* native_ = nullptr;
+};
+
+class FontFamily : public StatusRecord, public GdipAllocated {
+public:
+    // Looks the family up by name; valid() tells whether it was found.
+    explicit FontFamily(const char16_t* name);
+    // The generic sans-serif family.
+    static FontFamily* genericSansSerif();
+    ~FontFamily();
+    FontFamily(const FontFamily&) = delete;
+    FontFamily& operator=(const FontFamily&) = delete;
+
+    bool valid() const { return native_ != nullptr; }
+
+private:
+    FontFamily() = default;
+    friend class Font;
+    gdip::GpFontFamily* native_ = nullptr;
+};
+
+class Font : public StatusRecord, public GdipAllocated {
+public:
+    // An empty font holding only a status; see create().
+    Font() = default;
+    ~Font();
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
+
+    // Creates from the family; on failure keeps the status and stays empty.
+    bool create(const FontFamily& family, float emSize, int style, int unit);
+    void recordFailure(GpStatus status) { record(status); }
+    float size();
+    bool valid() const { return native_ != nullptr; }
+
+private:
+    friend class Graphics;
+    gdip::GpFont* native_ = nullptr;
+};
+
+class StringFormat : public StatusRecord, public GdipAllocated {
+public:
+    StringFormat(int flags, uint16_t language);
+    ~StringFormat();
+    StringFormat(const StringFormat&) = delete;
+    StringFormat& operator=(const StringFormat&) = delete;
+
+    void setAlignment(int alignment);
+    void setLineAlignment(int alignment);
+    bool valid() const { return native_ != nullptr; }
+
+private:
+    friend class Graphics;
+    gdip::GpStringFormat* native_ = nullptr;
+};
+
+// Every rotation and translation is prepended to the current matrix.
+class Matrix : public StatusRecord, public GdipAllocated {
+public:
+    Matrix();
+    ~Matrix();
+    Matrix(const Matrix&) = delete;
+    Matrix& operator=(const Matrix&) = delete;
+
+    void reset();
+    void rotate(float degrees);
+    void translate(float dx, float dy);
+    void transformPoints(PointF* points, int count);
+    bool valid() const { return native_ != nullptr; }
+
+private:
+    gdip::GpMatrix* native_ = nullptr;
+};
+
+}  // namespace render

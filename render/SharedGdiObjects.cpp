@@ -1,0 +1,79 @@
+#include "render/SharedGdiObjects.h"
+
+#include <new>
+
+namespace render {
+namespace {
+
+// Each shared object lives in static storage, constructed in place on first
+// use and destroyed explicitly: no allocation can fail here, and no static
+// destructor ever calls GDI+ at process exit.
+template <typename T>
+class SharedSlot {
+public:
+    template <typename... Args>
+    T& get(Args... args) {
+        if (!live_) {
+            ::new (static_cast<void*>(storage_)) T(args...);
+            live_ = true;
+        }
+        return *std::launder(reinterpret_cast<T*>(storage_));
+    }
+    void release() {
+        if (!live_) return;
+        std::launder(reinterpret_cast<T*>(storage_))->~T();
+        live_ = false;
+    }
+    bool live() const { return live_; }
+
+private:
+    alignas(T) unsigned char storage_[sizeof(T)];
+    bool live_ = false;
+};
+
+// FontFamily's generic constructor is private; the slot builds it through this.
+struct GenericFamilySlot {
+    FontFamily& get() {
+        if (family_ == nullptr) family_ = FontFamily::genericSansSerif();
+        if (family_ == nullptr) return fallback_.get(u"");  // GDI+ out of memory: an empty family
+        return *family_;
+    }
+    void release() {
+        delete family_;
+        family_ = nullptr;
+        fallback_.release();
+    }
+    bool live() const { return family_ != nullptr || fallback_.live(); }
+
+    FontFamily* family_ = nullptr;
+    SharedSlot<FontFamily> fallback_;
+};
+
+SharedSlot<StringFormat> formats[static_cast<int>(SharedFormat::Count)];
+SharedSlot<Matrix> matrices[static_cast<int>(SharedMatrix::Count)];
+GenericFamilySlot genericFamily;
+
+}  // namespace
+
+StringFormat& sharedStringFormat(SharedFormat slot) {
+    return formats[static_cast<int>(slot)].get(0, static_cast<uint16_t>(0));
+}
+
+Matrix& sharedMatrix(SharedMatrix slot) { return matrices[static_cast<int>(slot)].get(); }
+
+FontFamily& genericSansSerifFamily() { return genericFamily.get(); }
+
+void releaseSharedGdiObjects() {
+    for (auto& format : formats) format.release();
+    for (auto& matrix : matrices) matrix.release();
+    genericFamily.release();
+}
+
+int liveSharedGdiObjects() {
+    int live = genericFamily.live() ? 1 : 0;
+    for (const auto& format : formats) live += format.live() ? 1 : 0;
+    for (const auto& matrix : matrices) live += matrix.live() ? 1 : 0;
+    return live;
+}
+
+}  // namespace render

@@ -1,0 +1,26 @@
+// GDI+ objects that belong to no gauge: the views' sweep matrices and label
+// formats, the data blocks' formats, the generic font family. Created on
+// first use and released when the last live gauge goes, before its GDI+
+// shut-down (objects must never outlive the last GDI+ session).
+#pragma once
+
+#include "render/GdiPlusObjects.h"
+
+namespace render {
+
+enum class SharedFormat { FullCircleLabel, ForwardArcLabel, CompactBlock, FullBlock, Count };
+enum class SharedMatrix { FullCircleSweep, ForwardArcSweep, Count };
+
+// The string format of the slot, created (flags 0, neutral language) on first use.
+StringFormat& sharedStringFormat(SharedFormat slot);
+// The matrix of the slot, created on first use.
+Matrix& sharedMatrix(SharedMatrix slot);
+// The generic sans-serif family, obtained once; may be invalid.
+FontFamily& genericSansSerifFamily();
+
+// Deletes every shared object; the next use creates it again.
+void releaseSharedGdiObjects();
+// How many shared objects exist now (for leak checks).
+int liveSharedGdiObjects();
+
+}  // namespace render

@@ -1,0 +1,8 @@
+#include "gauge/RadarGauge.h"
+
+namespace quillon {
+
+// Placeholder until the view is built.
+void RadarGauge::drawGridView() {}
+
+}  // namespace quillon
