@@ -1,0 +1,98 @@
+// The grid view's numbers: the scanning sweep, where a target lies on the
+// profile (relative bearing across, altitude difference up and down), and
+// its trend line. No drawing here.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+
+#include "gauge/RadarGauge.h"
+
+namespace quillon {
+
+struct GridLayout {
+    static constexpr float kLeftEdge = -400.0f;
+    static constexpr float kRightEdge = 400.0f;
+    static constexpr float kUnitsPerDegree = (kRightEdge - kLeftEdge) * 0.025f;  // 800 units over 40 degrees
+    static constexpr double kUnitsPerFoot = 0.2;
+    static constexpr double kFeetPerMetre = 3.2808;
+    static constexpr float kSpacing = 200.0f;  // 10 degrees across, 1,000 ft up and down
+    static constexpr float kHalfHeight = 500.0f;
+    static constexpr float kSectorDegrees = 20.0f;
+    static constexpr float kSweepStep = 20.0f;
+    static constexpr double kTrendUnitsPerFpm = 0.0005 * 100.0;
+};
+
+// An inclusive span of x in grid units.
+struct GridSpan {
+    float lo;
+    float hi;
+    bool contains(float x) const { return lo <= x && x <= hi; }
+};
+
+// The scanning sweep: x of the vertical line, moving one degree (20 units)
+// per change of the clock and turning at the grid's edges.
+struct GridSweep {
+    float position = 0.0f;
+    float direction = 1.0f;
+    double lastTime = 0.0;
+
+    // The turn check runs on every call; both comparisons are strict, so an
+    // overshooting step is clamped back and the line rests at the edge for
+    // two consecutive steps.
+    void advance(double now) {
+        if (now != lastTime) {
+            position += direction * GridLayout::kSweepStep;
+            lastTime = now;
+        }
+        if (position > GridLayout::kRightEdge) {
+            position = GridLayout::kRightEdge;
+            direction = -direction;
+        } else if (position < GridLayout::kLeftEdge) {
+            position = GridLayout::kLeftEdge;
+            direction = -direction;
+        }
+    }
+
+    // The stretch the last step covered; at a turn it lies beyond the edge.
+    GridSpan window() const {
+        const float previous = position - direction * GridLayout::kSweepStep;
+        return {std::min(previous, position), std::max(previous, position)};
+    }
+};
+
+// The bearing relative to the nose in (-180, 180], positive to the right.
+inline float signedRelativeBearing(float trueBearingDeg, double headingDeg) {
+    double relative = std::fmod(static_cast<double>(trueBearingDeg) - headingDeg, 360.0);
+    relative = std::fmod(relative + 360.0, 360.0);
+    if (relative > 180.0) relative -= 360.0;
+    return static_cast<float>(relative);
+}
+
+inline bool insideGridSector(float signedBearingDeg) {
+    return !(signedBearingDeg < -GridLayout::kSectorDegrees || signedBearingDeg > GridLayout::kSectorDegrees);
+}
+
+// Where the target lies on the profile, relative to the grid's centre:
+// higher targets higher up, clamped to the top and bottom edges; across, the
+// bearing is not clamped (targets beyond the sector are not drawn anyway).
+inline PlotPosition gridPlotPosition(float signedBearingDeg, double ownAltitudeMetres, double targetAltitudeFeet) {
+    double y = (ownAltitudeMetres * GridLayout::kFeetPerMetre - targetAltitudeFeet) * GridLayout::kUnitsPerFoot;
+    if (y <= -GridLayout::kHalfHeight) y = -GridLayout::kHalfHeight;
+    if (y >= GridLayout::kHalfHeight) y = GridLayout::kHalfHeight;
+    return {GridLayout::kUnitsPerDegree * signedBearingDeg, static_cast<float>(y)};
+}
+
+// The far end of the trend line: up for a climb, down for a descent; its
+// length is the height gained or lost in 15 seconds at the grid's scale.
+inline float trendLineEndY(float y, double verticalSpeedFpm) {
+    return static_cast<float>(y - verticalSpeedFpm * GridLayout::kTrendUnitsPerFpm);
+}
+
+// The one sweep of the module, shared by every gauge and surface in grid mode.
+inline GridSweep& gridSweep() {
+    static GridSweep sweep;
+    return sweep;
+}
+
+}  // namespace quillon
