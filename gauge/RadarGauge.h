@@ -82,6 +82,16 @@ public:
 protected:
     void applyRenderingQuality();
 
+    // The named variables are registered once per module; every gauge then
+    // polls with the ids that registration got.
+    struct RegisteredVariables {
+        int32_t registered = 0;
+        int32_t modeVarId = 0;
+        int32_t rangeVarId = 0;
+        int32_t targetVarIds[kTargetVariableCount] = {};
+    };
+    static RegisteredVariables registeredVariables_;
+
     host::ImageElement* drawingElement_ = nullptr;
     host::DeviceContext deviceContext_ = nullptr;
     int32_t surfaceWidth_ = 0;
@@ -107,6 +117,17 @@ protected:
     char selectedAtcId_[kAtcIdCapacity] = {};
 
     friend struct RadarGaugeInspector;  // tests only
+
+private:
+    // Finds or makes the surface's cache entry and redraws it when the clock
+    // has moved; false when the call must end without touching the flags.
+    bool redrawSurface(double clock);
+    SurfaceEntry* surfaceEntryFor(host::DeviceContext deviceContext);
+    void drawSelectedView();
+    void registerVariables();
+    void adoptRegisteredIds();
+    void readRange();
+    void readMode();
 };
 
 }  // namespace quillon

@@ -1,0 +1,99 @@
+#include "gauge/RadarGauge.h"
+#include "module/HostPanel.h"
+
+namespace quillon {
+namespace {
+
+constexpr float kPixelsPerLogicalUnit = 0.001f;  // the logical space is 1000 units across
+
+// The element the gauge paints: the header's first element's first follower.
+host::ImageElement* drawingElementOf(const host::GaugeHeader* header) {
+    if (header->elementList == nullptr) return nullptr;
+    const host::ImageElement* background = header->elementList[0];
+    if (background == nullptr || background->nextElements == nullptr) return nullptr;
+    return background->nextElements[0];
+}
+
+}  // namespace
+
+void RadarGauge::drawFrame(host::GaugeHeader* header) {
+    if (schemeCreated_ == 0) {
+        createScheme();
+        schemeCreated_ = 1;
+    }
+    if (header == nullptr) return;
+
+    drawingElement_ = drawingElementOf(header);
+    if (drawingElement_ != nullptr) {
+        deviceContext_ = drawingElement_->deviceContext;
+        if (const host::ImageRecord* image = drawingElement_->image) {
+            surfaceWidth_ = image->width;
+            surfaceHeight_ = image->height;
+        }
+    } else {
+        deviceContext_ = nullptr;
+    }
+
+    syncVariables();
+    static host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);
+    const double clock = lookupModuleVariable(clockRecord);
+
+    if (deviceContext_ != nullptr && !redrawSurface(clock)) return;
+    if (drawingElement_ != nullptr) drawingElement_->imageFlags &= ~host::kImageFlagRedraw;
+}
+
+bool RadarGauge::redrawSurface(double clock) {
+    scaleX_ = static_cast<float>(surfaceWidth_) * kPixelsPerLogicalUnit;
+    scaleY_ = static_cast<float>(surfaceHeight_) * kPixelsPerLogicalUnit;
+
+    SurfaceEntry* entry = surfaceEntryFor(deviceContext_);
+    if (entry == nullptr) return false;  // no graphics object yet: try again next time
+    if (entry->lastClock == clock) return false;
+
+    entry->lastClock = clock;
+    surfaceCache_.markDrawn(*entry);
+    graphics_ = &entry->graphics;
+    // Each surface keeps the scaling of its own size, whichever window was
+    // drawn before it.
+    if (entry->scaledWidth != surfaceWidth_ || entry->scaledHeight != surfaceHeight_) {
+        graphics_->resetWorldTransform();
+        graphics_->scaleWorldTransform(scaleX_, scaleY_);
+        entry->scaledWidth = surfaceWidth_;
+        entry->scaledHeight = surfaceHeight_;
+    }
+    graphics_->clear(scheme_.backgroundColour);
+    if (trafficList_ != nullptr) trafficList_->tickUpdate();
+    drawSelectedView();
+    return true;
+}
+
+SurfaceEntry* RadarGauge::surfaceEntryFor(host::DeviceContext deviceContext) {
+    if (SurfaceEntry* known = surfaceCache_.find(deviceContext)) return known;
+
+    SurfaceEntry& entry = surfaceCache_.claim(deviceContext);
+    if (!entry.graphics.createFromDeviceContext(deviceContext)) {
+        surfaceCache_.discard(entry);
+        return nullptr;
+    }
+    entry.graphics.scaleWorldTransform(scaleX_, scaleY_);
+    entry.scaledWidth = surfaceWidth_;
+    entry.scaledHeight = surfaceHeight_;
+    return &entry;
+}
+
+void RadarGauge::drawSelectedView() {
+    switch (displayMode_) {
+        case kFullCircleView: drawFullCircleView(); break;
+        case kForwardArcView: drawForwardArcView(); break;
+        case kGridView: drawGridView(); break;
+        default: break;  // any other mode shows the cleared surface only
+    }
+}
+
+void RadarGauge::applyRenderingQuality() {
+    if (graphics_ == nullptr) return;
+    graphics_->setSmoothingMode(gdip::kSmoothingModeAntiAlias);
+    graphics_->setTextRenderingHint(gdip::kTextRenderingHintClearTypeGridFit);
+}
+
+}  // namespace quillon

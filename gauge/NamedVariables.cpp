@@ -1,0 +1,62 @@
+#include <cfloat>
+#include <cmath>
+
+#include "gauge/RadarGauge.h"
+#include "module/HostPanel.h"
+#include "module/SafeConvert.h"
+
+namespace quillon {
+namespace {
+
+constexpr const char* kModeName = "Radar Mode";
+constexpr const char* kRangeName = "Radar Range";
+constexpr const char* kTargetVariableNames[kTargetVariableCount] = {
+    "Radar Target Selected", "Radar Target Latitude",  "Radar Target Longitude",      "Radar Target Altitude",
+    "Radar Target Distance", "Radar Target Speed",     "Radar Target Vertical Speed", "Radar Target Source",
+};
+constexpr double kMinimumRangeNm = 5.0;
+
+}  // namespace
+
+void RadarGauge::syncVariables() {
+    if (registeredVariables_.registered == 0) {
+        registerVariables();
+        return;  // the first call only registers and publishes the defaults
+    }
+    adoptRegisteredIds();
+    readRange();
+    readMode();
+}
+
+void RadarGauge::registerVariables() {
+    RegisteredVariables& ids = registeredVariables_;
+    ids.modeVarId = registerNamedVariable(kModeName);
+    setNamedVariableValue(ids.modeVarId, static_cast<double>(displayMode_));
+    ids.rangeVarId = registerNamedVariable(kRangeName);
+    setNamedVariableValue(ids.rangeVarId, static_cast<double>(rangeNm_));
+    for (int i = 0; i < kTargetVariableCount; ++i) ids.targetVarIds[i] = registerNamedVariable(kTargetVariableNames[i]);
+    ids.registered = 1;
+    adoptRegisteredIds();
+}
+
+void RadarGauge::adoptRegisteredIds() {
+    modeVarId_ = registeredVariables_.modeVarId;
+    rangeVarId_ = registeredVariables_.rangeVarId;
+    for (int i = 0; i < kTargetVariableCount; ++i) targetVarIds_[i] = registeredVariables_.targetVarIds[i];
+}
+
+void RadarGauge::readRange() {
+    const double range = namedVariableValue(rangeVarId_);
+    // Below the minimum, NaN and infinity leave the range as it is.
+    if (!std::isfinite(range) || !(range >= kMinimumRangeNm)) return;
+    // No upper bound, but a value past float's range saturates rather than overflow.
+    rangeNm_ = range > FLT_MAX ? FLT_MAX : static_cast<float>(range);
+    if (trafficList_ != nullptr) trafficList_->setRange(rangeNm_);
+}
+
+void RadarGauge::readMode() {
+    const int32_t mode = truncateToInt32(namedVariableValue(modeVarId_));
+    if (mode != 0) displayMode_ = mode;
+}
+
+}  // namespace quillon

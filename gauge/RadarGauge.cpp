@@ -1,0 +1,66 @@
+#include "gauge/RadarGauge.h"
+
+#include <new>
+
+#include "render/GdiPlusSession.h"
+#include "render/SharedGdiObjects.h"
+
+namespace quillon {
+namespace {
+
+constexpr float kDefaultRangeNm = 40.0f;
+
+// Gauges alive in the module: the last one to go releases the GDI+ objects
+// that belong to no gauge, while its own GDI+ session still runs.
+int liveGaugeCount = 0;
+
+const gdip::GdiplusStartupInput& startupInput() {
+    // Filled once, at the first construction in the module.
+    static const gdip::GdiplusStartupInput input{1, nullptr, 0, 0};
+    return input;
+}
+
+}  // namespace
+
+RadarGauge::RegisteredVariables RadarGauge::registeredVariables_;
+
+RadarGauge::RadarGauge() {
+    scheme_.backgroundColour = 0xff000000u;
+    for (PlotPosition& position : plotPositions_) position = PlotPosition{0.0f, 0.0f};
+    render::startGdiPlus(gdiplusToken_, startupInput());
+
+    deviceContext_ = nullptr;
+    graphics_ = nullptr;
+    schemeCreated_ = 0;
+    displayMode_ = kFullCircleView;
+    selectedDrawn_ = 0;
+    selectedIndex_ = kNoSelection;
+    selectedAtcId_[0] = '\0';
+    rangeNm_ = kDefaultRangeNm;
+
+    trafficList_ = new (std::nothrow) TrafficList();
+    if (trafficList_ != nullptr) trafficList_->setRange(rangeNm_);
+
+    modeVarId_ = 0;
+    rangeVarId_ = 0;
+    ++liveGaugeCount;
+}
+
+RadarGauge::~RadarGauge() {
+    graphics_ = nullptr;  // one of the cache's objects, deleted with it
+    surfaceCache_.releaseAll();
+    scheme_.release();
+    delete trafficList_;
+    trafficList_ = nullptr;
+    if (--liveGaugeCount == 0) render::releaseSharedGdiObjects();
+    render::shutdownGdiPlus(gdiplusToken_);
+}
+
+int RadarGauge::liveGauges() { return liveGaugeCount; }
+
+void RadarGauge::update() {
+    if (trafficList_ != nullptr) trafficList_->tickUpdate();
+    syncVariables();
+}
+
+}  // namespace quillon

@@ -1,0 +1,61 @@
+#include "render/ColourScheme.h"
+
+#include "render/SharedGdiObjects.h"
+
+namespace render {
+namespace {
+
+constexpr float kPenWidth = 2.0f;
+constexpr float kDashPattern[2] = {2.0f, 2.0f};  // in pen widths: 4-unit dashes and gaps
+constexpr float kSmallFontSize = 30.0f;
+constexpr float kLargeFontSize = 40.0f;
+constexpr float kLineSpacing = 1.2f;
+
+// A pen coloured by the brush; none when the brush itself could not be had.
+std::unique_ptr<Pen> penFrom(const SolidBrush* brush) {
+    if (brush == nullptr) return nullptr;
+    return std::unique_ptr<Pen>(new Pen(*brush, kPenWidth, gdip::kUnitWorld));
+}
+
+}  // namespace
+
+void createScheme(ColourScheme& scheme, const SchemeColours& colours) {
+    scheme.dimBrush.reset(new SolidBrush(colours.dim));
+    scheme.brightBrush.reset(new SolidBrush(colours.bright));
+    scheme.backgroundColour = colours.background;
+
+    scheme.dashedPen = penFrom(scheme.dimBrush.get());
+    if (scheme.dashedPen != nullptr) scheme.dashedPen->setDashPattern(kDashPattern, 2);
+    scheme.dimPen = penFrom(scheme.dimBrush.get());
+    scheme.brightPen = penFrom(scheme.brightBrush.get());
+
+    scheme.smallFont = createFontWithFallback(u"Tahoma", kSmallFontSize, gdip::kFontStyleBold);
+    scheme.largeFont = createFontWithFallback(u"Arial", kLargeFontSize, gdip::kFontStyleRegular);
+    scheme.lineHeight = scheme.largeFont != nullptr ? scheme.largeFont->size() * kLineSpacing : 0.0f;
+}
+
+std::unique_ptr<Font> createFontWithFallback(const char16_t* familyName, float emSize, int style) {
+    std::unique_ptr<Font> font(new Font());
+    if (font == nullptr) return nullptr;
+
+    // The family looked up by name lives only for this call; the generic
+    // one is shared and kept until the last gauge goes.
+    FontFamily named(familyName);
+    const FontFamily& family = named.valid() ? named : genericSansSerifFamily();
+    if (!font->create(family, emSize, style, gdip::kUnitPoint)) {
+        font->create(genericSansSerifFamily(), emSize, style, gdip::kUnitPoint);
+    }
+    return font;
+}
+
+void ColourScheme::release() {
+    dimPen.reset();
+    brightPen.reset();
+    dashedPen.reset();
+    dimBrush.reset();
+    brightBrush.reset();
+    largeFont.reset();
+    smallFont.reset();
+}
+
+}  // namespace render
