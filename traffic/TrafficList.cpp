@@ -1,17 +1,176 @@
 #include "traffic/TrafficList.h"
 
-namespace quillon {
+#include "module/HostPanel.h"
+#include "module/SafeConvert.h"
 
-// Placeholders until the traffic pieces are built.
-TrafficList::TrafficList() {}
-void TrafficList::setRange(float rangeNm) { queryRangeNm_ = rangeNm; }
-void TrafficList::tickUpdate() { count_ = extraCount_ + queryCount_; }
-void TrafficList::refresh() {}
-void TrafficList::readTarget(int, host::ObjectId) {}
+namespace quillon {
+namespace {
+
+constexpr double kMetresPerNauticalMile = 1852.0;
+constexpr double kRefreshInterval = 1.0;
+constexpr int32_t kIdentifierBufferSize = 16;
+constexpr int32_t kTextBufferSize = 256;
+constexpr int kLabelCharacters = kIdentifierBufferSize - 1;
+constexpr double kLimitedModeGroundSpeed = 200.0;  // the host gives none in limited mode
+
+// The interface through the host's service provider; neither is released.
+host::ITrafficInfo* bindTrafficInfo() {
+    host::ServiceProvider* provider = findHostService(host::kTrafficInfoName);
+    if (provider == nullptr) return nullptr;
+    return static_cast<host::ITrafficInfo*>(provider->getInterface(host::kTrafficInfoName));
+}
+
+// Copies at most the label's first characters; a null label is empty.
+void copyLabel(const char* label, char* buffer) {
+    int length = 0;
+    if (label != nullptr)
+        for (; length < kLabelCharacters && label[length] != 0; ++length) buffer[length] = label[length];
+    buffer[length] = 0;
+}
+
+}  // namespace
+
+struct TrafficList::ObjectReadings {
+    double latitude = 0.0;
+    double longitude = 0.0;
+    double altitude = 0.0;
+    double heading = 0.0;
+    double verticalSpeed = 0.0;
+    double altitudeAboveGround = 0.0;
+    double groundSpeed = 0.0;
+    bool limited = false;
+    char identifier[kIdentifierBufferSize] = {};
+    char airline[kTextBufferSize] = {};
+    char flightNumber[kTextBufferSize] = {};
+};
+
+TrafficList::TrafficList() {
+    trafficInfo_ = bindTrafficInfo();
+    if (trafficInfo_ != nullptr) lookUpIds();
+    queryCount_ = 0;
+    extraCount_ = 0;
+}
+
+// The host is asked in this order; the ids are kept in the order of Variable.
+void TrafficList::lookUpIds() {
+    static constexpr struct {
+        Variable variable;
+        const char* name;
+    } kVariables[kVariableCount] = {
+        {kLatitude, "PLANE LATITUDE"},
+        {kLongitude, "PLANE LONGITUDE"},
+        {kPlaneAltitude, "PLANE ALTITUDE"},
+        {kIndicatedAltitude, "INDICATED ALTITUDE"},
+        {kVerticalSpeed, "VELOCITY WORLD Y"},
+        {kAltitudeAboveGround, "PLANE ALT ABOVE GROUND"},
+        {kGroundVelocity, "GROUND VELOCITY"},
+        {kHeadingTrue, "PLANE HEADING DEGREES TRUE"},
+        {kHeadingMagnetic, "PLANE HEADING DEGREES MAGNETIC"},
+        {kAtcId, "ATC ID"},
+        {kAtcAirline, "ATC AIRLINE"},
+        {kAtcFlightNumber, "ATC FLIGHT NUMBER"},
+    };
+    static constexpr const char* kUnits[kUnitCount] = {"DEGREES", "FEET", "FEET PER MINUTE", "KNOTS"};
+
+    for (const auto& entry : kVariables) variableIds_[entry.variable] = trafficInfo_->variableId(entry.name);
+    for (int unit = 0; unit < kUnitCount; ++unit) unitIds_[unit] = trafficInfo_->unitId(kUnits[unit]);
+}
+
+void TrafficList::setRange(float rangeNm) {
+    const double range = rangeNm;
+    // NaN never compares equal, so it is stored and refreshes like a change.
+    if (rangeStored_ && range == queryRangeNm_) return;
+    rangeStored_ = true;
+    queryRangeNm_ = range;
+    refresh();
+}
+
+void TrafficList::tickUpdate() {
+    static host::ModuleVariableRecord clock = moduleVariable(host::kVarClock);
+    const double now = lookupModuleVariable(clock);
+    // Strictly more than the interval; NaN compares false and never refreshes.
+    if (lastRefreshTime_ + kRefreshInterval < now) {
+        lastRefreshTime_ = now;
+        refresh();
+    }
+    const uint32_t published = extraCount_ + queryCount_;
+    count_ = published < static_cast<uint32_t>(kSlots) ? published : static_cast<uint32_t>(kSlots);
+}
+
+void TrafficList::refresh() {
+    if (trafficInfo_ == nullptr) return;
+    const uint32_t reported = trafficInfo_->objectsInRadius(queryRangeNm_ * kMetresPerNauticalMile, kMaxQuery, objectIds_);
+    // A host that reports more ids than there are slots gets only the slots.
+    queryCount_ = reported < static_cast<uint32_t>(kSlots) ? reported : static_cast<uint32_t>(kSlots);
+    if (queryCount_ == 0) return;
+
+    ObjectReadings readings;
+    for (uint32_t i = 0; i < queryCount_; ++i) {
+        readObject(objectIds_[i], readings);
+        storeTarget(static_cast<int>(i), readings);
+    }
+}
+
+void TrafficList::readObject(host::ObjectId object, ObjectReadings& readings) {
+    readNumber(object, kLatitude, kDegrees, readings.latitude);
+    readNumber(object, kLongitude, kDegrees, readings.longitude);
+    // Emptied per object: an object whose identifier is not written gets none.
+    readings.identifier[0] = 0;
+    readings.limited = trafficInfo_->limitedMode() != 0;
+    if (readings.limited)
+        readLimitedMode(object, readings);
+    else
+        readFullMode(object, readings);
+}
+
+void TrafficList::readLimitedMode(host::ObjectId object, ObjectReadings& readings) {
+    readNumber(object, kPlaneAltitude, kFeet, readings.altitude);
+    readNumber(object, kHeadingTrue, kDegrees, readings.heading);
+    copyLabel(trafficInfo_->objectLabel(object), readings.identifier);
+    readings.verticalSpeed = 0.0;
+    readings.altitudeAboveGround = readings.altitude;
+    readings.groundSpeed = kLimitedModeGroundSpeed;
+}
+
+void TrafficList::readFullMode(host::ObjectId object, ObjectReadings& readings) {
+    readNumber(object, kHeadingMagnetic, kDegrees, readings.heading);
+    readNumber(object, kIndicatedAltitude, kFeet, readings.altitude);
+    readNumber(object, kVerticalSpeed, kFeetPerMinute, readings.verticalSpeed);
+    readNumber(object, kAltitudeAboveGround, kFeet, readings.altitudeAboveGround);
+    readNumber(object, kGroundVelocity, kKnots, readings.groundSpeed);
+    readText(object, kAtcId, readings.identifier, kIdentifierBufferSize);
+    readText(object, kAtcAirline, readings.airline, kTextBufferSize);
+    readText(object, kAtcFlightNumber, readings.flightNumber, kTextBufferSize);
+}
+
+void TrafficList::readNumber(host::ObjectId object, Variable variable, Unit unit, double& value) {
+    trafficInfo_->numberValue(object, variableIds_[variable], unitIds_[unit], &value, 0);
+}
+
+void TrafficList::readText(host::ObjectId object, Variable variable, char* buffer, int32_t size) {
+    trafficInfo_->stringValue(object, variableIds_[variable], buffer, size, 0);
+    // A host text that fills the buffer without a terminator stops at its end.
+    buffer[size - 1] = 0;
+}
+
+void TrafficList::storeTarget(int index, const ObjectReadings& readings) {
+    TrafficTarget& target = targets_[index];
+    target.setPosition(readings.latitude, readings.longitude, readings.altitude);
+    target.setVerticalSpeed(static_cast<double>(truncateToInt32(readings.verticalSpeed)));
+    target.setAltitudeAboveGround(truncateToInt32(readings.altitudeAboveGround));
+    target.setHeading(readings.heading);
+    target.setGroundSpeed(readings.groundSpeed);
+    target.setAtcId(readings.identifier);
+    target.setAirline(readings.limited ? "" : readings.airline);
+    target.setFlightNumber(readings.limited ? "" : readings.flightNumber);
+}
+
 TrafficTarget* TrafficList::item(int index) { return index >= 0 && index < kSlots ? &targets_[index] : nullptr; }
+
 const TrafficTarget* TrafficList::item(int index) const {
     return index >= 0 && index < kSlots ? &targets_[index] : nullptr;
 }
-int32_t TrafficList::limitedMode() const { return 0; }
+
+int32_t TrafficList::limitedMode() const { return trafficInfo_ != nullptr ? trafficInfo_->limitedMode() : 0; }
 
 }  // namespace quillon

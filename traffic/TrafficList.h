@@ -37,14 +37,24 @@ public:
     bool hasTrafficInfo() const { return trafficInfo_ != nullptr; }
 
 private:
-    void readTarget(int index, host::ObjectId object);
-
     enum Variable { kLatitude, kLongitude, kPlaneAltitude, kIndicatedAltitude, kVerticalSpeed, kHeadingMagnetic,
                     kHeadingTrue, kAltitudeAboveGround, kGroundVelocity, kAtcId, kAtcAirline, kAtcFlightNumber,
                     kVariableCount };
     enum Unit { kDegrees, kFeet, kFeetPerMinute, kKnots, kUnitCount };
 
+    // The values read for one object; reused from one object to the next.
+    struct ObjectReadings;
+
+    void lookUpIds();
+    void readObject(host::ObjectId object, ObjectReadings& readings);
+    void readLimitedMode(host::ObjectId object, ObjectReadings& readings);
+    void readFullMode(host::ObjectId object, ObjectReadings& readings);
+    void readNumber(host::ObjectId object, Variable variable, Unit unit, double& value);
+    void readText(host::ObjectId object, Variable variable, char* buffer, int32_t size);
+    void storeTarget(int index, const ObjectReadings& readings);
+
     double queryRangeNm_ = 0.0;
+    bool rangeStored_ = false;  // the first setRange always stores and refreshes
     host::ITrafficInfo* trafficInfo_ = nullptr;
     int32_t variableIds_[kVariableCount] = {};
     int32_t unitIds_[kUnitCount] = {};
