@@ -109,6 +109,8 @@ SolidBrush::SolidBrush(uint32_t argb) {
     native_ = reinterpret_cast<gdip::GpBrush*>(created);
 }
 
+SolidBrush::~SolidBrush() = default;
+
 // ---- Pen ----
 
 Pen::Pen(const Brush& brush, float width, int unit) {

@@ -101,6 +101,9 @@ private:
 class SolidBrush final : public Brush {
 public:
     explicit SolidBrush(uint32_t argb);
+    // Out of line: the table of operations then lives with the module's
+    // objects, built without type information.
+    ~SolidBrush() override;
 };
 
 class Pen : public StatusRecord, public GdipAllocated {

@@ -9,7 +9,9 @@
 namespace render {
 
 enum class SharedFormat { FullCircleLabel, ForwardArcLabel, CompactBlock, FullBlock, Count };
-enum class SharedMatrix { FullCircleSweep, ForwardArcSweep, Count };
+// The views' working matrices (spokes, target placement, velocity vectors)
+// are reset before every use, so the views share one set across calls.
+enum class SharedMatrix { FullCircleSweep, ForwardArcSweep, ViewSpokes, ViewTarget, ViewVector, Count };
 
 // The string format of the slot, created (flags 0, neutral language) on first use.
 StringFormat& sharedStringFormat(SharedFormat slot);

@@ -1,9 +1,99 @@
+// The selected target's data block: the compact form of the circular gauges
+// (distance at the top, altitude or ground speed at the bottom) and the full
+// form of the rectangular gauges (seven texts in the four corners).
 #include "gauge/GaugeVariants.h"
+#include "render/SharedGdiObjects.h"
+#include "views/TextFormats.h"
 
 namespace quillon {
+namespace {
 
-// Placeholders until the data blocks are built.
-void RadarGauge::drawDataBlock() {}
-void CircularGreenGauge::drawDataBlock() {}
+// Room for the longest text of the formats, terminator included.
+constexpr size_t kBlockTextCapacity = 20;
+
+constexpr float kCompactTopY = 40.0f;
+constexpr float kCompactBottomY = 960.0f;
+constexpr float kBlockCentreX = 500.0f;
+constexpr float kBlockRight = 1000.0f;
+constexpr float kBlockBottom = 1000.0f;
+
+bool canDrawText(const render::ColourScheme& scheme) { return scheme.largeFont && scheme.brightBrush; }
+
+}  // namespace
+
+// The full block.
+void RadarGauge::drawDataBlock() {
+    if (selectedDrawn_ == 0 || graphics_ == nullptr || trafficList_ == nullptr || !canDrawText(scheme_)) return;
+    const TrafficTarget* target = trafficList_->item(selectedIndex_);
+    if (target == nullptr) return;
+
+    static char16_t text[kBlockTextCapacity];
+    render::Graphics& graphics = *graphics_;
+    render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::FullBlock);
+    const render::Font& font = *scheme_.largeFont;
+    const render::Brush* brush = scheme_.brightBrush.get();
+    const float lineHeight = scheme_.lineHeight;
+
+    // Top left: vertical speed, then altitude.
+    formatVerticalSpeedText(target->verticalSpeed(), text, kBlockTextCapacity);
+    format.setLineAlignment(gdip::kStringAlignmentNear);
+    format.setAlignment(gdip::kStringAlignmentNear);
+    graphics.drawText(text, -1, font, 0.0f, 0.0f, &format, brush);
+    formatAltitudeText(target->position().altitude, text, kBlockTextCapacity);
+    graphics.drawText(text, -1, font, 0.0f, lineHeight, &format, brush);
+
+    // Top right: bearing, then distance.
+    format.setAlignment(gdip::kStringAlignmentFar);
+    formatBearingText(selectedBearingDeg_, text, kBlockTextCapacity);
+    graphics.drawText(text, -1, font, kBlockRight, 0.0f, &format, brush);
+    formatDistanceText(selectedDistanceNm_, text, kBlockTextCapacity);
+    graphics.drawText(text, -1, font, kBlockRight, lineHeight, &format, brush);
+
+    // Bottom left: ATC id one line up, airline and flight number on the last line.
+    format.setLineAlignment(gdip::kStringAlignmentFar);
+    format.setAlignment(gdip::kStringAlignmentNear);
+    graphics.drawText(target->atcIdWide(), -1, font, 0.0f, kBlockBottom - lineHeight, &format, brush);
+    const render::RectF airline = graphics.measureText(target->airlineWide(), -1, font, 0.0f, kBlockBottom);
+    graphics.drawText(target->airlineWide(), -1, font, 0.0f, kBlockBottom, &format, brush);
+    graphics.drawText(target->flightNumberWide(), -1, font, airline.X + airline.Width, kBlockBottom, &format,
+                      brush);
+
+    // Bottom right: ground speed, unless the host hides it.
+    if (trafficList_->limitedMode() != 0) {
+        formatHiddenGroundSpeedText(text, kBlockTextCapacity);
+    } else {
+        formatGroundSpeedText(target->groundSpeed(), text, kBlockTextCapacity);
+    }
+    format.setAlignment(gdip::kStringAlignmentFar);
+    graphics.drawText(text, -1, font, kBlockRight, kBlockBottom, &format, brush);
+}
+
+// The compact block.
+void CircularGreenGauge::drawDataBlock() {
+    if (selectedDrawn_ == 0 || graphics_ == nullptr || trafficList_ == nullptr || !canDrawText(scheme_)) return;
+    const TrafficTarget* target = trafficList_->item(selectedIndex_);
+    if (target == nullptr) return;
+
+    static char16_t text[kBlockTextCapacity];
+    render::Graphics& graphics = *graphics_;
+    render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::CompactBlock);
+    const render::Font& font = *scheme_.largeFont;
+    const render::Brush* brush = scheme_.brightBrush.get();
+
+    format.setLineAlignment(gdip::kStringAlignmentNear);
+    format.setAlignment(gdip::kStringAlignmentCenter);
+    formatDistanceText(selectedDistanceNm_, text, kBlockTextCapacity);
+    graphics.drawText(text, -1, font, kBlockCentreX, kCompactTopY, &format, brush);
+
+    // The grid shows relative altitude itself, so there the bottom line is
+    // the ground speed (as the host gives it, even in limited mode).
+    format.setLineAlignment(gdip::kStringAlignmentFar);
+    if (displayMode_ == kGridView) {
+        formatGroundSpeedText(target->groundSpeed(), text, kBlockTextCapacity);
+    } else {
+        formatAltitudeText(target->position().altitude, text, kBlockTextCapacity);
+    }
+    graphics.drawText(text, -1, font, kBlockCentreX, kCompactBottomY, &format, brush);
+}
 
 }  // namespace quillon

@@ -1,8 +1,93 @@
+// The full-circle view: range rings with labels, spokes, the turning sweep
+// and every target of the list around the own aircraft at the centre.
+#include "views/FullCircleSweep.h"
+
 #include "gauge/RadarGauge.h"
+#include "module/HostPanel.h"
+#include "render/SharedGdiObjects.h"
+#include "views/RingLabels.h"
 
 namespace quillon {
+namespace {
 
-// Placeholder until the view is built.
-void RadarGauge::drawFullCircleView() {}
+constexpr float kRingSpacing = kFullCircleRadius / 4;  // 118.75
+constexpr int kSpokes = 12;
+constexpr float kSpokeStep = 30.0f;
+
+void drawRangeRings(render::Graphics& graphics, const render::ColourScheme& scheme,
+                    const render::StringFormat& labelFormat, float rangeNm) {
+    // Ring 0 is a zero-size ellipse at the centre and carries no label.
+    for (float ring = 0.0f; ring <= 4.0f; ring += 1.0f) {
+        const float radius = kRingSpacing * ring;
+        graphics.drawEllipse(*scheme.dashedPen, -radius, -radius, 2 * radius, 2 * radius);
+        if (ring > 0.0f) {
+            drawRingLabel(graphics, *scheme.smallFont, *scheme.dimBrush, labelFormat, ring, rangeNm, radius);
+        }
+    }
+    graphics.drawEllipse(*scheme.dimPen, -kFullCircleRadius, -kFullCircleRadius, 2 * kFullCircleRadius,
+                         2 * kFullCircleRadius);
+}
+
+void drawSpokes(render::Graphics& graphics, const render::Pen& pen, render::Matrix& matrix) {
+    // The point accumulates the turns: one spoke every 30 degrees.
+    render::PointF point{kFullCircleRadius, 0.0f};
+    for (int spoke = 0; spoke < kSpokes; ++spoke) {
+        matrix.reset();
+        matrix.rotate(kSpokeStep);
+        matrix.transformPoints(&point, 1);
+        graphics.drawLine(pen, 0.0f, 0.0f, point.X, point.Y);
+    }
+}
+
+bool schemeComplete(const render::ColourScheme& scheme) {
+    return scheme.dimPen && scheme.brightPen && scheme.dashedPen && scheme.dimBrush && scheme.brightBrush &&
+           scheme.largeFont && scheme.smallFont;
+}
+
+}  // namespace
+
+void RadarGauge::drawFullCircleView() {
+    selectedDrawn_ = 0;
+    if (graphics_ == nullptr || trafficList_ == nullptr || !schemeComplete(scheme_)) return;
+    render::Graphics& graphics = *graphics_;
+    render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::FullCircleLabel);
+
+    const auto container = graphics.beginContainer();
+    graphics.translateWorldTransform(500.0f, 500.0f);
+    applyRenderingQuality();
+    labelFormat.setAlignment(gdip::kStringAlignmentCenter);
+
+    drawRangeRings(graphics, scheme_, labelFormat, rangeNm_);
+    drawSpokes(graphics, *scheme_.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes));
+
+    static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
+    static host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);
+    const double heading = lookupModuleVariable(headingRecord);
+    const double now = lookupModuleVariable(clockRecord);
+
+    FullCircleSweep& sweep = fullCircleSweep();
+    stepFullCircleSweep(sweep, now, render::sharedMatrix(render::SharedMatrix::FullCircleSweep));
+    graphics.drawLine(*scheme_.brightPen, 0.0f, 0.0f, sweep.tip.X, sweep.tip.Y);
+
+    const TargetFrame frame{now, heading, kFullCircleRadius / rangeNm_, fullCircleSweepWindow(sweep.angle)};
+    const TargetRecords records{plotPositions_,       &selectedIndex_,      selectedAtcId_,
+                                &selectedDrawn_,      &selectedDistanceNm_, &selectedBearingDeg_};
+    TargetProcedure procedure(graphics, TargetPens{scheme_.dimPen.get(), scheme_.brightPen.get()}, records, frame,
+                              render::sharedMatrix(render::SharedMatrix::ViewTarget),
+                              render::sharedMatrix(render::SharedMatrix::ViewVector));
+    selectedDrawn_ = 0;
+
+    // In full mode the host's first object is the own aircraft.
+    const int first = trafficList_->limitedMode() != 0 ? 0 : 1;
+    for (int index = first; index < static_cast<int>(trafficList_->count()); ++index) {
+        TrafficTarget* target = trafficList_->item(index);
+        if (target == nullptr) break;
+        procedure.run(index, *target);
+    }
+
+    graphics.endContainer(container);
+    applyRenderingQuality();
+    drawDataBlock();
+}
 
 }  // namespace quillon

@@ -1,0 +1,131 @@
+#include "tests/support/TestSurface.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "render/GdiPlusTypes.h"
+
+// The bitmap side of the flat API, which the module itself never uses.
+extern "C" {
+gdip::GpStatus WINGDIPAPI GdiplusStartup(gdip::ULONG_PTR* token, const gdip::GdiplusStartupInput* input,
+                                         void* output);
+gdip::GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(int width, int height, int stride, int format,
+                                                    unsigned char* scan0, void** bitmap);
+gdip::GpStatus WINGDIPAPI GdipGetImageGraphicsContext(void* image, void** graphics);
+gdip::GpStatus WINGDIPAPI GdipGetDC(void* graphics, void** deviceContext);
+gdip::GpStatus WINGDIPAPI GdipReleaseDC(void* graphics, void* deviceContext);
+gdip::GpStatus WINGDIPAPI GdipDeleteGraphics(void* graphics);
+gdip::GpStatus WINGDIPAPI GdipDisposeImage(void* image);
+gdip::GpStatus WINGDIPAPI GdipBitmapGetPixel(void* bitmap, int x, int y, gdip::ARGB* colour);
+gdip::GpStatus WINGDIPAPI GdipSaveImageToFile(void* image, const char16_t* fileName, const void* encoder,
+                                              const void* parameters);
+}
+
+namespace quillon::testing {
+namespace {
+
+constexpr int kPixelFormat32bppArgb = 0x26200A;
+
+struct Guid {
+    uint32_t data1;
+    uint16_t data2;
+    uint16_t data3;
+    uint8_t data4[8];
+};
+constexpr Guid kPngEncoder{0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+
+bool near(uint32_t argb, uint32_t wanted, int tolerance) {
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int a = static_cast<int>((argb >> shift) & 0xff);
+        const int b = static_cast<int>((wanted >> shift) & 0xff);
+        if (std::abs(a - b) > tolerance) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void ensureGdiplusStarted() {
+    static bool started = false;
+    if (started) return;
+    gdip::ULONG_PTR token = 0;
+    const gdip::GdiplusStartupInput input{1, nullptr, 0, 0};
+    GdiplusStartup(&token, &input, nullptr);
+    started = true;
+}
+
+Colour colourOf(uint32_t argb) {
+    return Colour{static_cast<uint8_t>(argb >> 16), static_cast<uint8_t>(argb >> 8), static_cast<uint8_t>(argb)};
+}
+
+TestSurface::TestSurface(int width, int height) : width_(width), height_(height) {
+    ensureGdiplusStarted();
+    GdipCreateBitmapFromScan0(width, height, 0, kPixelFormat32bppArgb, nullptr, &bitmap_);
+    GdipGetImageGraphicsContext(bitmap_, &imageGraphics_);
+    GdipGetDC(imageGraphics_, &deviceContext_);
+    graphics_.createFromDeviceContext(deviceContext_);
+    graphics_.scaleWorldTransform(width * 0.001f, height * 0.001f);
+}
+
+TestSurface::~TestSurface() {
+    graphics_.release();
+    if (deviceContext_ != nullptr) GdipReleaseDC(imageGraphics_, deviceContext_);
+    if (imageGraphics_ != nullptr) GdipDeleteGraphics(imageGraphics_);
+    if (bitmap_ != nullptr) GdipDisposeImage(bitmap_);
+}
+
+uint32_t TestSurface::pixel(int x, int y) const {
+    gdip::ARGB colour = 0;
+    GdipBitmapGetPixel(bitmap_, x, y, &colour);
+    return colour;
+}
+
+uint32_t TestSurface::logicalPixel(float x, float y) const {
+    return pixel(static_cast<int>(x * width_ * 0.001f), static_cast<int>(y * height_ * 0.001f));
+}
+
+bool TestSurface::colourNear(float x, float y, float radius, uint32_t argb, int tolerance) const {
+    return countColour(x - radius, y - radius, x + radius, y + radius, argb, tolerance) > 0;
+}
+
+int TestSurface::countColour(float left, float top, float right, float bottom, uint32_t argb, int tolerance) const {
+    int count = 0;
+    const int x0 = std::max(0, static_cast<int>(left * width_ * 0.001f));
+    const int x1 = std::min(width_ - 1, static_cast<int>(right * width_ * 0.001f));
+    const int y0 = std::max(0, static_cast<int>(top * height_ * 0.001f));
+    const int y1 = std::min(height_ - 1, static_cast<int>(bottom * height_ * 0.001f));
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) count += near(pixel(x, y), argb, tolerance) ? 1 : 0;
+    }
+    return count;
+}
+
+bool TestSurface::inkBounds(float left, float top, float right, float bottom, uint32_t argb, Bounds& bounds,
+                            int tolerance) const {
+    const int x0 = std::max(0, static_cast<int>(left * width_ * 0.001f));
+    const int x1 = std::min(width_ - 1, static_cast<int>(right * width_ * 0.001f));
+    const int y0 = std::max(0, static_cast<int>(top * height_ * 0.001f));
+    const int y1 = std::min(height_ - 1, static_cast<int>(bottom * height_ * 0.001f));
+    int minX = width_, minY = height_, maxX = -1, maxY = -1;
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            if (!near(pixel(x, y), argb, tolerance)) continue;
+            minX = std::min(minX, x);
+            maxX = std::max(maxX, x);
+            minY = std::min(minY, y);
+            maxY = std::max(maxY, y);
+        }
+    }
+    if (maxX < 0) return false;
+    const float toLogicalX = 1000.0f / width_;
+    const float toLogicalY = 1000.0f / height_;
+    bounds = Bounds{minX * toLogicalX, minY * toLogicalY, (maxX + 1) * toLogicalX, (maxY + 1) * toLogicalY};
+    return true;
+}
+
+bool TestSurface::savePng(const std::string& path) const {
+    std::u16string wide(path.begin(), path.end());
+    return GdipSaveImageToFile(bitmap_, wide.c_str(), &kPngEncoder, nullptr) == gdip::kOk;
+}
+
+}  // namespace quillon::testing

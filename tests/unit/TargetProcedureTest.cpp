@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "gauge/RadarGauge.h"
+#include "render/GdiPlusTypes.h"
+#include "tests/support/TestSurface.h"
+#include "traffic/TrafficTarget.h"
+#include "views/FullCircleSweep.h"
+#include "views/TargetProcedure.h"
+
+namespace quillon {
+namespace {
+
+using testing::TestSurface;
+
+constexpr uint32_t kBackground = 0xff001400u;
+constexpr uint32_t kDim = 0xff008200u;
+constexpr uint32_t kBright = 0xff00ff00u;
+
+TEST(TargetBearings, TrueBearingFromReversedRadians) {
+    EXPECT_FLOAT_EQ(trueBearingDegrees(0.0f), 0.0f);
+    EXPECT_NEAR(trueBearingDegrees(-1.5707964f), 90.0f, 1e-3f);
+    EXPECT_NEAR(trueBearingDegrees(1.5707964f), 270.0f, 1e-3f);
+    EXPECT_NEAR(trueBearingDegrees(3.1415927f), 180.0f, 1e-3f);
+    // A hair west of north reads exactly 360 with the host's constants.
+    EXPECT_EQ(trueBearingDegrees(1e-7f), 360.0f);
+}
+
+TEST(TargetBearings, RelativeBearingWrapsIntoOneTurn) {
+    EXPECT_FLOAT_EQ(relativeBearingDegrees(10.0f, 350.0), 20.0f);
+    EXPECT_FLOAT_EQ(relativeBearingDegrees(350.0f, 10.0), 340.0f);
+    EXPECT_FLOAT_EQ(relativeBearingDegrees(90.0f, -270.0), 0.0f);
+    EXPECT_FLOAT_EQ(relativeBearingDegrees(45.0f, 765.0), 0.0f);
+    EXPECT_FLOAT_EQ(relativeBearingDegrees(0.0f, 0.0), 0.0f);
+}
+
+TEST(FullCircleSweepWindow, CoversTheFiveDegreesEndingAtTheLine) {
+    const SweepWindow start = fullCircleSweepWindow(0.0f);
+    EXPECT_FLOAT_EQ(start.lo, 85.0f);
+    EXPECT_FLOAT_EQ(start.hi, 90.0f);
+    const SweepWindow down = fullCircleSweepWindow(90.0f);
+    EXPECT_FLOAT_EQ(down.lo, 175.0f);
+    EXPECT_FLOAT_EQ(down.hi, 180.0f);
+    EXPECT_TRUE(down.contains(175.0f));
+    EXPECT_TRUE(down.contains(180.0f));
+    EXPECT_FALSE(down.contains(174.9f));
+    EXPECT_FALSE(down.contains(180.1f));
+    // Across north the window runs up to 360 rather than wrapping to 0.
+    const SweepWindow acrossNorth = fullCircleSweepWindow(270.0f);
+    EXPECT_FLOAT_EQ(acrossNorth.lo, 355.0f);
+    EXPECT_FLOAT_EQ(acrossNorth.hi, 360.0f);
+    const SweepWindow pastNorth = fullCircleSweepWindow(275.0f);
+    EXPECT_FLOAT_EQ(pastNorth.lo, 0.0f);
+    EXPECT_FLOAT_EQ(pastNorth.hi, 5.0f);
+}
+
+TEST(FullCircleSweepStep, TurnsFiveDegreesPerClockChangeOnly) {
+    testing::ensureGdiplusStarted();
+    render::Matrix matrix;
+    FullCircleSweep sweep;
+    for (int step = 1; step <= 18; ++step) {
+        stepFullCircleSweep(sweep, step * 0.25, matrix);
+        stepFullCircleSweep(sweep, step * 0.25, matrix);  // same clock: no step
+    }
+    EXPECT_FLOAT_EQ(sweep.angle, 90.0f);
+    EXPECT_NEAR(sweep.tip.X, 0.0f, 0.01f);
+    EXPECT_NEAR(sweep.tip.Y, 475.0f, 0.01f);  // straight down
+    EXPECT_EQ(sweep.lastTime, 18 * 0.25);
+
+    for (int step = 19; step <= 72; ++step) stepFullCircleSweep(sweep, step * 0.25, matrix);
+    EXPECT_FLOAT_EQ(sweep.angle, 0.0f);
+    EXPECT_NEAR(sweep.tip.X, 475.0f, 0.05f);
+    EXPECT_NEAR(sweep.tip.Y, 0.0f, 0.05f);
+}
+
+TEST(FullCircleSweepStep, AFrozenClockAtStartDoesNotMoveTheSweep) {
+    testing::ensureGdiplusStarted();
+    render::Matrix matrix;
+    FullCircleSweep sweep;
+    stepFullCircleSweep(sweep, 0.0, matrix);
+    EXPECT_FLOAT_EQ(sweep.angle, 0.0f);
+    EXPECT_FLOAT_EQ(sweep.tip.X, 475.0f);
+}
+
+// A target procedure drawing on a test surface with the view origin at the
+// centre, as the full-circle view has it.
+class TargetProcedureOnSurface : public ::testing::Test {
+protected:
+    TargetProcedureOnSurface()
+        : dimBrush_(kDim), brightBrush_(kBright), dimPen_(dimBrush_, 2.0f, gdip::kUnitWorld),
+          brightPen_(brightBrush_, 2.0f, gdip::kUnitWorld) {
+        surface_.clear(kBackground);
+        surface_.graphics().translateWorldTransform(500.0f, 500.0f);
+        std::strcpy(selectedAtcId_, "N123");
+    }
+
+    TargetProcedure procedure(double now = 10.0, double heading = 0.0, SweepWindow window = {85.0f, 90.0f}) {
+        const TargetFrame frame{now, heading, 475.0f / 40.0f, window};
+        const TargetRecords records{plots_, &selectedIndex_, selectedAtcId_, &selectedDrawn_, &selectedDistance_,
+                                    &selectedBearing_};
+        return TargetProcedure(surface_.graphics(), TargetPens{&dimPen_, &brightPen_}, records, frame,
+                               targetMatrix_, vectorMatrix_);
+    }
+
+    static TrafficTarget aircraft(const char* atcId, double heading = 0.0, double groundSpeed = 0.0) {
+        TrafficTarget target;
+        target.setAtcId(atcId);
+        target.setHeading(heading);
+        target.setGroundSpeed(groundSpeed);
+        return target;
+    }
+
+    TestSurface surface_;
+    render::SolidBrush dimBrush_;
+    render::SolidBrush brightBrush_;
+    render::Pen dimPen_;
+    render::Pen brightPen_;
+    render::Matrix targetMatrix_;
+    render::Matrix vectorMatrix_;
+    PlotPosition plots_[TrafficList::kSlots] = {};
+    int32_t selectedIndex_ = kNoSelection;
+    char selectedAtcId_[kAtcIdCapacity] = {};
+    int32_t selectedDrawn_ = 0;
+    float selectedDistance_ = 0.0f;
+    float selectedBearing_ = 0.0f;
+};
+
+TEST_F(TargetProcedureOnSurface, PlotsByDistanceAndRelativeBearing) {
+    TargetProcedure run = procedure();
+    const TrafficTarget target = aircraft("X");
+    run.plot(1, target, TargetFix{20.0f, 0.0f, 0.0f}, dimPen_);
+    EXPECT_NEAR(plots_[1].x, 0.0f, 1e-3f);
+    EXPECT_NEAR(plots_[1].y, -237.5f, 1e-3f);
+    run.plot(2, target, TargetFix{40.0f, 90.0f, 90.0f}, dimPen_);
+    EXPECT_NEAR(plots_[2].x, 475.0f, 1e-3f);
+    EXPECT_NEAR(plots_[2].y, 0.0f, 1e-3f);
+    run.plot(3, target, TargetFix{0.0f, 0.0f, 0.0f}, dimPen_);
+    EXPECT_FLOAT_EQ(plots_[3].x, 0.0f);
+    EXPECT_FLOAT_EQ(plots_[3].y, 0.0f);
+    run.plot(4, target, TargetFix{40.0f, 225.0f, 225.0f}, dimPen_);
+    EXPECT_NEAR(plots_[4].x, -335.88f, 0.01f);
+    EXPECT_NEAR(plots_[4].y, 335.88f, 0.01f);
+}
+
+TEST_F(TargetProcedureOnSurface, CrossAndVectorAlongTheOwnHeading) {
+    // Dead ahead at half range, same heading as the own aircraft, 250 knots.
+    procedure(10.0, 30.0).plot(1, aircraft("X", 30.0, 250.0), TargetFix{20.0f, 30.0f, 0.0f}, brightPen_);
+    // Cross: arms of 10 around (500, 262.5).
+    EXPECT_TRUE(surface_.colourNear(500.0f, 271.0f, 1.5f, kBright));
+    EXPECT_TRUE(surface_.colourNear(491.0f, 262.5f, 1.5f, kBright));
+    EXPECT_TRUE(surface_.colourNear(509.0f, 262.5f, 1.5f, kBright));
+    EXPECT_FALSE(surface_.colourNear(515.0f, 262.5f, 2.0f, kBright));
+    // Vector: 50 units straight up, no further.
+    EXPECT_TRUE(surface_.colourNear(500.0f, 240.0f, 1.5f, kBright));
+    EXPECT_TRUE(surface_.colourNear(500.0f, 214.0f, 1.5f, kBright));
+    EXPECT_FALSE(surface_.colourNear(500.0f, 206.0f, 2.0f, kBright));
+    // No box: nothing selected.
+    EXPECT_FALSE(surface_.colourNear(475.0f, 262.5f, 2.0f, kBright));
+}
+
+TEST_F(TargetProcedureOnSurface, VectorTurnsWithTheTargetsRelativeHeading) {
+    procedure(10.0, 30.0).plot(1, aircraft("X", 120.0, 250.0), TargetFix{20.0f, 30.0f, 0.0f}, dimPen_);
+    const render::PointF end = procedure(10.0, 30.0).vectorEnd(render::PointF{0.0f, -237.5f}, 250.0, 120.0);
+    EXPECT_NEAR(end.X, 50.0f, 1e-3f);
+    EXPECT_NEAR(end.Y, -237.5f, 1e-3f);
+    EXPECT_TRUE(surface_.colourNear(540.0f, 262.5f, 1.5f, kDim));
+    EXPECT_FALSE(surface_.colourNear(500.0f, 230.0f, 2.0f, kDim));
+    // Headings are not normalised: -270 relative is the same right turn.
+    const render::PointF wrapped = procedure(10.0, 390.0).vectorEnd(render::PointF{0.0f, 0.0f}, 100.0, 120.0);
+    EXPECT_NEAR(wrapped.X, 20.0f, 1e-3f);
+    EXPECT_NEAR(wrapped.Y, 0.0f, 1e-3f);
+}
+
+TEST_F(TargetProcedureOnSurface, PaintStampsInTheWindowAndFadesAfterPersistence) {
+    TrafficTarget target = aircraft("X");
+    const double stamp = 10.0;
+    // Inside the window: stamped and bright.
+    EXPECT_EQ(&procedure(stamp).paint(target, 87.0f), &brightPen_);
+    EXPECT_EQ(target.paintTime(), stamp);
+    // Out of the window, still within persistence.
+    EXPECT_EQ(&procedure(stamp + kPaintPersistence, 0.0, {0.0f, 5.0f}).paint(target, 87.0f), &brightPen_);
+    EXPECT_EQ(target.paintTime(), stamp);
+    // Past it: dim and the stamp is cleared.
+    EXPECT_EQ(&procedure(stamp + 0.81, 0.0, {0.0f, 5.0f}).paint(target, 87.0f), &dimPen_);
+    EXPECT_EQ(target.paintTime(), 0.0);
+}
+
+TEST_F(TargetProcedureOnSurface, AFrozenClockKeepsRestampingTargetsInTheWindow) {
+    TrafficTarget inside = aircraft("A");
+    TrafficTarget outside = aircraft("B");
+    for (int call = 0; call < 3; ++call) {
+        EXPECT_EQ(&procedure(5.0).paint(inside, 90.0f), &brightPen_);
+        EXPECT_EQ(&procedure(5.0).paint(outside, 200.0f), &dimPen_);
+    }
+    EXPECT_EQ(inside.paintTime(), 5.0);
+    EXPECT_EQ(outside.paintTime(), 0.0);
+}
+
+TEST_F(TargetProcedureOnSurface, NeverStampedTargetIsDimOnceTheClockPassesPersistence) {
+    TrafficTarget target = aircraft("X");
+    EXPECT_EQ(&procedure(0.5, 0.0, {0.0f, 5.0f}).paint(target, 90.0f), &brightPen_);
+    EXPECT_EQ(&procedure(0.81, 0.0, {0.0f, 5.0f}).paint(target, 90.0f), &dimPen_);
+}
+
+TEST_F(TargetProcedureOnSurface, SelectedAircraftFoundByAtcIdGetsBoxesAndTheLastIndexWins) {
+    selectedIndex_ = 7;
+    TargetProcedure run = procedure();
+    run.plot(2, aircraft("N123"), TargetFix{20.0f, 10.0f, 0.0f}, brightPen_);
+    run.plot(3, aircraft("N1234"), TargetFix{30.0f, 20.0f, 90.0f}, brightPen_);
+    run.plot(5, aircraft("N123"), TargetFix{40.0f, 30.0f, 180.0f}, brightPen_);
+    EXPECT_EQ(selectedDrawn_, 1);
+    EXPECT_EQ(selectedIndex_, 5);
+    EXPECT_FLOAT_EQ(selectedDistance_, 40.0f);
+    EXPECT_FLOAT_EQ(selectedBearing_, 30.0f);
+    // Boxes 50 x 50 around the two matching targets, none around the other.
+    EXPECT_TRUE(surface_.colourNear(475.0f, 262.5f, 1.5f, kBright));   // left edge, index 2
+    EXPECT_TRUE(surface_.colourNear(500.0f, 237.5f, 1.5f, kBright));   // top edge, index 2
+    EXPECT_TRUE(surface_.colourNear(525.0f, 975.0f - 12.0f, 1.5f, kBright));  // right edge, index 5
+    EXPECT_FALSE(surface_.colourNear(856.25f - 25.0f, 500.0f + 12.0f, 2.0f, kBright));  // index 3
+}
+
+TEST_F(TargetProcedureOnSurface, NoSelectionDrawsNoBoxEvenForAMatchingId) {
+    selectedIndex_ = kNoSelection;
+    procedure().plot(2, aircraft("N123"), TargetFix{20.0f, 10.0f, 0.0f}, brightPen_);
+    EXPECT_EQ(selectedDrawn_, 0);
+    EXPECT_EQ(selectedIndex_, kNoSelection);
+    EXPECT_FALSE(surface_.colourNear(475.0f, 262.5f, 2.0f, kBright));
+}
+
+TEST_F(TargetProcedureOnSurface, MatchIsExactAndCaseSensitive) {
+    selectedIndex_ = 1;
+    TargetProcedure run = procedure();
+    run.plot(2, aircraft("n123"), TargetFix{20.0f, 10.0f, 0.0f}, brightPen_);
+    run.plot(3, aircraft("N12"), TargetFix{20.0f, 10.0f, 90.0f}, brightPen_);
+    EXPECT_EQ(selectedDrawn_, 0);
+    EXPECT_EQ(selectedIndex_, 1);
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,107 @@
+#include "views/TargetProcedure.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "gauge/RadarGauge.h"
+#include "traffic/OwnShip.h"
+#include "traffic/TrafficTarget.h"
+
+namespace quillon {
+namespace {
+
+// The host's single-precision constants; their product is a hair above 360,
+// so a target a hair west of north reads exactly 360.
+constexpr float kTwoPi = 6.2831855f;
+constexpr float kDegreesPerRadian = 57.29578f;
+
+}  // namespace
+
+float trueBearingDegrees(float reversedBearing) {
+    const double twoPi = kTwoPi;
+    return static_cast<float>(std::fmod(twoPi - reversedBearing, twoPi) * kDegreesPerRadian);
+}
+
+float relativeBearingDegrees(float trueBearingDeg, double headingDeg) {
+    return static_cast<float>(std::fmod(std::fmod(trueBearingDeg - headingDeg, 360.0) + 360.0, 360.0));
+}
+
+bool paintPersists(double paintTime, double now) { return paintTime + kPaintPersistence >= now; }
+
+TargetProcedure::TargetProcedure(render::Graphics& graphics, const TargetPens& pens, const TargetRecords& records,
+                                 const TargetFrame& frame, render::Matrix& targetMatrix,
+                                 render::Matrix& vectorMatrix)
+    : graphics_(graphics),
+      pens_(pens),
+      records_(records),
+      frame_(frame),
+      targetMatrix_(targetMatrix),
+      vectorMatrix_(vectorMatrix) {}
+
+TargetFix TargetProcedure::locate(const TrafficTarget& target) const {
+    float distanceNm = 0.0f;
+    float reversedBearing = 0.0f;
+    greatCircle(ownPosition(), target.position(), distanceNm, reversedBearing);
+    const float bearing = trueBearingDegrees(reversedBearing);
+    return TargetFix{distanceNm, bearing, relativeBearingDegrees(bearing, frame_.headingDeg)};
+}
+
+const render::Pen& TargetProcedure::paint(TrafficTarget& target, float relativeBearingDeg) const {
+    if (frame_.window.contains(relativeBearingDeg)) target.setPaintTime(frame_.now);
+    if (paintPersists(target.paintTime(), frame_.now)) return *pens_.bright;
+    target.clearPaintTime();
+    return *pens_.dim;
+}
+
+render::PointF TargetProcedure::plotPoint(float distanceNm, float relativeBearingDeg) {
+    render::PointF point{0.0f, -distanceNm * frame_.scale};
+    targetMatrix_.reset();
+    targetMatrix_.rotate(relativeBearingDeg);
+    targetMatrix_.transformPoints(&point, 1);
+    return point;
+}
+
+render::PointF TargetProcedure::vectorEnd(render::PointF from, double groundSpeedKnots, double targetHeadingDeg) {
+    const float length = static_cast<float>(groundSpeedKnots * kVectorUnitsPerKnot);
+    // Not normalised: the rotation takes any angle.
+    const float angle = static_cast<float>(targetHeadingDeg - frame_.headingDeg);
+    render::PointF end{from.X, from.Y - length};
+    vectorMatrix_.reset();
+    vectorMatrix_.translate(from.X, from.Y);
+    vectorMatrix_.rotate(angle);
+    vectorMatrix_.translate(-from.X, -from.Y);
+    vectorMatrix_.transformPoints(&end, 1);
+    return end;
+}
+
+bool TargetProcedure::isSelected(const TrafficTarget& target) const {
+    // The index only tells whether there is a selection; the aircraft is
+    // found by its ATC id, wherever the list has put it this time.
+    return *records_.selectedIndex < kNoSelection && std::strcmp(target.atcId(), records_.selectedAtcId) == 0;
+}
+
+void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetFix& fix, const render::Pen& pen) {
+    const render::PointF at = plotPoint(fix.distanceNm, fix.relativeBearingDeg);
+    records_.plotPositions[index] = PlotPosition{at.X, at.Y};
+
+    const bool selected = isSelected(target);
+    graphics_.drawLine(pen, at.X, at.Y - kCrossArm, at.X, at.Y + kCrossArm);
+    graphics_.drawLine(pen, at.X - kCrossArm, at.Y, at.X + kCrossArm, at.Y);
+    if (selected) {
+        *records_.selectedDistanceNm = fix.distanceNm;
+        *records_.selectedBearingDeg = fix.trueBearingDeg;
+        *records_.selectedDrawn = 1;
+        *records_.selectedIndex = index;
+        graphics_.drawRectangle(pen, at.X - kBoxSize / 2, at.Y - kBoxSize / 2, kBoxSize, kBoxSize);
+    }
+    const render::PointF end = vectorEnd(at, target.groundSpeed(), target.heading());
+    graphics_.drawLine(pen, at.X, at.Y, end.X, end.Y);
+}
+
+void TargetProcedure::run(int index, TrafficTarget& target) {
+    const TargetFix fix = locate(target);
+    const render::Pen& pen = paint(target, fix.relativeBearingDeg);
+    plot(index, target, fix, pen);
+}
+
+}  // namespace quillon

@@ -1,0 +1,105 @@
+// How the radar views place, paint and draw one target: distance and
+// bearing, the sweep's paint stamp and its fading, the plotted point, the
+// selection found again by ATC id, the cross, the box and the velocity
+// vector. The full-circle and forward-arc views share it; they differ in
+// scale, sweep window and which targets they let through.
+#pragma once
+
+#include <cstdint>
+
+#include "render/GdiPlusObjects.h"
+
+namespace quillon {
+
+class TrafficTarget;
+struct PlotPosition;
+
+// Relative bearings (degrees clockwise from the top of the view) swept over
+// by the last sweep step, both ends included.
+struct SweepWindow {
+    float lo;
+    float hi;
+    bool contains(float relativeBearing) const { return lo <= relativeBearing && relativeBearing <= hi; }
+};
+
+// How long a target stays bright after the sweep stamped it, in host clock.
+constexpr double kPaintPersistence = 0.8;
+
+// True bearing in degrees, 0 to 360, from the geometry's reversed bearing in
+// radians. Uses the host's single-precision 2 pi and degrees per radian.
+float trueBearingDegrees(float reversedBearing);
+// Bearing relative to the own heading, 0 to below 360 degrees.
+float relativeBearingDegrees(float trueBearingDeg, double headingDeg);
+// Whether a target stamped at paintTime is still bright at now.
+bool paintPersists(double paintTime, double now);
+
+// Where a target lies from the own aircraft.
+struct TargetFix {
+    float distanceNm;
+    float trueBearingDeg;
+    float relativeBearingDeg;
+};
+
+// The gauge's fields the procedure writes: the plotted points (one per list
+// slot) and the selection it finds again each frame.
+struct TargetRecords {
+    PlotPosition* plotPositions;
+    int32_t* selectedIndex;
+    const char* selectedAtcId;
+    int32_t* selectedDrawn;
+    float* selectedDistanceNm;
+    float* selectedBearingDeg;
+};
+
+struct TargetPens {
+    const render::Pen* dim;
+    const render::Pen* bright;
+};
+
+// Values of one view call, the same for every target of that call.
+struct TargetFrame {
+    double now;         // host clock
+    double headingDeg;  // own heading
+    float scale;        // logical units per nautical mile
+    SweepWindow window;
+};
+
+// Lengths of the target symbols in logical units.
+constexpr float kCrossArm = 10.0f;
+constexpr float kBoxSize = 50.0f;
+constexpr double kVectorUnitsPerKnot = 0.002 * 100;
+
+class TargetProcedure {
+public:
+    // The two matrices are reset before every use; the caller keeps them.
+    TargetProcedure(render::Graphics& graphics, const TargetPens& pens, const TargetRecords& records,
+                    const TargetFrame& frame, render::Matrix& targetMatrix, render::Matrix& vectorMatrix);
+
+    // Distance, true bearing and bearing relative to the own heading.
+    TargetFix locate(const TrafficTarget& target) const;
+    // Stamps the target when the sweep window covers it, clears a stamp
+    // that has faded, and gives the pen it is drawn with.
+    const render::Pen& paint(TrafficTarget& target, float relativeBearingDeg) const;
+    // Stores the plotted point of list slot index and draws the cross, the
+    // box when it is the selected aircraft, and the velocity vector.
+    void plot(int index, const TrafficTarget& target, const TargetFix& fix, const render::Pen& pen);
+    // Everything above, for a view that lets every target through.
+    void run(int index, TrafficTarget& target);
+
+    // The point at distance and relative bearing, from the view origin.
+    render::PointF plotPoint(float distanceNm, float relativeBearingDeg);
+    // The far end of the velocity vector from the point.
+    render::PointF vectorEnd(render::PointF from, double groundSpeedKnots, double targetHeadingDeg);
+
+private:
+    bool isSelected(const TrafficTarget& target) const;
+
+    render::Graphics& graphics_;
+    TargetPens pens_;
+    TargetRecords records_;
+    TargetFrame frame_;
+    render::Matrix& targetMatrix_;
+    render::Matrix& vectorMatrix_;
+};
+
+}  // namespace quillon
