@@ -67,7 +67,8 @@ public:
     void clearObjects() { objects_.clear(); }
 
     void setLimitedMode(int32_t value) { limitedMode_ = value; }
-    // Write every object's id even beyond the asked maximum.
+    // Write every object's id even beyond the asked maximum. Keep at most
+    // 556 objects then: that is all the room the module's id array has.
     void setIgnoreMaximum(bool ignore) { ignoreMaximum_ = ignore; }
     // Return this count instead of the number of ids written.
     void setReportedCount(std::optional<uint32_t> count) { reportedCount_ = count; }
