@@ -63,9 +63,18 @@ void serve(GaugeVariant variant, host::GaugeHeader* header, int32_t service) {
     }
 }
 
-// The click in the area's pixels, scaled to the 1000 x 1000 logical space.
-// An area without size has no logical point: the click is ignored.
-bool logicalPointOf(const host::ClickRecord* click, LogicalPoint& point) {
+int32_t click(GaugeVariant variant, const host::ClickRecord* record) {
+    LogicalPoint point{};
+    RadarGauge* gauge = variants[variant].instance;
+    if (logicalClickPoint(record, point) && gauge != nullptr) gauge->onClick(&point);
+    return 1;
+}
+
+}  // namespace
+
+// Division first, in double, then truncation: 199 of 200 pixels is 995.
+// An area without size has no logical point, so such a click is ignored.
+bool logicalClickPoint(const host::ClickRecord* click, LogicalPoint& point) {
     if (click == nullptr || click->area == nullptr) return false;
     const host::MouseArea& area = *click->area;
     if (area.boxWidth == 0 || area.boxHeight == 0) return false;
@@ -73,15 +82,6 @@ bool logicalPointOf(const host::ClickRecord* click, LogicalPoint& point) {
     point.y = truncateToInt32(static_cast<double>(click->y) / static_cast<double>(area.boxHeight) * 1000.0);
     return true;
 }
-
-int32_t click(GaugeVariant variant, const host::ClickRecord* record) {
-    LogicalPoint point{};
-    RadarGauge* gauge = variants[variant].instance;
-    if (logicalPointOf(record, point) && gauge != nullptr) gauge->onClick(&point);
-    return 1;
-}
-
-}  // namespace
 
 void HOST_API rectangularGreenCallback(host::GaugeHeader* header, int32_t service, uint32_t) {
     serve(kRectangularGreen, header, service);

@@ -3,11 +3,10 @@
 // the mouse function of its click area.
 #pragma once
 
+#include "gauge/RadarGauge.h"
 #include "host/GaugeRecords.h"
 
 namespace quillon {
-
-class RadarGauge;
 
 // In the order of the module's gauge list.
 enum GaugeVariant : int {
@@ -27,6 +26,10 @@ int32_t HOST_API rectangularGreenMouse(host::ClickRecord* click, uint32_t mouseF
 int32_t HOST_API rectangularAmberMouse(host::ClickRecord* click, uint32_t mouseFlags);
 int32_t HOST_API circularGreenMouse(host::ClickRecord* click, uint32_t mouseFlags);
 int32_t HOST_API circularAmberMouse(host::ClickRecord* click, uint32_t mouseFlags);
+
+// The click in the area's pixels as a point of the 1000 x 1000 logical
+// space; false (no point) without a click record, an area or an area size.
+bool logicalClickPoint(const host::ClickRecord* click, LogicalPoint& point);
 
 // The variant's live gauge (null when none) and its reference count.
 RadarGauge* variantGauge(GaugeVariant variant);
