@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "render/GdiPlusSession.h"
 #include "render/GdiPlusTypes.h"
 
 // The bitmap side of the flat API, which the module itself never uses.
 extern "C" {
-gdip::GpStatus WINGDIPAPI GdiplusStartup(gdip::ULONG_PTR* token, const gdip::GdiplusStartupInput* input,
-                                         void* output);
 gdip::GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(int width, int height, int stride, int format,
                                                     unsigned char* scan0, void** bitmap);
 gdip::GpStatus WINGDIPAPI GdipGetImageGraphicsContext(void* image, void** graphics);
@@ -48,9 +47,11 @@ bool near(uint32_t argb, uint32_t wanted, int tolerance) {
 void ensureGdiplusStarted() {
     static bool started = false;
     if (started) return;
-    gdip::ULONG_PTR token = 0;
+    // Through the module's own session count, so that a gauge destroyed by a
+    // test never ends libgdiplus's one process-wide session under the others.
+    uintptr_t token = 0;
     const gdip::GdiplusStartupInput input{1, nullptr, 0, 0};
-    GdiplusStartup(&token, &input, nullptr);
+    render::startGdiPlus(token, input);
     started = true;
 }
 
