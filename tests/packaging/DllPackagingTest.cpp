@@ -86,6 +86,9 @@ Dib decodeDib(const std::vector<uint8_t>& data) {
     return dib;
 }
 
+// Names the parameter in test listings by its build.
+void PrintTo(const DllUnderTest& dll, std::ostream* out) { *out << dll.label; }
+
 class DllPackaging : public ::testing::TestWithParam<DllUnderTest> {
 protected:
     void SetUp() override {
@@ -241,7 +244,8 @@ TEST_P(DllPackaging, CarriesBlackBitmapsUnderNumericIds) {
 }
 
 TEST_P(DllPackaging, VersionIs200) {
-    const Resource* version = findResource(image_->resources(), kResourceVersion, 1);
+    const std::vector<Resource> resources = image_->resources();
+    const Resource* version = findResource(resources, kResourceVersion, 1);
     ASSERT_NE(version, nullptr) << "no version resource";
     const VersionBlock root = parseVersionBlock(version->data);
     EXPECT_EQ(root.key, "VS_VERSION_INFO");

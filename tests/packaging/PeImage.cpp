@@ -307,7 +307,8 @@ VersionBlock parseBlockAt(const std::vector<uint8_t>& data, size_t start, size_t
     const uint16_t valueLength = le16(data, start + 2);
     const uint16_t type = le16(data, start + 4);
     const size_t end = start + length;
-    if (length < 6 || end > limit) fail("version block length out of range");
+    if (length < 6 || end > limit)
+        fail("version block at " + std::to_string(start) + " of length " + std::to_string(length) + " exceeds " + std::to_string(limit));
 
     size_t at = start + 6;
     std::u16string key;

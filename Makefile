@@ -1,0 +1,87 @@
+# Quillon: the everyday jobs, each runnable on a fresh Debian 12 machine.
+#   make run    install what is missing, build everything, render the gauges
+#   make test   install what is missing, build everything, run every test
+#   make build  the three builds: build/windows-i686 (Quillon.dll, the
+#               product), build/windows-x64, build/linux (Quillon.so, the
+#               stand-in host, tools, tests)
+#   make clean  remove build/ and out/
+
+ROOT := $(patsubst %/,%,$(dir $(abspath $(lastword $(MAKEFILE_LIST)))))
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+LINUX_BUILD_TYPE ?= Debug
+WINDOWS_BUILD_TYPE ?= Release
+
+BUILD := $(ROOT)/build
+LOGS := $(BUILD)/logs
+QUIETLY := $(ROOT)/scripts/quietly.sh
+DLL_I686 := $(BUILD)/windows-i686/Quillon.dll
+DLL_X64 := $(BUILD)/windows-x64/Quillon.dll
+SO_LINUX := $(BUILD)/linux/Quillon.so
+
+.PHONY: all run test build deps clean \
+        build-windows-i686 build-windows-x64 build-linux test-linux test-windows
+
+all: build
+
+deps:
+	@$(ROOT)/scripts/install-deps.sh
+
+# ---- Builds -------------------------------------------------------------------
+# Windows first: the Linux tests inspect the two DLLs.
+
+build: build-windows-i686 build-windows-x64 build-linux
+
+build-windows-i686: deps
+	@$(QUIETLY) "configure windows-i686" $(LOGS)/configure-windows-i686.log \
+	  cmake -S $(ROOT) -B $(BUILD)/windows-i686 \
+	    -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-i686-w64-mingw32.cmake \
+	    -DCMAKE_BUILD_TYPE=$(WINDOWS_BUILD_TYPE)
+	@$(QUIETLY) "build windows-i686" $(LOGS)/build-windows-i686.log \
+	  cmake --build $(BUILD)/windows-i686 -j $(JOBS)
+
+build-windows-x64: deps
+	@$(QUIETLY) "configure windows-x64" $(LOGS)/configure-windows-x64.log \
+	  cmake -S $(ROOT) -B $(BUILD)/windows-x64 \
+	    -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-x86_64-w64-mingw32.cmake \
+	    -DCMAKE_BUILD_TYPE=$(WINDOWS_BUILD_TYPE)
+	@$(QUIETLY) "build windows-x64" $(LOGS)/build-windows-x64.log \
+	  cmake --build $(BUILD)/windows-x64 -j $(JOBS)
+
+build-linux: deps build-windows-i686 build-windows-x64
+	@$(QUIETLY) "configure linux" $(LOGS)/configure-linux.log \
+	  cmake -S $(ROOT) -B $(BUILD)/linux \
+	    -DCMAKE_BUILD_TYPE=$(LINUX_BUILD_TYPE) \
+	    -DQUILLON_DLL_I686=$(DLL_I686) \
+	    -DQUILLON_DLL_X64=$(DLL_X64)
+	@$(QUIETLY) "build linux" $(LOGS)/build-linux.log \
+	  cmake --build $(BUILD)/linux -j $(JOBS)
+
+# ---- Tests --------------------------------------------------------------------
+# The Linux tests include the inspection of both DLLs; the x64 build runs its
+# own tests (under Wine) once it registers any.
+
+test: test-linux test-windows
+	@echo "All tests passed."
+
+test-linux: build
+	@$(ROOT)/scripts/run-ctest.sh "linux tests" $(BUILD)/linux $(JOBS)
+
+test-windows: build
+	@if ctest --test-dir $(BUILD)/windows-x64 -N 2>/dev/null | grep -q -E 'Total Tests: [1-9]'; then \
+	  $(ROOT)/scripts/run-ctest.sh "windows-x64 tests" $(BUILD)/windows-x64 1; \
+	fi
+
+# ---- Run ----------------------------------------------------------------------
+# The preview script renders the gauges into out/ once it exists.
+
+run: build
+	@if [ -x $(ROOT)/scripts/run-preview.sh ]; then \
+	  $(ROOT)/scripts/run-preview.sh "$(BUILD)" "$(ROOT)/out"; \
+	fi
+	@echo ""
+	@echo "Quillon.dll (the gauge module, 32-bit Windows): $(DLL_I686)"
+	@echo "Quillon.dll (64-bit Windows, for Wine checks):  $(DLL_X64)"
+	@echo "Quillon.so  (Linux stand-in module):            $(SO_LINUX)"
+
+clean:
+	rm -rf $(BUILD) $(ROOT)/out

@@ -1,0 +1,69 @@
+#!/bin/sh
+# Installs the Debian packages that building and testing Quillon need, and
+# only when one of them is missing: a machine that has them all is left
+# alone (no apt-get, no sudo).
+set -eu
+
+PACKAGES="
+build-essential
+cmake
+pkg-config
+libgtest-dev
+libgmock-dev
+libbenchmark-dev
+libgdiplus
+fonts-liberation
+fonts-dejavu-core
+nlohmann-json3-dev
+libcli11-dev
+libgif-dev
+libsdl2-dev
+g++-mingw-w64-i686
+g++-mingw-w64-x86-64
+binutils-mingw-w64
+wine64
+wine
+fonts-wine
+xvfb
+xdotool
+xauth
+clang
+libclang-rt-14-dev
+valgrind
+"
+
+is_installed() {
+    [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = "installed" ]
+}
+
+missing=""
+for package in $PACKAGES; do
+    is_installed "$package" || missing="$missing $package"
+done
+
+if [ -z "$missing" ]; then
+    exit 0
+fi
+
+echo "Installing missing Debian packages:$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=""
+elif command -v sudo >/dev/null 2>&1; then
+    as_root="sudo"
+else
+    echo "error: these packages are missing and there is no sudo to install them:$missing" >&2
+    exit 1
+fi
+
+$as_root env DEBIAN_FRONTEND=noninteractive apt-get update
+# shellcheck disable=SC2086 # one word per package
+$as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
+
+still_missing=""
+for package in $missing; do
+    is_installed "$package" || still_missing="$still_missing $package"
+done
+if [ -n "$still_missing" ]; then
+    echo "error: still not installed:$still_missing" >&2
+    exit 1
+fi
