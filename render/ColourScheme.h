@@ -29,6 +29,10 @@ struct ColourScheme {
     float lineHeight = 0.0f;
 
     bool created() const { return dimBrush != nullptr; }
+    // Every object is there (an allocation may have failed).
+    bool complete() const {
+        return dimPen && brightPen && dashedPen && dimBrush && brightBrush && largeFont && smallFont;
+    }
     // Deletes the pens, brushes and fonts (before GDI+ shuts down).
     void release();
 };

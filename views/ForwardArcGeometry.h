@@ -7,14 +7,9 @@
 #include <cmath>
 #include <cstdint>
 
-namespace quillon {
+#include "views/TargetProcedure.h"
 
-// An inclusive span of relative bearings, degrees clockwise from the nose.
-struct BearingWindow {
-    float lo;
-    float hi;
-    bool contains(float bearing) const { return lo <= bearing && bearing <= hi; }
-};
+namespace quillon {
 
 // The swinging sweep. The angle is a screen direction in degrees clockwise
 // from +x: -30 is the right edge of the sector, -90 straight up, -150 the
@@ -48,7 +43,7 @@ struct ArcSweep {
     // The relative bearings the last step covered, ending at the sweep line.
     // Adding 450 turns a screen direction into a bearing from the top and
     // keeps the remainder's argument positive.
-    BearingWindow window() const {
+    SweepWindow window() const {
         const float previous = angle - direction * kStep;
         const float lo = std::fmod(std::min(angle, previous) + 450.0f, 360.0f);
         float hi = std::fmod(std::max(angle, previous) + 450.0f, 360.0f);

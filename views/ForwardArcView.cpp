@@ -1,8 +1,117 @@
+// The forward-arc view: the 120 degrees ahead as a fan of range arcs with
+// the own aircraft at the bottom centre, and a sweep that swings between the
+// sector's edges.
 #include "gauge/RadarGauge.h"
+#include "module/HostPanel.h"
+#include "render/SharedGdiObjects.h"
+#include "views/ForwardArcGeometry.h"
+#include "views/RingLabels.h"
+#include "views/TargetProcedure.h"
 
 namespace quillon {
+namespace {
 
-// Placeholder until the view is built.
-void RadarGauge::drawForwardArcView() {}
+constexpr float kOriginX = 500.0f;
+constexpr float kOriginY = 975.0f;
+constexpr float kOuterRadius = 950.0f;
+constexpr float kArcSpacing = kOuterRadius / 4;  // 237.5
+// GDI+ measures arc angles clockwise from +x: from -30 anticlockwise to
+// -150 is relative bearing 60 through 0 to 300.
+constexpr float kArcStart = -30.0f;
+constexpr float kArcSweep = -120.0f;
+constexpr float kSpokeTurn = -30.0f;
+constexpr int kSpokes = 5;
+
+void drawRangeArc(render::Graphics& graphics, const render::Pen& pen, float radius) {
+    graphics.drawArc(pen, -radius, -radius, 2 * radius, 2 * radius, kArcStart, kArcSweep);
+}
+
+// Four dashed arcs, each labelled at its top (arc 0 is a zero-size arc
+// without a label), then the solid outer arc over the last dashed one.
+void drawRangeArcs(render::Graphics& graphics, const render::ColourScheme& scheme,
+                   const render::StringFormat& labelFormat, float rangeNm) {
+    for (float ring = 0.0f; ring <= 4.0f; ring += 1.0f) {
+        const float radius = kArcSpacing * ring;
+        drawRangeArc(graphics, *scheme.dashedPen, radius);
+        if (ring > 0.0f) {
+            drawRingLabel(graphics, *scheme.smallFont, *scheme.dimBrush, labelFormat, ring, rangeNm, radius);
+        }
+    }
+    drawRangeArc(graphics, *scheme.dimPen, kOuterRadius);
+}
+
+// The point accumulates the turns: the two edges of the sector and three
+// spokes between them, the middle one straight up through the labels.
+void drawSpokes(render::Graphics& graphics, const render::Pen& pen, render::Matrix& matrix) {
+    render::PointF point{kOuterRadius, 0.0f};
+    for (int spoke = 0; spoke < kSpokes; ++spoke) {
+        matrix.reset();
+        matrix.rotate(kSpokeTurn);
+        matrix.transformPoints(&point, 1);
+        graphics.drawLine(pen, 0.0f, 0.0f, point.X, point.Y);
+    }
+}
+
+// The tip is computed afresh from the angle on every call.
+void drawSweepLine(render::Graphics& graphics, const render::Pen& pen, const ArcSweep& sweep) {
+    render::Matrix& matrix = render::sharedMatrix(render::SharedMatrix::ForwardArcSweep);
+    render::PointF tip{kOuterRadius, 0.0f};
+    matrix.reset();
+    matrix.rotate(sweep.angle);
+    matrix.transformPoints(&tip, 1);
+    graphics.drawLine(pen, 0.0f, 0.0f, tip.X, tip.Y);
+}
+
+}  // namespace
+
+void RadarGauge::drawForwardArcView() {
+    selectedDrawn_ = 0;
+    if (graphics_ == nullptr || trafficList_ == nullptr || !scheme_.complete()) return;
+    render::Graphics& graphics = *graphics_;
+    render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::ForwardArcLabel);
+
+    const auto container = graphics.beginContainer();
+    graphics.translateWorldTransform(kOriginX, kOriginY);
+    applyRenderingQuality();
+    labelFormat.setAlignment(gdip::kStringAlignmentCenter);
+
+    drawRangeArcs(graphics, scheme_, labelFormat, rangeNm_);
+    drawSpokes(graphics, *scheme_.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes));
+
+    static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
+    static host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);
+    const double heading = lookupModuleVariable(headingRecord);
+    const double now = lookupModuleVariable(clockRecord);
+
+    ArcSweep& sweep = forwardArcSweep();
+    sweep.advance(now);
+    drawSweepLine(graphics, *scheme_.brightPen, sweep);
+
+    const TargetFrame frame{now, heading, kOuterRadius / rangeNm_, sweep.window()};
+    const TargetRecords records{plotPositions_,       &selectedIndex_,      selectedAtcId_,
+                                &selectedDrawn_,      &selectedDistanceNm_, &selectedBearingDeg_};
+    TargetProcedure procedure(graphics, TargetPens{scheme_.dimPen.get(), scheme_.brightPen.get()}, records, frame,
+                              render::sharedMatrix(render::SharedMatrix::ViewTarget),
+                              render::sharedMatrix(render::SharedMatrix::ViewVector));
+    selectedDrawn_ = 0;
+
+    // In full mode the host's first object is the own aircraft.
+    const int first = trafficList_->limitedMode() != 0 ? 0 : 1;
+    for (int index = first; index < static_cast<int>(trafficList_->count()); ++index) {
+        TrafficTarget* target = trafficList_->item(index);
+        if (target == nullptr) break;  // never past the list's slots
+        // Aircraft on or near the ground are left alone, even their fading.
+        if (!highEnoughToShow(target->altitudeAboveGround())) continue;
+        const TargetFix fix = procedure.locate(*target);
+        // Paint and fade every target above the ground, in the sector or not.
+        const render::Pen& pen = procedure.paint(*target, fix.relativeBearingDeg);
+        if (!insideForwardSector(fix.relativeBearingDeg)) continue;
+        procedure.plot(index, *target, fix, pen);
+    }
+
+    graphics.endContainer(container);
+    applyRenderingQuality();
+    drawDataBlock();
+}
 
 }  // namespace quillon

@@ -22,28 +22,28 @@ TEST(ForwardArcSweep, FirstCallFromLoadStatePutsTheSweepOnTheRightEdgeMovingLeft
         sweep.advance(clock);
         EXPECT_FLOAT_EQ(sweep.angle, -30.0f) << clock;
         EXPECT_FLOAT_EQ(sweep.direction, -1.0f) << clock;
-        const BearingWindow window = sweep.window();
+        const SweepWindow window = sweep.window();
         EXPECT_FLOAT_EQ(window.lo, 60.0f);
         EXPECT_FLOAT_EQ(window.hi, 65.0f);
     }
 }
 
 TEST(ForwardArcSweep, WindowIsTheSpanOfTheLastStepInRelativeBearings) {
-    const BearingWindow beforeNose = sweepAt(-90.0f, 1.0f).window();
+    const SweepWindow beforeNose = sweepAt(-90.0f, 1.0f).window();
     EXPECT_FLOAT_EQ(beforeNose.lo, 355.0f);
     EXPECT_FLOAT_EQ(beforeNose.hi, 360.0f);
 
-    const BearingWindow pastNose = sweepAt(-85.0f, 1.0f).window();
+    const SweepWindow pastNose = sweepAt(-85.0f, 1.0f).window();
     EXPECT_FLOAT_EQ(pastNose.lo, 0.0f);
     EXPECT_FLOAT_EQ(pastNose.hi, 5.0f);
 
-    const BearingWindow movingLeft = sweepAt(-60.0f, -1.0f).window();
+    const SweepWindow movingLeft = sweepAt(-60.0f, -1.0f).window();
     EXPECT_FLOAT_EQ(movingLeft.lo, 30.0f);
     EXPECT_FLOAT_EQ(movingLeft.hi, 35.0f);
 }
 
 TEST(ForwardArcSweep, WindowIncludesBothEnds) {
-    const BearingWindow window = sweepAt(-85.0f, 1.0f).window();
+    const SweepWindow window = sweepAt(-85.0f, 1.0f).window();
     EXPECT_TRUE(window.contains(0.0f));
     EXPECT_TRUE(window.contains(5.0f));
     EXPECT_FALSE(window.contains(5.001f));
@@ -55,7 +55,7 @@ TEST(ForwardArcSweep, TurnsAtTheLeftEdgeWithTheWindowJustInsideIt) {
     sweep.advance(2.0);
     EXPECT_FLOAT_EQ(sweep.angle, -150.0f);
     EXPECT_FLOAT_EQ(sweep.direction, 1.0f);
-    const BearingWindow window = sweep.window();
+    const SweepWindow window = sweep.window();
     EXPECT_FLOAT_EQ(window.lo, 295.0f);
     EXPECT_FLOAT_EQ(window.hi, 300.0f);
 }
