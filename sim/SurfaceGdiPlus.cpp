@@ -1,0 +1,143 @@
+// Linux surfaces: a 32-bit ARGB libgdiplus bitmap. Its device context is
+// what GdipGetDC gives on the bitmap's own graphics (libgdiplus hands out the
+// graphics itself and accepts it again in GdipCreateFromHDC). Pixels are read
+// with GdipBitmapGetPixel: locking the bits would break the graphics objects
+// the module keeps on the same bitmap.
+#include <stdexcept>
+#include <string>
+
+#include "sim/GdiPlusHost.h"
+#include "sim/GdiPlusSession.h"
+#include "sim/Surface.h"
+
+namespace sim {
+namespace {
+
+
+void check(simgdip::GpStatus status, const char* what) {
+    if (status != simgdip::kOk)
+        throw std::runtime_error(std::string(what) + " failed with GDI+ status " + std::to_string(status));
+}
+
+std::u16string widen(const std::string& path) {
+    // File names the host writes are ASCII or UTF-8; pass bytes through as
+    // code units for ASCII and decode UTF-8 for the rest.
+    std::u16string out;
+    for (size_t i = 0; i < path.size();) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        uint32_t cp = c;
+        size_t len = 1;
+        if (c >= 0xF0 && i + 3 < path.size()) {
+            cp = ((c & 0x07u) << 18) | ((path[i + 1] & 0x3Fu) << 12) | ((path[i + 2] & 0x3Fu) << 6) |
+                 (path[i + 3] & 0x3Fu);
+            len = 4;
+        } else if (c >= 0xE0 && i + 2 < path.size()) {
+            cp = ((c & 0x0Fu) << 12) | ((path[i + 1] & 0x3Fu) << 6) | (path[i + 2] & 0x3Fu);
+            len = 3;
+        } else if (c >= 0xC0 && i + 1 < path.size()) {
+            cp = ((c & 0x1Fu) << 6) | (path[i + 1] & 0x3Fu);
+            len = 2;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += len;
+    }
+    return out;
+}
+
+class GdiPlusBitmapSurface final : public Surface {
+public:
+    GdiPlusBitmapSurface(int width, int height, int capacityWidth, int capacityHeight)
+        : width_(width), height_(height), capacityWidth_(capacityWidth), capacityHeight_(capacityHeight) {
+        ensureGdiPlusStarted();
+        check(simgdip::GdipCreateBitmapFromScan0(capacityWidth, capacityHeight, 0, simgdip::kPixelFormat32bppArgb,
+                                                 nullptr, &bitmap_),
+              "GdipCreateBitmapFromScan0");
+        if (simgdip::GdipGetImageGraphicsContext(image(), &graphics_) != simgdip::kOk) {
+            simgdip::GdipDisposeImage(image());
+            throw std::runtime_error("GdipGetImageGraphicsContext failed");
+        }
+        simgdip::GdipGraphicsClear(graphics_, 0xFF000000u);
+        if (simgdip::GdipGetDC(graphics_, &deviceContext_) != simgdip::kOk || deviceContext_ == nullptr) {
+            simgdip::GdipDeleteGraphics(graphics_);
+            simgdip::GdipDisposeImage(image());
+            throw std::runtime_error("GdipGetDC failed");
+        }
+    }
+
+    ~GdiPlusBitmapSurface() override {
+        simgdip::GdipReleaseDC(graphics_, deviceContext_);
+        simgdip::GdipDeleteGraphics(graphics_);
+        simgdip::GdipDisposeImage(image());
+    }
+
+    host::DeviceContext deviceContext() const override { return deviceContext_; }
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    int capacityWidth() const override { return capacityWidth_; }
+    int capacityHeight() const override { return capacityHeight_; }
+
+    void setSize(int width, int height) override {
+        if (width < 1 || height < 1 || width > capacityWidth_ || height > capacityHeight_)
+            throw std::invalid_argument("surface size " + std::to_string(width) + "x" + std::to_string(height) +
+                                        " does not fit its capacity " + std::to_string(capacityWidth_) + "x" +
+                                        std::to_string(capacityHeight_));
+        width_ = width;
+        height_ = height;
+    }
+
+    uint32_t pixel(int x, int y) const override {
+        if (x < 0 || y < 0 || x >= width_ || y >= height_)
+            throw std::out_of_range("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") outside " +
+                                    std::to_string(width_) + "x" + std::to_string(height_));
+        simgdip::ARGB colour = 0;
+        check(simgdip::GdipBitmapGetPixel(bitmap_, x, y, &colour), "GdipBitmapGetPixel");
+        return colour;
+    }
+
+    void savePng(const std::string& path) const override {
+        ensureGdiPlusStarted();
+        std::u16string wide = widen(path);
+        if (width_ == capacityWidth_ && height_ == capacityHeight_) {
+            check(simgdip::GdipSaveImageToFile(image(), wide.c_str(), &simgdip::kPngEncoder, nullptr),
+                  ("saving " + path).c_str());
+            return;
+        }
+        simgdip::GpBitmap* part = nullptr;
+        check(simgdip::GdipCloneBitmapAreaI(0, 0, width_, height_, simgdip::kPixelFormat32bppArgb, bitmap_, &part),
+              "GdipCloneBitmapAreaI");
+        simgdip::GpStatus status = simgdip::GdipSaveImageToFile(reinterpret_cast<simgdip::GpImage*>(part),
+                                                                 wide.c_str(), &simgdip::kPngEncoder, nullptr);
+        simgdip::GdipDisposeImage(reinterpret_cast<simgdip::GpImage*>(part));
+        check(status, ("saving " + path).c_str());
+    }
+
+private:
+    simgdip::GpImage* image() const { return reinterpret_cast<simgdip::GpImage*>(bitmap_); }
+
+    int width_;
+    int height_;
+    int capacityWidth_;
+    int capacityHeight_;
+    simgdip::GpBitmap* bitmap_ = nullptr;
+    simgdip::GpGraphics* graphics_ = nullptr;
+    void* deviceContext_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Surface> makeSurface(int width, int height, int capacityWidth, int capacityHeight) {
+    if (width < 1 || height < 1)
+        throw std::invalid_argument("surface size must be positive, got " + std::to_string(width) + "x" +
+                                    std::to_string(height));
+    if (capacityWidth < width) capacityWidth = width;
+    if (capacityHeight < height) capacityHeight = height;
+    return std::make_unique<GdiPlusBitmapSurface>(width, height, capacityWidth, capacityHeight);
+}
+
+}  // namespace sim
