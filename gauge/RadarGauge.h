@@ -13,6 +13,11 @@
 
 namespace quillon {
 
+namespace testing {
+template <typename Variant>
+class ViewHarness;
+}
+
 struct LogicalPoint {
     int32_t x;
     int32_t y;
@@ -117,6 +122,8 @@ protected:
     char selectedAtcId_[kAtcIdCapacity] = {};
 
     friend struct RadarGaugeInspector;  // tests only
+    template <typename Variant>
+    friend class testing::ViewHarness;  // tests only
 
 private:
     // Finds or makes the surface's cache entry and redraws it when the clock
