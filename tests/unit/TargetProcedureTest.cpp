@@ -4,10 +4,12 @@
 #include <cstring>
 
 #include "gauge/RadarGauge.h"
+#include "render/ColourScheme.h"
 #include "render/GdiPlusTypes.h"
 #include "tests/support/TestSurface.h"
 #include "traffic/TrafficTarget.h"
 #include "views/FullCircleSweep.h"
+#include "views/RingLabels.h"
 #include "views/TargetProcedure.h"
 
 namespace quillon {
@@ -236,6 +238,44 @@ TEST_F(TargetProcedureOnSurface, MatchIsExactAndCaseSensitive) {
     run.plot(3, aircraft("N12"), TargetFix{20.0f, 10.0f, 90.0f}, brightPen_);
     EXPECT_EQ(selectedDrawn_, 0);
     EXPECT_EQ(selectedIndex_, 1);
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// A label drawn alone, its top at the centre of a test surface.
+float labelInkWidth(float ring, float rangeNm) {
+    TestSurface surface;
+    surface.clear(kBackground);
+    surface.graphics().translateWorldTransform(500.0f, 500.0f);
+    const auto font = render::createFontWithFallback(u"Tahoma", 30.0f, gdip::kFontStyleBold);
+    render::SolidBrush brush(kDim);
+    render::StringFormat format(0, 0);
+    format.setAlignment(gdip::kStringAlignmentCenter);
+    drawRingLabel(surface.graphics(), *font, brush, format, ring, rangeNm, 0.0f);
+    TestSurface::Bounds ink{};
+    if (!surface.inkBounds(0, 0, 1000, 1000, kDim, ink, 60)) return 0.0f;
+    EXPECT_GE(ink.top, 499.0f);
+    EXPECT_NEAR((ink.left + ink.right) / 2, 500.0f, 3.0f);
+    return ink.right - ink.left;
+}
+
+float measuredWidth(const char16_t* text) {
+    TestSurface surface;
+    const auto font = render::createFontWithFallback(u"Tahoma", 30.0f, gdip::kFontStyleBold);
+    return surface.graphics().measureText(text, -1, *font, 0.0f, 0.0f).Width;
+}
+
+TEST(RingLabelDrawing, LabelsOfHugeRangesAreDrawnWhole) {
+    // Ring 4 of a range of 4e9 is "4000000000": ten digits, all of them drawn.
+    const float tenDigits = labelInkWidth(4.0f, 4e9f);
+    EXPECT_GT(tenDigits, measuredWidth(u"400000000") + 5.0f);
+    EXPECT_LE(tenDigits, measuredWidth(u"4000000000"));
+    // An ordinary label for comparison.
+    EXPECT_LT(labelInkWidth(1.0f, 40.0f), measuredWidth(u"100"));
 }
 
 }  // namespace
