@@ -1,0 +1,316 @@
+// Frame drawing as the host's draw notifications drive it: when a surface is
+// redrawn, how the logical space lands on its pixels, what the image flags
+// show afterwards, and how the surface cache keeps its graphics objects.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <memory>
+#include <vector>
+
+#include "gauge/GaugeVariants.h"
+#include "module/ModuleExports.h"
+#include "render/GdiPlusFlat.h"
+#include "tests/support/FakePanel.h"
+#include "tests/support/RadarGaugeInspector.h"
+#include "tests/support/TestSurface.h"
+
+// Graphics creation fails for one chosen device context, as it does when GDI+
+// runs out of memory; every other call goes on to GDI+ itself.
+namespace {
+void* failingDeviceContext = nullptr;
+}
+
+extern "C" gdip::GpStatus GdipCreateFromHDC(void* hdc, gdip::GpGraphics** graphics) {
+    using Create = gdip::GpStatus (*)(void*, gdip::GpGraphics**);
+    static const Create real = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "GdipCreateFromHDC"));
+    if (hdc != nullptr && hdc == failingDeviceContext) {
+        *graphics = nullptr;
+        return gdip::kOutOfMemory;
+    }
+    return real(hdc, graphics);
+}
+
+namespace quillon {
+namespace {
+
+using testing::FakePanel;
+using testing::TestSurface;
+
+constexpr uint32_t kGreenBackground = 0xff001400u;
+constexpr uint32_t kAmberBackground = 0xff1e0f00u;
+constexpr uint32_t kUntouched = 0xff123456u;
+
+// One panel window of a gauge: the host's own copy of the gauge's header and
+// elements, its drawing element on a test surface.
+class Window {
+public:
+    Window(const host::GaugeHeader& gauge, TestSurface& surface) : Window(gauge, surface, surface.width(), surface.height()) {}
+    Window(const host::GaugeHeader& gauge, TestSurface& surface, int imageWidth, int imageHeight) : header(gauge) {
+        const host::ImageElement* sourceBackground = gauge.elementList[0];
+        background = *sourceBackground;
+        drawing = *sourceBackground->nextElements[0];
+        header.elementList = elements;
+        elements[0] = &background;
+        background.nextElements = followers;
+        followers[0] = &drawing;
+        background.header = &header;
+        drawing.header = &header;
+        image.width = imageWidth;
+        image.height = imageHeight;
+        drawing.image = &image;
+        drawing.deviceContext = surface.deviceContext();
+        surface.clear(kUntouched);
+    }
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    void markForRedraw() { drawing.imageFlags |= host::kImageFlagRedraw; }
+
+    host::GaugeHeader header;
+    host::ImageElement background{};
+    host::ImageElement drawing{};
+    host::ImageElement* elements[2] = {};
+    host::ImageElement* followers[2] = {};
+    host::ImageRecord image{};
+};
+
+class FrameDrawing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::ensureGdiplusStarted();
+        RadarGaugeInspector::forgetNamedVariableRegistration();
+        gauge.syncVariables();  // registers, so that the panel's "Radar Mode" counts from here on
+    }
+    void TearDown() override { failingDeviceContext = nullptr; }
+
+    // A draw notification at the given clock.
+    void drawAt(RadarGauge& gauge, Window& window, double clock) {
+        panel.setClock(clock);
+        gauge.drawFrame(&window.header);
+    }
+    // Sets "Radar Mode" as another gauge of the panel would.
+    void setMode(double mode) { panel.setNamedVariable("Radar Mode", mode); }
+
+    FakePanel panel;
+    RadarGauge gauge;  // "Rectangular Green"
+};
+
+TEST_F(FrameDrawing, SurfaceFirstSeenAtClockZeroWaitsForTheClockToMove) {
+    TestSurface surface(100, 100);
+    Window window(*Linkage.gauges[0], surface);
+    window.markForRedraw();
+    drawAt(gauge, window, 0.0);
+    EXPECT_EQ(gauge.surfaceCache().count(), 1);
+    EXPECT_EQ(surface.pixel(2, 2), kUntouched);
+    EXPECT_EQ(window.drawing.imageFlags, 0x26u | host::kImageFlagRedraw);
+
+    drawAt(gauge, window, 0.25);
+    EXPECT_EQ(surface.pixel(2, 2), kGreenBackground);
+    EXPECT_EQ(window.drawing.imageFlags, 0x26u);  // only the top bit goes
+}
+
+TEST_F(FrameDrawing, OneRedrawPerClockValueAndTheFlagsStayAfterASkippedOne) {
+    TestSurface surface(100, 100);
+    Window window(*Linkage.gauges[0], surface);
+    setMode(7);  // a bare cleared surface
+    drawAt(gauge, window, 2.0);
+    EXPECT_EQ(surface.pixel(10, 10), kGreenBackground);
+
+    surface.clear(kUntouched);
+    window.markForRedraw();
+    panel.clearCalls();
+    drawAt(gauge, window, 2.0);
+    EXPECT_EQ(surface.pixel(10, 10), kUntouched);
+    EXPECT_EQ(window.drawing.imageFlags & host::kImageFlagRedraw, host::kImageFlagRedraw);
+    // The named variables are read on every notification, redraw or not.
+    EXPECT_EQ(panel.callCount(host::kSlotGetNamedVariable), 2u);
+
+    drawAt(gauge, window, 3.0);
+    EXPECT_EQ(surface.pixel(10, 10), kGreenBackground);
+    EXPECT_EQ(window.drawing.imageFlags & host::kImageFlagRedraw, 0u);
+}
+
+TEST_F(FrameDrawing, EachWindowHasItsOwnSurfaceEntryRedrawnOncePerClockChange) {
+    TestSurface first(120, 80);
+    TestSurface second(60, 60);
+    Window a(*Linkage.gauges[0], first);
+    Window b(*Linkage.gauges[0], second);
+    drawAt(gauge, a, 1.0);
+    drawAt(gauge, b, 1.0);
+    ASSERT_EQ(gauge.surfaceCache().count(), 2);
+    EXPECT_EQ(gauge.surfaceCache().entry(0).deviceContext, first.deviceContext());
+    EXPECT_EQ(gauge.surfaceCache().entry(1).deviceContext, second.deviceContext());
+    EXPECT_EQ(first.pixel(5, 5), kGreenBackground);
+    EXPECT_EQ(second.pixel(5, 5), kGreenBackground);
+
+    first.clear(kUntouched);
+    second.clear(kUntouched);
+    drawAt(gauge, a, 1.0);
+    drawAt(gauge, b, 2.0);
+    drawAt(gauge, a, 2.0);
+    drawAt(gauge, b, 2.0);
+    EXPECT_EQ(first.pixel(5, 5), kGreenBackground);
+    EXPECT_EQ(second.pixel(5, 5), kGreenBackground);
+    EXPECT_EQ(gauge.surfaceCache().count(), 2);
+    EXPECT_EQ(gauge.surfaceCache().entry(0).lastClock, 2.0);
+    EXPECT_EQ(gauge.surfaceCache().entry(1).lastClock, 2.0);
+}
+
+// A thick bright line across the logical point, drawn with the gauge's own
+// graphics object and its scaling.
+void markLogicalPoint(RadarGauge& gauge, float x, float y) {
+    render::Graphics* graphics = RadarGaugeInspector(gauge).graphics();
+    ASSERT_NE(graphics, nullptr);
+    render::SolidBrush white(0xffffffffu);
+    render::Pen pen(white, 20.0f, gdip::kUnitWorld);
+    graphics->drawLine(pen, x - 20.0f, y, x + 20.0f, y);
+}
+
+TEST_F(FrameDrawing, LogicalSpaceFillsAWideSurface) {
+    TestSurface surface(200, 100);
+    Window window(*Linkage.gauges[0], surface);
+    setMode(7);
+    drawAt(gauge, window, 1.0);
+    drawAt(gauge, window, 2.0);
+    EXPECT_FLOAT_EQ(RadarGaugeInspector(gauge).scaleX(), 0.2f);
+    EXPECT_FLOAT_EQ(RadarGaugeInspector(gauge).scaleY(), 0.1f);
+    markLogicalPoint(gauge, 500.0f, 500.0f);
+    EXPECT_EQ(surface.pixel(100, 50), 0xffffffffu);
+    EXPECT_EQ(surface.pixel(100, 45), kGreenBackground);
+    EXPECT_EQ(surface.pixel(110, 50), kGreenBackground);
+    markLogicalPoint(gauge, 900.0f, 100.0f);
+    EXPECT_EQ(surface.pixel(180, 10), 0xffffffffu);
+}
+
+TEST_F(FrameDrawing, ASurfaceFollowsItsOwnNewSizeEvenWhenNoticedWithoutARedraw) {
+    TestSurface big(400, 400);
+    TestSurface other(400, 400);
+    Window window(*Linkage.gauges[0], big, 200, 100);
+    Window otherWindow(*Linkage.gauges[0], other);
+    setMode(7);
+    drawAt(gauge, window, 1.0);
+    drawAt(gauge, window, 2.0);  // scaled for 200 x 100
+
+    // The host resizes the window's image while the clock stands still ...
+    window.image.width = 400;
+    window.image.height = 400;
+    drawAt(gauge, window, 2.0);
+    // ... and draws the other window, whose size happens to be the same.
+    drawAt(gauge, otherWindow, 2.0);
+    drawAt(gauge, window, 3.0);
+    markLogicalPoint(gauge, 500.0f, 500.0f);
+    EXPECT_EQ(big.pixel(200, 200), 0xffffffffu);
+    EXPECT_NE(big.pixel(100, 50), 0xffffffffu);
+
+    // Two windows of different sizes drawn alternately keep their own scaling.
+    window.image.width = 200;
+    window.image.height = 100;
+    for (double clock : {4.0, 5.0}) {
+        drawAt(gauge, otherWindow, clock);
+        drawAt(gauge, window, clock);
+    }
+    markLogicalPoint(gauge, 500.0f, 500.0f);
+    EXPECT_EQ(big.pixel(100, 50), 0xffffffffu);
+}
+
+TEST_F(FrameDrawing, ModeWithoutAViewLeavesOnlyTheBackground) {
+    RectangularAmberGauge amber;
+    TestSurface surface(100, 100);
+    Window window(*Linkage.gauges[1], surface);
+    setMode(7);
+    drawAt(amber, window, 1.0);
+    drawAt(amber, window, 2.0);
+    EXPECT_EQ(amber.displayMode(), 7);
+    EXPECT_EQ(surface.countColour(0, 0, 1000, 1000, kAmberBackground, 0), 100 * 100);
+}
+
+TEST_F(FrameDrawing, MissingElementOrDeviceContextDrawsNothing) {
+    TestSurface surface(50, 50);
+    Window window(*Linkage.gauges[0], surface);
+    window.markForRedraw();
+
+    window.background.nextElements = nullptr;  // no drawing element
+    drawAt(gauge, window, 1.0);
+    EXPECT_EQ(gauge.surfaceCache().count(), 0);
+    EXPECT_EQ(RadarGaugeInspector(gauge).deviceContext(), nullptr);
+    EXPECT_EQ(window.drawing.imageFlags & host::kImageFlagRedraw, host::kImageFlagRedraw);
+    EXPECT_EQ(panel.lookedUpTokens().back(), host::kVarClock);
+
+    window.background.nextElements = window.followers;
+    window.drawing.deviceContext = nullptr;  // an element without a surface yet
+    drawAt(gauge, window, 2.0);
+    EXPECT_EQ(gauge.surfaceCache().count(), 0);
+    EXPECT_EQ(window.drawing.imageFlags, 0x26u);
+    EXPECT_EQ(surface.pixel(5, 5), kUntouched);
+}
+
+TEST_F(FrameDrawing, SurfaceWithoutAGraphicsObjectIsRetriedOnTheNextNotification) {
+    TestSurface surface(50, 50);
+    Window window(*Linkage.gauges[0], surface);
+    window.markForRedraw();
+    failingDeviceContext = surface.deviceContext();
+    drawAt(gauge, window, 1.0);
+    EXPECT_EQ(gauge.surfaceCache().count(), 0);
+    EXPECT_EQ(surface.pixel(5, 5), kUntouched);
+    EXPECT_NE(window.drawing.imageFlags & host::kImageFlagRedraw, 0u);
+
+    failingDeviceContext = nullptr;
+    drawAt(gauge, window, 1.0);  // same clock: the failed try drew nothing
+    EXPECT_EQ(gauge.surfaceCache().count(), 1);
+    EXPECT_EQ(surface.pixel(5, 5), kGreenBackground);
+    EXPECT_EQ(window.drawing.imageFlags, 0x26u);
+}
+
+TEST_F(FrameDrawing, FullCacheGivesTheSurfaceDrawnLongestAgoToANewOne) {
+    setMode(7);
+    std::vector<std::unique_ptr<TestSurface>> surfaces;
+    std::vector<std::unique_ptr<Window>> windows;
+    const int total = SurfaceCache::kCapacity + 1;
+    for (int i = 0; i < total; ++i) {
+        surfaces.push_back(std::make_unique<TestSurface>(2, 2));
+        windows.push_back(std::make_unique<Window>(*Linkage.gauges[0], *surfaces.back()));
+    }
+    double clock = 1.0;
+    for (int i = 0; i < SurfaceCache::kCapacity; ++i) drawAt(gauge, *windows[i], clock += 1.0);
+    // Window 0 drawn again: window 1 is now the one drawn longest ago.
+    drawAt(gauge, *windows[0], clock += 1.0);
+    ASSERT_EQ(gauge.surfaceCache().count(), SurfaceCache::kCapacity);
+
+    drawAt(gauge, *windows.back(), clock += 1.0);
+    EXPECT_EQ(gauge.surfaceCache().count(), SurfaceCache::kCapacity);
+    EXPECT_EQ(gauge.surfaceCache().entry(1).deviceContext, surfaces.back()->deviceContext());
+    EXPECT_EQ(gauge.surfaceCache().entry(0).deviceContext, surfaces[0]->deviceContext());
+    EXPECT_EQ(surfaces.back()->pixel(0, 0), kGreenBackground);
+
+    // The window that gave way comes back as a newcomer and draws again.
+    surfaces[1]->clear(kUntouched);
+    drawAt(gauge, *windows[1], clock += 1.0);
+    EXPECT_EQ(surfaces[1]->pixel(0, 0), kGreenBackground);
+    EXPECT_EQ(gauge.surfaceCache().count(), SurfaceCache::kCapacity);
+    EXPECT_EQ(gauge.surfaceCache().entry(2).deviceContext, surfaces[1]->deviceContext());
+}
+
+TEST(SurfaceCacheEntries, ClaimsFillInOrderThenReuseTheOldestAndADiscardFreesTheSlot) {
+    auto cache = std::make_unique<SurfaceCache>();
+    auto context = [](uintptr_t n) { return reinterpret_cast<host::DeviceContext>(n); };
+    for (uintptr_t n = 1; n <= 3; ++n) cache->claim(context(n));
+    EXPECT_EQ(cache->count(), 3);
+    EXPECT_EQ(cache->find(context(2)), &cache->entry(1));
+    EXPECT_EQ(cache->find(context(9)), nullptr);
+
+    SurfaceEntry& last = cache->claim(context(4));
+    cache->discard(last);
+    EXPECT_EQ(cache->count(), 3);
+    EXPECT_EQ(cache->find(context(4)), nullptr);
+
+    for (uintptr_t n = 4; cache->count() < SurfaceCache::kCapacity; ++n) cache->claim(context(n));
+    cache->markDrawn(*cache->find(context(1)));
+    SurfaceEntry& reused = cache->claim(context(5000));
+    EXPECT_EQ(&reused, &cache->entry(1));  // context 2: claimed earliest, never drawn since
+    EXPECT_EQ(reused.lastClock, 0.0);
+    EXPECT_EQ(cache->find(context(2)), nullptr);
+}
+
+}  // namespace
+}  // namespace quillon
