@@ -1,0 +1,140 @@
+// How gauges and the rest of the panel share "Radar Mode" and "Radar Range":
+// one registration per module, defaults published once, every gauge then
+// following what the panel holds.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "gauge/GaugeVariants.h"
+#include "tests/support/FakePanel.h"
+#include "tests/support/RadarGaugeInspector.h"
+#include "tests/support/TestSurface.h"
+
+namespace quillon {
+namespace {
+
+using testing::FakePanel;
+
+const char* const kTargetNames[] = {
+    "Radar Target Selected", "Radar Target Latitude", "Radar Target Longitude",      "Radar Target Altitude",
+    "Radar Target Distance", "Radar Target Speed",    "Radar Target Vertical Speed", "Radar Target Source",
+};
+
+class NamedVariables : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::ensureGdiplusStarted();
+        RadarGaugeInspector::forgetNamedVariableRegistration();
+    }
+    FakePanel panel;
+};
+
+TEST_F(NamedVariables, FirstSyncRegistersAllTenAndPublishesTheDefaultsOnly) {
+    RadarGauge gauge;
+    panel.clearCalls();
+    gauge.syncVariables();
+    EXPECT_DOUBLE_EQ(panel.namedVariable("Radar Mode"), 2.0);
+    EXPECT_DOUBLE_EQ(panel.namedVariable("Radar Range"), 40.0);
+
+    const auto registrations = panel.callsTo(host::kSlotRegisterNamedVariable);
+    ASSERT_EQ(registrations.size(), 10u);
+    EXPECT_EQ(registrations[0].name, "Radar Mode");
+    EXPECT_EQ(registrations[1].name, "Radar Range");
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(registrations[2 + i].name, kTargetNames[i]);
+        EXPECT_FALSE(panel.isSet(kTargetNames[i]));
+        EXPECT_EQ(RadarGaugeInspector(gauge).targetVarId(i), panel.namedVariableId(kTargetNames[i]));
+    }
+    // Each default right after its own registration; nothing read yet.
+    ASSERT_EQ(panel.calls().size(), 12u);
+    EXPECT_EQ(panel.calls()[1].slot, host::kSlotSetNamedVariable);
+    EXPECT_EQ(panel.calls()[1].id, panel.namedVariableId("Radar Mode"));
+    EXPECT_EQ(panel.calls()[3].slot, host::kSlotSetNamedVariable);
+    EXPECT_EQ(panel.calls()[3].id, panel.namedVariableId("Radar Range"));
+    EXPECT_EQ(panel.callCount(host::kSlotGetNamedVariable), 0u);
+
+    // Later syncs read, range first, and never write or register again.
+    panel.clearCalls();
+    gauge.syncVariables();
+    const auto reads = panel.callsTo(host::kSlotGetNamedVariable);
+    ASSERT_EQ(reads.size(), 2u);
+    EXPECT_EQ(reads[0].id, panel.namedVariableId("Radar Range"));
+    EXPECT_EQ(reads[1].id, panel.namedVariableId("Radar Mode"));
+    EXPECT_EQ(panel.calls().size(), 2u);
+}
+
+TEST_F(NamedVariables, RangeTakesFiniteValuesFromFiveUp) {
+    RadarGauge gauge;
+    gauge.syncVariables();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Step {
+        double panelValue;
+        float expected;
+    };
+    const Step steps[] = {{4.9, 40.0f},   {5.0, 5.0f},  {250.0, 250.0f}, {inf, 250.0f},   {-inf, 250.0f},
+                          {std::nan(""), 250.0f}, {-10.0, 250.0f}, {0.0, 250.0f}, {1e300, 3.4028235e38f}, {60.5, 60.5f}};
+    for (const Step& step : steps) {
+        panel.setNamedVariable("Radar Range", step.panelValue);
+        gauge.syncVariables();
+        EXPECT_FLOAT_EQ(gauge.rangeNm(), step.expected) << step.panelValue;
+        EXPECT_DOUBLE_EQ(gauge.trafficList()->queryRangeNm(), static_cast<double>(step.expected)) << step.panelValue;
+        EXPECT_TRUE(std::isfinite(gauge.rangeNm()));
+    }
+}
+
+TEST_F(NamedVariables, ModeTruncatesSaturatesAndIgnoresZero) {
+    RadarGauge gauge;
+    gauge.syncVariables();
+    struct Step {
+        double panelValue;
+        int32_t expected;
+    };
+    const Step steps[] = {{0.7, 2},  {0.0, 2},  {3.9, 3},   {-1.0, -1},          {4.0, 4},
+                          {-0.9, 4}, {1e12, 2147483647}, {-1e12, -2147483647 - 1}, {std::nan(""), -2147483647 - 1},
+                          {2.0, 2}};
+    for (const Step& step : steps) {
+        panel.setNamedVariable("Radar Mode", step.panelValue);
+        gauge.syncVariables();
+        EXPECT_EQ(gauge.displayMode(), step.expected) << step.panelValue;
+    }
+}
+
+TEST_F(NamedVariables, EveryGaugeFollowsThePanelWithTheModuleWideIds) {
+    CircularGreenGauge first;
+    first.syncVariables();
+    RectangularAmberGauge second;  // created after the registration
+    panel.setNamedVariable("Radar Mode", 3.0);
+    panel.setNamedVariable("Radar Range", 80.0);
+    panel.clearCalls();
+    second.syncVariables();
+    EXPECT_EQ(second.displayMode(), 3);
+    EXPECT_FLOAT_EQ(second.rangeNm(), 80.0f);
+    EXPECT_EQ(RadarGaugeInspector(second).modeVarId(), panel.namedVariableId("Radar Mode"));
+    EXPECT_EQ(RadarGaugeInspector(second).rangeVarId(), panel.namedVariableId("Radar Range"));
+    EXPECT_EQ(RadarGaugeInspector(second).targetVarId(7), panel.namedVariableId("Radar Target Source"));
+    // Its own defaults are not written over the panel's values.
+    EXPECT_EQ(panel.callCount(host::kSlotSetNamedVariable), 0u);
+    EXPECT_EQ(panel.callCount(host::kSlotRegisterNamedVariable), 0u);
+    EXPECT_DOUBLE_EQ(panel.namedVariable("Radar Mode"), 3.0);
+
+    first.syncVariables();
+    EXPECT_EQ(first.displayMode(), 3);
+}
+
+TEST_F(NamedVariables, GaugeUpdateTicksTheTrafficThenSyncs) {
+    RadarGauge gauge;
+    gauge.syncVariables();
+    panel.setNamedVariable("Radar Mode", 4.0);
+    panel.clearCalls();
+    gauge.update();
+    ASSERT_GE(panel.calls().size(), 3u);
+    EXPECT_EQ(panel.calls()[0].slot, host::kSlotLookupModuleVariable);
+    EXPECT_EQ(panel.calls()[0].token, host::kVarClock);
+    EXPECT_EQ(panel.calls().back().slot, host::kSlotGetNamedVariable);
+    EXPECT_EQ(gauge.displayMode(), 4);
+}
+
+}  // namespace
+}  // namespace quillon
