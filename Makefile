@@ -72,7 +72,8 @@ test-windows: build
 	fi
 
 # ---- Run ----------------------------------------------------------------------
-# The preview script renders the gauges into out/ once it exists.
+# Hook for the preview: scripts/run-preview.sh BUILD_DIR OUT_DIR renders the
+# gauges into OUT_DIR once that script exists.
 
 run: build
 	@if [ -x $(ROOT)/scripts/run-preview.sh ]; then \
