@@ -117,10 +117,14 @@ protected:
     std::unique_ptr<PeImage> image_;
 };
 
-TEST_P(DllPackaging, IsADllForTheTargetMachine) {
+// The host loads many gauge DLLs into one process: Quillon.dll must load
+// wherever Windows places it, so it keeps its base relocations.
+TEST_P(DllPackaging, IsARelocatableDllForTheTargetMachine) {
     EXPECT_EQ(image_->machine(), GetParam().machine);
     EXPECT_EQ(image_->isPe32Plus(), GetParam().machine == kMachineAmd64);
     EXPECT_NE(image_->characteristics() & 0x2000, 0) << "not marked as a DLL";
+    EXPECT_EQ(image_->characteristics() & 0x0001, 0) << "relocations stripped";
+    EXPECT_NE(image_->directory(kDirectoryBaseRelocation).size, 0u) << "no base relocations";
 }
 
 TEST_P(DllPackaging, ExportsExactlyTheTwoRecordsUndecoratedAsData) {

@@ -18,6 +18,7 @@ enum DirectoryIndex : int {
     kDirectoryExport = 0,
     kDirectoryImport = 1,
     kDirectoryResource = 2,
+    kDirectoryBaseRelocation = 5,
     kDirectoryTls = 9,
     kDirectoryDelayImport = 13,
 };
