@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -228,6 +229,25 @@ TEST_F(FullCircleViewTest, WithoutTrafficTheScopeIsStillDrawn) {
     lonely->drawFullCircleView();
     EXPECT_EQ(lonely->selectedDrawn(), 0);
     EXPECT_TRUE(bare.colourNear(25.0f, 500.0f, 1.5f, kDim));
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST_F(FullCircleViewTest, UnusableTargetNumbersDoNotSpoilTheRestOfThePicture) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    addAircraft(traffic_, 1, "OWN", 0.0, 0.0);
+    addAircraft(traffic_, 2, "BAD", 25.0, 135.0, nan, std::numeric_limits<double>::infinity());
+    traffic_.objects()[1].number("PLANE LATITUDE", "DEGREES", nan);
+    addAircraft(traffic_, 3, "SPEEDY", 25.0, 45.0, nan, 1e300);
+    addAircraft(traffic_, 4, "GOOD", 25.0, 225.0);
+    draw(fullCircleSweep().lastTime + 3.0);
+    const float radius = 25.0f * 475.0f / 40.0f;
+    EXPECT_TRUE(targetInkAt(pointX(radius, 225.0f) + 8.0f, pointY(radius, 225.0f)));
+    EXPECT_TRUE(surface_.colourNear(25.0f, 500.0f, 1.5f, kDim));
 }
 
 }  // namespace
