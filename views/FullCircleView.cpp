@@ -47,8 +47,10 @@ bool schemeComplete(const render::ColourScheme& scheme) {
 }  // namespace
 
 void RadarGauge::drawFullCircleView() {
-    selectedDrawn_ = 0;
-    if (graphics_ == nullptr || trafficList_ == nullptr || !schemeComplete(scheme_)) return;
+    if (graphics_ == nullptr || trafficList_ == nullptr || !schemeComplete(scheme_)) {
+        selectedDrawn_ = 0;  // nothing drawn, so no data block either
+        return;
+    }
     render::Graphics& graphics = *graphics_;
     render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::FullCircleLabel);
 
