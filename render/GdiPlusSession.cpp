@@ -24,9 +24,11 @@ void shutdownGdiPlus(uintptr_t token) {
     // gdiplus.dll counts its sessions: each start is paired with its own end.
     gdip::GdiplusShutdown(token);
 #else
-    // libgdiplus has one process-wide session that the first shut-down ends
-    // for everybody; it may only go when the module's last session does.
-    if (openSessions == 0) gdip::GdiplusShutdown(token);
+    // libgdiplus has one process-wide session, shared with the host, that
+    // any shut-down ends for everybody; and ending it once text has been
+    // drawn finalises fontconfig under pango's feet, which aborts the
+    // process. Its session is left running.
+    (void)token;
 #endif
 }
 

@@ -12,8 +12,8 @@ namespace render {
 // the session to hand back to shutdownGdiPlus.
 gdip::GpStatus startGdiPlus(uintptr_t& token, const gdip::GdiplusStartupInput& input);
 // Ends the session of the token. Every GDI+ object made in it must be gone.
-// With libgdiplus, whose one session serves the whole process, GDI+ really
-// shuts down only when the last session the module started ends.
+// With libgdiplus, whose one session serves the whole process (the host's
+// included), GDI+ is left running.
 void shutdownGdiPlus(uintptr_t token);
 
 }  // namespace render
