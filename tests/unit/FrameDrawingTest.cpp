@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "gauge/GaugeVariants.h"
@@ -16,9 +17,12 @@
 #include "tests/support/TestSurface.h"
 
 // Graphics creation fails for one chosen device context, as it does when GDI+
-// runs out of memory; every other call goes on to GDI+ itself.
+// runs out of memory; graphics objects made from device contexts are counted
+// as they are made and deleted. Every call goes on to GDI+ itself.
 namespace {
 void* failingDeviceContext = nullptr;
+std::set<gdip::GpGraphics*> graphicsFromDeviceContexts;
+int graphicsDeleted = 0;
 }
 
 extern "C" gdip::GpStatus GdipCreateFromHDC(void* hdc, gdip::GpGraphics** graphics) {
@@ -28,7 +32,16 @@ extern "C" gdip::GpStatus GdipCreateFromHDC(void* hdc, gdip::GpGraphics** graphi
         *graphics = nullptr;
         return gdip::kOutOfMemory;
     }
-    return real(hdc, graphics);
+    const gdip::GpStatus status = real(hdc, graphics);
+    if (status == gdip::kOk) graphicsFromDeviceContexts.insert(*graphics);
+    return status;
+}
+
+extern "C" gdip::GpStatus GdipDeleteGraphics(gdip::GpGraphics* graphics) {
+    using Delete = gdip::GpStatus (*)(gdip::GpGraphics*);
+    static const Delete real = reinterpret_cast<Delete>(dlsym(RTLD_NEXT, "GdipDeleteGraphics"));
+    if (graphicsFromDeviceContexts.erase(graphics) == 1) ++graphicsDeleted;
+    return real(graphics);
 }
 
 namespace quillon {
@@ -277,7 +290,9 @@ TEST_F(FrameDrawing, FullCacheGivesTheSurfaceDrawnLongestAgoToANewOne) {
     drawAt(gauge, *windows[0], clock += 1.0);
     ASSERT_EQ(gauge.surfaceCache().count(), SurfaceCache::kCapacity);
 
+    const int deletedBefore = graphicsDeleted;
     drawAt(gauge, *windows.back(), clock += 1.0);
+    EXPECT_EQ(graphicsDeleted, deletedBefore + 1);  // the reused entry's object
     EXPECT_EQ(gauge.surfaceCache().count(), SurfaceCache::kCapacity);
     EXPECT_EQ(gauge.surfaceCache().entry(1).deviceContext, surfaces.back()->deviceContext());
     EXPECT_EQ(gauge.surfaceCache().entry(0).deviceContext, surfaces[0]->deviceContext());
@@ -289,6 +304,31 @@ TEST_F(FrameDrawing, FullCacheGivesTheSurfaceDrawnLongestAgoToANewOne) {
     EXPECT_EQ(surfaces[1]->pixel(0, 0), kGreenBackground);
     EXPECT_EQ(gauge.surfaceCache().count(), SurfaceCache::kCapacity);
     EXPECT_EQ(gauge.surfaceCache().entry(2).deviceContext, surfaces[1]->deviceContext());
+}
+
+TEST_F(FrameDrawing, DestructionDeletesOneGraphicsObjectPerSurface) {
+    TestSurface first(20, 20);
+    TestSurface second(30, 20);
+    TestSurface third(20, 30);
+    Window a(*Linkage.gauges[0], first);
+    Window b(*Linkage.gauges[0], second);
+    Window c(*Linkage.gauges[0], third);
+    int deletedBefore = graphicsDeleted;
+    {
+        auto drawn = std::make_unique<RadarGauge>();
+        for (double clock : {1.0, 2.0}) {
+            drawAt(*drawn, a, clock);
+            drawAt(*drawn, b, clock);
+            drawAt(*drawn, c, clock);
+        }
+        EXPECT_EQ(drawn->surfaceCache().count(), 3);
+        EXPECT_EQ(graphicsDeleted, deletedBefore);
+    }
+    EXPECT_EQ(graphicsDeleted, deletedBefore + 3);
+
+    deletedBefore = graphicsDeleted;
+    { RadarGauge neverDrawn; }
+    EXPECT_EQ(graphicsDeleted, deletedBefore);
 }
 
 TEST(SurfaceCacheEntries, ClaimsFillInOrderThenReuseTheOldestAndADiscardFreesTheSlot) {
