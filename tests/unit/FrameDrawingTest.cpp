@@ -21,8 +21,12 @@
 // as they are made and deleted. Every call goes on to GDI+ itself.
 namespace {
 void* failingDeviceContext = nullptr;
-std::set<gdip::GpGraphics*> graphicsFromDeviceContexts;
 int graphicsDeleted = 0;
+// Never destroyed: a graphics object may still be deleted during exit.
+std::set<gdip::GpGraphics*>& graphicsFromDeviceContexts() {
+    static auto* made = new std::set<gdip::GpGraphics*>();
+    return *made;
+}
 }
 
 extern "C" gdip::GpStatus GdipCreateFromHDC(void* hdc, gdip::GpGraphics** graphics) {
@@ -33,14 +37,14 @@ extern "C" gdip::GpStatus GdipCreateFromHDC(void* hdc, gdip::GpGraphics** graphi
         return gdip::kOutOfMemory;
     }
     const gdip::GpStatus status = real(hdc, graphics);
-    if (status == gdip::kOk) graphicsFromDeviceContexts.insert(*graphics);
+    if (status == gdip::kOk) graphicsFromDeviceContexts().insert(*graphics);
     return status;
 }
 
 extern "C" gdip::GpStatus GdipDeleteGraphics(gdip::GpGraphics* graphics) {
     using Delete = gdip::GpStatus (*)(gdip::GpGraphics*);
     static const Delete real = reinterpret_cast<Delete>(dlsym(RTLD_NEXT, "GdipDeleteGraphics"));
-    if (graphicsFromDeviceContexts.erase(graphics) == 1) ++graphicsDeleted;
+    if (graphicsFromDeviceContexts().erase(graphics) == 1) ++graphicsDeleted;
     return real(graphics);
 }
 
