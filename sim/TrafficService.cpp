@@ -138,16 +138,26 @@ void TrafficService::log(CallRecord record) {
 }
 
 void TrafficService::setScenario(Scenario scenario) {
-    if (scenario.own.objectId == 0) scenario.own.objectId = kOwnObjectId;
-    for (size_t i = 0; i < scenario.traffic.size(); ++i)
-        if (scenario.traffic[i].objectId == 0)
-            scenario.traffic[i].objectId = kFirstTrafficObjectId + static_cast<host::ObjectId>(i);
-    std::unordered_map<host::ObjectId, size_t> seen;
-    seen.emplace(scenario.own.objectId, 0);
-    for (const Aircraft& a : scenario.traffic)
-        if (!seen.emplace(a.objectId, 0).second)
+    // Ids the scenario gives are kept; the others are assigned around them.
+    std::unordered_map<host::ObjectId, const Aircraft*> used;
+    auto claim = [&](const Aircraft& a) {
+        if (a.objectId == 0) return;
+        if (!used.emplace(a.objectId, &a).second)
             throw std::invalid_argument("scenario '" + scenario.name + "': object id " + std::to_string(a.objectId) +
                                         " (" + a.atcId + ") is used twice");
+    };
+    claim(scenario.own);
+    for (const Aircraft& a : scenario.traffic) claim(a);
+    auto assign = [&](Aircraft& a, host::ObjectId preferred) {
+        if (a.objectId != 0) return;
+        host::ObjectId id = preferred;
+        while (used.count(id) != 0) ++id;
+        a.objectId = id;
+        used.emplace(id, &a);
+    };
+    assign(scenario.own, kOwnObjectId);
+    for (size_t i = 0; i < scenario.traffic.size(); ++i)
+        assign(scenario.traffic[i], kFirstTrafficObjectId + static_cast<host::ObjectId>(i));
     scenario_ = std::move(scenario);
     labels_.clear();
     rebuildIndex();
