@@ -129,7 +129,8 @@ Scenario parseScenario(const std::string& jsonText, const std::string& sourceNam
     json root;
     try {
         root = json::parse(jsonText);
-    } catch (const json::parse_error& e) {
+    } catch (const json::exception& e) {
+        // Syntax errors, and numbers too large for a double.
         top.fail(std::string("not valid JSON: ") + e.what());
     }
     if (!root.is_object()) top.fail("the scenario must be a JSON object");
