@@ -65,8 +65,10 @@ void drawSweepLine(render::Graphics& graphics, const render::Pen& pen, const Arc
 }  // namespace
 
 void RadarGauge::drawForwardArcView() {
-    selectedDrawn_ = 0;
-    if (graphics_ == nullptr || trafficList_ == nullptr || !scheme_.complete()) return;
+    if (graphics_ == nullptr || trafficList_ == nullptr || !scheme_.complete()) {
+        selectedDrawn_ = 0;  // nothing drawn, so no data block either
+        return;
+    }
     render::Graphics& graphics = *graphics_;
     render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::ForwardArcLabel);
 

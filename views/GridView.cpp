@@ -41,8 +41,10 @@ const render::Pen& paintOnGrid(TrafficTarget& target, float x, const GridSpan& w
 }  // namespace
 
 void RadarGauge::drawGridView() {
-    selectedDrawn_ = 0;
-    if (graphics_ == nullptr || trafficList_ == nullptr || !scheme_.complete()) return;
+    if (graphics_ == nullptr || trafficList_ == nullptr || !scheme_.complete()) {
+        selectedDrawn_ = 0;  // nothing drawn, so no data block either
+        return;
+    }
     render::Graphics& graphics = *graphics_;
 
     const auto container = graphics.beginContainer();

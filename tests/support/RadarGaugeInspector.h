@@ -21,12 +21,6 @@ struct RadarGaugeInspector {
         gauge.selectedAtcId_[kAtcIdCapacity - 1] = '\0';
     }
     TrafficList& trafficList() { return *gauge.trafficList_; }
-    // Lets a view draw straight onto a graphics object of the test's own.
-    void setGraphics(render::Graphics* graphics) { gauge.graphics_ = graphics; }
-    void createSchemeOnce() {
-        gauge.createScheme();
-        gauge.schemeCreated_ = 1;
-    }
 
     render::Graphics* graphics() const { return gauge.graphics_; }
     host::DeviceContext deviceContext() const { return gauge.deviceContext_; }
