@@ -29,15 +29,19 @@ const char* callName(Call call) {
 
 void CallLog::add(CallRecord record) {
     if (!enabled_) return;
+    ++total_;
     counts_[static_cast<size_t>(record.call)] += 1;
+    if (record.call == Call::LookupModuleVariable) moduleVariableCounts_[record.id] += 1;
     if (record.slot >= 0 && static_cast<size_t>(record.slot) < slotCounts_.size() &&
         record.call != Call::Placeholder)
         slotCounts_[static_cast<size_t>(record.slot)] += 1;
-    records_.push_back(std::move(record));
+    if (keepRecords_) records_.push_back(std::move(record));
 }
 
 void CallLog::clear() {
     records_.clear();
+    total_ = 0;
+    moduleVariableCounts_.clear();
     counts_.fill(0);
     slotCounts_.fill(0);
 }
@@ -48,10 +52,8 @@ size_t CallLog::slotCount(int32_t slot) const {
 }
 
 size_t CallLog::moduleVariableCount(int32_t token) const {
-    size_t n = 0;
-    for (const CallRecord& r : records_)
-        if (r.call == Call::LookupModuleVariable && r.id == token) ++n;
-    return n;
+    auto it = moduleVariableCounts_.find(token);
+    return it == moduleVariableCounts_.end() ? 0 : it->second;
 }
 
 std::vector<CallRecord> CallLog::of(Call call) const {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace sim {
@@ -49,8 +50,13 @@ struct CallRecord {
 
 class CallLog {
 public:
+    // Off: nothing is counted or kept (fastest).
     void setEnabled(bool enabled) { enabled_ = enabled; }
     bool enabled() const { return enabled_; }
+    // Off: calls are counted but their records are not kept, so that long
+    // runs do not grow the log.
+    void setKeepRecords(bool keep) { keepRecords_ = keep; }
+    bool keepRecords() const { return keepRecords_; }
 
     void add(CallRecord record);
 
@@ -60,7 +66,7 @@ public:
     size_t count(Call call) const { return counts_[static_cast<size_t>(call)]; }
     size_t slotCount(int32_t slot) const;
     size_t moduleVariableCount(int32_t token) const;
-    size_t total() const { return records_.size(); }
+    size_t total() const { return total_; }
 
     // Records of one kind, in call order.
     std::vector<CallRecord> of(Call call) const;
@@ -71,7 +77,10 @@ public:
 
 private:
     bool enabled_ = true;
+    bool keepRecords_ = true;
+    size_t total_ = 0;
     std::vector<CallRecord> records_;
+    std::unordered_map<int64_t, size_t> moduleVariableCounts_;
     std::array<size_t, static_cast<size_t>(Call::Count_)> counts_{};
     std::array<size_t, 128> slotCounts_{};
 };

@@ -239,9 +239,16 @@ TEST_F(TrafficServiceTest, EveryCallIsLoggedWithItsArguments) {
     EXPECT_EQ(radius.numbers[1], 300.0);
     EXPECT_EQ(log.count(sim::Call::LimitedMode), 1u);
 
+    // Counting without keeping records, then not even counting.
+    size_t kept = log.records().size();
+    log.setKeepRecords(false);
+    number(100, "PLANE ALTITUDE", feet);
+    EXPECT_EQ(log.count(sim::Call::NumberValue), 2u);
+    EXPECT_EQ(log.records().size(), kept);
+    EXPECT_EQ(log.total(), kept + 2);  // the id lookup and the read
     log.setEnabled(false);
     number(100, "PLANE ALTITUDE", feet);
-    EXPECT_EQ(log.count(sim::Call::NumberValue), 1u);
+    EXPECT_EQ(log.count(sim::Call::NumberValue), 2u);
 }
 
 TEST(TrafficMotion, DeadReckoningFollowsHeadingSpeedAndVerticalSpeed) {
