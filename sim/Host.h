@@ -75,8 +75,8 @@ public:
     std::vector<Window*> openWindows() const;
 
     // ---- Driving ----------------------------------------------------------
-    // One frame: advance by 1 / framesPerSecond, then to every open window
-    // the update services and the draw notification.
+    // One frame: advance by 1 / framesPerSecond, then the update services
+    // to every open window, then the draw notification to every open window.
     void frame();
     void frames(int count);
     // Time passes: the clock (604) and the traffic move, own-ship module
