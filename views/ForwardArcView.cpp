@@ -6,6 +6,7 @@
 #include "render/SharedGdiObjects.h"
 #include "views/ForwardArcGeometry.h"
 #include "views/RingLabels.h"
+#include "views/Spokes.h"
 #include "views/TargetProcedure.h"
 
 namespace quillon {
@@ -40,18 +41,6 @@ void drawRangeArcs(render::Graphics& graphics, const render::ColourScheme& schem
     drawRangeArc(graphics, *scheme.dimPen, kOuterRadius);
 }
 
-// The point accumulates the turns: the two edges of the sector and three
-// spokes between them, the middle one straight up through the labels.
-void drawSpokes(render::Graphics& graphics, const render::Pen& pen, render::Matrix& matrix) {
-    render::PointF point{kOuterRadius, 0.0f};
-    for (int spoke = 0; spoke < kSpokes; ++spoke) {
-        matrix.reset();
-        matrix.rotate(kSpokeTurn);
-        matrix.transformPoints(&point, 1);
-        graphics.drawLine(pen, 0.0f, 0.0f, point.X, point.Y);
-    }
-}
-
 // The tip is computed afresh from the angle on every call.
 void drawSweepLine(render::Graphics& graphics, const render::Pen& pen, const ArcSweep& sweep) {
     render::Matrix& matrix = render::sharedMatrix(render::SharedMatrix::ForwardArcSweep);
@@ -78,7 +67,10 @@ void RadarGauge::drawForwardArcView() {
     labelFormat.setAlignment(gdip::kStringAlignmentCenter);
 
     drawRangeArcs(graphics, scheme_, labelFormat, rangeNm_);
-    drawSpokes(graphics, *scheme_.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes));
+    // The two edges of the sector and three spokes between them, the middle
+    // one straight up through the labels.
+    drawSpokes(graphics, *scheme_.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes), kOuterRadius,
+               kSpokeTurn, kSpokes);
 
     static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
     static host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);

@@ -6,6 +6,7 @@
 #include "module/HostPanel.h"
 #include "render/SharedGdiObjects.h"
 #include "views/RingLabels.h"
+#include "views/Spokes.h"
 
 namespace quillon {
 namespace {
@@ -28,26 +29,10 @@ void drawRangeRings(render::Graphics& graphics, const render::ColourScheme& sche
                          2 * kFullCircleRadius);
 }
 
-void drawSpokes(render::Graphics& graphics, const render::Pen& pen, render::Matrix& matrix) {
-    // The point accumulates the turns: one spoke every 30 degrees.
-    render::PointF point{kFullCircleRadius, 0.0f};
-    for (int spoke = 0; spoke < kSpokes; ++spoke) {
-        matrix.reset();
-        matrix.rotate(kSpokeStep);
-        matrix.transformPoints(&point, 1);
-        graphics.drawLine(pen, 0.0f, 0.0f, point.X, point.Y);
-    }
-}
-
-bool schemeComplete(const render::ColourScheme& scheme) {
-    return scheme.dimPen && scheme.brightPen && scheme.dashedPen && scheme.dimBrush && scheme.brightBrush &&
-           scheme.largeFont && scheme.smallFont;
-}
-
 }  // namespace
 
 void RadarGauge::drawFullCircleView() {
-    if (graphics_ == nullptr || trafficList_ == nullptr || !schemeComplete(scheme_)) {
+    if (graphics_ == nullptr || trafficList_ == nullptr || !scheme_.complete()) {
         selectedDrawn_ = 0;  // nothing drawn, so no data block either
         return;
     }
@@ -60,7 +45,9 @@ void RadarGauge::drawFullCircleView() {
     labelFormat.setAlignment(gdip::kStringAlignmentCenter);
 
     drawRangeRings(graphics, scheme_, labelFormat, rangeNm_);
-    drawSpokes(graphics, *scheme_.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes));
+    // One spoke every 30 degrees; the one straight up runs through the labels.
+    drawSpokes(graphics, *scheme_.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes), kFullCircleRadius,
+               kSpokeStep, kSpokes);
 
     static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
     static host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);
