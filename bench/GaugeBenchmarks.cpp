@@ -1,0 +1,436 @@
+// What a gauge costs the simulator's frame, measured through the stand-in
+// host exactly as the simulator drives the module: draw notifications that
+// redraw (per view, data block, number of aircraft and surface size), draw
+// notifications that find the clock unchanged, update services, and traffic
+// refreshes with the number of host calls they make.
+//
+// Every case runs twice: against the module drawing with libgdiplus, and
+// against a copy of the module linked to a GDI+ that does nothing. The second
+// is the module's own cost; its share of the first is what the module adds
+// to the drawing library's work.
+//
+//   quillon_bench [--json=FILE] [--log=FILE] [--pictures=DIR] [--quick] [benchmark flags]
+//
+// --log sends the runs as they finish to a file, leaving the tables alone on
+// the standard output; --pictures saves the 512-pixel cases as PNG;
+// --quick runs each case briefly and once (for trying the harness).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "bench/SyntheticTraffic.h"
+#include "sim/Host.h"
+
+namespace {
+
+// ---- The two modules ---------------------------------------------------------
+
+enum Drawing { kLibGdiPlus, kNullGdiPlus, kDrawingCount };
+const char* const kDrawingNames[kDrawingCount] = {"libgdiplus", "null-gdiplus"};
+const char* const kModulePaths[kDrawingCount] = {QUILLON_MODULE_PATH, QUILLON_NULLGDI_MODULE_PATH};
+
+enum Block { kCompact, kFull };
+const char* blockName(Block block) { return block == kCompact ? "compact" : "full"; }
+// The circular gauges carry the compact block, the rectangular ones the full block.
+const char* gaugeFor(Block block) { return block == kCompact ? "Circular Green" : "Rectangular Green"; }
+
+const char* viewName(int mode) {
+    switch (mode) {
+        case 2: return "full-circle";
+        case 3: return "forward-arc";
+        case 4: return "grid";
+        default: return "?";
+    }
+}
+
+// A small step of the clock: enough for a redraw, never enough for a refresh.
+constexpr double kFrameStep = 0.001;
+// More than the refresh interval: every step refreshes.
+constexpr double kRefreshStep = 1.5;
+
+// One stand-in host per module, with its windows and current traffic.
+class Stage {
+public:
+    explicit Stage(const char* modulePath) : host_(std::make_unique<sim::Host>(modulePath)) {
+        if (!host_->loaded()) {
+            std::fprintf(stderr, "quillon_bench: %s\n", host_->error().c_str());
+            std::exit(2);
+        }
+        host_->calls().setEnabled(false);
+    }
+
+    sim::Host& host() { return *host_; }
+
+    sim::Window& window(Block block, int pixels) {
+        const std::string key = std::string(gaugeFor(block)) + "/" + std::to_string(pixels);
+        auto found = windows_.find(key);
+        if (found != windows_.end()) return *found->second;
+        sim::Window& opened = host_->openWindow(gaugeFor(block), pixels, pixels);
+        windows_[key] = &opened;
+        // The first draw of the module registers its named variables.
+        redraw(opened);
+        return opened;
+    }
+
+    void useTraffic(int count) {
+        if (count == trafficCount_) return;
+        host_->setScenario(bench::syntheticTraffic(count));
+        trafficCount_ = count;
+    }
+
+    // Redraws with the clock moved on by step.
+    void redraw(sim::Window& window, double step = kFrameStep) {
+        host_->setClock(host_->clock() + step);
+        host_->drawWindow(window);
+    }
+
+    // The view showing the current traffic, refreshed, with the aircraft to
+    // select selected by a click on it.
+    void prepareView(sim::Window& window, int mode, bool select) {
+        host_->setNamed("Radar Mode", mode);
+        host_->setNamed("Radar Range", bench::kRangeNm);
+        redraw(window, kRefreshStep);  // reads the traffic
+        redraw(window);                // plots it in this view
+        if (select) {
+            const bench::LogicalPoint at = bench::selectedAircraftPoint(mode);
+            host_->click(window, static_cast<int>(at.x * window.width() / 1000.0),
+                         static_cast<int>(at.y * window.height() / 1000.0));
+        }
+        redraw(window);
+    }
+
+    // Host calls made by one run of the action.
+    template <typename Action>
+    size_t countCalls(Action action) {
+        sim::CallLog& log = host_->calls();
+        log.clear();
+        log.setEnabled(true);
+        action();
+        log.setEnabled(false);
+        const size_t total = log.total();
+        lastCounts_.clear();
+        for (int kind = 0; kind < static_cast<int>(sim::Call::Count_); ++kind) {
+            const size_t n = log.count(static_cast<sim::Call>(kind));
+            if (n > 0) lastCounts_[sim::callName(static_cast<sim::Call>(kind))] = n;
+        }
+        log.clear();
+        return total;
+    }
+    const std::map<std::string, size_t>& lastCounts() const { return lastCounts_; }
+
+private:
+    std::unique_ptr<sim::Host> host_;
+    std::map<std::string, sim::Window*> windows_;
+    int trafficCount_ = -1;
+    std::map<std::string, size_t> lastCounts_;
+};
+
+// The stand-in host serves one loaded module per process: switching to the
+// other module unloads the first (cases prepare their windows afresh).
+Stage& stage(Drawing drawing) {
+    static std::unique_ptr<Stage> current;
+    static Drawing currentDrawing = kDrawingCount;
+    if (!current || currentDrawing != drawing) {
+        current.reset();
+        current = std::make_unique<Stage>(kModulePaths[drawing]);
+        currentDrawing = drawing;
+    }
+    return *current;
+}
+
+// ---- Cases ----------------------------------------------------------------
+
+struct FrameCase {
+    FrameCase(int m, Block b, int n, int px) : mode(m), block(b), aircraft(n), pixels(px) {}
+    int mode;
+    Block block;
+    int aircraft;  // besides the own one
+    int pixels;
+    double micros[kDrawingCount] = {NAN, NAN};
+    size_t hostCalls = 0;  // per redraw
+    std::string name(Drawing drawing) const {
+        return std::string("frame/") + viewName(mode) + "/" + blockName(block) + "/aircraft:" +
+               std::to_string(aircraft) + "/px:" + std::to_string(pixels) + "/" + kDrawingNames[drawing];
+    }
+};
+
+enum class Notice { DrawUnchanged, Update, RefreshFull, RefreshLimited };
+
+struct NoticeCase {
+    NoticeCase(Notice n, const char* text) : notice(n), label(text) {}
+    Notice notice;
+    const char* label;
+    double micros[kDrawingCount] = {NAN, NAN};
+    size_t hostCalls = 0;
+    std::map<std::string, size_t> callKinds;
+    std::string name(Drawing drawing) const { return std::string("notice/") + label + "/" + kDrawingNames[drawing]; }
+};
+
+constexpr int kNoticeAircraft = 300;
+constexpr int kNoticePixels = 512;
+constexpr int32_t kUpdateService = 0;
+
+void runFrames(benchmark::State& state, FrameCase& c, Drawing drawing) {
+    Stage& s = stage(drawing);
+    s.useTraffic(c.aircraft);
+    sim::Window& window = s.window(c.block, c.pixels);
+    s.prepareView(window, c.mode, c.aircraft > 0);
+    sim::Host& host = s.host();
+    // Two clock values in turn: each notification redraws, none refreshes.
+    const double base = host.clock();
+    bool odd = false;
+    for (auto _ : state) {
+        odd = !odd;
+        host.setClock(base + (odd ? kFrameStep : 2 * kFrameStep));
+        host.drawWindow(window);
+    }
+    c.hostCalls = s.countCalls([&] { s.redraw(window); });
+}
+
+void runNotice(benchmark::State& state, NoticeCase& c, Drawing drawing) {
+    Stage& s = stage(drawing);
+    s.useTraffic(kNoticeAircraft);
+    sim::Window& window = s.window(kCompact, kNoticePixels);
+    s.host().traffic().setLimitedMode(c.notice == Notice::RefreshLimited);
+    s.prepareView(window, 2, true);
+    sim::Host& host = s.host();
+    auto once = [&] {
+        switch (c.notice) {
+            case Notice::DrawUnchanged: host.drawWindow(window); break;
+            case Notice::Update: host.service(window, kUpdateService); break;
+            case Notice::RefreshFull:
+            case Notice::RefreshLimited:
+                host.setClock(host.clock() + kRefreshStep);
+                host.service(window, kUpdateService);
+                break;
+        }
+    };
+    for (auto _ : state) once();
+    c.hostCalls = s.countCalls(once);
+    c.callKinds = s.lastCounts();
+    host.traffic().setLimitedMode(false);
+}
+
+// ---- Results --------------------------------------------------------------
+
+// Keeps the figure of every run; the runs themselves are shown as they
+// finish, or only counted on the error stream when they go to a log file.
+class Collector : public benchmark::ConsoleReporter {
+public:
+    explicit Collector(bool progressOnly)
+        : ConsoleReporter(progressOnly ? OO_Tabular : OO_Defaults), progressOnly_(progressOnly) {}
+    std::map<std::string, double> microsByName;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        if (progressOnly_) {
+            std::fprintf(stderr, "\r  benchmark runs done: %zu", ++done_);
+            std::fflush(stderr);
+        }
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (!single && !median) continue;
+            double value = run.GetAdjustedCPUTime();  // in the run's unit, microseconds here
+            microsByName[run.run_name.function_name] = value;
+        }
+    }
+
+private:
+    bool progressOnly_;
+    size_t done_ = 0;
+};
+
+double share(const double micros[kDrawingCount]) {
+    return 100.0 * micros[kNullGdiPlus] / micros[kLibGdiPlus];
+}
+
+void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeCase>& notices) {
+    std::printf("\nRedrawing draw notification, per frame (CPU time; module's share = do-nothing GDI+ / libgdiplus)\n");
+    std::printf("%-12s %-8s %8s %6s %14s %14s %8s %11s\n", "view", "block", "aircraft", "px", "libgdiplus us",
+                "null GDI+ us", "share", "host calls");
+    for (const FrameCase& c : frames) {
+        if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kNullGdiPlus])) continue;  // filtered out
+        std::printf("%-12s %-8s %8d %6d %14.1f %14.2f %7.1f%% %11zu\n", viewName(c.mode), blockName(c.block),
+                    c.aircraft, c.pixels, c.micros[kLibGdiPlus], c.micros[kNullGdiPlus], share(c.micros),
+                    c.hostCalls);
+    }
+    std::printf("\nOther notifications (%d aircraft, %d px full-circle, compact block)\n", kNoticeAircraft,
+                kNoticePixels);
+    std::printf("%-32s %14s %14s %11s\n", "notification", "libgdiplus us", "null GDI+ us", "host calls");
+    for (const NoticeCase& c : notices) {
+        if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kNullGdiPlus])) continue;
+        std::printf("%-32s %14.2f %14.2f %11zu\n", c.label, c.micros[kLibGdiPlus], c.micros[kNullGdiPlus],
+                    c.hostCalls);
+    }
+    for (const NoticeCase& c : notices) {
+        if (c.notice != Notice::RefreshFull && c.notice != Notice::RefreshLimited) continue;
+        std::printf("  %s:", c.label);
+        for (const auto& [kind, n] : c.callKinds) std::printf(" %s %zu", kind.c_str(), n);
+        std::printf("\n");
+    }
+    // Growth with the number of aircraft: the module's own cost per drawn aircraft.
+    std::printf("\nModule's own cost per aircraft (null GDI+, (t[300] - t[0]) / 299), us\n");
+    std::printf("%-12s %-8s %6s %10s %10s\n", "view", "block", "px", "per aircr.", "t[0]");
+    for (const FrameCase& none : frames) {
+        if (none.aircraft != 0) continue;
+        for (const FrameCase& most : frames) {
+            if (most.mode != none.mode || most.block != none.block || most.pixels != none.pixels ||
+                most.aircraft != 300 || std::isnan(most.micros[kNullGdiPlus]) || std::isnan(none.micros[kNullGdiPlus]))
+                continue;
+            std::printf("%-12s %-8s %6d %10.3f %10.2f\n", viewName(none.mode), blockName(none.block), none.pixels,
+                        (most.micros[kNullGdiPlus] - none.micros[kNullGdiPlus]) / 299.0, none.micros[kNullGdiPlus]);
+        }
+    }
+}
+
+void writeJson(const std::string& path, const std::vector<FrameCase>& frames,
+               const std::vector<NoticeCase>& notices) {
+    nlohmann::json out;
+    out["unit"] = "microseconds of CPU time per notification";
+    out["aircraftNote"] = "aircraft besides the own one; the host returns at most 300 objects, the own one first";
+    for (const FrameCase& c : frames) {
+        if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kNullGdiPlus])) continue;  // filtered out
+        out["frames"].push_back({{"view", viewName(c.mode)},
+                                 {"displayMode", c.mode},
+                                 {"block", blockName(c.block)},
+                                 {"aircraft", c.aircraft},
+                                 {"pixels", c.pixels},
+                                 {"libgdiplus", c.micros[kLibGdiPlus]},
+                                 {"nullGdiplus", c.micros[kNullGdiPlus]},
+                                 {"moduleSharePercent", share(c.micros)},
+                                 {"hostCallsPerFrame", c.hostCalls}});
+    }
+    for (const NoticeCase& c : notices) {
+        if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kNullGdiPlus])) continue;
+        nlohmann::json entry = {{"notification", c.label},
+                                {"libgdiplus", c.micros[kLibGdiPlus]},
+                                {"nullGdiplus", c.micros[kNullGdiPlus]},
+                                {"hostCalls", c.hostCalls}};
+        for (const auto& [kind, n] : c.callKinds) entry["hostCallsByKind"][kind] = n;
+        out["notifications"].push_back(entry);
+    }
+    std::ofstream file(path);
+    file << out.dump(2) << "\n";
+    if (!file) {
+        std::fprintf(stderr, "quillon_bench: cannot write %s\n", path.c_str());
+        return;
+    }
+    std::printf("\nFigures written to %s\n", path.c_str());
+}
+
+void savePictures(const std::string& dir, std::vector<FrameCase>& frames) {
+    for (FrameCase& c : frames) {
+        if (c.pixels != 512) continue;
+        Stage& s = stage(kLibGdiPlus);
+        s.useTraffic(c.aircraft);
+        sim::Window& window = s.window(c.block, c.pixels);
+        s.prepareView(window, c.mode, c.aircraft > 0);
+        window.savePng(dir + "/" + viewName(c.mode) + "-" + blockName(c.block) + "-" + std::to_string(c.aircraft) +
+                       ".png");
+    }
+}
+
+std::string optionValue(const char* arg, const char* option) {
+    const size_t n = std::strlen(option);
+    return std::strncmp(arg, option, n) == 0 ? std::string(arg + n) : std::string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string jsonPath;
+    std::string picturesDir;
+    std::string logPath;
+    bool quick = false;
+    std::vector<char*> rest{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        if (std::string v = optionValue(argv[i], "--json="); !v.empty()) {
+            jsonPath = v;
+        } else if (std::string l = optionValue(argv[i], "--log="); !l.empty()) {
+            logPath = l;
+        } else if (std::string d = optionValue(argv[i], "--pictures="); !d.empty()) {
+            picturesDir = d;
+        } else if (std::strcmp(argv[i], "--quick") == 0) {
+            quick = true;
+        } else {
+            rest.push_back(argv[i]);
+        }
+    }
+    int restCount = static_cast<int>(rest.size());
+    benchmark::Initialize(&restCount, rest.data());
+
+    std::vector<FrameCase> frames;
+    for (int mode : {2, 3, 4})
+        for (Block block : {kCompact, kFull})
+            for (int pixels : {128, 512, 1024})
+                for (int aircraft : {0, 30, 100, 300}) frames.push_back(FrameCase{mode, block, aircraft, pixels});
+    std::vector<NoticeCase> notices{
+        {Notice::DrawUnchanged, "draw, clock unchanged"},
+        {Notice::Update, "update service, no refresh"},
+        {Notice::RefreshFull, "refresh, 300 objects, full mode"},
+        {Notice::RefreshLimited, "refresh, 300 objects, limited"},
+    };
+
+    const double minTime = quick ? 0.02 : 0.1;
+    const int repetitions = quick ? 1 : 3;
+    auto configure = [&](benchmark::internal::Benchmark* b) {
+        b->Unit(benchmark::kMicrosecond)->MinTime(minTime);
+        if (repetitions > 1) b->Repetitions(repetitions)->ReportAggregatesOnly(true);
+    };
+    // Each case runs against both modules back to back, so that both see
+    // the same load on the machine.
+    for (FrameCase& c : frames)
+        for (int d = 0; d < kDrawingCount; ++d) {
+            const Drawing drawing = static_cast<Drawing>(d);
+            configure(benchmark::RegisterBenchmark(c.name(drawing).c_str(), [&c, drawing](benchmark::State& st) {
+                runFrames(st, c, drawing);
+            }));
+        }
+    for (NoticeCase& c : notices)
+        for (int d = 0; d < kDrawingCount; ++d) {
+            const Drawing drawing = static_cast<Drawing>(d);
+            configure(benchmark::RegisterBenchmark(c.name(drawing).c_str(), [&c, drawing](benchmark::State& st) {
+                runNotice(st, c, drawing);
+            }));
+        }
+
+    Collector collector(!logPath.empty());
+    std::ofstream log;
+    if (!logPath.empty()) {
+        log.open(logPath);
+        if (!log) {
+            std::fprintf(stderr, "quillon_bench: cannot write %s\n", logPath.c_str());
+            return 2;
+        }
+        collector.SetOutputStream(&log);
+        collector.SetErrorStream(&log);
+    }
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    benchmark::Shutdown();
+    if (!logPath.empty()) std::fprintf(stderr, "\n  runs logged in %s\n", logPath.c_str());
+
+    for (FrameCase& c : frames)
+        for (int d = 0; d < kDrawingCount; ++d) {
+            auto found = collector.microsByName.find(c.name(static_cast<Drawing>(d)));
+            if (found != collector.microsByName.end()) c.micros[d] = found->second;
+        }
+    for (NoticeCase& c : notices)
+        for (int d = 0; d < kDrawingCount; ++d) {
+            auto found = collector.microsByName.find(c.name(static_cast<Drawing>(d)));
+            if (found != collector.microsByName.end()) c.micros[d] = found->second;
+        }
+
+    printTables(frames, notices);
+    if (!jsonPath.empty()) writeJson(jsonPath, frames, notices);
+    if (!picturesDir.empty()) savePictures(picturesDir, frames);
+    return 0;
+}

@@ -1,0 +1,106 @@
+// A GDI+ that does nothing: every flat function the module calls returns Ok
+// at once. Linked into a copy of the module in place of libgdiplus, it leaves
+// only the module's own work in a frame, so that the frame's cost can be
+// split into the module's share and the drawing library's.
+//
+// Creating functions hand out distinct dummy handles (never dereferenced);
+// GdipAlloc and GdipFree are malloc and free, since the module keeps objects
+// in that memory. Points given to a matrix come back unchanged and measured
+// text is empty: the module's arithmetic around them is the same either way.
+#include <cstdint>
+#include <cstdlib>
+
+#include "render/GdiPlusFlat.h"
+
+namespace {
+
+uintptr_t nextHandle = 0x10000;
+
+template <typename Handle>
+gdip::GpStatus handOut(Handle** handle) {
+    if (handle == nullptr) return gdip::kInvalidParameter;
+    nextHandle += 16;
+    *handle = reinterpret_cast<Handle*>(nextHandle);
+    return gdip::kOk;
+}
+
+constexpr float kDummyFontSize = 40.0f;
+
+}  // namespace
+
+extern "C" {
+namespace gdip {
+
+GpStatus WINGDIPAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput*, GdiplusStartupOutput*) {
+    if (token != nullptr) *token = 1;
+    return kOk;
+}
+void WINGDIPAPI GdiplusShutdown(ULONG_PTR) {}
+void* WINGDIPAPI GdipAlloc(size_t size) { return std::malloc(size); }
+void WINGDIPAPI GdipFree(void* pointer) { std::free(pointer); }
+
+GpStatus WINGDIPAPI GdipCreateFromHDC(void*, GpGraphics** graphics) { return handOut(graphics); }
+GpStatus WINGDIPAPI GdipDeleteGraphics(GpGraphics*) { return kOk; }
+GpStatus WINGDIPAPI GdipScaleWorldTransform(GpGraphics*, REAL, REAL, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipTranslateWorldTransform(GpGraphics*, REAL, REAL, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipResetWorldTransform(GpGraphics*) { return kOk; }
+GpStatus WINGDIPAPI GdipGraphicsClear(GpGraphics*, ARGB) { return kOk; }
+GpStatus WINGDIPAPI GdipSetSmoothingMode(GpGraphics*, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipSetTextRenderingHint(GpGraphics*, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipBeginContainer2(GpGraphics*, GraphicsContainer* state) {
+    if (state != nullptr) *state = 1;
+    return kOk;
+}
+GpStatus WINGDIPAPI GdipEndContainer(GpGraphics*, GraphicsContainer) { return kOk; }
+
+GpStatus WINGDIPAPI GdipDrawLine(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }
+GpStatus WINGDIPAPI GdipDrawEllipse(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }
+GpStatus WINGDIPAPI GdipDrawArc(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL, REAL, REAL) { return kOk; }
+GpStatus WINGDIPAPI GdipDrawRectangle(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }
+GpStatus WINGDIPAPI GdipDrawString(GpGraphics*, const WCHAR*, INT, const GpFont*, const RectF*,
+                                   const GpStringFormat*, const GpBrush*) {
+    return kOk;
+}
+GpStatus WINGDIPAPI GdipMeasureString(GpGraphics*, const WCHAR*, INT, const GpFont*, const RectF* layout,
+                                      const GpStringFormat*, RectF* bounds, INT* codepointsFitted,
+                                      INT* linesFilled) {
+    if (bounds != nullptr) *bounds = RectF{layout ? layout->X : 0.0f, layout ? layout->Y : 0.0f, 0.0f, 0.0f};
+    if (codepointsFitted != nullptr) *codepointsFitted = 0;
+    if (linesFilled != nullptr) *linesFilled = 0;
+    return kOk;
+}
+
+GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB, GpSolidFill** brush) { return handOut(brush); }
+GpStatus WINGDIPAPI GdipCloneBrush(GpBrush*, GpBrush** clone) { return handOut(clone); }
+GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush*) { return kOk; }
+
+GpStatus WINGDIPAPI GdipCreatePen2(GpBrush*, REAL, INT, GpPen** pen) { return handOut(pen); }
+GpStatus WINGDIPAPI GdipSetPenDashArray(GpPen*, const REAL*, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipDeletePen(GpPen*) { return kOk; }
+
+GpStatus WINGDIPAPI GdipCreateFontFamilyFromName(const WCHAR*, GpFontCollection*, GpFontFamily** family) {
+    return handOut(family);
+}
+GpStatus WINGDIPAPI GdipGetGenericFontFamilySansSerif(GpFontFamily** family) { return handOut(family); }
+GpStatus WINGDIPAPI GdipDeleteFontFamily(GpFontFamily*) { return kOk; }
+GpStatus WINGDIPAPI GdipCreateFont(const GpFontFamily*, REAL, INT, INT, GpFont** font) { return handOut(font); }
+GpStatus WINGDIPAPI GdipGetFontSize(GpFont*, REAL* size) {
+    if (size != nullptr) *size = kDummyFontSize;
+    return kOk;
+}
+GpStatus WINGDIPAPI GdipDeleteFont(GpFont*) { return kOk; }
+
+GpStatus WINGDIPAPI GdipCreateStringFormat(INT, LANGID, GpStringFormat** format) { return handOut(format); }
+GpStatus WINGDIPAPI GdipSetStringFormatAlign(GpStringFormat*, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipSetStringFormatLineAlign(GpStringFormat*, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipDeleteStringFormat(GpStringFormat*) { return kOk; }
+
+GpStatus WINGDIPAPI GdipCreateMatrix(GpMatrix** matrix) { return handOut(matrix); }
+GpStatus WINGDIPAPI GdipSetMatrixElements(GpMatrix*, REAL, REAL, REAL, REAL, REAL, REAL) { return kOk; }
+GpStatus WINGDIPAPI GdipRotateMatrix(GpMatrix*, REAL, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipTranslateMatrix(GpMatrix*, REAL, REAL, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipTransformMatrixPoints(GpMatrix*, PointF*, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipDeleteMatrix(GpMatrix*) { return kOk; }
+
+}  // namespace gdip
+}
