@@ -4,6 +4,8 @@
 #   make build  the three builds: build/windows-i686 (Quillon.dll, the
 #               product), build/windows-x64, build/linux (Quillon.so, the
 #               stand-in host, tools, tests)
+#   make bench  build in release mode (build/release), run the benchmarks,
+#               print their table and write out/bench.json
 #   make clean  remove build/ and out/
 
 ROOT := $(patsubst %/,%,$(dir $(abspath $(lastword $(MAKEFILE_LIST)))))
@@ -18,7 +20,7 @@ DLL_I686 := $(BUILD)/windows-i686/Quillon.dll
 DLL_X64 := $(BUILD)/windows-x64/Quillon.dll
 SO_LINUX := $(BUILD)/linux/Quillon.so
 
-.PHONY: all run test build deps clean \
+.PHONY: all run test build deps clean bench \
         build-windows-i686 build-windows-x64 build-linux test-linux test-windows
 
 all: build
@@ -83,6 +85,21 @@ run: build
 	@echo "Quillon.dll (the gauge module, 32-bit Windows): $(DLL_I686)"
 	@echo "Quillon.dll (64-bit Windows, for Wine checks):  $(DLL_X64)"
 	@echo "Quillon.so  (Linux stand-in module):            $(SO_LINUX)"
+
+# ---- Benchmarks -----------------------------------------------------------------
+# Only the Linux pieces the benchmarks need, optimised. BENCH_ARGS passes
+# options on (e.g. BENCH_ARGS=--quick, or --benchmark_filter=...).
+
+RELEASE := $(BUILD)/release
+
+bench: deps
+	@$(QUIETLY) "configure release" $(LOGS)/configure-release.log \
+	  cmake -S $(ROOT) -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release
+	@$(QUIETLY) "build release benchmarks" $(LOGS)/build-release.log \
+	  cmake --build $(RELEASE) --target quillon_bench -j $(JOBS)
+	@mkdir -p $(ROOT)/out
+	@$(RELEASE)/bench/quillon_bench --json=$(ROOT)/out/bench.json \
+	  --log=$(LOGS)/bench-runs.log $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD) $(ROOT)/out
