@@ -1,6 +1,8 @@
 #include "tools/preview/GifWriter.h"
 
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -45,7 +47,16 @@ ChangedRect changedRect(const Image& previous, const Image& current) {
 
 class GifFile {
 public:
-    explicit GifFile(const std::string& path) { gif_ = EGifOpenFileName(path.c_str(), false, &openError_); }
+    // giflib's own open makes the file private (0600); a picture is for sharing.
+    explicit GifFile(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (fd < 0) {
+            openError_ = E_GIF_ERR_OPEN_FAILED;
+            return;
+        }
+        gif_ = EGifOpenFileHandle(fd, &openError_);
+        if (!gif_) ::close(fd);
+    }
     ~GifFile() { close(); }
     GifFile(const GifFile&) = delete;
     GifFile& operator=(const GifFile&) = delete;

@@ -1,0 +1,113 @@
+// The stand-in host as the preview tool drives it: a module, a scenario,
+// gauge windows, the two named variables another gauge would set, frames,
+// clicks, and what the host has told each gauge about the traffic.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/Host.h"
+#include "tools/preview/GaugeNames.h"
+#include "tools/preview/Image.h"
+#include "tools/preview/ViewGeometry.h"
+
+namespace preview {
+
+struct PreviewOptions {
+    std::string modulePath;
+    std::string scenarioPath;  // empty: the built-in scenario
+    bool limited = false;
+    double fps = 18.0;
+};
+
+// One aircraft as a gauge's traffic list holds it: its place in the list
+// and its state when the host last answered that gauge's traffic query.
+struct ListedAircraft {
+    int listIndex = 0;
+    std::string atcId;
+    AircraftFix fix;
+};
+
+// Where an aircraft is drawn in a window, worked out from the host's side.
+struct Sighting {
+    ListedAircraft aircraft;
+    Plot plot;
+    int pixelX = 0;
+    int pixelY = 0;
+};
+
+struct SelectOutcome {
+    bool ok = false;
+    std::string message;  // what went wrong, or where the click went
+    int pixelX = -1;
+    int pixelY = -1;
+};
+
+class PreviewHost {
+public:
+    // Loads the module and the scenario. On failure returns null, sets
+    // `error` and `exitCode` (kExitModule or kExitScenario).
+    static std::unique_ptr<PreviewHost> create(const PreviewOptions& options, std::string& error, int& exitCode);
+    ~PreviewHost();
+
+    // Opens a window (service 14). Gauge names must be canonical.
+    sim::Window& addGauge(const std::string& gaugeName, int width, int height);
+    const std::vector<sim::Window*>& windows() const { return windows_; }
+
+    // The first frame lets the module register and initialise its named
+    // variables; the view and range are set after it, as another gauge would.
+    void setView(View view);
+    void setRange(double rangeNm);
+    View view() const { return view_; }
+    double rangeNm() const { return rangeNm_; }
+    void setLimited(bool limited);
+    bool limited() const;
+
+    // One frame at the frame rate: time passes, every window gets its update
+    // service and then its draw notification.
+    void frame();
+    // Frames until the clock reaches `seconds`; `progress` gets (done, total).
+    void runUntil(double seconds, const std::function<void(int, int)>& progress = {});
+    double clock() const;
+    double fps() const { return fps_; }
+
+    Image capture(const sim::Window& window) const;
+    // A left click at a pixel, through the window's mouse area.
+    bool clickPixel(sim::Window& window, int x, int y);
+
+    // The aircraft a window's gauge lists, and where its view draws them.
+    std::vector<ListedAircraft> listed(const sim::Window& window) const;
+    std::vector<Sighting> sightings(const sim::Window& window) const;
+    OwnShipFix ownShip() const;
+
+    // Clicks on the aircraft with this ATC id where the view draws it,
+    // draws a frame and checks the selection box in it.
+    SelectOutcome select(sim::Window& window, const std::string& atcId);
+
+private:
+    PreviewHost() = default;
+    void applyNamedVariables();
+    void noteTrafficQuery(const sim::Window& window);
+    size_t windowIndex(const sim::Window& window) const;
+    Plot plotFor(const ListedAircraft& aircraft) const;
+
+    std::unique_ptr<sim::Host> host_;
+    std::vector<sim::Window*> windows_;
+    std::vector<std::vector<ListedAircraft>> listedByWindow_;
+    View view_ = View::FullCircle;
+    double rangeNm_ = 40.0;
+    bool variablesReady_ = false;
+    double fps_ = 18.0;
+};
+
+// True when the picture shows a selection box (50 x 50 logical units) around
+// the logical point: ink on each of its sides that lies on the surface.
+bool showsSelectionBox(const Image& picture, double logicalX, double logicalY);
+
+// The most common colour of a picture: the gauge's background.
+uint32_t backgroundColour(const Image& picture);
+
+}  // namespace preview

@@ -1,0 +1,162 @@
+// Stills, contact sheets and animations: the gauges drawn off screen.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "tools/preview/Commands.h"
+#include "tools/preview/ContactSheet.h"
+#include "tools/preview/ExitCodes.h"
+#include "tools/preview/GifWriter.h"
+
+namespace preview {
+namespace {
+
+std::unique_ptr<PreviewHost> startHost(const PreviewOptions& options, int& exitCode) {
+    std::string error;
+    auto host = PreviewHost::create(options, error, exitCode);
+    if (!host) std::cerr << "quillon-preview: " << error << "\n";
+    return host;
+}
+
+int savePicture(const Image& picture, const std::string& path) {
+    std::string error;
+    if (!ensureParentFolder(path, error) || !writePng(picture, path, error)) {
+        std::cerr << "quillon-preview: " << error << "\n";
+        return kExitOutput;
+    }
+    std::cout << path << "\n";
+    return kExitOk;
+}
+
+// Progress on stderr in steps of a tenth, so that logs stay short.
+void reportProgress(const std::string& what, int done, int total) {
+    if (total < 90) return;  // a few seconds of frames need no report
+    const int step = total / 10;
+    if (done % step == 0 || done == total) {
+        std::cerr << what << ": " << (done * 100 / total) << "% (" << done << "/" << total << " frames)\n";
+    }
+}
+
+std::string rangeText(double rangeNm) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g NM", rangeNm);
+    return text;
+}
+
+}  // namespace
+
+bool ensureParentFolder(const std::string& path, std::string& error) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (parent.empty()) return true;
+    std::error_code ec;
+    std::filesystem::create_directories(parent, ec);
+    if (ec) {
+        error = "cannot create folder " + parent.string() + ": " + ec.message();
+        return false;
+    }
+    return true;
+}
+
+int renderStill(const PreviewOptions& options, const StillRequest& request) {
+    int exitCode = kExitOk;
+    auto host = startHost(options, exitCode);
+    if (!host) return exitCode;
+    sim::Window& window = host->addGauge(request.gauge, request.size.width, request.size.height);
+    host->setView(request.view);
+    host->setRange(request.rangeNm);
+    host->runUntil(request.seconds, [](int done, int total) { reportProgress("rendering", done, total); });
+
+    if (request.clickAtPixel || request.clickAtLogical) {
+        int x = static_cast<int>(request.click.x), y = static_cast<int>(request.click.y);
+        if (request.clickAtLogical) {
+            x = logicalToPixel(request.click.x, window.width());
+            y = logicalToPixel(request.click.y, window.height());
+        }
+        if (x < 0 || y < 0 || x >= window.width() || y >= window.height()) {
+            std::cerr << "quillon-preview: click point " << x << "," << y << " lies outside the " << window.width()
+                      << "x" << window.height() << " gauge\n";
+            return kExitUsage;
+        }
+        host->clickPixel(window, x, y);
+        host->frame();  // the gauge shows the click's outcome from the next frame on
+    }
+    if (!request.selectAtcId.empty()) {
+        const SelectOutcome outcome = host->select(window, request.selectAtcId);
+        if (!outcome.ok) {
+            std::cerr << "quillon-preview: cannot select: " << outcome.message << "\n";
+            return kExitSelection;
+        }
+        std::cerr << outcome.message << "\n";
+    }
+    if (request.listTargets) {
+        for (const Sighting& s : host->sightings(window)) {
+            if (!s.plot.shown) continue;
+            std::printf("%s %d %d %.1f %.1f %.1f\n", s.aircraft.atcId.c_str(), s.pixelX, s.pixelY, s.plot.x,
+                        s.plot.y, s.plot.distanceNm);
+        }
+    }
+    return savePicture(host->capture(window), request.output);
+}
+
+int renderSheet(const PreviewOptions& options, const SheetRequest& request) {
+    SheetLayout layout;
+    layout.cellWidth = request.cellSize.width;
+    layout.cellHeight = request.cellSize.height;
+    for (const char* name : kGaugeNames) layout.columnLabels.push_back(name);
+    std::vector<std::vector<Image>> cells;
+    double clockShown = 0;
+    for (View view : kViews) {
+        // A fresh host per view: every row shows the traffic at the same moment.
+        int exitCode = kExitOk;
+        auto host = startHost(options, exitCode);
+        if (!host) return exitCode;
+        std::vector<sim::Window*> windows;
+        for (const char* name : kGaugeNames) {
+            windows.push_back(&host->addGauge(name, request.cellSize.width, request.cellSize.height));
+        }
+        host->setView(view);
+        host->setRange(request.rangeNm);
+        std::cerr << "rendering the " << viewTitle(view) << " view of the four gauges\n";
+        host->runUntil(request.seconds);
+        clockShown = host->clock();
+        std::vector<Image> row;
+        for (sim::Window* window : windows) row.push_back(host->capture(*window));
+        cells.push_back(std::move(row));
+        layout.rowLabels.push_back(std::string(viewTitle(view)) + " (" +
+                                   std::to_string(static_cast<int>(radarModeValue(view))) + ")");
+    }
+    char title[160];
+    std::snprintf(title, sizeof title, "Quillon - %s - t = %.1f s%s", rangeText(request.rangeNm).c_str(), clockShown,
+                  options.limited ? " - limited mode" : "");
+    layout.title = title;
+    return savePicture(composeSheet(layout, cells), request.output);
+}
+
+int renderAnimation(const PreviewOptions& options, const AnimationRequest& request) {
+    int exitCode = kExitOk;
+    auto host = startHost(options, exitCode);
+    if (!host) return exitCode;
+    sim::Window& window = host->addGauge(request.gauge, request.size.width, request.size.height);
+    host->setView(request.view);
+    host->setRange(request.rangeNm);
+    const int count = std::max(1, static_cast<int>(std::lround(request.seconds * options.fps)));
+    std::vector<Image> frames;
+    frames.reserve(count);
+    for (int n = 0; n < count; ++n) {
+        host->frame();
+        frames.push_back(host->capture(window));
+        reportProgress("animating", n + 1, count);
+    }
+    std::string error;
+    if (!ensureParentFolder(request.output, error) ||
+        !writeAnimatedGif(frames, options.fps, request.output, error)) {
+        std::cerr << "quillon-preview: " << error << "\n";
+        return kExitOutput;
+    }
+    std::cout << request.output << "\n";
+    return kExitOk;
+}
+
+}  // namespace preview

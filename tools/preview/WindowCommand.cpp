@@ -1,0 +1,187 @@
+// The interactive window: gauges side by side, live traffic in real time,
+// clicks passed to the gauges, keys for view, range, pause and limited mode.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <iostream>
+#include <memory>
+
+#include "tools/preview/BitmapFont.h"
+#include "tools/preview/Commands.h"
+#include "tools/preview/ExitCodes.h"
+
+namespace preview {
+namespace {
+
+constexpr int kStatusHeight = 22;
+constexpr uint32_t kStatusBackground = 0xff202020u;
+constexpr uint32_t kStatusText = 0xffd8d8d8u;
+constexpr double kRangeSteps[] = {5, 10, 20, 40, 80, 160, 320};
+
+double nextRange(double current, int direction) {
+    if (direction > 0) {
+        for (double r : kRangeSteps)
+            if (r > current) return r;
+        return kRangeSteps[std::size(kRangeSteps) - 1];
+    }
+    for (int i = static_cast<int>(std::size(kRangeSteps)) - 1; i >= 0; --i)
+        if (kRangeSteps[i] < current) return kRangeSteps[i];
+    return kRangeSteps[0];
+}
+
+struct SdlDeleter {
+    void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
+    void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
+    void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
+};
+
+class SdlVideo {
+public:
+    bool start(std::string& error) {
+        started_ = SDL_Init(SDL_INIT_VIDEO) == 0;
+        if (!started_) error = SDL_GetError();
+        return started_;
+    }
+    ~SdlVideo() {
+        if (started_) SDL_Quit();
+    }
+
+private:
+    bool started_ = false;
+};
+
+struct WindowState {
+    View view;
+    double rangeNm;
+    bool paused = false;
+};
+
+std::string statusText(const WindowState& state, const PreviewHost& host) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s", viewTitle(state.view),
+                  static_cast<int>(radarModeValue(state.view)), state.rangeNm, host.clock(),
+                  state.paused ? "paused" : "running", host.limited() ? "limited" : "full traffic");
+    return text;
+}
+
+}  // namespace
+
+int runWindow(const PreviewOptions& options, const WindowRequest& request) {
+    std::string error;
+    int exitCode = kExitOk;
+    auto host = PreviewHost::create(options, error, exitCode);
+    if (!host) {
+        std::cerr << "quillon-preview: " << error << "\n";
+        return exitCode;
+    }
+    const int w = request.size.width, h = request.size.height;
+    std::vector<sim::Window*> gauges;
+    for (const std::string& name : request.gauges) gauges.push_back(&host->addGauge(name, w, h));
+    WindowState state{request.view, request.rangeNm};
+    host->setView(state.view);
+    host->setRange(state.rangeNm);
+    if (request.startSeconds > 0) host->runUntil(request.startSeconds);
+
+    SdlVideo video;
+    if (!video.start(error)) {
+        std::cerr << "quillon-preview: cannot open a window: " << error << "\n";
+        return kExitDisplay;
+    }
+    const int totalWidth = w * static_cast<int>(gauges.size());
+    const int totalHeight = h + kStatusHeight;
+    std::unique_ptr<SDL_Window, SdlDeleter> sdlWindow(SDL_CreateWindow(
+        "Quillon preview", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, totalWidth, totalHeight, 0));
+    if (!sdlWindow) {
+        std::cerr << "quillon-preview: cannot open a window: " << SDL_GetError() << "\n";
+        return kExitDisplay;
+    }
+    std::unique_ptr<SDL_Renderer, SdlDeleter> renderer(SDL_CreateRenderer(sdlWindow.get(), -1, 0));
+    if (!renderer) renderer.reset(SDL_CreateRenderer(sdlWindow.get(), -1, SDL_RENDERER_SOFTWARE));
+    std::unique_ptr<SDL_Texture, SdlDeleter> texture(
+        renderer ? SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, totalWidth,
+                                     totalHeight)
+                 : nullptr);
+    if (!texture) {
+        std::cerr << "quillon-preview: cannot draw into the window: " << SDL_GetError() << "\n";
+        return kExitDisplay;
+    }
+
+    Image canvas(totalWidth, totalHeight, kStatusBackground);
+    const Uint64 ticksPerSecond = SDL_GetPerformanceFrequency();
+    const Uint64 start = SDL_GetPerformanceCounter();
+    const double framePeriod = 1.0 / options.fps;
+    double nextFrameAt = 0.0;
+    std::string shownTitle;
+    bool running = true;
+    bool firstFrame = true;
+    while (running) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT) running = false;
+            if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) {
+                const int index = event.button.x / w;
+                if (index >= 0 && index < static_cast<int>(gauges.size()) && event.button.y < h) {
+                    host->clickPixel(*gauges[index], event.button.x - index * w, event.button.y);
+                }
+            }
+            if (event.type != SDL_KEYDOWN) continue;
+            switch (event.key.keysym.sym) {
+                case SDLK_2: case SDLK_KP_2: state.view = View::FullCircle; host->setView(state.view); break;
+                case SDLK_3: case SDLK_KP_3: state.view = View::ForwardArc; host->setView(state.view); break;
+                case SDLK_4: case SDLK_KP_4: state.view = View::Grid; host->setView(state.view); break;
+                case SDLK_PLUS: case SDLK_EQUALS: case SDLK_KP_PLUS:
+                    state.rangeNm = nextRange(state.rangeNm, +1);
+                    host->setRange(state.rangeNm);
+                    break;
+                case SDLK_MINUS: case SDLK_KP_MINUS:
+                    state.rangeNm = nextRange(state.rangeNm, -1);
+                    host->setRange(state.rangeNm);
+                    break;
+                case SDLK_SPACE: state.paused = !state.paused; break;
+                case SDLK_l: host->setLimited(!host->limited()); break;
+                case SDLK_q: case SDLK_ESCAPE: running = false; break;
+                default: break;
+            }
+        }
+        const double now = static_cast<double>(SDL_GetPerformanceCounter() - start) / ticksPerSecond;
+        if (request.exitAfter >= 0 && now >= request.exitAfter) running = false;
+        if (!running) break;
+        if (now < nextFrameAt) {
+            SDL_Delay(static_cast<Uint32>(std::min(10.0, (nextFrameAt - now) * 1000.0)) + 1);
+            continue;
+        }
+        // Keep real time; a slow frame is not made up by a burst of frames.
+        nextFrameAt = std::max(nextFrameAt + framePeriod, now);
+        // Paused, the clock stands still and so does the picture: the gauge
+        // redraws only when the host clock changes.
+        if (!state.paused || firstFrame) host->frame();
+        firstFrame = false;
+
+        for (size_t i = 0; i < gauges.size(); ++i) canvas.blit(host->capture(*gauges[i]), static_cast<int>(i) * w, 0);
+        const std::string status = statusText(state, *host);
+        canvas.fillRect(0, h, totalWidth, kStatusHeight, kStatusBackground);
+        const int scale = textWidth(status, 2) <= totalWidth - 12 ? 2 : 1;
+        drawText(canvas, 6, h + (kStatusHeight - textHeight(scale)) / 2, status, kStatusText, scale);
+        const std::string title = "Quillon preview - " + status;
+        if (title != shownTitle) {
+            SDL_SetWindowTitle(sdlWindow.get(), title.c_str());
+            shownTitle = title;
+        }
+        SDL_UpdateTexture(texture.get(), nullptr, canvas.row(0), totalWidth * 4);
+        SDL_RenderClear(renderer.get());
+        SDL_RenderCopy(renderer.get(), texture.get(), nullptr, nullptr);
+        SDL_RenderPresent(renderer.get());
+    }
+
+    if (!request.frameDump.empty()) {
+        if (!ensureParentFolder(request.frameDump, error) || !writePng(canvas, request.frameDump, error)) {
+            std::cerr << "quillon-preview: " << error << "\n";
+            return kExitOutput;
+        }
+    }
+    return kExitOk;
+}
+
+}  // namespace preview

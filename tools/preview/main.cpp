@@ -1,0 +1,231 @@
+// quillon-preview: the gauges of Quillon.so without the simulator.
+//
+//   quillon-preview render --gauge circular-green --view arc --range 20 -o arc.png
+//   quillon-preview render --all -o sheet.png
+//   quillon-preview animate --gauge ra --seconds 6 -o sweep.gif
+//   quillon-preview window --gauge cg --gauge rg
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <iostream>
+
+#include "tools/preview/Commands.h"
+#include "tools/preview/ExitCodes.h"
+
+using namespace preview;
+
+namespace {
+
+// --module, else the module this build made, else one next to the tool.
+std::string findModule(const std::string& given) {
+    if (!given.empty()) return given;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path built = QUILLON_PREVIEW_DEFAULT_MODULE;
+    if (fs::exists(built, ec)) return built.string();
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        for (const fs::path& candidate : {self.parent_path() / "Quillon.so", self.parent_path().parent_path() / "Quillon.so"}) {
+            if (fs::exists(candidate, ec)) return candidate.string();
+        }
+    }
+    return built.string();
+}
+
+// CLI11 validators that reuse the tool's own parsers and messages.
+CLI::Validator gaugeValidator() {
+    return CLI::Validator(
+        [](std::string& text) {
+            std::string canonical, error;
+            if (!parseGaugeName(text, canonical, error)) return error;
+            text = canonical;
+            return std::string();
+        },
+        "GAUGE");
+}
+
+CLI::Validator viewValidator() {
+    return CLI::Validator(
+        [](std::string& text) {
+            View view{};
+            std::string error;
+            return parseView(text, view, error) ? std::string() : error;
+        },
+        "full|arc|grid");
+}
+
+CLI::Validator sizeValidator() {
+    return CLI::Validator(
+        [](std::string& text) {
+            PixelSize size;
+            std::string error;
+            return parseSize(text, size, error) ? std::string() : error;
+        },
+        "WxH");
+}
+
+CLI::Validator pointValidator() {
+    return CLI::Validator(
+        [](std::string& text) {
+            Point2 point;
+            std::string error;
+            return parsePoint(text, point, error) ? std::string() : error;
+        },
+        "X,Y");
+}
+
+View viewOf(const std::string& text) {
+    View view = View::FullCircle;
+    std::string error;
+    parseView(text, view, error);
+    return view;
+}
+
+PixelSize sizeOf(const std::string& text) {
+    PixelSize size;
+    std::string error;
+    parseSize(text, size, error);
+    return size;
+}
+
+Point2 pointOf(const std::string& text) {
+    Point2 point;
+    std::string error;
+    parsePoint(text, point, error);
+    return point;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Quillon preview: the four traffic radar gauges of Quillon.so, drawn by the stand-in host "
+                 "without the simulator."};
+    app.footer(
+        "Gauges: \"Circular Green\", \"Circular Amber\", \"Rectangular Green\", \"Rectangular Amber\" "
+        "(also circular-green, cg, ...).\n"
+        "Exit codes: 0 done, 2 bad command line, 3 bad scenario file, 4 module not loadable,\n"
+        "5 --select failed, 6 output not writable, 7 no display for the window, 1 anything else.");
+    app.require_subcommand(1);
+    app.fallthrough();
+
+    PreviewOptions options;
+    std::string module, viewText = "full";
+    double rangeNm = 40.0;
+    app.add_option("--module", module, "Quillon.so to load (default: the one this build made)");
+    // A missing file is reported by the scenario loader, with the other bad files.
+    app.add_option("--scenario", options.scenarioPath, "traffic scenario JSON (default: the built-in scenario)");
+    app.add_flag("--limited", options.limited, "limited traffic mode: labels, true altitude and heading only");
+    app.add_option("--fps", options.fps, "frames per second of simulated time")
+        ->capture_default_str()
+        ->check(CLI::Range(1.0, 100.0));
+    app.add_option("--view", viewText, "view: full, arc or grid (2, 3, 4), set through \"Radar Mode\"")
+        ->capture_default_str()
+        ->check(viewValidator());
+    app.add_option("--range", rangeNm, "range in NM, set through \"Radar Range\"")
+        ->capture_default_str()
+        ->check(CLI::Range(5.0, 100000.0));
+
+    // render
+    StillRequest still;
+    SheetRequest sheet;
+    std::string stillSize = "400x400", sheetSize = "300x300", clickPixel, clickLogical, output;
+    bool all = false;
+    CLI::App* render = app.add_subcommand("render", "still pictures (PNG)");
+    auto* gaugeOption = render->add_option("--gauge", still.gauge, "gauge to draw")
+                            ->capture_default_str()
+                            ->transform(gaugeValidator());
+    auto* allFlag = render->add_flag("--all", all, "contact sheet of the four gauges in the three views");
+    render->add_option("--size", stillSize, "pixel size (per gauge with --all, default 300x300 then)")
+        ->check(sizeValidator());
+    render->add_option("--seconds", still.seconds, "simulated time before the picture")
+        ->capture_default_str()
+        ->check(CLI::Range(0.0, 3600.0));
+    auto* clickOption = render->add_option("--click", clickPixel, "click at a pixel X,Y first")->check(pointValidator());
+    auto* logicalOption = render->add_option("--click-logical", clickLogical, "click at a logical point X,Y (0..1000) first")
+                              ->check(pointValidator());
+    auto* selectOption = render->add_option("--select", still.selectAtcId,
+                                            "click on the aircraft with this ATC id and check that it is selected");
+    auto* listFlag = render->add_flag("--list", still.listTargets,
+                                      "print each aircraft drawn: ATC id, pixel x y, logical x y, distance NM");
+    render->add_option("-o,--output", output, "PNG to write (default out/<gauge>-<view>.png, out/contact-sheet.png)");
+    clickOption->excludes(logicalOption);
+    allFlag->excludes(clickOption)->excludes(logicalOption)->excludes(selectOption)->excludes(gaugeOption)->excludes(listFlag);
+
+    // animate
+    AnimationRequest animation;
+    std::string animationSize = "320x320";
+    CLI::App* animate = app.add_subcommand("animate", "an animated GIF of the sweep and the moving traffic");
+    animate->add_option("--gauge", animation.gauge, "gauge to draw")->capture_default_str()->transform(gaugeValidator());
+    animate->add_option("--size", animationSize, "pixel size")->capture_default_str()->check(sizeValidator());
+    animate->add_option("--seconds", animation.seconds, "length in simulated seconds")
+        ->capture_default_str()
+        ->check(CLI::Range(0.1, 600.0));
+    animate->add_option("-o,--output", animation.output, "GIF to write (default out/<gauge>-<view>.gif)");
+
+    // window
+    WindowRequest window;
+    std::string windowSize = "400x400";
+    std::vector<std::string> windowGauges;
+    CLI::App* windowCommand = app.add_subcommand(
+        "window", "an interactive window: click to select; keys 2 3 4 view, + - range, space pause, "
+                  "L limited mode, Q or Esc quit");
+    windowCommand->add_option("--gauge", windowGauges, "gauge to show (repeat for several side by side)")
+        ->transform(gaugeValidator());
+    windowCommand->add_option("--size", windowSize, "pixel size of each gauge")->capture_default_str()->check(sizeValidator());
+    windowCommand->add_option("--seconds", window.startSeconds, "simulated time to skip before showing")
+        ->check(CLI::Range(0.0, 3600.0));
+    windowCommand->add_option("--frame-dump", window.frameDump, "write the last frame shown as PNG on exit");
+    windowCommand->add_option("--exit-after", window.exitAfter, "close after this many seconds of real time")
+        ->check(CLI::Range(0.0, 86400.0));
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? kExitOk : kExitUsage;
+    }
+
+    options.modulePath = findModule(module);
+    const View view = viewOf(viewText);
+    try {
+        if (render->parsed() && all) {
+            sheet.rangeNm = rangeNm;
+            sheet.seconds = still.seconds;
+            sheet.cellSize = sizeOf(render->count("--size") ? stillSize : sheetSize);
+            sheet.output = output.empty() ? "out/contact-sheet.png" : output;
+            return renderSheet(options, sheet);
+        }
+        if (render->parsed()) {
+            still.view = view;
+            still.rangeNm = rangeNm;
+            still.size = sizeOf(stillSize);
+            still.clickAtPixel = !clickPixel.empty();
+            still.clickAtLogical = !clickLogical.empty();
+            if (still.clickAtPixel) still.click = pointOf(clickPixel);
+            if (still.clickAtLogical) still.click = pointOf(clickLogical);
+            still.output = output.empty() ? "out/" + fileStem(still.gauge) + "-" + viewKeyword(view) + ".png" : output;
+            return renderStill(options, still);
+        }
+        if (animate->parsed()) {
+            animation.view = view;
+            animation.rangeNm = rangeNm;
+            animation.size = sizeOf(animationSize);
+            if (animation.output.empty()) {
+                animation.output = "out/" + fileStem(animation.gauge) + "-" + viewKeyword(view) + ".gif";
+            }
+            return renderAnimation(options, animation);
+        }
+        if (windowCommand->parsed()) {
+            window.gauges = windowGauges.empty() ? std::vector<std::string>{"Circular Green"} : windowGauges;
+            window.view = view;
+            window.rangeNm = rangeNm;
+            window.size = sizeOf(windowSize);
+            return runWindow(options, window);
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "quillon-preview: " << e.what() << "\n";
+        return kExitFailure;
+    }
+    return kExitUsage;
+}
