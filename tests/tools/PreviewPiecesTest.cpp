@@ -273,6 +273,7 @@ TEST(Animation, PaletteKeepsTheDominantColoursExact) {
     const Palette palette = buildPalette({frame});
     EXPECT_FALSE(palette.exact);
     ASSERT_EQ(palette.colours.size(), 256u);
+    EXPECT_EQ(buildPalette({frame}, 255).colours.size(), 255u);
     for (uint32_t colour : {0xff001400u, 0xff008200u, 0xff00ff00u}) {
         EXPECT_EQ(palette.colours[nearestIndex(palette, colour)], colour & 0xffffffu);
     }
@@ -313,7 +314,9 @@ TEST(Animation, GifReadsBackFrameForFrame) {
         const ColorMapObject* map = saved.ImageDesc.ColorMap ? saved.ImageDesc.ColorMap : gif->SColorMap;
         for (int y = 0; y < saved.ImageDesc.Height; ++y) {
             for (int x = 0; x < saved.ImageDesc.Width; ++x) {
-                const GifColorType c = map->Colors[saved.RasterBits[y * saved.ImageDesc.Width + x]];
+                const int index = saved.RasterBits[y * saved.ImageDesc.Width + x];
+                if (index == gcb.TransparentColor) continue;  // unchanged since the last frame
+                const GifColorType c = map->Colors[index];
                 canvas.setPixel(saved.ImageDesc.Left + x, saved.ImageDesc.Top + y,
                                 0xff000000u | (c.Red << 16) | (c.Green << 8) | c.Blue);
             }

@@ -90,12 +90,12 @@ bool putLoopForever(GifFileType* gif) {
            EGifPutExtensionBlock(gif, sizeof kLoop, kLoop) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
-bool putDelay(GifFileType* gif, int delay) {
+bool putDelay(GifFileType* gif, int delay, int transparentIndex) {
     GraphicsControlBlock gcb{};
     gcb.DisposalMode = DISPOSE_DO_NOT;
     gcb.UserInputFlag = false;
     gcb.DelayTime = delay;
-    gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+    gcb.TransparentColor = transparentIndex;
     GifByteType bytes[4];
     const size_t length = EGifGCBToExtension(&gcb, bytes);
     return EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), bytes) == GIF_OK;
@@ -103,7 +103,7 @@ bool putDelay(GifFileType* gif, int delay) {
 
 }  // namespace
 
-Palette buildPalette(const std::vector<Image>& frames) {
+Palette buildPalette(const std::vector<Image>& frames, size_t maxColours) {
     std::unordered_map<uint32_t, uint64_t> counts;
     for (const Image& frame : frames) {
         for (uint32_t p : frame.pixels()) ++counts[p & kRgbMask];
@@ -114,8 +114,8 @@ Palette buildPalette(const std::vector<Image>& frames) {
         return a.second != b.second ? a.second > b.second : a.first < b.first;
     });
     Palette palette;
-    palette.exact = byCount.size() <= 256;
-    for (size_t i = 0; i < byCount.size() && i < 256; ++i) palette.colours.push_back(byCount[i].first);
+    palette.exact = byCount.size() <= maxColours;
+    for (size_t i = 0; i < byCount.size() && i < maxColours; ++i) palette.colours.push_back(byCount[i].first);
     if (palette.colours.empty()) palette.colours.push_back(0);
     return palette;
 }
@@ -158,10 +158,12 @@ bool writeAnimatedGif(const std::vector<Image>& frames, double fps, const std::s
             return false;
         }
     }
-    const Palette palette = buildPalette(frames);
+    // One entry stays free for "unchanged since the last frame".
+    const Palette palette = buildPalette(frames, 255);
+    const int transparentIndex = static_cast<int>(palette.colours.size());
     // Colour map sizes are powers of two; unused entries stay black.
     int bits = 1;
-    while ((1 << bits) < static_cast<int>(palette.colours.size())) ++bits;
+    while ((1 << bits) < transparentIndex + 1) ++bits;
     ColorMapObject* map = GifMakeMapObject(1 << bits, nullptr);
     if (!map) {
         error = "out of memory";
@@ -203,14 +205,18 @@ bool writeAnimatedGif(const std::vector<Image>& frames, double fps, const std::s
     for (size_t n = 0; n < frames.size(); ++n) {
         const Image& frame = frames[n];
         const ChangedRect rect = n == 0 ? ChangedRect{0, 0, width, height} : changedRect(frames[n - 1], frame);
-        if (!putDelay(gif, delays[n]) ||
+        if (!putDelay(gif, delays[n], n == 0 ? NO_TRANSPARENT_COLOR : transparentIndex) ||
             EGifPutImageDesc(gif, rect.x, rect.y, rect.width, rect.height, false, nullptr) != GIF_OK) {
             error = gifError(path, file.lastError());
             return false;
         }
         for (int y = rect.y; y < rect.y + rect.height; ++y) {
-            const uint32_t* src = frame.row(y);
-            for (int x = 0; x < rect.width; ++x) line[x] = indexOf(src[rect.x + x]);
+            const uint32_t* src = frame.row(y) + rect.x;
+            const uint32_t* before = n == 0 ? nullptr : frames[n - 1].row(y) + rect.x;
+            for (int x = 0; x < rect.width; ++x) {
+                const bool unchanged = before && ((before[x] ^ src[x]) & kRgbMask) == 0;
+                line[x] = unchanged ? static_cast<GifPixelType>(transparentIndex) : indexOf(src[x]);
+            }
             if (EGifPutLine(gif, line.data(), rect.width) != GIF_OK) {
                 error = gifError(path, file.lastError());
                 return false;

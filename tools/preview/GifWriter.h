@@ -17,9 +17,9 @@ struct Palette {
     bool exact = false;             // every colour of the frames has its own entry
 };
 
-// The palette for `frames`: all colours when there are at most 256,
-// otherwise the 256 most frequent.
-Palette buildPalette(const std::vector<Image>& frames);
+// The palette for `frames`: all colours when there are at most
+// `maxColours`, otherwise the `maxColours` most frequent.
+Palette buildPalette(const std::vector<Image>& frames, size_t maxColours = 256);
 
 // Index of the palette entry nearest to `argb` (exact match when present).
 uint8_t nearestIndex(const Palette& palette, uint32_t argb);
@@ -30,7 +30,8 @@ std::vector<int> frameDelays(int count, double fps);
 
 // Writes all frames (same size) as a looping animation. Each frame after
 // the first stores only the rectangle that changed. Returns false and
-// fills `error` on failure.
+// fills `error` on failure. Unchanged pixels inside that rectangle are
+// transparent, so that the file stays small.
 bool writeAnimatedGif(const std::vector<Image>& frames, double fps, const std::string& path, std::string& error);
 
 }  // namespace preview

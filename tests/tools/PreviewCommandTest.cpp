@@ -1,0 +1,315 @@
+// quillon-preview as a user runs it: its command line, the pictures it
+// writes and the clicks it passes to the gauges. The traffic is the fixed
+// picture of preview-traffic.json: own aircraft at 9000 ft heading north,
+// DLH4AB 10 NM dead ahead 1000 ft above, EZY99 half a mile behind it.
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "render/ColourScheme.h"
+#include "tools/preview/ContactSheet.h"
+#include "tools/preview/Image.h"
+#include "tools/preview/PreviewHost.h"
+
+using namespace preview;
+
+namespace {
+
+const std::string kPreview = QUILLON_PREVIEW_PATH;
+const std::string kModule = QUILLON_MODULE_PATH;
+const std::string kScenario = std::string(QUILLON_SOURCE_DIR) + "/tests/tools/preview-traffic.json";
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& text) {
+    std::string q = "'";
+    for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string scratch(const std::string& name) {
+    return testing::TempDir() + "preview-cmd-" + std::to_string(getpid()) + "-" + name;
+}
+
+CommandResult runCommand(const std::string& command) {
+    const std::string out = scratch("stdout"), err = scratch("stderr");
+    const int status = std::system((command + " >" + quoted(out) + " 2>" + quoted(err)).c_str());
+    CommandResult run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = slurp(out);
+    run.err = slurp(err);
+    return run;
+}
+
+CommandResult runPreview(const std::vector<std::string>& args) {
+    std::string command = quoted(kPreview) + " --module " + quoted(kModule);
+    for (const std::string& a : args) command += " " + quoted(a);
+    return runCommand(command);
+}
+
+Image readPicture(const std::string& path) {
+    Image image;
+    std::string error;
+    EXPECT_TRUE(readPng(path, image, error)) << error;
+    return image;
+}
+
+struct Listed {
+    bool found = false;
+    int pixelX = 0, pixelY = 0;
+    double x = 0, y = 0, distanceNm = 0;
+};
+
+// One line of `render --list`: ATC-ID PIXEL-X PIXEL-Y LOGICAL-X LOGICAL-Y NM.
+Listed findListed(const std::string& listing, const std::string& atcId) {
+    std::istringstream lines(listing);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        Listed l;
+        std::string id;
+        if (fields >> id >> l.pixelX >> l.pixelY >> l.x >> l.y >> l.distanceNm && id == atcId) {
+            l.found = true;
+            return l;
+        }
+    }
+    return {};
+}
+
+// Pixels in a logical rectangle that differ from the gauge's background.
+int inkIn(const Image& picture, double x0, double y0, double x1, double y1) {
+    const uint32_t background = backgroundColour(picture);
+    int ink = 0;
+    for (int y = static_cast<int>(y0 * picture.height() / 1000); y < y1 * picture.height() / 1000; ++y) {
+        for (int x = static_cast<int>(x0 * picture.width() / 1000); x < x1 * picture.width() / 1000; ++x) {
+            if (colourDistance(picture.pixel(x, y), background) > 40) ++ink;
+        }
+    }
+    return ink;
+}
+
+bool haveCommand(const char* name) {
+    return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+}  // namespace
+
+TEST(PreviewCommandLine, BadArgumentsAndFilesGiveDistinctCodesAndClearMessages) {
+    const std::string badScenario = scratch("bad.json");
+    std::ofstream(badScenario) << R"({"name": "x", "aircraft": []})";
+    const std::string unwritable = "/proc/quillon-preview-cannot-write.png";
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {{"render", "--bogus"}, 2, "--bogus"},
+        {{"render", "--gauge", "Oval Purple"}, 2, "unknown gauge"},
+        {{"--view", "sideways", "render"}, 2, "unknown view"},
+        {{"render", "--size", "640"}, 2, "WIDTHxHEIGHT"},
+        {{"render", "--size", "8x8"}, 2, "16 to 4096"},
+        {{"--range", "4.9", "render"}, 2, "--range"},
+        {{"--fps", "0", "animate"}, 2, "--fps"},
+        {{"render", "--click", "10"}, 2, "X,Y"},
+        {{"render", "--all", "--select", "DLH4AB"}, 2, "excludes"},
+        {{"render", "--click", "1,1", "--click-logical", "2,2"}, 2, "excludes"},
+        {{}, 2, "subcommand"},
+        {{"--scenario", "/nonexistent/traffic.json", "render"}, 3, "/nonexistent/traffic.json"},
+        {{"--scenario", badScenario, "render"}, 3, "own"},
+        {{"--scenario", kScenario, "render", "--select", "NOSUCH", "-o", scratch("x.png")}, 5, "no aircraft 'NOSUCH'"},
+        {{"--scenario", kScenario, "--view", "arc", "render", "--select", "BAW22K", "-o", scratch("x.png")},
+         5,
+         "outside the forward arc"},
+        {{"--scenario", kScenario, "--view", "grid", "render", "--select", "GND1", "-o", scratch("x.png")},
+         5,
+         "above ground"},
+        {{"--scenario", kScenario, "render", "--click", "500,20", "--size", "100x100", "-o", scratch("x.png")},
+         2,
+         "outside"},
+        {{"render", "-o", unwritable}, 6, unwritable},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const std::string& a : c.args) shown += a + " ";
+        const CommandResult run = runPreview(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << shown << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << shown << "\nstderr: " << run.err;
+    }
+    // The module itself missing is an error of its own.
+    const CommandResult run = runCommand(quoted(kPreview) + " --module /nonexistent/Quillon.so render -o " + quoted(scratch("y.png")));
+    EXPECT_EQ(run.exitCode, 4) << run.err;
+    EXPECT_NE(run.err.find("/nonexistent/Quillon.so"), std::string::npos) << run.err;
+}
+
+TEST(PreviewStills, SelectionByAtcIdBoxesTheAircraftWhereTheViewDrawsIt) {
+    // Where each view draws DLH4AB (10 NM ahead, 1000 ft above) at 40 NM.
+    struct Case {
+        const char* view;
+        double x, y;
+    } cases[] = {{"full", 500, 381}, {"arc", 500, 737}, {"grid", 500, 297}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.view);
+        const std::string plain = scratch(std::string("plain-") + c.view + ".png");
+        const std::string chosen = scratch(std::string("chosen-") + c.view + ".png");
+        const CommandResult listing = runPreview({"--scenario", kScenario, "--view", c.view, "render", "--gauge", "rg", "--list", "-o", plain});
+        ASSERT_EQ(listing.exitCode, 0) << listing.err;
+        const Listed dlh = findListed(listing.out, "DLH4AB");
+        ASSERT_TRUE(dlh.found) << listing.out;
+        EXPECT_NEAR(dlh.x, c.x, 3);
+        EXPECT_NEAR(dlh.y, c.y, 3);
+
+        const CommandResult select = runPreview({"--scenario", kScenario, "--view", c.view, "render", "--gauge", "rg", "--select", "DLH4AB", "-o", chosen});
+        ASSERT_EQ(select.exitCode, 0) << select.err;
+        const Image before = readPicture(plain), after = readPicture(chosen);
+        EXPECT_FALSE(showsSelectionBox(before, dlh.x, dlh.y));
+        EXPECT_TRUE(showsSelectionBox(after, dlh.x, dlh.y));
+        // The full data block: vertical speed and altitude in the top-left corner.
+        EXPECT_GT(inkIn(after, 0, 0, 250, 100), inkIn(before, 0, 0, 250, 100) + 100);
+    }
+}
+
+TEST(PreviewStills, SelectionReachesAnAircraftHalfHiddenByAnEarlierOne) {
+    // EZY99 is plotted 6 units above DLH4AB, which the gauge lists first: a
+    // click on EZY99 itself would select DLH4AB.
+    const std::string path = scratch("ezy.png");
+    const CommandResult listing = runPreview({"--scenario", kScenario, "render", "--gauge", "cg", "--size", "1000x1000", "--list", "-o", path});
+    ASSERT_EQ(listing.exitCode, 0) << listing.err;
+    const Listed ezy = findListed(listing.out, "EZY99"), dlh = findListed(listing.out, "DLH4AB");
+    ASSERT_TRUE(ezy.found && dlh.found) << listing.out;
+    ASSERT_LT(std::fabs(ezy.y - dlh.y), 20.0);
+
+    const CommandResult select = runPreview({"--scenario", kScenario, "render", "--gauge", "cg", "--size", "1000x1000", "--select", "EZY99", "-o", path});
+    ASSERT_EQ(select.exitCode, 0) << select.err;
+    const Image picture = readPicture(path);
+    EXPECT_TRUE(showsSelectionBox(picture, ezy.x, ezy.y));
+    EXPECT_FALSE(showsSelectionBox(picture, dlh.x, dlh.y));
+}
+
+TEST(PreviewStills, ContactSheetShowsFourGaugesInThreeViews) {
+    const std::string path = scratch("sheet.png");
+    const CommandResult run = runPreview({"--scenario", kScenario, "render", "--all", "--size", "120x120", "--seconds", "1", "-o", path});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Image sheet = readPicture(path);
+    SheetLayout layout{"", {"Circular Green", "Circular Amber", "Rectangular Green", "Rectangular Amber"},
+                       {"Full circle (2)", "Forward arc (3)", "Grid (4)"}, 120, 120};
+    const SheetGeometry g = sheetGeometry(layout);
+    ASSERT_EQ(sheet.width(), g.width);
+    ASSERT_EQ(sheet.height(), g.height);
+    auto cell = [&](int row, int column) {
+        Image c(120, 120);
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 120; ++x) c.setPixel(x, y, sheet.pixel(g.cellX(column) + x, g.cellY(row) + y));
+        return c;
+    };
+    // Green and amber gauges differ in background; the views differ in what they draw.
+    EXPECT_EQ(backgroundColour(cell(0, 0)), backgroundColour(cell(2, 2)));
+    EXPECT_NE(backgroundColour(cell(0, 0)), backgroundColour(cell(0, 1)));
+    EXPECT_EQ(backgroundColour(cell(1, 1)), backgroundColour(cell(1, 3)));
+    EXPECT_NE(cell(0, 0).pixels(), cell(1, 0).pixels());
+    EXPECT_NE(cell(1, 0).pixels(), cell(2, 0).pixels());
+}
+
+TEST(PreviewAnimation, GifHasEveryFrameAtTheSizeAndTheGaugeColoursExact) {
+    const std::string gif = scratch("anim.gif"), still = scratch("first.png");
+    const CommandResult animate = runPreview({"--scenario", kScenario, "--fps", "10", "animate", "--gauge", "ca", "--size", "160x120",
+                                 "--seconds", "2", "-o", gif});
+    ASSERT_EQ(animate.exitCode, 0) << animate.err;
+    // The first frame of the animation is the still after one frame.
+    const CommandResult render = runPreview({"--scenario", kScenario, "--fps", "10", "render", "--gauge", "ca", "--size", "160x120",
+                                "--seconds", "0.1", "-o", still});
+    ASSERT_EQ(render.exitCode, 0) << render.err;
+    const Image first = readPicture(still);
+
+    int code = 0;
+    GifFileType* file = DGifOpenFileName(gif.c_str(), &code);
+    ASSERT_NE(file, nullptr) << GifErrorString(code);
+    ASSERT_EQ(DGifSlurp(file), GIF_OK);
+    EXPECT_EQ(file->SWidth, 160);
+    EXPECT_EQ(file->SHeight, 120);
+    EXPECT_EQ(file->ImageCount, 20);
+    ASSERT_GE(file->ImageCount, 1);
+    const SavedImage& frame = file->SavedImages[0];
+    ASSERT_EQ(frame.ImageDesc.Width, 160);
+    ASSERT_EQ(frame.ImageDesc.Height, 120);
+    const ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : file->SColorMap;
+    // The scheme's own colours come through exactly; the rarest anti-aliasing
+    // shades may move to a neighbouring shade.
+    const uint32_t schemeColours[] = {render::kAmberColours.background & 0xffffffu, render::kAmberColours.dim & 0xffffffu,
+                                      render::kAmberColours.bright & 0xffffffu};
+    int same = 0, schemePixels = 0, worst = 0;
+    for (int y = 0; y < 120; ++y) {
+        for (int x = 0; x < 160; ++x) {
+            const GifColorType c = map->Colors[frame.RasterBits[y * 160 + x]];
+            const uint32_t rgb = (c.Red << 16) | (c.Green << 8) | c.Blue;
+            const uint32_t expected = first.pixel(x, y) & 0xffffffu;
+            if (rgb == expected) ++same;
+            worst = std::max(worst, colourDistance(rgb, expected));
+            for (uint32_t scheme : schemeColours) {
+                if (expected != scheme) continue;
+                ++schemePixels;
+                EXPECT_EQ(rgb, scheme) << x << "," << y;
+            }
+        }
+    }
+    DGifCloseFile(file, &code);
+    EXPECT_GT(schemePixels, 160 * 120 / 2);
+    EXPECT_GT(same, 160 * 120 * 95 / 100);
+    EXPECT_LE(worst, 32);
+}
+
+TEST(PreviewWindow, ClickInTheWindowSelectsTheAircraftUnderTheMouse) {
+    if (!haveCommand("xvfb-run") || !haveCommand("xdotool")) GTEST_SKIP() << "needs xvfb-run and xdotool";
+    // Where DLH4AB is after two seconds; the window skips the same two
+    // seconds, then runs in real time (the aircraft moves under a unit a second).
+    const std::string plain = scratch("window-plain.png"), dump = scratch("window-dump.png");
+    const CommandResult listing = runPreview({"--scenario", kScenario, "render", "--gauge", "rg", "--size", "400x400", "--seconds", "2",
+                                 "--list", "-o", plain});
+    ASSERT_EQ(listing.exitCode, 0) << listing.err;
+    const Listed dlh = findListed(listing.out, "DLH4AB");
+    ASSERT_TRUE(dlh.found) << listing.out;
+
+    // Two gauges side by side: the click goes to the second one.
+    const std::string script = std::string(QUILLON_SOURCE_DIR) + "/tests/tools/window-click.sh";
+    const std::string command = "xvfb-run -a -s '-screen 0 1024x768x24' " + quoted(script) + " " + quoted(kPreview) +
+                                " " + std::to_string(400 + dlh.pixelX) + " " + std::to_string(dlh.pixelY) +
+                                " -- --module " + quoted(kModule) + " --scenario " + quoted(kScenario) +
+                                " window --gauge cg --gauge rg --size 400x400 --seconds 2 --exit-after 5 --frame-dump " +
+                                quoted(dump);
+    const CommandResult run = runCommand(command);
+    ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
+    const Image frame = readPicture(dump);
+    ASSERT_EQ(frame.width(), 800);
+    ASSERT_GT(frame.height(), 400);
+    Image left(400, 400), right(400, 400);
+    for (int y = 0; y < 400; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            left.setPixel(x, y, frame.pixel(x, y));
+            right.setPixel(x, y, frame.pixel(400 + x, y));
+        }
+    }
+    EXPECT_TRUE(showsSelectionBox(right, dlh.x, dlh.y));
+    // The full data block's top-left corner: the right gauge has it, the left does not.
+    EXPECT_GT(inkIn(right, 0, 0, 250, 100), inkIn(left, 0, 0, 250, 100) + 100);
+    // The other gauge keeps its own selection: none.
+    EXPECT_FALSE(showsSelectionBox(left, dlh.x, dlh.y));
+}
