@@ -17,6 +17,7 @@ fonts-dejavu-core
 nlohmann-json3-dev
 libcli11-dev
 libgif-dev
+libpng-dev
 libsdl2-dev
 g++-mingw-w64-i686
 g++-mingw-w64-x86-64
