@@ -128,7 +128,7 @@ int renderSheet(const PreviewOptions& options, const SheetRequest& request) {
                                    std::to_string(static_cast<int>(radarModeValue(view))) + ")");
     }
     char title[160];
-    std::snprintf(title, sizeof title, "Quillon - %s - t = %.1f s%s", rangeText(request.rangeNm).c_str(), clockShown,
+    std::snprintf(title, sizeof title, "Quillon - %s - clock %.1f s%s", rangeText(request.rangeNm).c_str(), clockShown,
                   options.limited ? " - limited mode" : "");
     layout.title = title;
     return savePicture(composeSheet(layout, cells), request.output);
