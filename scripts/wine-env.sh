@@ -1,0 +1,35 @@
+# Sourced by the Wine scripts: finds the 64-bit loader, the wine server and
+# the fonts the prefix needs. Debian 12 keeps the loader in /usr/lib/wine
+# (wine64 is on PATH only with some packagings).
+
+quillon_find_tool() {
+    for candidate in "$@"; do
+        if command -v "$candidate" >/dev/null 2>&1; then
+            command -v "$candidate"
+            return 0
+        fi
+    done
+    return 1
+}
+
+QUILLON_WINE64=${QUILLON_WINE64:-$(quillon_find_tool wine64 /usr/lib/wine/wine64 || true)}
+QUILLON_WINESERVER=${QUILLON_WINESERVER:-$(quillon_find_tool wineserver /usr/lib/wine/wineserver || true)}
+if [ -z "$QUILLON_WINE64" ] || [ -z "$QUILLON_WINESERVER" ]; then
+    echo "wine64 not found (Debian package wine64)" >&2
+    exit 1
+fi
+
+# Prints the path of an installed font file, looking in Wine's own fonts
+# folder first, then in the system's font folders.
+quillon_find_font() {
+    for dir in /usr/share/wine/fonts /usr/lib/wine/fonts /usr/share/fonts/truetype/liberation \
+               /usr/share/fonts/truetype/liberation2 /usr/share/fonts; do
+        found=$(find "$dir" -name "$1" -print -quit 2>/dev/null || true)
+        if [ -n "$found" ]; then
+            echo "$found"
+            return 0
+        fi
+    done
+    echo "font $1 not found (Debian packages fonts-wine, fonts-liberation)" >&2
+    return 1
+}

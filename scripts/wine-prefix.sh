@@ -1,0 +1,44 @@
+#!/bin/sh
+# Makes a Wine prefix in which the Windows stand-in host can draw text:
+#   scripts/wine-prefix.sh PREFIX_DIR
+# The prefix lives in the build tree (never in $HOME), is created once and
+# reused; a marker file records that it is complete. No display is needed.
+#
+# Wine's gdiplus finds neither "Arial" nor "Tahoma" (nor its generic
+# sans-serif family) in a fresh prefix, and then no text is drawn at all.
+# So Wine's own Tahoma goes into the prefix's Fonts folder, and "Arial" is
+# mapped to Liberation Sans (metric-compatible, and the face libgdiplus
+# picks for "Arial" on Linux) through Wine's font replacements.
+set -eu
+
+prefix=${1:?usage: wine-prefix.sh PREFIX_DIR}
+here=$(dirname "$0")
+. "$here/wine-env.sh"
+
+marker="$prefix/.quillon-prefix-ready"
+if [ -f "$marker" ]; then
+    exit 0
+fi
+
+mkdir -p "$prefix"
+WINEPREFIX=$(cd "$prefix" && pwd)
+export WINEPREFIX WINEDEBUG=-all
+
+started=$(date +%s)
+# No Mono or Gecko install prompts while the prefix is made.
+WINEDLLOVERRIDES="mscoree,mshtml=" "$QUILLON_WINE64" wineboot --init >/dev/null 2>&1
+"$QUILLON_WINESERVER" -w
+
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+mkdir -p "$fonts"
+cp "$(quillon_find_font tahoma.ttf)" "$fonts/"
+cp "$(quillon_find_font tahomabd.ttf)" "$fonts/"
+cp "$(quillon_find_font LiberationSans-Regular.ttf)" "$fonts/"
+cp "$(quillon_find_font LiberationSans-Bold.ttf)" "$fonts/"
+
+"$QUILLON_WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+    /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+"$QUILLON_WINESERVER" -w
+
+touch "$marker"
+echo "wine prefix ready in $WINEPREFIX ($(( $(date +%s) - started )) s)"
