@@ -9,13 +9,17 @@
 # So Wine's own Tahoma goes into the prefix's Fonts folder, and "Arial" is
 # mapped to Liberation Sans (metric-compatible, and the face libgdiplus
 # picks for "Arial" on Linux) through Wine's font replacements.
+# Wine's tahomabd.ttf is left out on purpose: with it, bold Tahoma text
+# comes out in regular weight; without it Wine draws a bold face.
 set -eu
 
 prefix=${1:?usage: wine-prefix.sh PREFIX_DIR}
 here=$(dirname "$0")
 . "$here/wine-env.sh"
 
-marker="$prefix/.quillon-prefix-ready"
+# The marker names the set-up it records, so that a prefix made by an
+# older version of this script is set up again.
+marker="$prefix/.quillon-prefix-fonts-2"
 if [ -f "$marker" ]; then
     exit 0
 fi
@@ -31,8 +35,8 @@ WINEDLLOVERRIDES="mscoree,mshtml=" "$QUILLON_WINE64" wineboot --init >/dev/null 
 
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
 mkdir -p "$fonts"
+rm -f "$fonts/tahomabd.ttf"
 cp "$(quillon_find_font tahoma.ttf)" "$fonts/"
-cp "$(quillon_find_font tahomabd.ttf)" "$fonts/"
 cp "$(quillon_find_font LiberationSans-Regular.ttf)" "$fonts/"
 cp "$(quillon_find_font LiberationSans-Bold.ttf)" "$fonts/"
 
@@ -40,5 +44,6 @@ cp "$(quillon_find_font LiberationSans-Bold.ttf)" "$fonts/"
     /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
 "$QUILLON_WINESERVER" -w
 
+rm -f "$prefix"/.quillon-prefix-*
 touch "$marker"
 echo "wine prefix ready in $WINEPREFIX ($(( $(date +%s) - started )) s)"

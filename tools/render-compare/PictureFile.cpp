@@ -37,6 +37,15 @@ GpStatus GdipGetImageHeight(GpImage* image, uint32_t* height);
 GpStatus GdipBitmapLockBits(GpBitmap* bitmap, const Rect* rect, uint32_t flags, int32_t format, BitmapData* data);
 GpStatus GdipBitmapUnlockBits(GpBitmap* bitmap, BitmapData* data);
 GpStatus GdipDisposeImage(GpImage* image);
+GpStatus GdipCreateBitmapFromScan0(int32_t width, int32_t height, int32_t stride, int32_t format, uint8_t* scan0,
+                                   GpBitmap** bitmap);
+struct Clsid {
+    uint32_t data1;
+    uint16_t data2;
+    uint16_t data3;
+    uint8_t data4[8];
+};
+GpStatus GdipSaveImageToFile(GpImage* image, const char16_t* fileName, const Clsid* encoder, const void* parameters);
 
 }  // namespace picturegdip
 }
@@ -47,6 +56,7 @@ namespace {
 
 constexpr int32_t kPixelFormat32bppArgb = 0x0026200A;
 constexpr uint32_t kLockRead = 1;
+constexpr picturegdip::Clsid kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 
 bool startGdiPlus() {
     static const bool started = [] {
@@ -78,7 +88,13 @@ bool loadPicture(const std::string& path, Picture& picture) {
     GdipGetImageWidth(image, &width);
     GdipGetImageHeight(image, &height);
     const Rect all{0, 0, static_cast<int32_t>(width), static_cast<int32_t>(height)};
-    BitmapData data{};
+    // libgdiplus writes fields of its own after the documented ones of the
+    // record it is given; room is left for them.
+    struct {
+        BitmapData record;
+        uint8_t extension[256];
+    } locked{};
+    BitmapData& data = locked.record;
     bool ok = width > 0 && height > 0 &&
               GdipBitmapLockBits(bitmap, &all, kLockRead, kPixelFormat32bppArgb, &data) == 0;
     if (ok) {
@@ -94,6 +110,20 @@ bool loadPicture(const std::string& path, Picture& picture) {
         picture = std::move(loaded);
     }
     GdipDisposeImage(image);
+    return ok;
+}
+
+bool savePicture(const std::string& path, const Picture& picture) {
+    using namespace picturegdip;
+    if (!startGdiPlus() || picture.width <= 0 || picture.height <= 0) return false;
+    std::vector<uint32_t> copy = picture.pixels;
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(picture.width, picture.height, picture.width * 4, kPixelFormat32bppArgb,
+                                  reinterpret_cast<uint8_t*>(copy.data()), &bitmap) != 0)
+        return false;
+    const std::u16string name = widen(path);
+    const bool ok = GdipSaveImageToFile(reinterpret_cast<GpImage*>(bitmap), name.c_str(), &kPngEncoder, nullptr) == 0;
+    GdipDisposeImage(reinterpret_cast<GpImage*>(bitmap));
     return ok;
 }
 

@@ -205,10 +205,10 @@ ComparisonFigures compare(const Picture& a, const Picture& b, const ComparisonSe
     }
     figures.dilatedIoU = share(both, either);
 
-    const Mask strayA = unmatched(inkA, wideB);
-    const Mask strayB = unmatched(inkB, wideA);
-    figures.coverageAinB = share(figures.inkA - strayA.count(), figures.inkA);
-    figures.coverageBinA = share(figures.inkB - strayB.count(), figures.inkB);
+    figures.coverageAinB = share(figures.inkA - unmatched(inkA, wideB).count(), figures.inkA);
+    figures.coverageBinA = share(figures.inkB - unmatched(inkB, wideA).count(), figures.inkB);
+    const Mask strayA = unmatched(inkA, dilate(inkB, settings.strayTolerancePixels));
+    const Mask strayB = unmatched(inkB, dilate(inkA, settings.strayTolerancePixels));
     const std::vector<int> groupsA = componentSizes(strayA);
     const std::vector<int> groupsB = componentSizes(strayB);
     figures.largestStrayA = groupsA.empty() ? 0 : groupsA.front();
@@ -228,6 +228,35 @@ ComparisonFigures compare(const Picture& a, const Picture& b, const ComparisonSe
                              countUnmatchedLines(columnsA, columnCounts(inkB), columnLine, tolerance) +
                              countUnmatchedLines(columnsB, columnCounts(inkA), columnLine, tolerance);
     return figures;
+}
+
+Picture differencePicture(const Picture& a, const Picture& b, const ComparisonSettings& settings, int zoom) {
+    Picture picture;
+    if (a.width != b.width || a.height != b.height || zoom < 1) return picture;
+    const Mask inkA = inkMask(a, dominantColour(a), settings.inkThreshold);
+    const Mask inkB = inkMask(b, dominantColour(b), settings.inkThreshold);
+    const Mask wideA = dilate(inkA, settings.tolerancePixels);
+    const Mask wideB = dilate(inkB, settings.tolerancePixels);
+    picture.width = a.width * zoom;
+    picture.height = a.height * zoom;
+    picture.pixels.assign(static_cast<size_t>(picture.width) * picture.height, 0xff000000u);
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = 0; x < a.width; ++x) {
+            uint32_t colour = 0xff000000u;
+            if (inkA.at(x, y) && inkB.at(x, y))
+                colour = 0xffe0e0e0u;
+            else if (inkA.at(x, y))
+                colour = wideB.at(x, y) ? 0xff803030u : 0xffff4040u;
+            else if (inkB.at(x, y))
+                colour = wideA.at(x, y) ? 0xff303080u : 0xff4060ffu;
+            for (int dy = 0; dy < zoom; ++dy) {
+                for (int dx = 0; dx < zoom; ++dx) {
+                    picture.pixels[static_cast<size_t>(y * zoom + dy) * picture.width + x * zoom + dx] = colour;
+                }
+            }
+        }
+    }
+    return picture;
 }
 
 std::string verdict(const ComparisonFigures& figures, uint32_t expectedBackground, const Acceptance& acceptance) {
