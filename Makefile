@@ -21,7 +21,7 @@ DLL_X64 := $(BUILD)/windows-x64/Quillon.dll
 SO_LINUX := $(BUILD)/linux/Quillon.so
 
 .PHONY: all run test build deps clean bench \
-        build-windows-i686 build-windows-x64 build-linux test-linux test-windows
+        build-windows-i686 build-windows-x64 build-linux test-linux test-windows wine-check
 
 all: build
 
@@ -62,7 +62,7 @@ build-linux: deps build-windows-i686 build-windows-x64
 # The Linux tests include the inspection of both DLLs; the x64 build runs its
 # own tests (under Wine) once it registers any.
 
-test: test-linux test-windows
+test: test-linux test-windows wine-check
 	@echo "All tests passed."
 
 test-linux: build
@@ -72,6 +72,13 @@ test-windows: build
 	@if ctest --test-dir $(BUILD)/windows-x64 -N 2>/dev/null | grep -q -E 'Total Tests: [1-9]'; then \
 	  $(ROOT)/scripts/run-ctest.sh "windows-x64 tests" $(BUILD)/windows-x64 1; \
 	fi
+
+# The 64-bit DLL drawn under Wine against Wine's gdiplus, compared picture by
+# picture with the Linux render of the same frames (docs/windows-checks.md);
+# prints the figures of every picture. After the x64 tests: one Wine prefix.
+wine-check: build test-windows
+	@echo "  wine check: Linux and Wine renders compared"
+	@$(ROOT)/scripts/wine-check.sh $(BUILD)
 
 # ---- Run ----------------------------------------------------------------------
 # Hook for the preview: scripts/run-preview.sh BUILD_DIR OUT_DIR renders the
