@@ -18,8 +18,8 @@ using namespace quillon::compare;
 using quillon::frames::FrameSpec;
 
 void printHeader() {
-    std::printf("%-40s %7s %7s %6s %6s %6s %6s %5s %5s  %s\n", "frame", "inkLin", "inkWine", "IoU", "covL",
-                "covW", "strayL", "strW", "lines", "verdict");
+    std::printf("%-40s %6s %6s %6s %6s %6s %5s %5s %5s %5s %5s  %s\n", "frame", "inkL", "inkW", "IoU", "covL",
+                "covW", "strL", "strW", "elemL", "elemW", "lines", "verdict");
 }
 
 }  // namespace
@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     double lowestIoU = 1.0;
     double lowestCoverage = 1.0;
     int largestStray = 0;
+    double worstElement = 0.0;
     printHeader();
     for (const FrameSpec& frame : quillon::frames::frameList()) {
         Picture linuxPicture;
@@ -63,18 +64,22 @@ int main(int argc, char** argv) {
                 adjusted.backgroundB = expected & 0xffffff;
             faults = verdict(adjusted, expected, acceptance);
         }
-        std::printf("%-40s %7d %7d %6.3f %6.3f %6.3f %6d %5d %2d/%-2d  %s\n", frame.name, figures.inkA, figures.inkB,
-                    figures.dilatedIoU, figures.coverageAinB, figures.coverageBinA, figures.largestStrayA,
-                    figures.largestStrayB, figures.linesA - figures.unmatchedLines, figures.linesA,
+        std::printf("%-40s %6d %6d %6.3f %6.3f %6.3f %5d %5d %5.2f %5.2f %2d/%-2d  %s\n", frame.name, figures.inkA,
+                    figures.inkB, figures.dilatedIoU, figures.coverageAinB, figures.coverageBinA,
+                    figures.largestStrayA, figures.largestStrayB, figures.worstElementA, figures.worstElementB,
+                    figures.linesA + figures.linesB - figures.unmatchedLines, figures.linesA + figures.linesB,
                     faults.empty() ? "ok" : faults.c_str());
         if (!faults.empty()) ++failures;
         lowestIoU = std::min(lowestIoU, figures.dilatedIoU);
         lowestCoverage = std::min({lowestCoverage, figures.coverageAinB, figures.coverageBinA});
         largestStray = std::max({largestStray, figures.largestStrayA, figures.largestStrayB});
+        worstElement = std::max({worstElement, figures.worstElementA, figures.worstElementB});
     }
-    std::printf("lowest IoU %.3f (limit %.2f), lowest coverage %.3f (limit %.2f), largest stray group %d (limit %d)\n",
-                lowestIoU, acceptance.minDilatedIoU, lowestCoverage, acceptance.minCoverage, largestStray,
-                acceptance.maxStray);
+    std::printf(
+        "lowest IoU %.3f (limit %.2f), lowest coverage %.3f (limit %.2f), largest stray group %d (limit %d), "
+        "worst element %.2f (limit %.2f)\n",
+        lowestIoU, acceptance.minDilatedIoU, lowestCoverage, acceptance.minCoverage, largestStray, acceptance.maxStray,
+        worstElement, acceptance.maxElementShare);
     if (failures > 0) {
         std::printf("%d of %zu pictures differ beyond the limits\n", failures, quillon::frames::frameList().size());
         return 1;

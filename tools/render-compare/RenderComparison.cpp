@@ -141,19 +141,17 @@ Mask dilate(const Mask& mask, int radius) {
     return result;
 }
 
-std::vector<int> componentSizes(const Mask& mask) {
-    std::vector<uint8_t> seen(mask.bits.size(), 0);
-    std::vector<int> sizes;
+std::vector<int> componentLabels(const Mask& mask, int& count) {
+    std::vector<int> labels(mask.bits.size(), 0);
     std::vector<int> stack;
+    count = 0;
     for (size_t start = 0; start < mask.bits.size(); ++start) {
-        if (!mask.bits[start] || seen[start]) continue;
-        int size = 0;
-        seen[start] = 1;
+        if (!mask.bits[start] || labels[start] != 0) continue;
+        labels[start] = ++count;
         stack.push_back(static_cast<int>(start));
         while (!stack.empty()) {
             const int index = stack.back();
             stack.pop_back();
-            ++size;
             const int x = index % mask.width;
             const int y = index / mask.width;
             for (int dy = -1; dy <= 1; ++dy) {
@@ -162,17 +160,42 @@ std::vector<int> componentSizes(const Mask& mask) {
                     const int ny = y + dy;
                     if (nx < 0 || ny < 0 || nx >= mask.width || ny >= mask.height) continue;
                     const size_t n = static_cast<size_t>(ny) * mask.width + nx;
-                    if (mask.bits[n] && !seen[n]) {
-                        seen[n] = 1;
+                    if (mask.bits[n] && labels[n] == 0) {
+                        labels[n] = count;
                         stack.push_back(static_cast<int>(n));
                     }
                 }
             }
         }
-        sizes.push_back(size);
+    }
+    return labels;
+}
+
+std::vector<int> componentSizes(const Mask& mask) {
+    int count = 0;
+    const std::vector<int> labels = componentLabels(mask, count);
+    std::vector<int> sizes(count, 0);
+    for (int label : labels) {
+        if (label != 0) ++sizes[label - 1];
     }
     std::sort(sizes.begin(), sizes.end(), std::greater<int>());
     return sizes;
+}
+
+double worstElementShare(const Mask& ink, const Mask& stray, int joinPixels, int minimumInk) {
+    int count = 0;
+    const std::vector<int> labels = componentLabels(dilate(ink, joinPixels), count);
+    std::vector<int> inkOf(count + 1, 0);
+    std::vector<int> strayOf(count + 1, 0);
+    for (size_t i = 0; i < labels.size(); ++i) {
+        inkOf[labels[i]] += ink.bits[i];
+        strayOf[labels[i]] += stray.bits[i];
+    }
+    double worst = 0.0;
+    for (int label = 1; label <= count; ++label) {
+        if (inkOf[label] >= minimumInk) worst = std::max(worst, static_cast<double>(strayOf[label]) / inkOf[label]);
+    }
+    return worst;
 }
 
 std::vector<int> lineRows(const Mask& mask, double share) { return runMiddles(rowCounts(mask), share * mask.width); }
@@ -213,6 +236,10 @@ ComparisonFigures compare(const Picture& a, const Picture& b, const ComparisonSe
     const std::vector<int> groupsB = componentSizes(strayB);
     figures.largestStrayA = groupsA.empty() ? 0 : groupsA.front();
     figures.largestStrayB = groupsB.empty() ? 0 : groupsB.front();
+    figures.worstElementA =
+        worstElementShare(inkA, strayA, settings.elementJoinPixels, settings.minimumElementInk);
+    figures.worstElementB =
+        worstElementShare(inkB, strayB, settings.elementJoinPixels, settings.minimumElementInk);
 
     const std::vector<int> rowsA = lineRows(inkA, settings.lineShare);
     const std::vector<int> rowsB = lineRows(inkB, settings.lineShare);
@@ -289,6 +316,12 @@ std::string verdict(const ComparisonFigures& figures, uint32_t expectedBackgroun
     if (std::max(figures.largestStrayA, figures.largestStrayB) > acceptance.maxStray) {
         std::snprintf(line, sizeof line, "unmatched ink group of %d / %d pixels, more than %d",
                       figures.largestStrayA, figures.largestStrayB, acceptance.maxStray);
+        add(line);
+    }
+    if (std::max(figures.worstElementA, figures.worstElementB) > acceptance.maxElementShare) {
+        std::snprintf(line, sizeof line, "an element is %.0f%% / %.0f%% unmatched, more than %.0f%%",
+                      100.0 * figures.worstElementA, 100.0 * figures.worstElementB,
+                      100.0 * acceptance.maxElementShare);
         add(line);
     }
     if (figures.unmatchedLines > acceptance.maxUnmatchedLines) {

@@ -1,6 +1,7 @@
 #include "tools/render-frames/FrameList.h"
 
 #include <cstring>
+#include <deque>
 #include <string>
 
 namespace quillon::frames {
@@ -33,25 +34,27 @@ struct GaugeSurface {
     int height;
 };
 
-// The circular gauges on square surfaces; the rectangular ones on a wide
-// surface, so that the logical space is stretched unevenly.
+// Square surfaces of two sizes. On a surface that is not square the world
+// transform scales x and y differently, and libgdiplus then draws text
+// scaled by the vertical factor alone while GDI+ stretches it: texts cannot
+// be compared there, so the one uneven frame below shows no text.
 constexpr GaugeSurface kGauges[] = {
     {"circular-amber", "Circular Amber", 400, 400},
     {"circular-green", "Circular Green", 400, 400},
-    {"rectangular-amber", "Rectangular Amber", 512, 384},
-    {"rectangular-green", "Rectangular Green", 512, 384},
+    {"rectangular-amber", "Rectangular Amber", 480, 480},
+    {"rectangular-green", "Rectangular Green", 480, 480},
 };
+constexpr GaugeSurface kWideSurface = {"rectangular-amber", "Rectangular Amber", 512, 384};
 
 std::vector<FrameSpec> buildList() {
-    // Names are kept alive for the program's life.
-    static std::vector<std::string> names;
-    names.reserve(32);
+    // Names are kept alive, and in place, for the program's life.
+    static std::deque<std::string> names;
     std::vector<FrameSpec> list;
     auto add = [&list](const std::string& name, const GaugeSurface& gauge, const ViewTiming& view, double range,
-                       int bits) {
+                       int bits, bool select = true) {
         names.push_back(name);
         list.push_back(FrameSpec{names.back().c_str(), gauge.gauge, view.mode, range, gauge.width, gauge.height,
-                                 view.framesBeforeClick, 3, true, bits});
+                                 view.framesBeforeClick, 3, select, bits});
     };
     for (const GaugeSurface& gauge : kGauges) {
         for (const ViewTiming& view : kViews) add(std::string(gauge.stem) + "-" + view.suffix, gauge, view, 40.0, 32);
@@ -62,6 +65,8 @@ std::vector<FrameSpec> buildList() {
     // 16-bit surfaces as FS2004 may give them.
     add("circular-amber-full-circle-16bit", kGauges[0], kViews[0], 40.0, 16);
     add("rectangular-green-grid-16bit", kGauges[3], kViews[2], 40.0, 16);
+    // Uneven scaling of the geometry; no selection, so no text.
+    add("rectangular-amber-grid-wide", kWideSurface, kViews[2], 40.0, 32, false);
     return list;
 }
 
