@@ -104,8 +104,10 @@ void TrafficList::refresh() {
     queryCount_ = reported < static_cast<uint32_t>(kSlots) ? reported : static_cast<uint32_t>(kSlots);
     if (queryCount_ == 0) return;
 
-    ObjectReadings readings;
     for (uint32_t i = 0; i < queryCount_; ++i) {
+        // Fresh per object: a read the host leaves unanswered gives zero or
+        // an empty text, never the previous aircraft's value.
+        ObjectReadings readings;
         readObject(objectIds_[i], readings);
         storeTarget(static_cast<int>(i), readings);
     }
@@ -114,8 +116,6 @@ void TrafficList::refresh() {
 void TrafficList::readObject(host::ObjectId object, ObjectReadings& readings) {
     readNumber(object, kLatitude, kDegrees, readings.latitude);
     readNumber(object, kLongitude, kDegrees, readings.longitude);
-    // Emptied per object: an object whose identifier is not written gets none.
-    readings.identifier[0] = 0;
     readings.limited = trafficInfo_->limitedMode() != 0;
     if (readings.limited)
         readLimitedMode(object, readings);

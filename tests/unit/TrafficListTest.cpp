@@ -203,13 +203,21 @@ TEST_F(TrafficListTest, LimitedModeReadsTrueValuesAndTheLabel) {
     EXPECT_EQ(list->limitedMode(), 1);
 }
 
-TEST_F(TrafficListTest, AnObjectWithoutIdentifierDoesNotInheritThePreviousOne) {
+TEST_F(TrafficListTest, AnObjectWithUnansweredReadsDoesNotInheritThePreviousOnesValues) {
     aircraft(1, 10.0);
-    aircraft(2, 20.0).texts.erase("ATC ID");
+    traffic.add(2).number("PLANE LATITUDE", "DEGREES", 20.1).number("PLANE LONGITUDE", "DEGREES", 20.2);
     auto list = makeList();
     list->setRange(40.0f);
     EXPECT_STREQ(list->item(0)->atcId(), "ID1");
-    EXPECT_STREQ(list->item(1)->atcId(), "");
+    const TrafficTarget* second = list->item(1);
+    EXPECT_STREQ(second->atcId(), "");
+    EXPECT_EQ(second->airlineWide()[0], 0);
+    EXPECT_EQ(second->flightNumberWide()[0], 0);
+    EXPECT_EQ(second->position().altitude, 0.0);
+    EXPECT_EQ(second->verticalSpeed(), 0.0);
+    EXPECT_EQ(second->altitudeAboveGround(), 0);
+    EXPECT_EQ(second->heading(), 0.0);
+    EXPECT_EQ(second->groundSpeed(), 0.0);
 }
 
 TEST_F(TrafficListTest, HostTextsWithoutTerminatorStopAtTheBufferEnd) {
