@@ -35,7 +35,7 @@ done
 
 # A selected aircraft with its data block: the nearest one the full circle shows.
 nearest=$("$preview" --module "$module" render --gauge rectangular-green --seconds 4 --list \
-    -o "$out/rectangular-green-full.png" | awk 'NF == 6 { print $1; exit }')
+    -o "$out/rectangular-green-full.png" | awk 'NF >= 6 { print $6; exit }')
 if [ -n "$nearest" ]; then
     for gauge in circular-green rectangular-amber; do
         run render --gauge "$gauge" --seconds 4 --select "$nearest" -o "$out/$gauge-selected.png"

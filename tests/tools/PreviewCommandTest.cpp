@@ -80,7 +80,7 @@ struct Listed {
     double x = 0, y = 0, distanceNm = 0;
 };
 
-// One line of `render --list`: ATC-ID PIXEL-X PIXEL-Y LOGICAL-X LOGICAL-Y NM.
+// One line of `render --list`: PIXEL-X PIXEL-Y LOGICAL-X LOGICAL-Y NM ATC-ID.
 Listed findListed(const std::string& listing, const std::string& atcId) {
     std::istringstream lines(listing);
     std::string line;
@@ -88,7 +88,8 @@ Listed findListed(const std::string& listing, const std::string& atcId) {
         std::istringstream fields(line);
         Listed l;
         std::string id;
-        if (fields >> id >> l.pixelX >> l.pixelY >> l.x >> l.y >> l.distanceNm && id == atcId) {
+        if (fields >> l.pixelX >> l.pixelY >> l.x >> l.y >> l.distanceNm && std::getline(fields >> std::ws, id) &&
+            id == atcId) {
             l.found = true;
             return l;
         }
@@ -186,6 +187,20 @@ TEST(PreviewStills, SelectionByAtcIdBoxesTheAircraftWhereTheViewDrawsIt) {
         // The full data block: vertical speed and altitude in the top-left corner.
         EXPECT_GT(inkIn(after, 0, 0, 250, 100), inkIn(before, 0, 0, 250, 100) + 100);
     }
+}
+
+TEST(PreviewStills, LimitedModeListsLabelsAndStillSelectsByAtcId) {
+    // Limited traffic: the gauge knows aircraft by their labels (at most 15
+    // characters) and draws every aircraft listed, none skipped.
+    const std::string path = scratch("limited.png");
+    const CommandResult listing = runPreview({"--scenario", kScenario, "--limited", "render", "--gauge", "rg", "--list", "-o", path});
+    ASSERT_EQ(listing.exitCode, 0) << listing.err;
+    const Listed dlh = findListed(listing.out, "DLH4AB A320 lon");
+    ASSERT_TRUE(dlh.found) << listing.out;
+    EXPECT_TRUE(findListed(listing.out, "GND1").found) << listing.out;
+    const CommandResult select = runPreview({"--scenario", kScenario, "--limited", "render", "--gauge", "rg", "--select", "DLH4AB", "-o", path});
+    ASSERT_EQ(select.exitCode, 0) << select.err;
+    EXPECT_TRUE(showsSelectionBox(readPicture(path), dlh.x, dlh.y));
 }
 
 TEST(PreviewStills, SelectionReachesAnAircraftHalfHiddenByAnEarlierOne) {
@@ -290,7 +305,8 @@ TEST(PreviewWindow, ClickInTheWindowSelectsTheAircraftUnderTheMouse) {
 
     // Two gauges side by side: the click goes to the second one.
     const std::string script = std::string(QUILLON_SOURCE_DIR) + "/tests/tools/window-click.sh";
-    const std::string command = "xvfb-run -a -s '-screen 0 1024x768x24' " + quoted(script) + " " + quoted(kPreview) +
+    // A server number of this process's own, so that parallel tests do not race for one.
+    const std::string command = "xvfb-run -a -n " + std::to_string(100 + getpid() % 400) + " -s '-screen 0 1024x768x24' " + quoted(script) + " " + quoted(kPreview) +
                                 " " + std::to_string(400 + dlh.pixelX) + " " + std::to_string(dlh.pixelY) +
                                 " -- --module " + quoted(kModule) + " --scenario " + quoted(kScenario) +
                                 " window --gauge cg --gauge rg --size 400x400 --seconds 2 --exit-after 5 --frame-dump " +

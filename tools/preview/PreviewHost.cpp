@@ -15,6 +15,7 @@ namespace {
 constexpr double kFeetPerMetre = 3.2808;
 constexpr double kHitTolerance = 20.0;  // logical units either side of a plotted point
 constexpr double kBoxHalfSide = 25.0;
+constexpr size_t kIdentifierLength = 15;
 
 // The host's click mapping: pixel / size * 1000, truncated toward zero.
 int hostLogical(int pixel, int pixels) { return static_cast<int>(static_cast<double>(pixel) / pixels * 1000.0); }
@@ -113,8 +114,10 @@ void PreviewHost::noteTrafficQuery(const sim::Window& window) {
             if (a == nullptr) continue;
             ListedAircraft entry;
             entry.listIndex = static_cast<int>(i - 2);
-            // In limited mode the gauge knows an aircraft only by its label.
-            entry.atcId = limitedMode ? (a->label.empty() ? a->atcId : a->label) : a->atcId;
+            // In limited mode the gauge knows an aircraft only by its label;
+            // either way it keeps at most 15 characters.
+            entry.atcId = (limitedMode ? a->label : a->atcId).substr(0, kIdentifierLength);
+            entry.scenarioAtcId = a->atcId;
             entry.fix = {a->latitudeDeg, a->longitudeDeg, a->altitudeFt,
                          limitedMode ? a->altitudeFt : a->heightAboveGroundFt()};
             listed.push_back(entry);
@@ -198,7 +201,10 @@ std::vector<Sighting> PreviewHost::sightings(const sim::Window& window) const {
 SelectOutcome PreviewHost::select(sim::Window& window, const std::string& atcId) {
     SelectOutcome outcome;
     const std::vector<Sighting> all = sightings(window);
-    auto found = std::find_if(all.begin(), all.end(), [&](const Sighting& s) { return sameId(s.aircraft.atcId, atcId); });
+    // The id the gauge shows, or the scenario's ATC id (which differs in limited mode).
+    auto found = std::find_if(all.begin(), all.end(), [&](const Sighting& s) {
+        return sameId(s.aircraft.atcId, atcId) || sameId(s.aircraft.scenarioAtcId, atcId);
+    });
     if (found == all.end()) {
         std::string known;
         for (const Sighting& s : all) known += (known.empty() ? "" : ", ") + s.aircraft.atcId;
@@ -257,7 +263,7 @@ SelectOutcome PreviewHost::select(sim::Window& window, const std::string& atcId)
     frame();
     const std::vector<Sighting> after = sightings(window);
     auto again = std::find_if(after.begin(), after.end(), [&](const Sighting& s) {
-        return s.aircraft.listIndex >= 0 && sameId(s.aircraft.atcId, target.aircraft.atcId);
+        return sameId(s.aircraft.scenarioAtcId, target.aircraft.scenarioAtcId);
     });
     if (again == after.end() || !again->plot.shown) {
         outcome.message = "'" + atcId + "' left the view right after the click";

@@ -27,7 +27,8 @@ struct PreviewOptions {
 // and its state when the host last answered that gauge's traffic query.
 struct ListedAircraft {
     int listIndex = 0;
-    std::string atcId;
+    std::string atcId;          // as the gauge holds it (the label in limited mode)
+    std::string scenarioAtcId;  // the aircraft's ATC id in the scenario
     AircraftFix fix;
 };
 

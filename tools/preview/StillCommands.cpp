@@ -93,8 +93,9 @@ int renderStill(const PreviewOptions& options, const StillRequest& request) {
     if (request.listTargets) {
         for (const Sighting& s : host->sightings(window)) {
             if (!s.plot.shown) continue;
-            std::printf("%s %d %d %.1f %.1f %.1f\n", s.aircraft.atcId.c_str(), s.pixelX, s.pixelY, s.plot.x,
-                        s.plot.y, s.plot.distanceNm);
+            // The id last: in limited mode it is a label and may hold spaces.
+            std::printf("%d %d %.1f %.1f %.1f %s\n", s.pixelX, s.pixelY, s.plot.x, s.plot.y, s.plot.distanceNm,
+                        s.aircraft.atcId.c_str());
         }
     }
     return savePicture(host->capture(window), request.output);

@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
     auto* selectOption = render->add_option("--select", still.selectAtcId,
                                             "click on the aircraft with this ATC id and check that it is selected");
     auto* listFlag = render->add_flag("--list", still.listTargets,
-                                      "print each aircraft drawn: ATC id, pixel x y, logical x y, distance NM");
+                                      "print each aircraft drawn: pixel x y, logical x y, distance NM, ATC id");
     render->add_option("-o,--output", output, "PNG to write (default out/<gauge>-<view>.png, out/contact-sheet.png)");
     clickOption->excludes(logicalOption);
     allFlag->excludes(clickOption)->excludes(logicalOption)->excludes(selectOption)->excludes(gaugeOption)->excludes(listFlag);
