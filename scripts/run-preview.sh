@@ -20,12 +20,21 @@ for needed in "$preview" "$module"; do
 done
 mkdir -p "$out"
 
+log=$out/preview.log
+: >"$log"
+# The tool's progress goes to the log; a failure shows it.
 run() {
-    "$preview" --module "$module" "$@" >/dev/null
+    if ! "$preview" --module "$module" "$@" >/dev/null 2>>"$log"; then
+        echo "run-preview: quillon-preview $* failed:" >&2
+        tail -n 20 "$log" >&2
+        exit 1
+    fi
 }
 
 echo "Rendering the gauges into $out ..."
+echo "  contact sheet: four gauges in three views"
 run render --all --seconds 4 -o "$out/contact-sheet.png"
+echo "  stills of each gauge in each view"
 
 for gauge in circular-green circular-amber rectangular-green rectangular-amber; do
     for view in full arc grid; do
@@ -35,13 +44,15 @@ done
 
 # A selected aircraft with its data block: the nearest one the full circle shows.
 nearest=$("$preview" --module "$module" render --gauge rectangular-green --seconds 4 --list \
-    -o "$out/rectangular-green-full.png" | awk 'NF >= 6 { print $6; exit }')
+    -o "$out/rectangular-green-full.png" 2>>"$log" | awk 'NF >= 6 { print $6; exit }')
 if [ -n "$nearest" ]; then
+    echo "  stills with $nearest selected"
     for gauge in circular-green rectangular-amber; do
         run render --gauge "$gauge" --seconds 4 --select "$nearest" -o "$out/$gauge-selected.png"
     done
 fi
 
+echo "  animation of the full circle"
 run animate --gauge circular-green --seconds 8 -o "$out/circular-green-full.gif"
 
 echo ""

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -328,4 +329,32 @@ TEST(PreviewWindow, ClickInTheWindowSelectsTheAircraftUnderTheMouse) {
     EXPECT_GT(inkIn(right, 0, 0, 250, 100), inkIn(left, 0, 0, 250, 100) + 100);
     // The other gauge keeps its own selection: none.
     EXPECT_FALSE(showsSelectionBox(left, dlh.x, dlh.y));
+}
+
+TEST(PreviewScript, MakeRunRendersEveryGaugeInEveryViewIntoTheOutputFolder) {
+    // The script finds the tool and the module under BUILD/linux, as make lays them out.
+    const std::filesystem::path linuxBuild = std::filesystem::path(kPreview).parent_path().parent_path();
+    if (linuxBuild.filename() != "linux") GTEST_SKIP() << "build folder is not BUILD/linux";
+    const std::string out = scratch("run-preview-out");
+    std::filesystem::remove_all(out);
+    const CommandResult run = runCommand(quoted(std::string(QUILLON_SOURCE_DIR) + "/scripts/run-preview.sh") + " " +
+                                         quoted(linuxBuild.parent_path().string()) + " " + quoted(out));
+    ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
+    std::vector<std::string> pictures = {"contact-sheet.png"};
+    for (const char* gauge : {"circular-green", "circular-amber", "rectangular-green", "rectangular-amber"}) {
+        for (const char* view : {"full", "arc", "grid"}) pictures.push_back(std::string(gauge) + "-" + view + ".png");
+    }
+    for (const std::string& name : pictures) {
+        const Image picture = readPicture(out + "/" + name);
+        EXPECT_FALSE(picture.empty()) << name;
+        EXPECT_NE(run.out.find(out + "/" + name), std::string::npos) << "not announced: " << name;
+    }
+    EXPECT_EQ(readPicture(out + "/circular-amber-grid.png").width(), 400);
+    int code = 0;
+    GifFileType* gif = DGifOpenFileName((out + "/circular-green-full.gif").c_str(), &code);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    EXPECT_EQ(gif->ImageCount, 8 * 18);
+    DGifCloseFile(gif, &code);
+    std::filesystem::remove_all(out);
 }
