@@ -149,6 +149,7 @@ TEST(PreviewCommandLine, BadArgumentsAndFilesGiveDistinctCodesAndClearMessages) 
          2,
          "outside"},
         {{"render", "-o", unwritable}, 6, unwritable},
+        {{"animate", "--size", "4096x4096", "--seconds", "600"}, 2, "shorten --seconds"},
     };
     for (const Case& c : cases) {
         std::string shown;

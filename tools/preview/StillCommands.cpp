@@ -13,6 +13,8 @@
 namespace preview {
 namespace {
 
+constexpr double kMaxAnimationMegabytes = 2048;
+
 std::unique_ptr<PreviewHost> startHost(const PreviewOptions& options, int& exitCode) {
     std::string error;
     auto host = PreviewHost::create(options, error, exitCode);
@@ -136,6 +138,15 @@ int renderSheet(const PreviewOptions& options, const SheetRequest& request) {
 }
 
 int renderAnimation(const PreviewOptions& options, const AnimationRequest& request) {
+    // Every frame is kept until the palette is known: refuse what cannot fit.
+    const double frameCount = std::max(1.0, std::round(request.seconds * options.fps));
+    const double megabytes = frameCount * request.size.width * request.size.height * 4.0 / (1024 * 1024);
+    if (megabytes > kMaxAnimationMegabytes) {
+        std::cerr << "quillon-preview: an animation of " << frameCount << " frames of " << request.size.width << "x"
+                  << request.size.height << " needs " << static_cast<long>(megabytes) << " MB; the limit is "
+                  << kMaxAnimationMegabytes << " MB: shorten --seconds or lower --fps or --size\n";
+        return kExitUsage;
+    }
     int exitCode = kExitOk;
     auto host = startHost(options, exitCode);
     if (!host) return exitCode;
