@@ -44,4 +44,11 @@ if [ "$status" -ne 0 ]; then
     exit "$status"
 fi
 
+# Both hosts must have run the same frames: same clock, same target clicked.
+if ! tr -d '\r' <"$out/wine.log" | cmp -s - "$out/linux.log"; then
+    echo "wine check: the Linux and Wine runs differ in clock or selection:" >&2
+    tr -d '\r' <"$out/wine.log" | diff "$out/linux.log" - >&2 || true
+    exit 1
+fi
+
 "$compare_tool" "$out/linux" "$out/wine" "$out/difference"

@@ -7,6 +7,8 @@
 // depends only on its own list entry, so the two runs are comparable.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,12 @@ int main(int argc, char** argv) {
     const std::string modulePath = argv[1];
     const std::string outDir = argv[2];
     const std::vector<std::string> names(argv + 3, argv + argc);
+    std::error_code folderError;
+    std::filesystem::create_directories(outDir, folderError);
+    if (folderError) {
+        std::fprintf(stderr, "cannot create %s: %s\n", outDir.c_str(), folderError.message().c_str());
+        return 1;
+    }
 
     int failures = 0;
     int rendered = 0;
