@@ -15,6 +15,7 @@
 // the standard output; --pictures saves the 512-pixel cases as PNG;
 // --quick runs each case briefly and once (for trying the harness).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -226,7 +227,7 @@ void runNotice(benchmark::State& state, NoticeCase& c, Drawing drawing) {
 class Collector : public benchmark::ConsoleReporter {
 public:
     explicit Collector(bool progressOnly)
-        : ConsoleReporter(progressOnly ? OO_Tabular : OO_Defaults), progressOnly_(progressOnly) {}
+        : ConsoleReporter(progressOnly ? OO_Tabular : OO_Defaults), progressOnly_(progressOnly && isatty(2)) {}
     std::map<std::string, double> microsByName;
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
