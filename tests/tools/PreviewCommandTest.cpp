@@ -332,6 +332,30 @@ TEST(PreviewWindow, ClickInTheWindowSelectsTheAircraftUnderTheMouse) {
     EXPECT_FALSE(showsSelectionBox(left, dlh.x, dlh.y));
 }
 
+TEST(PreviewWindow, KeysSwitchViewRangePauseAndLimitedMode) {
+    if (!haveCommand("xvfb-run") || !haveCommand("xdotool")) GTEST_SKIP() << "needs xvfb-run and xdotool";
+    const std::string script = std::string(QUILLON_SOURCE_DIR) + "/tests/tools/window-keys.sh";
+    auto titleAfter = [&](const std::string& keys, const std::string& range) {
+        const std::string command = "xvfb-run -a -n " + std::to_string(500 + getpid() % 400) + " " + quoted(script) +
+                                    " " + quoted(kPreview) + " " + quoted(keys) + " -- --module " + quoted(kModule) +
+                                    " --scenario " + quoted(kScenario) + " --range " + range +
+                                    " window --gauge ca --size 200x200 --exit-after 4";
+        const CommandResult run = runCommand(command);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return run.out;
+    };
+    std::string title = titleAfter("4 minus space", "40");
+    EXPECT_NE(title.find("Grid (4) | 20 NM"), std::string::npos) << title;
+    EXPECT_NE(title.find("paused | full traffic"), std::string::npos) << title;
+    // Range steps stop at 5 and 320 NM; L toggles limited mode; 3 is the arc.
+    title = titleAfter("3 minus minus l", "10");
+    EXPECT_NE(title.find("Forward arc (3) | 5 NM"), std::string::npos) << title;
+    EXPECT_NE(title.find("running | limited"), std::string::npos) << title;
+    title = titleAfter("plus plus space space 2", "160");
+    EXPECT_NE(title.find("Full circle (2) | 320 NM"), std::string::npos) << title;
+    EXPECT_NE(title.find("running"), std::string::npos) << title;
+}
+
 TEST(PreviewScript, MakeRunRendersEveryGaugeInEveryViewIntoTheOutputFolder) {
     // The script finds the tool and the module under BUILD/linux, as make lays them out.
     const std::filesystem::path linuxBuild = std::filesystem::path(kPreview).parent_path().parent_path();

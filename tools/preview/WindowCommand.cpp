@@ -156,10 +156,14 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
         nextFrameAt = std::max(nextFrameAt + framePeriod, now);
         // Paused, the clock stands still and so does the picture: the gauge
         // redraws only when the host clock changes.
-        if (!state.paused || firstFrame) host->frame();
+        const bool drawn = !state.paused || firstFrame;
+        if (drawn) host->frame();
         firstFrame = false;
 
-        for (size_t i = 0; i < gauges.size(); ++i) canvas.blit(host->capture(*gauges[i]), static_cast<int>(i) * w, 0);
+        // Reading the surfaces back is the slow part; a paused picture cannot change.
+        if (drawn) {
+            for (size_t i = 0; i < gauges.size(); ++i) canvas.blit(host->capture(*gauges[i]), static_cast<int>(i) * w, 0);
+        }
         const std::string status = statusText(state, *host);
         canvas.fillRect(0, h, totalWidth, kStatusHeight, kStatusBackground);
         const int scale = textWidth(status, 2) <= totalWidth - 12 ? 2 : 1;
