@@ -191,6 +191,23 @@ TEST(PreviewStills, SelectionByAtcIdBoxesTheAircraftWhereTheViewDrawsIt) {
     }
 }
 
+TEST(PreviewStills, ClicksAtAPixelOrALogicalPointReachTheGauge) {
+    // DLH4AB sits at about (500, 381) of the logical space: pixel (100, 76) of a 200 x 200 gauge.
+    const std::string plain = scratch("click-plain.png"), logical = scratch("click-logical.png"),
+                      pixel = scratch("click-pixel.png"), miss = scratch("click-miss.png");
+    const CommandResult listing = runPreview({"--scenario", kScenario, "render", "--gauge", "cg", "--size", "200x200", "--list", "-o", plain});
+    ASSERT_EQ(listing.exitCode, 0) << listing.err;
+    const Listed dlh = findListed(listing.out, "DLH4AB");
+    ASSERT_TRUE(dlh.found) << listing.out;
+    ASSERT_EQ(runPreview({"--scenario", kScenario, "render", "--gauge", "cg", "--size", "200x200", "--click-logical", "500,381", "-o", logical}).exitCode, 0);
+    ASSERT_EQ(runPreview({"--scenario", kScenario, "render", "--gauge", "cg", "--size", "200x200", "--click", "100,76", "-o", pixel}).exitCode, 0);
+    ASSERT_EQ(runPreview({"--scenario", kScenario, "render", "--gauge", "cg", "--size", "200x200", "--click", "20,180", "-o", miss}).exitCode, 0);
+    EXPECT_FALSE(showsSelectionBox(readPicture(plain), dlh.x, dlh.y));
+    EXPECT_TRUE(showsSelectionBox(readPicture(logical), dlh.x, dlh.y));
+    EXPECT_TRUE(showsSelectionBox(readPicture(pixel), dlh.x, dlh.y));
+    EXPECT_FALSE(showsSelectionBox(readPicture(miss), dlh.x, dlh.y));
+}
+
 TEST(PreviewStills, LimitedModeListsLabelsAndStillSelectsByAtcId) {
     // Limited traffic: the gauge knows aircraft by their labels (at most 15
     // characters) and draws every aircraft listed, none skipped.
