@@ -33,6 +33,26 @@ bool wanted(const FrameSpec& frame, const std::vector<std::string>& names) {
 
 int pixelOf(double logical, int size) { return static_cast<int>(logical * size / 1000.0); }
 
+// Whether the selection box around a target at a logical point was drawn:
+// ink near the middle of its top edge, 25 logical units above the target.
+bool selectionBoxDrawn(const sim::Window& window, const FrameSpec& frame, double logicalX, double logicalY) {
+    uint32_t background = quillon::frames::schemeBackground(frame);
+#if defined(_WIN32)
+    if (frame.windowsBitsPerPixel == 16) background = quillon::frames::quantizeTo555(background);
+#endif
+    const int x = pixelOf(logicalX, frame.width);
+    const int y = pixelOf(logicalY - 25.0, frame.height);
+    for (int dy = -2; dy <= 2; ++dy) {
+        for (int dx = -2; dx <= 2; ++dx) {
+            const int px = x + dx;
+            const int py = y + dy;
+            if (px < 0 || py < 0 || px >= window.width() || py >= window.height()) continue;
+            if ((window.pixel(px, py) & 0xffffffu) != (background & 0xffffffu)) return true;
+        }
+    }
+    return false;
+}
+
 // Renders one frame; returns false (after saying why) when it could not.
 bool renderFrame(const std::string& modulePath, const FrameSpec& frame, const std::string& outDir) {
 #if defined(_WIN32)
@@ -52,14 +72,24 @@ bool renderFrame(const std::string& modulePath, const FrameSpec& frame, const st
     host.frames(frame.framesBeforeClick - 1);
 
     std::string selected = "none";
+    quillon::frames::PickedTarget target;
     if (frame.selectTarget) {
-        const quillon::frames::PickedTarget target = quillon::frames::pickTarget(host, frame.radarMode, frame.rangeNm);
-        if (target.found) {
-            host.click(window, pixelOf(target.logicalX, frame.width), pixelOf(target.logicalY, frame.height));
-            selected = target.atcId;
+        target = quillon::frames::pickTarget(host, frame.radarMode, frame.rangeNm);
+        if (!target.found) {
+            // Without a selection the frame would not show its data block:
+            // the scenario no longer suits the frame list.
+            std::fprintf(stderr, "%s: no aircraft of the scenario can be clicked clear of others\n", frame.name);
+            return false;
         }
+        host.click(window, pixelOf(target.logicalX, frame.width), pixelOf(target.logicalY, frame.height));
+        selected = target.atcId;
     }
     host.frames(frame.framesAfterClick);
+    if (target.found && !selectionBoxDrawn(window, frame, target.logicalX, target.logicalY)) {
+        std::fprintf(stderr, "%s: clicked %s but no selection box is drawn around it\n", frame.name,
+                     target.atcId.c_str());
+        return false;
+    }
 
     const std::string path = outDir + "/" + frame.name + ".png";
     window.savePng(path);
