@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
                             ->capture_default_str()
                             ->transform(gaugeValidator());
     auto* allFlag = render->add_flag("--all", all, "contact sheet of the four gauges in the three views");
-    render->add_option("--size", stillSize, "pixel size (per gauge with --all, default 300x300 then)")
+    render->add_option("--size", stillSize, "pixel size (default 400x400; per gauge with --all, default 300x300 then)")
         ->check(sizeValidator());
     render->add_option("--seconds", still.seconds, "simulated time before the picture")
         ->capture_default_str()
