@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "module/FloatRemainder.h"
 #include "module/HostPanel.h"
 
 namespace quillon {
@@ -52,7 +53,7 @@ void greatCircle(const Position& from, const Position& to, float& distanceNm, fl
     const double y = std::sin(lambda1 - lambda2) * std::cos(phi2);
     const double x = std::cos(phi1) * std::sin(phi2) - std::sin(phi1) * std::cos(phi2) * std::cos(lambda1 - lambda2);
     const double angle = std::atan2(y, x);
-    reversedBearing = static_cast<float>(std::fmod(angle, kFullCircle));
+    reversedBearing = static_cast<float>(floatRemainder(angle, kFullCircle));
 }
 
 }  // namespace quillon

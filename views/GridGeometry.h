@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "gauge/RadarGauge.h"
+#include "module/FloatRemainder.h"
 
 namespace quillon {
 
@@ -63,8 +64,8 @@ struct GridSweep {
 
 // The bearing relative to the nose in (-180, 180], positive to the right.
 inline float signedRelativeBearing(float trueBearingDeg, double headingDeg) {
-    double relative = std::fmod(static_cast<double>(trueBearingDeg) - headingDeg, 360.0);
-    relative = std::fmod(relative + 360.0, 360.0);
+    double relative = floatRemainder(static_cast<double>(trueBearingDeg) - headingDeg, 360.0);
+    relative = floatRemainder(relative + 360.0, 360.0);
     if (relative > 180.0) relative -= 360.0;
     return static_cast<float>(relative);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gauge/RadarGauge.h"
+#include "module/FloatRemainder.h"
 #include "traffic/OwnShip.h"
 #include "traffic/TrafficTarget.h"
 
@@ -19,11 +20,11 @@ constexpr float kDegreesPerRadian = 57.29578f;
 
 float trueBearingDegrees(float reversedBearing) {
     const double twoPi = kTwoPi;
-    return static_cast<float>(std::fmod(twoPi - reversedBearing, twoPi) * kDegreesPerRadian);
+    return static_cast<float>(floatRemainder(twoPi - reversedBearing, twoPi) * kDegreesPerRadian);
 }
 
 float relativeBearingDegrees(float trueBearingDeg, double headingDeg) {
-    return static_cast<float>(std::fmod(std::fmod(trueBearingDeg - headingDeg, 360.0) + 360.0, 360.0));
+    return static_cast<float>(floatRemainder(floatRemainder(trueBearingDeg - headingDeg, 360.0) + 360.0, 360.0));
 }
 
 bool paintPersists(double paintTime, double now) { return paintTime + kPaintPersistence >= now; }
