@@ -127,8 +127,8 @@ void PreviewHost::noteTrafficQuery(const sim::Window& window) {
     log.clear();
 }
 
-void PreviewHost::frame() {
-    host_->advance(fps_ > 0 ? 1.0 / fps_ : 0.0);
+void PreviewHost::frame(double seconds) {
+    host_->advance(seconds);
     for (sim::Window* window : windows_) {
         for (int32_t code : host_->options().updateServices) {
             host_->service(*window, code);

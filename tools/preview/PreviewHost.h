@@ -69,7 +69,9 @@ public:
 
     // One frame at the frame rate: time passes, every window gets its update
     // service and then its draw notification.
-    void frame();
+    void frame() { frame(fps_ > 0 ? 1.0 / fps_ : 0.0); }
+    // The same with a time step of one's own (the window keeps to the wall clock).
+    void frame(double seconds);
     // Frames until the clock reaches `seconds`; `progress` gets (done, total).
     void runUntil(double seconds, const std::function<void(int, int)>& progress = {});
     double clock() const;

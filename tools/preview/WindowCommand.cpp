@@ -19,6 +19,7 @@ constexpr int kStatusHeight = 22;
 constexpr uint32_t kStatusBackground = 0xff202020u;
 constexpr uint32_t kStatusText = 0xffd8d8d8u;
 constexpr double kRangeSteps[] = {5, 10, 20, 40, 80, 160, 320};
+constexpr double kLongestStep = 0.25;  // seconds of simulated time one frame may cover
 
 double nextRange(double current, int direction) {
     if (direction > 0) {
@@ -113,6 +114,7 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
     const Uint64 start = SDL_GetPerformanceCounter();
     const double framePeriod = 1.0 / options.fps;
     double nextFrameAt = 0.0;
+    double lastFrameAt = 0.0;
     std::string shownTitle;
     bool running = true;
     bool firstFrame = true;
@@ -157,7 +159,13 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
         // Paused, the clock stands still and so does the picture: the gauge
         // redraws only when the host clock changes.
         const bool drawn = !state.paused || firstFrame;
-        if (drawn) host->frame();
+        if (drawn) {
+            // Simulated time follows the wall clock even when frames come late;
+            // a long stall (a dragged window) is not made up in one jump.
+            const double step = firstFrame ? framePeriod : std::min(now - lastFrameAt, kLongestStep);
+            host->frame(step);
+        }
+        lastFrameAt = now;
         firstFrame = false;
 
         // Reading the surfaces back is the slow part; a paused picture cannot change.
