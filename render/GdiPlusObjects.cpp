@@ -3,6 +3,22 @@
 #include "render/GdiPlusFlat.h"
 
 namespace render {
+namespace {
+
+// Native objects held by wrappers now: a leak check for long runs.
+int liveNativeObjects = 0;
+
+void countHeld(const void* native) {
+    if (native != nullptr) ++liveNativeObjects;
+}
+
+void countDeleted(const void* native) {
+    if (native != nullptr) --liveNativeObjects;
+}
+
+}  // namespace
+
+int liveGdiObjects() { return liveNativeObjects; }
 
 void* GdipAllocated::operator new(size_t size) noexcept { return gdip::GdipAlloc(size); }
 
@@ -18,11 +34,13 @@ bool Graphics::createFromDeviceContext(host::DeviceContext deviceContext) {
     gdip::GpGraphics* created = nullptr;
     record(gdip::GdipCreateFromHDC(deviceContext, &created));
     native_ = created;
+    countHeld(native_);
     return native_ != nullptr;
 }
 
 void Graphics::release() {
     if (native_ != nullptr) gdip::GdipDeleteGraphics(native_);
+    countDeleted(native_);
     native_ = nullptr;
 }
 
@@ -89,6 +107,7 @@ RectF Graphics::measureText(const char16_t* text, int length, const Font& font, 
 
 Brush::~Brush() {
     if (native_ != nullptr) gdip::GdipDeleteBrush(native_);
+    countDeleted(native_);
 }
 
 Brush* Brush::clone() const {
@@ -96,7 +115,10 @@ Brush* Brush::clone() const {
     if (gdip::GdipCloneBrush(native_, &copy) != gdip::kOk || copy == nullptr) return nullptr;
     // A clone is an unspecialised brush around the copied handle.
     struct ClonedBrush final : Brush {
-        explicit ClonedBrush(gdip::GpBrush* handle) { native_ = handle; }
+        explicit ClonedBrush(gdip::GpBrush* handle) {
+            native_ = handle;
+            countHeld(native_);
+        }
     };
     Brush* wrapper = new ClonedBrush(copy);
     if (wrapper == nullptr) gdip::GdipDeleteBrush(copy);
@@ -107,6 +129,7 @@ SolidBrush::SolidBrush(uint32_t argb) {
     gdip::GpSolidFill* created = nullptr;
     record(gdip::GdipCreateSolidFill(argb, &created));
     native_ = reinterpret_cast<gdip::GpBrush*>(created);
+    countHeld(native_);
 }
 
 SolidBrush::~SolidBrush() = default;
@@ -115,10 +138,12 @@ SolidBrush::~SolidBrush() = default;
 
 Pen::Pen(const Brush& brush, float width, int unit) {
     record(gdip::GdipCreatePen2(brush.native_, width, unit, &native_));
+    countHeld(native_);
 }
 
 Pen::~Pen() {
     if (native_ != nullptr) gdip::GdipDeletePen(native_);
+    countDeleted(native_);
 }
 
 void Pen::setDashPattern(const float* dashes, int count) {
@@ -129,21 +154,25 @@ void Pen::setDashPattern(const float* dashes, int count) {
 
 FontFamily::FontFamily(const char16_t* name) {
     record(gdip::GdipCreateFontFamilyFromName(name, nullptr, &native_));
+    countHeld(native_);
 }
 
 FontFamily* FontFamily::genericSansSerif() {
     auto* family = new FontFamily();
     if (family == nullptr) return nullptr;
     family->record(gdip::GdipGetGenericFontFamilySansSerif(&family->native_));
+    countHeld(family->native_);
     return family;
 }
 
 FontFamily::~FontFamily() {
     if (native_ != nullptr) gdip::GdipDeleteFontFamily(native_);
+    countDeleted(native_);
 }
 
 Font::~Font() {
     if (native_ != nullptr) gdip::GdipDeleteFont(native_);
+    countDeleted(native_);
 }
 
 bool Font::create(const FontFamily& family, float emSize, int style, int unit) {
@@ -151,7 +180,9 @@ bool Font::create(const FontFamily& family, float emSize, int style, int unit) {
     const GpStatus status = record(gdip::GdipCreateFont(family.native_, emSize, style, unit, &created));
     if (status != gdip::kOk || created == nullptr) return false;
     if (native_ != nullptr) gdip::GdipDeleteFont(native_);
+    countDeleted(native_);
     native_ = created;
+    countHeld(native_);
     return true;
 }
 
@@ -165,10 +196,12 @@ float Font::size() {
 
 StringFormat::StringFormat(int flags, uint16_t language) {
     record(gdip::GdipCreateStringFormat(flags, language, &native_));
+    countHeld(native_);
 }
 
 StringFormat::~StringFormat() {
     if (native_ != nullptr) gdip::GdipDeleteStringFormat(native_);
+    countDeleted(native_);
 }
 
 void StringFormat::setAlignment(int alignment) { record(gdip::GdipSetStringFormatAlign(native_, alignment)); }
@@ -179,10 +212,14 @@ void StringFormat::setLineAlignment(int alignment) {
 
 // ---- Matrix ----
 
-Matrix::Matrix() { record(gdip::GdipCreateMatrix(&native_)); }
+Matrix::Matrix() {
+    record(gdip::GdipCreateMatrix(&native_));
+    countHeld(native_);
+}
 
 Matrix::~Matrix() {
     if (native_ != nullptr) gdip::GdipDeleteMatrix(native_);
+    countDeleted(native_);
 }
 
 void Matrix::reset() { record(gdip::GdipSetMatrixElements(native_, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f)); }

@@ -33,6 +33,9 @@ struct GdipAllocated {
     static void operator delete(void* pointer) noexcept;
 };
 
+// Native GDI+ objects held by wrappers right now (leak checks of long runs).
+int liveGdiObjects();
+
 class Brush;
 class Pen;
 class Font;

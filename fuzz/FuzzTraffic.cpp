@@ -1,0 +1,74 @@
+#include "fuzz/FuzzTraffic.h"
+
+#include <cstring>
+
+#include "fuzz/HostileValues.h"
+
+namespace quillon::fuzzing {
+
+int32_t FuzzTraffic::variableId(const char* name) {
+    variableNames_.emplace_back(name != nullptr ? name : "");
+    // Mostly the position in the table; sometimes any id at all.
+    if (data_ != nullptr && data_->ConsumeIntegralInRange<int>(0, 7) == 0) return data_->ConsumeIntegral<int32_t>();
+    return static_cast<int32_t>(variableNames_.size() - 1);
+}
+
+int32_t FuzzTraffic::unitId(const char*) {
+    if (data_ == nullptr) return 0;
+    return data_->ConsumeIntegral<int32_t>();
+}
+
+uint32_t FuzzTraffic::objectsInRadius(double, int32_t, host::ObjectId* ids) {
+    if (data_ == nullptr) return 0;
+    // Mostly a handful of aircraft; sometimes as many as the array holds.
+    const uint32_t written = data_->ConsumeIntegralInRange<int>(0, 7) == 0
+                                 ? data_->ConsumeIntegralInRange<uint32_t>(0, kIdRoom)
+                                 : data_->ConsumeIntegralInRange<uint32_t>(0, 12);
+    for (uint32_t i = 0; i < written; ++i) ids[i] = data_->ConsumeIntegral<uint8_t>();
+    switch (data_->ConsumeIntegralInRange<int>(0, 5)) {
+        case 0: return data_->ConsumeIntegral<uint32_t>();  // any count, whatever was written
+        case 1: return written + data_->ConsumeIntegralInRange<uint32_t>(0, 600);
+        default: return written;
+    }
+}
+
+int32_t FuzzTraffic::numberValue(host::ObjectId, int32_t variable, int32_t, double* value, int32_t) {
+    if (data_ == nullptr || data_->ConsumeIntegralInRange<int>(0, 15) == 0) return 0;  // not written
+    const bool isPosition = variable == 0 || variable == 1;  // latitude, longitude when ids are tame
+    *value = isPosition ? hostileNumber(*data_, -spread_, spread_) : hostileNumber(*data_, -60000.0, 60000.0);
+    return 1;
+}
+
+int32_t FuzzTraffic::stringValue(host::ObjectId, int32_t, char* buffer, int32_t bufferSize, int32_t) {
+    if (data_ == nullptr) return 0;
+    hostileText(*data_, buffer, bufferSize);
+    return 1;
+}
+
+int32_t FuzzTraffic::limitedMode() {
+    if (data_ == nullptr) return 0;
+    return data_->ConsumeIntegralInRange<int>(0, 3) == 0 ? data_->ConsumeIntegral<int32_t>() : 0;
+}
+
+const char* FuzzTraffic::objectLabel(host::ObjectId) {
+    if (data_ == nullptr) return nullptr;
+    switch (data_->ConsumeIntegralInRange<int>(0, 4)) {
+        case 0: return nullptr;
+        case 1: {
+            // Unterminated, but at least as long as the module may read.
+            const size_t length = data_->ConsumeIntegralInRange<size_t>(15, 40);
+            label_.reset(new char[length]);
+            for (size_t i = 0; i < length; ++i) label_[i] = static_cast<char>(data_->ConsumeIntegralInRange<int>(1, 255));
+            return label_.get();
+        }
+        default: {
+            const size_t longest = data_->ConsumeBool() ? 2000 : 20;
+            const std::string text = data_->ConsumeRandomLengthString(longest);
+            label_.reset(new char[text.size() + 1]);
+            std::memcpy(label_.get(), text.c_str(), text.size() + 1);
+            return label_.get();
+        }
+    }
+}
+
+}  // namespace quillon::fuzzing

@@ -1,0 +1,222 @@
+// Fuzz target: the host's side of the gauge interface in any order and with
+// any values: service codes (unmatched disconnects, draws and updates before
+// the first connect and after the last disconnect), clicks anywhere in areas
+// of any size, named-variable values, surface sizes, device contexts (shared
+// between windows, swapped, more than the surface cache holds) and clock
+// values that stand still, go back or are not numbers.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "fuzz/HostileValues.h"
+#include "module/GaugeCallbacks.h"
+#include "tests/support/FakePanel.h"
+#include "tests/support/PanelWindows.h"
+#include "tests/support/ScriptedTraffic.h"
+
+namespace {
+
+using quillon::fuzzing::hostileNumber;
+using quillon::testing::FakePanel;
+using quillon::testing::HostSurface;
+using quillon::testing::PanelWindow;
+using quillon::testing::ScriptedTraffic;
+
+constexpr size_t kMaxWindows = 12;
+constexpr size_t kMaxSurfaces = 16;
+// More device contexts than a gauge's surface cache has entries.
+constexpr int kFloodSurfaces = 1010;
+
+// A few aircraft around the own aircraft at the origin, so that the views
+// have targets to plot, select and describe.
+void scriptTraffic(ScriptedTraffic& traffic) {
+    const double places[][4] = {{0.0, 0.0, 3000, 0}, {0.1, 0.05, 5000, 90}, {-0.2, 0.1, 12000, 200},
+                                {0.05, -0.3, 36000, 300}, {0.3, 0.3, 800, 45}};
+    host::ObjectId id = 1;
+    for (const auto& place : places) {
+        traffic.add(id, "LBL" + std::to_string(id))
+            .number("PLANE LATITUDE", "DEGREES", place[0])
+            .number("PLANE LONGITUDE", "DEGREES", place[1])
+            .number("INDICATED ALTITUDE", "FEET", place[2])
+            .number("PLANE ALTITUDE", "FEET", place[2])
+            .number("PLANE ALT ABOVE GROUND", "FEET", place[2])
+            .number("VELOCITY WORLD Y", "FEET PER MINUTE", 700.0 * static_cast<double>(id) - 2000.0)
+            .number("GROUND VELOCITY", "KNOTS", 250)
+            .number("PLANE HEADING DEGREES MAGNETIC", "DEGREES", place[3])
+            .number("PLANE HEADING DEGREES TRUE", "DEGREES", place[3])
+            .text("ATC ID", "N" + std::to_string(100 * id))
+            .text("ATC AIRLINE", "QUILLAIR")
+            .text("ATC FLIGHT NUMBER", std::to_string(id));
+        ++id;
+    }
+}
+
+struct Host {
+    FakePanel panel;
+    ScriptedTraffic traffic;
+    std::vector<std::unique_ptr<HostSurface>> flood;  // made once, on first need
+
+    Host() {
+        scriptTraffic(traffic);
+        panel.offerTrafficInfo(&traffic);
+    }
+
+    void makeFlood() {
+        if (!flood.empty()) return;
+        for (int i = 0; i < kFloodSurfaces; ++i) flood.push_back(std::make_unique<HostSurface>(1, 1));
+    }
+};
+
+int32_t hostileSize(FuzzedDataProvider& data) {
+    switch (data.ConsumeIntegralInRange<int>(0, 7)) {
+        case 0: return 0;
+        case 1: return 1;
+        case 2: return INT32_MAX;
+        case 3: return INT32_MIN;
+        case 4: return data.ConsumeIntegral<int32_t>();
+        default: return data.ConsumeIntegralInRange<int32_t>(2, 300);
+    }
+}
+
+double hostileClock(FuzzedDataProvider& data, double clock) {
+    switch (data.ConsumeIntegralInRange<int>(0, 7)) {
+        case 0: return hostileNumber(data, -1e6, 1e6);  // anything, NaN and infinities included
+        case 1: return clock;                           // frozen
+        case 2: return clock - data.ConsumeIntegralInRange<int>(0, 100);  // back
+        case 3: return clock + 1.5;                                       // past the refresh interval
+        default: return clock + 1.0 / 18.0;
+    }
+}
+
+struct Run {
+    Host& host;
+    FuzzedDataProvider& data;
+    std::vector<std::unique_ptr<HostSurface>> surfaces;
+    std::vector<std::unique_ptr<PanelWindow>> windows;
+    double clock = 0.0;
+    bool flooded = false;  // at most one flood per input: it is slow
+
+    host::DeviceContext pickDeviceContext(int32_t width, int32_t height) {
+        const int kind = data.ConsumeIntegralInRange<int>(0, 5);
+        if (kind == 0) return nullptr;
+        if (kind == 1 && !surfaces.empty()) {  // one already in use (shared or reused)
+            return surfaces[data.ConsumeIntegralInRange<size_t>(0, surfaces.size() - 1)]->deviceContext();
+        }
+        if (surfaces.size() >= kMaxSurfaces) return surfaces.back()->deviceContext();
+        surfaces.push_back(std::make_unique<HostSurface>(width, height));
+        return surfaces.back()->deviceContext();
+    }
+
+    PanelWindow* pickWindow() {
+        if (windows.empty()) return nullptr;
+        return windows[data.ConsumeIntegralInRange<size_t>(0, windows.size() - 1)].get();
+    }
+
+    void openWindow() {
+        if (windows.size() >= kMaxWindows) return;
+        windows.push_back(std::make_unique<PanelWindow>(data.ConsumeIntegralInRange<int>(0, 3)));
+        const int32_t width = hostileSize(data);
+        const int32_t height = hostileSize(data);
+        windows.back()->attach(pickDeviceContext(width, height), width, height);
+        if (data.ConsumeIntegralInRange<int>(0, 3) != 0) windows.back()->service(host::kServiceCreate);
+    }
+
+    void resize(PanelWindow& window) {
+        const int32_t width = hostileSize(data);
+        const int32_t height = hostileSize(data);
+        const host::DeviceContext deviceContext =
+            data.ConsumeBool() ? window.drawingElement().deviceContext : pickDeviceContext(width, height);
+        window.attach(deviceContext, width, height);
+    }
+
+    // One window drawn on ever new device contexts, past the cache's size.
+    void flood(PanelWindow& window) {
+        host.makeFlood();
+        const int count = data.ConsumeIntegralInRange<int>(1, kFloodSurfaces);
+        for (int i = 0; i < count; ++i) {
+            window.attach(host.flood[static_cast<size_t>(i)]->deviceContext(), 1, 1);
+            clock += 1.0 / 18.0;
+            host.panel.setClock(clock);
+            window.service(host::kServiceDraw);
+        }
+        host.panel.clearCalls();
+        host.traffic.clearCalls();
+    }
+
+    void click(PanelWindow& window) {
+        switch (data.ConsumeIntegralInRange<int>(0, 5)) {
+            case 0: window.clickWithoutArea(data.ConsumeIntegral<int32_t>(), data.ConsumeIntegral<int32_t>()); return;
+            case 1: window.clickWithoutRecord(); return;
+            case 2:
+                window.click(data.ConsumeIntegral<int32_t>(), data.ConsumeIntegral<int32_t>(), hostileSize(data),
+                             hostileSize(data));
+                return;
+            default:
+                window.click(data.ConsumeIntegralInRange<int32_t>(-10, 110), data.ConsumeIntegralInRange<int32_t>(-10, 110),
+                             100, 100);
+                return;
+        }
+    }
+
+    void step() {
+        PanelWindow* window = pickWindow();
+        switch (data.ConsumeIntegralInRange<int>(0, 15)) {
+            case 0: openWindow(); return;
+            case 1: if (window) window->service(host::kServiceCreate); return;
+            case 2: if (window) window->service(host::kServiceDestroy); return;
+            case 3: case 4: case 5: if (window) window->service(host::kServiceDraw); return;
+            case 6: if (window) window->service(data.ConsumeIntegral<int32_t>()); return;
+            case 7: if (window) window->serviceWithoutHeader(data.ConsumeIntegralInRange<int32_t>(9, 16)); return;
+            case 8: if (window) click(*window); return;
+            case 9: host.panel.setNamedVariable("Radar Mode", hostileNumber(data, -2.0, 6.0)); return;
+            case 10: host.panel.setNamedVariable("Radar Range", hostileNumber(data, -10.0, 500.0)); return;
+            case 11: clock = hostileClock(data, clock); host.panel.setClock(clock); return;
+            case 12: if (window) resize(*window); return;
+            case 13:
+                if (window == nullptr) return;
+                if (data.ConsumeBool()) window->detachDrawingElement(); else window->dropImageRecord();
+                return;
+            case 14:
+                host.panel.setModuleVariable(
+                    data.PickValueInArray({host::kVarOwnHeading, host::kVarOwnLatitude, host::kVarOwnLongitude,
+                                           host::kVarOwnAltitudeMetres}),
+                    hostileNumber(data, -1e6, 1e6));
+                return;
+            case 15:
+                if (window != nullptr && !flooded && data.ConsumeIntegralInRange<int>(0, 7) == 0) {
+                    flooded = true;
+                    flood(*window);
+                }
+                return;
+        }
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+    static Host* host = new Host();  // lives for the whole run
+    FuzzedDataProvider data(bytes, size);
+    host->panel.setClock(0.0);
+    host->panel.setModuleVariable(host::kVarOwnHeading, 0.0);
+    host->panel.setModuleVariable(host::kVarOwnLatitude, 0.0);
+    host->panel.setModuleVariable(host::kVarOwnLongitude, 0.0);
+    host->panel.setNamedVariable("Radar Mode", 2.0);
+    host->panel.setNamedVariable("Radar Range", 40.0);
+    if (data.ConsumeIntegralInRange<int>(0, 7) == 0) host->panel.withdrawService();
+    else host->panel.offerTrafficInfo(&host->traffic);
+
+    Run run{*host, data};
+    for (int steps = 0; steps < 400 && data.remaining_bytes() > 0; ++steps) run.step();
+
+    // Every gauge goes before the surfaces it drew on: a graphics object
+    // must not outlive its device context.
+    quillon::testing::disconnectEveryGauge();
+    run.windows.clear();
+    run.surfaces.clear();
+    host->panel.clearCalls();
+    host->traffic.clearCalls();
+    return 0;
+}
