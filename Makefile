@@ -7,6 +7,7 @@
 #   make bench  build in release mode (build/release), run the benchmarks,
 #               print their table and write out/bench.json
 #   make clean  remove build/ and out/
+#   make robustness, sanitize, valgrind-check, fuzz, fuzz-smoke: see robustness.mk
 
 ROOT := $(patsubst %/,%,$(dir $(abspath $(lastword $(MAKEFILE_LIST)))))
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -62,7 +63,7 @@ build-linux: deps build-windows-i686 build-windows-x64
 # The Linux tests include the inspection of both DLLs; the x64 build runs its
 # own tests (under Wine) once it registers any.
 
-test: test-linux test-windows wine-check
+test: test-linux test-windows wine-check robustness
 	@echo "All tests passed."
 
 test-linux: build
@@ -110,3 +111,5 @@ bench: deps
 
 clean:
 	rm -rf $(BUILD) $(ROOT)/out
+
+include $(ROOT)/robustness.mk
