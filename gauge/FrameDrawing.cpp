@@ -14,6 +14,18 @@ host::ImageElement* drawingElementOf(const host::GaugeHeader* header) {
     return background->nextElements[0];
 }
 
+// libgdiplus (cairo and pango beneath it) cannot draw at the scale of a
+// surface wider or taller than GDI's 16-bit coordinate range: the surface's
+// graphics object fails for good, and text that large breaks the fonts of
+// the whole process. A surface reported that large is not redrawn until its
+// size is drawable again; no real panel window comes near it.
+constexpr int32_t kLargestDrawableSide = 32767;
+
+bool drawableSize(int32_t width, int32_t height) {
+    return width <= kLargestDrawableSide && width >= -kLargestDrawableSide && height <= kLargestDrawableSide &&
+           height >= -kLargestDrawableSide;
+}
+
 }  // namespace
 
 void RadarGauge::drawFrame(host::GaugeHeader* header) {
@@ -43,6 +55,7 @@ void RadarGauge::drawFrame(host::GaugeHeader* header) {
 }
 
 bool RadarGauge::redrawSurface(double clock) {
+    if (!drawableSize(surfaceWidth_, surfaceHeight_)) return false;
     scaleX_ = static_cast<float>(surfaceWidth_) * kPixelsPerLogicalUnit;
     scaleY_ = static_cast<float>(surfaceHeight_) * kPixelsPerLogicalUnit;
 

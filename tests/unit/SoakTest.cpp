@@ -24,6 +24,7 @@
 #include "render/SharedGdiObjects.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/PanelWindows.h"
+#include "tests/support/RadarGaugeInspector.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUILLON_UNDER_ASAN 1
@@ -157,6 +158,8 @@ Holdings holdingsNow() {
 class Soak {
 public:
     Soak() {
+        // This panel hands out its own ids: the module registers afresh with it.
+        RadarGaugeInspector::forgetNamedVariableRegistration();
         panel_.offerTrafficInfo(&traffic_);
         for (auto& surface : surfaces_) surface = std::make_unique<HostSurface>(kSurfacePixels, kSurfacePixels);
         // The first window stays open all flight; the others come and go.
