@@ -20,9 +20,15 @@ namespace {
 size_t failingAllocationSize = 0;
 }
 
+// Otherwise the plain operator new, so that the usual operator delete frees
+// what it allocated.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     if (failingAllocationSize != 0 && size == failingAllocationSize) return nullptr;
-    return std::malloc(size == 0 ? 1 : size);
+    try {
+        return ::operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 namespace quillon {

@@ -34,7 +34,8 @@
 #endif
 #endif
 #if defined(QUILLON_UNDER_ASAN)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's own heap, which mallinfo does not see.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace quillon::testing {
