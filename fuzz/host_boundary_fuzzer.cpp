@@ -8,10 +8,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "fuzz/HostileValues.h"
 #include "module/GaugeCallbacks.h"
+#include "module/ModuleExports.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/PanelWindows.h"
 #include "tests/support/ScriptedTraffic.h"
@@ -61,6 +64,13 @@ struct Host {
     Host() {
         scriptTraffic(traffic);
         panel.offerTrafficInfo(&traffic);
+        // The module registers its named variables once per process, with
+        // whatever table the first sync finds: let that be an intact one, so
+        // that inputs which break the table later do not decide it.
+        PanelWindow window(0);
+        window.service(host::kServiceCreate);
+        window.service(0);
+        window.service(host::kServiceDestroy);
     }
 
     void makeFlood() {
@@ -96,6 +106,7 @@ struct Run {
     std::vector<std::unique_ptr<HostSurface>> surfaces;
     std::vector<std::unique_ptr<PanelWindow>> windows;
     double clock = 0.0;
+    std::vector<std::pair<size_t, void*>> removed;  // panel entries taken away
     bool flooded = false;  // at most one flood per input: it is slow
 
     host::DeviceContext pickDeviceContext(int32_t width, int32_t height) {
@@ -160,9 +171,54 @@ struct Run {
         }
     }
 
+    // The header's element-list routines, as the host calls them while it
+    // builds and tears down a panel.
+    void elementRoutine(PanelWindow& window) {
+        const host::GaugeHeader& header = *window.header();
+        const uintptr_t value = data.ConsumeIntegral<uintptr_t>();
+        switch (data.ConsumeIntegralInRange<int>(0, 6)) {
+            case 0: header.queryRoutine(); return;
+            case 1: header.installRoutine(value); return;
+            case 2: header.initializeRoutine(); return;
+            case 3: header.updateRoutine(); return;
+            case 4: header.generateRoutine(value); return;
+            case 5: header.drawRoutine(); return;
+            default: header.killRoutine(); return;
+        }
+    }
+
+    // A panel table with an entry missing, or none at all, for a while.
+    void breakPanelTable() {
+        if (data.ConsumeBool()) {
+            ImportTable.panels.pointer = ImportTable.panels.pointer != nullptr ? nullptr : &host.panel.table();
+            return;
+        }
+        constexpr size_t kSlots[] = {host::kSlotElementQuery,         host::kSlotElementInstall,
+                                     host::kSlotElementInitialize,    host::kSlotElementUpdate,
+                                     host::kSlotElementGenerate,      host::kSlotElementDraw,
+                                     host::kSlotElementKill,          host::kSlotLookupModuleVariable,
+                                     host::kSlotRegisterNamedVariable, host::kSlotGetNamedVariable,
+                                     host::kSlotSetNamedVariable,     host::kSlotFindService};
+        const size_t slot = data.PickValueInArray(kSlots);
+        void*& entry = host.panel.table().slots[slot];
+        if (entry != nullptr) {
+            removed.push_back({slot, entry});
+            entry = nullptr;
+        }
+    }
+
+    // Puts the table back as the host had it.
+    void repairPanelTable() {
+        ImportTable.panels.pointer = &host.panel.table();
+        for (const auto& [slot, entry] : removed) host.panel.table().slots[slot] = entry;
+        removed.clear();
+    }
+
     void step() {
         PanelWindow* window = pickWindow();
-        switch (data.ConsumeIntegralInRange<int>(0, 15)) {
+        switch (data.ConsumeIntegralInRange<int>(0, 17)) {
+            case 16: if (window) elementRoutine(*window); return;
+            case 17: if (data.ConsumeIntegralInRange<int>(0, 3) == 0) breakPanelTable(); return;
             case 0: openWindow(); return;
             case 1: if (window) window->service(host::kServiceCreate); return;
             case 2: if (window) window->service(host::kServiceDestroy); return;
@@ -213,6 +269,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
     // Every gauge goes before the surfaces it drew on: a graphics object
     // must not outlive its device context.
+    run.repairPanelTable();
     quillon::testing::disconnectEveryGauge();
     run.windows.clear();
     run.surfaces.clear();
