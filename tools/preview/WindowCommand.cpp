@@ -148,7 +148,8 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
             }
         }
         const double now = static_cast<double>(SDL_GetPerformanceCounter() - start) / ticksPerSecond;
-        if (request.exitAfter >= 0 && now >= request.exitAfter) running = false;
+        // At least one frame is shown, so that a frame dump always holds the gauges.
+        if (request.exitAfter >= 0 && now >= request.exitAfter && !firstFrame) running = false;
         if (!running) break;
         if (now < nextFrameAt) {
             SDL_Delay(static_cast<Uint32>(std::min(10.0, (nextFrameAt - now) * 1000.0)) + 1);
