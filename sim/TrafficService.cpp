@@ -133,8 +133,10 @@ const std::vector<std::string>& trafficUnitNames() {
 
 TrafficService::TrafficService(CallLog* log) : log_(log) {}
 
+bool TrafficService::logging() const { return log_ != nullptr && log_->enabled(); }
+
 void TrafficService::log(CallRecord record) {
-    if (log_ != nullptr && log_->enabled()) log_->add(std::move(record));
+    if (logging()) log_->add(std::move(record));
 }
 
 void TrafficService::setScenario(Scenario scenario) {
@@ -214,10 +216,12 @@ void* TrafficService::getInterface(const char* name) {
     void* result = nullptr;
     if (interfaceAvailable_ && name != nullptr && std::strcmp(name, host::kTrafficInfoName) == 0)
         result = static_cast<host::ITrafficInfo*>(&info_);
-    CallRecord r{Call::GetInterface};
-    r.text = nameOrNull(name);
-    r.result = result != nullptr ? 1.0 : 0.0;
-    log(std::move(r));
+    if (logging()) {
+        CallRecord r{Call::GetInterface};
+        r.text = nameOrNull(name);
+        r.result = result != nullptr ? 1.0 : 0.0;
+        log(std::move(r));
+    }
     return result;
 }
 
@@ -228,11 +232,13 @@ int32_t TrafficService::variableId(const char* name) {
         for (int32_t i = 0; i < kVariableCount; ++i)
             if (folded == kVariables[i].name) id = kFirstVariableId + i;
     }
-    CallRecord r{Call::VariableId};
-    r.slot = 8;
-    r.text = nameOrNull(name);
-    r.result = id;
-    log(std::move(r));
+    if (logging()) {
+        CallRecord r{Call::VariableId};
+        r.slot = 8;
+        r.text = nameOrNull(name);
+        r.result = id;
+        log(std::move(r));
+    }
     return id;
 }
 
@@ -243,11 +249,13 @@ int32_t TrafficService::unitId(const char* name) {
         for (int32_t i = 0; i < kUnitCount; ++i)
             if (folded == kUnits[i].name) id = kFirstUnitId + i;
     }
-    CallRecord r{Call::UnitId};
-    r.slot = 9;
-    r.text = nameOrNull(name);
-    r.result = id;
-    log(std::move(r));
+    if (logging()) {
+        CallRecord r{Call::UnitId};
+        r.slot = 9;
+        r.text = nameOrNull(name);
+        r.result = id;
+        log(std::move(r));
+    }
     return id;
 }
 
@@ -268,12 +276,14 @@ uint32_t TrafficService::objectsInRadius(double radiusMetres, int32_t maxCount, 
             ids[count++] = entry.second;
         }
     }
-    CallRecord r{Call::ObjectsInRadius};
-    r.slot = 10;
-    r.numbers = {radiusMetres, static_cast<double>(maxCount)};
-    for (uint32_t i = 0; i < count; ++i) r.numbers.push_back(ids[i]);
-    r.result = count;
-    log(std::move(r));
+    if (logging()) {
+        CallRecord r{Call::ObjectsInRadius};
+        r.slot = 10;
+        r.numbers = {radiusMetres, static_cast<double>(maxCount)};
+        for (uint32_t i = 0; i < count; ++i) r.numbers.push_back(ids[i]);
+        r.result = count;
+        log(std::move(r));
+    }
     return count;
 }
 
@@ -290,15 +300,17 @@ int32_t TrafficService::numberValue(host::ObjectId object, int32_t variable, int
         *value = written;
         result = kTrafficReadOk;
     }
-    CallRecord r{Call::NumberValue};
-    r.slot = 12;
-    r.id = object;
-    r.text = v ? v->name : "";
-    r.unit = u ? u->name : "";
-    r.numbers = {static_cast<double>(variable), static_cast<double>(unit), static_cast<double>(reserved),
-                 static_cast<double>(result)};
-    r.result = written;
-    log(std::move(r));
+    if (logging()) {
+        CallRecord r{Call::NumberValue};
+        r.slot = 12;
+        r.id = object;
+        r.text = v ? v->name : "";
+        r.unit = u ? u->name : "";
+        r.numbers = {static_cast<double>(variable), static_cast<double>(unit), static_cast<double>(reserved),
+                     static_cast<double>(result)};
+        r.result = written;
+        log(std::move(r));
+    }
     return result;
 }
 
@@ -315,24 +327,28 @@ int32_t TrafficService::stringValue(host::ObjectId object, int32_t variable, cha
         buffer[written.size()] = '\0';
         result = kTrafficReadOk;
     }
-    CallRecord r{Call::StringValue};
-    r.slot = 13;
-    r.id = object;
-    r.text = written;
-    r.unit = v ? v->name : "";
-    r.numbers = {static_cast<double>(variable), static_cast<double>(bufferSize), static_cast<double>(reserved),
-                 static_cast<double>(result)};
-    r.result = result;
-    log(std::move(r));
+    if (logging()) {
+        CallRecord r{Call::StringValue};
+        r.slot = 13;
+        r.id = object;
+        r.text = written;
+        r.unit = v ? v->name : "";
+        r.numbers = {static_cast<double>(variable), static_cast<double>(bufferSize), static_cast<double>(reserved),
+                     static_cast<double>(result)};
+        r.result = result;
+        log(std::move(r));
+    }
     return result;
 }
 
 int32_t TrafficService::queryLimitedMode() {
     int32_t result = scenario_.limitedMode ? 1 : 0;
-    CallRecord r{Call::LimitedMode};
-    r.slot = 15;
-    r.result = result;
-    log(std::move(r));
+    if (logging()) {
+        CallRecord r{Call::LimitedMode};
+        r.slot = 15;
+        r.result = result;
+        log(std::move(r));
+    }
     return result;
 }
 
@@ -346,27 +362,33 @@ const char* TrafficService::objectLabel(host::ObjectId object) {
         if (kept != label) kept = std::move(label);
         result = kept.c_str();
     }
-    CallRecord r{Call::ObjectLabel};
-    r.slot = 16;
-    r.id = object;
-    r.text = result;
-    log(std::move(r));
+    if (logging()) {
+        CallRecord r{Call::ObjectLabel};
+        r.slot = 16;
+        r.id = object;
+        r.text = result;
+        log(std::move(r));
+    }
     return result;
 }
 
 int32_t TrafficService::placeholder(int32_t position) {
-    CallRecord r{Call::Placeholder};
-    r.slot = position;
-    r.text = "traffic";
-    log(std::move(r));
+    if (logging()) {
+        CallRecord r{Call::Placeholder};
+        r.slot = position;
+        r.text = "traffic";
+        log(std::move(r));
+    }
     return 0;
 }
 
 int32_t TrafficService::providerPlaceholder(int32_t position) {
-    CallRecord r{Call::Placeholder};
-    r.slot = position;
-    r.text = "provider";
-    log(std::move(r));
+    if (logging()) {
+        CallRecord r{Call::Placeholder};
+        r.slot = position;
+        r.text = "provider";
+        log(std::move(r));
+    }
     return 0;
 }
 

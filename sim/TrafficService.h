@@ -116,6 +116,9 @@ private:
         TrafficService& s_;
     };
 
+    // Records are built only while the log is on: a refresh costs the
+    // module's reads, not the stand-in's bookkeeping.
+    bool logging() const;
     void log(CallRecord record);
     void rebuildIndex();
 
