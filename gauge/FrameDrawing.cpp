@@ -4,7 +4,9 @@
 namespace quillon {
 namespace {
 
-constexpr float kPixelsPerLogicalUnit = 0.001f;  // the logical space is 1000 units across
+// The logical space is 1000 units across. The product is taken in double and
+// only then rounded to float: in float it comes out one step off for most sizes.
+constexpr double kPixelsPerLogicalUnit = 0.001;
 
 // The element the gauge paints: the header's first element's first follower.
 host::ImageElement* drawingElementOf(const host::GaugeHeader* header) {
@@ -56,8 +58,8 @@ void RadarGauge::drawFrame(host::GaugeHeader* header) {
 
 bool RadarGauge::redrawSurface(double clock) {
     if (!drawableSize(surfaceWidth_, surfaceHeight_)) return false;
-    scaleX_ = static_cast<float>(surfaceWidth_) * kPixelsPerLogicalUnit;
-    scaleY_ = static_cast<float>(surfaceHeight_) * kPixelsPerLogicalUnit;
+    scaleX_ = static_cast<float>(surfaceWidth_ * kPixelsPerLogicalUnit);
+    scaleY_ = static_cast<float>(surfaceHeight_ * kPixelsPerLogicalUnit);
 
     SurfaceEntry* entry = surfaceEntryFor(deviceContext_);
     if (entry == nullptr) return false;  // no graphics object yet: try again next time

@@ -200,6 +200,17 @@ TEST_F(FrameDrawing, LogicalSpaceFillsAWideSurface) {
     EXPECT_EQ(surface.pixel(180, 10), 0xffffffffu);
 }
 
+// The scale is the nearest float to size / 1000; multiplying in float
+// would land one step above it for sizes like these.
+TEST_F(FrameDrawing, ScaleIsTheNearestFloatToAThousandthOfTheSize) {
+    TestSurface surface(320, 110);
+    Window window(*Linkage.gauges[0], surface);
+    setMode(7);
+    drawAt(gauge, window, 1.0);
+    EXPECT_EQ(RadarGaugeInspector(gauge).scaleX(), 0.32f);
+    EXPECT_EQ(RadarGaugeInspector(gauge).scaleY(), 0.11f);
+}
+
 TEST_F(FrameDrawing, ASurfaceFollowsItsOwnNewSizeEvenWhenNoticedWithoutARedraw) {
     TestSurface big(400, 400);
     TestSurface other(400, 400);
