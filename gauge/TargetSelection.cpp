@@ -6,7 +6,7 @@
 namespace quillon {
 namespace {
 
-constexpr float kHitTolerance = 20.0f;  // half side of the open square around a plotted target
+constexpr double kHitTolerance = 20.0;  // half side of the open square around a plotted target
 
 // The own-ship centre of the view, the origin of its plot positions.
 bool viewCentre(int32_t displayMode, CentrePoint& centre) {
@@ -16,6 +16,14 @@ bool viewCentre(int32_t displayMode, CentrePoint& centre) {
         case kForwardArcView: centre = CentrePoint{500.0f, 975.0f}; return true;
         default: return false;
     }
+}
+
+// Inside the open square around the plotted point. The differences are taken
+// in double, where two floats subtract exactly: in float, 10 + 9.999999 would
+// round up to 20 and miss a target that lies inside.
+bool withinTolerance(float dx, float dy, const PlotPosition& plotted) {
+    return std::fabs(static_cast<double>(dx) - plotted.x) < kHitTolerance &&
+           std::fabs(static_cast<double>(dy) - plotted.y) < kHitTolerance;
 }
 
 }  // namespace
@@ -37,8 +45,7 @@ void RadarGauge::selectTargetAt(const LogicalPoint* click, const CentrePoint* ce
     // In full mode the first object is the user's own aircraft.
     const uint32_t first = trafficList_->limitedMode() != 0 ? 0 : 1;
     for (uint32_t i = first; i < trafficList_->count() && i < static_cast<uint32_t>(TrafficList::kSlots); ++i) {
-        const PlotPosition& plotted = plotPositions_[i];
-        if (!(std::fabs(dx - plotted.x) < kHitTolerance && std::fabs(dy - plotted.y) < kHitTolerance)) continue;
+        if (!withinTolerance(dx, dy, plotPositions_[i])) continue;
         const TrafficTarget* target = trafficList_->item(static_cast<int>(i));
         if (target == nullptr || target->atcId()[0] == '\0') continue;  // nothing to find it again by
         selectedIndex_ = static_cast<int32_t>(i);

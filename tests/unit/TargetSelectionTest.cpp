@@ -3,6 +3,7 @@
 // host's mouse function to the gauge.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "gauge/GaugeVariants.h"
@@ -74,6 +75,10 @@ TEST_F(TargetSelection, ToleranceSquareIsOpenAtTwentyUnits) {
     inspector.setPlotPosition(1, 10.0f, 10.0f);  // 20 below
     click(*gauge, 510, 490);
     EXPECT_EQ(gauge->selectedIndex(), kNoSelection);
+    // Just inside the edge: 10 + 9.999999 is below 20 (a float sum rounds to 20).
+    inspector.setPlotPosition(1, -std::nextafter(10.0f, 0.0f), -10.0f);
+    click(*gauge, 510, 490);
+    EXPECT_EQ(gauge->selectedIndex(), 1);
 }
 
 TEST_F(TargetSelection, LowestSelectableIndexWins) {
