@@ -41,7 +41,8 @@ enum DisplayMode : int32_t {
 
 constexpr int32_t kNoSelection = 99999;
 constexpr int kTargetVariableCount = 8;
-constexpr size_t kAtcIdCapacity = 50;
+// The selection keeps a whole copy of a target's identifier.
+constexpr size_t kAtcIdCapacity = TrafficTarget::kAtcIdCapacity;
 
 class RadarGauge {
 public:
