@@ -1,6 +1,17 @@
 #include "gauge/SurfaceCache.h"
 
 namespace quillon {
+namespace {
+
+// The entry as a new surface finds it: never drawn, not yet scaled.
+void resetEntry(SurfaceEntry& entry, host::DeviceContext deviceContext) {
+    entry.deviceContext = deviceContext;
+    entry.lastClock = 0.0;
+    entry.scaledWidth = 0;
+    entry.scaledHeight = 0;
+}
+
+}  // namespace
 
 SurfaceEntry* SurfaceCache::find(host::DeviceContext deviceContext) {
     for (int i = 0; i < count_; ++i) {
@@ -22,10 +33,7 @@ SurfaceEntry& SurfaceCache::claim(host::DeviceContext deviceContext) {
         }
         entry->graphics.release();
     }
-    entry->deviceContext = deviceContext;
-    entry->lastClock = 0.0;
-    entry->scaledWidth = 0;
-    entry->scaledHeight = 0;
+    resetEntry(*entry, deviceContext);
     // A surface just claimed counts as used now, so that the next newcomer
     // does not push it out before it was ever drawn.
     markDrawn(*entry);
@@ -34,10 +42,7 @@ SurfaceEntry& SurfaceCache::claim(host::DeviceContext deviceContext) {
 
 void SurfaceCache::discard(SurfaceEntry& entry) {
     entry.graphics.release();
-    entry.deviceContext = nullptr;
-    entry.lastClock = 0.0;
-    entry.scaledWidth = 0;
-    entry.scaledHeight = 0;
+    resetEntry(entry, nullptr);
     entry.lastDrawn = 0;  // first to be reused
     if (&entry == &entries_[count_ - 1]) --count_;
 }
