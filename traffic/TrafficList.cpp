@@ -1,5 +1,7 @@
 #include "traffic/TrafficList.h"
 
+#include <cmath>
+
 #include "module/HostPanel.h"
 #include "module/SafeConvert.h"
 
@@ -89,7 +91,9 @@ void TrafficList::tickUpdate() {
     static host::ModuleVariableRecord clock = moduleVariable(host::kVarClock);
     const double now = lookupModuleVariable(clock);
     // Strictly more than the interval; NaN compares false and never refreshes.
-    if (lastRefreshTime_ + kRefreshInterval < now) {
+    // An infinite clock is passed over too: taken as the last refresh time it
+    // would hold every later refresh back for good.
+    if (lastRefreshTime_ + kRefreshInterval < now && std::isfinite(now)) {
         lastRefreshTime_ = now;
         refresh();
     }

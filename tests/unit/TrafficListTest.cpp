@@ -259,6 +259,8 @@ TEST_F(TrafficListTest, RefreshesOnlyWhenTheClockHasAdvancedByMoreThanOne) {
     EXPECT_EQ(queriesAfterTickAt(std::numeric_limits<double>::quiet_NaN()), 0u);
     EXPECT_EQ(list->count(), 1u) << "the count is published on every tick";
     EXPECT_EQ(queriesAfterTickAt(12.7), 1u) << "a NaN clock must not poison the last refresh time";
+    EXPECT_EQ(queriesAfterTickAt(std::numeric_limits<double>::infinity()), 0u);
+    EXPECT_EQ(queriesAfterTickAt(13.8), 1u) << "an infinite clock must not freeze the traffic for good";
 }
 
 TEST_F(TrafficListTest, TwoListsOnScreenBothRefresh) {
