@@ -15,13 +15,12 @@ struct GridLayout {
     static constexpr float kLeftEdge = -400.0f;
     static constexpr float kRightEdge = 400.0f;
     static constexpr float kUnitsPerDegree = (kRightEdge - kLeftEdge) * 0.025f;  // 800 units over 40 degrees
-    static constexpr double kUnitsPerFoot = 0.2;
+    static constexpr float kUnitsPerFoot = 0.2f;  // single precision, like the edges
     static constexpr double kFeetPerMetre = 3.2808;
     static constexpr float kSpacing = 200.0f;  // 10 degrees across, 1,000 ft up and down
     static constexpr float kHalfHeight = 500.0f;
     static constexpr float kSectorDegrees = 20.0f;
     static constexpr float kSweepStep = 20.0f;
-    static constexpr double kTrendUnitsPerFpm = 0.0005 * 100.0;
 };
 
 // An inclusive span of x in grid units.
@@ -87,7 +86,8 @@ inline PlotPosition gridPlotPosition(float signedBearingDeg, double ownAltitudeM
 // The far end of the trend line: up for a climb, down for a descent; its
 // length is the height gained or lost in 15 seconds at the grid's scale.
 inline float trendLineEndY(float y, double verticalSpeedFpm) {
-    return static_cast<float>(y - verticalSpeedFpm * GridLayout::kTrendUnitsPerFpm);
+    // 0.05 units per ft/min, multiplied out in the host's order.
+    return static_cast<float>(y - verticalSpeedFpm * 0.0005 * 100);
 }
 
 // The one sweep of the module, shared by every gauge and surface in grid mode.

@@ -4,7 +4,11 @@
 
 namespace quillon {
 
-float ringLabelValue(float ring, float rangeNm) { return ring * rangeNm * 0.25f; }
+// In double: k x range overflows a float for ranges above a quarter of its
+// maximum, while the quarter of it always fits.
+float ringLabelValue(float ring, float rangeNm) {
+    return static_cast<float>(static_cast<double>(ring) * rangeNm * 0.25);
+}
 
 void drawRingLabel(render::Graphics& graphics, const render::Font& font, const render::Brush& brush,
                    const render::StringFormat& format, float ring, float rangeNm, float radius) {

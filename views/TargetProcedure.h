@@ -67,7 +67,6 @@ struct TargetFrame {
 // Lengths of the target symbols in logical units.
 constexpr float kCrossArm = 10.0f;
 constexpr float kBoxSize = 50.0f;
-constexpr double kVectorUnitsPerKnot = 0.002 * 100;
 
 class TargetProcedure {
 public:

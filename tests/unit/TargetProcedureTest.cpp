@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "gauge/RadarGauge.h"
 #include "render/ColourScheme.h"
@@ -276,6 +277,11 @@ TEST(RingLabelDrawing, LabelsOfHugeRangesAreDrawnWhole) {
     EXPECT_LE(tenDigits, measuredWidth(u"4000000000"));
     // An ordinary label for comparison.
     EXPECT_LT(labelInkWidth(1.0f, 40.0f), measuredWidth(u"100"));
+    // The largest range still gives numbers, not an overflowed infinity.
+    const float largest = std::numeric_limits<float>::max();
+    EXPECT_EQ(ringLabelValue(4.0f, largest), largest);
+    EXPECT_EQ(ringLabelValue(2.0f, largest), largest / 2);
+    EXPECT_EQ(ringLabelValue(3.0f, 30.0f), 22.5f);
 }
 
 }  // namespace
