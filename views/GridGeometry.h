@@ -8,6 +8,7 @@
 
 #include "gauge/RadarGauge.h"
 #include "module/FloatRemainder.h"
+#include "views/TargetProcedure.h"
 
 namespace quillon {
 
@@ -87,7 +88,7 @@ inline PlotPosition gridPlotPosition(float signedBearingDeg, double ownAltitudeM
 // length is the height gained or lost in 15 seconds at the grid's scale.
 inline float trendLineEndY(float y, double verticalSpeedFpm) {
     // 0.05 units per ft/min, multiplied out in the host's order.
-    return static_cast<float>(y - verticalSpeedFpm * 0.0005 * 100);
+    return static_cast<float>(y - boundedSymbolLength(verticalSpeedFpm * 0.0005 * 100));
 }
 
 // The one sweep of the module, shared by every gauge and surface in grid mode.

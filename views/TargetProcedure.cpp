@@ -64,7 +64,7 @@ render::PointF TargetProcedure::plotPoint(float distanceNm, float relativeBearin
 
 render::PointF TargetProcedure::vectorEnd(render::PointF from, double groundSpeedKnots, double targetHeadingDeg) {
     // 0.2 units per knot, multiplied out in the host's order.
-    const float length = static_cast<float>(groundSpeedKnots * 0.002 * 100);
+    const float length = static_cast<float>(boundedSymbolLength(groundSpeedKnots * 0.002 * 100));
     // Not normalised: the rotation takes any angle.
     const float angle = static_cast<float>(targetHeadingDeg - frame_.headingDeg);
     render::PointF end{from.X, from.Y - length};

@@ -68,6 +68,17 @@ struct TargetFrame {
 constexpr float kCrossArm = 10.0f;
 constexpr float kBoxSize = 50.0f;
 
+// Velocity vectors and trend lines end at most this far from their target:
+// well off any surface, yet inside the rasteriser's coordinate range, past
+// which an absurd host speed would fold the line back across the picture.
+// NaN passes unchanged.
+constexpr double kLongestSymbolLine = 10000.0;
+inline double boundedSymbolLength(double length) {
+    if (length > kLongestSymbolLine) return kLongestSymbolLine;
+    if (length < -kLongestSymbolLine) return -kLongestSymbolLine;
+    return length;
+}
+
 class TargetProcedure {
 public:
     // The two matrices are reset before every use; the caller keeps them.

@@ -244,10 +244,18 @@ TEST_F(FullCircleViewTest, UnusableTargetNumbersDoNotSpoilTheRestOfThePicture) {
     traffic_.objects()[1].number("PLANE LATITUDE", "DEGREES", nan);
     addAircraft(traffic_, 3, "SPEEDY", 25.0, 45.0, nan, 1e300);
     addAircraft(traffic_, 4, "GOOD", 25.0, 225.0);
+    // Finite but absurd: its vector runs straight up off the surface, not
+    // folded back across the picture by the rasteriser's coordinate range.
+    addAircraft(traffic_, 5, "ROCKET", 25.0, 315.0, 0.0, 1e9);
     draw(fullCircleSweep().lastTime + 3.0);
     const float radius = 25.0f * 475.0f / 40.0f;
     EXPECT_TRUE(targetInkAt(pointX(radius, 225.0f) + 8.0f, pointY(radius, 225.0f)));
     EXPECT_TRUE(surface_.colourNear(25.0f, 500.0f, 1.5f, kDim));
+    const float rocketX = pointX(radius, 315.0f);
+    const float rocketY = pointY(radius, 315.0f);
+    const int column = surface_.countColour(rocketX - 1.5f, 0.0f, rocketX + 1.5f, rocketY - 15.0f, kDim) +
+                       surface_.countColour(rocketX - 1.5f, 0.0f, rocketX + 1.5f, rocketY - 15.0f, kBright);
+    EXPECT_GT(column, static_cast<int>(rocketY - 15.0f));
 }
 
 }  // namespace

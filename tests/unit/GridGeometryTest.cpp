@@ -101,6 +101,14 @@ TEST(GridPlot, TrendLinePointsUpForAClimbAndDownForADescent) {
     EXPECT_FLOAT_EQ(trendLineEndY(-200.0f, 0.0), -200.0f);
     EXPECT_FLOAT_EQ(trendLineEndY(-200.0f, 1000.0), -250.0f);
     EXPECT_FLOAT_EQ(trendLineEndY(-200.0f, -1000.0), -150.0f);
+    // An absurd climb or descent still leaves the grid the right way, but
+    // stays within coordinates the rasteriser draws without folding.
+    for (double absurd : {1e9, 1e300}) {
+        EXPECT_LT(trendLineEndY(-200.0f, absurd), -500.0f);
+        EXPECT_GT(trendLineEndY(-200.0f, absurd), -20000.0f);
+        EXPECT_GT(trendLineEndY(-200.0f, -absurd), 500.0f);
+        EXPECT_LT(trendLineEndY(-200.0f, -absurd), 20000.0f);
+    }
 }
 
 }  // namespace
