@@ -18,6 +18,9 @@ template <typename Variant>
 class ViewHarness;
 }
 
+class TargetProcedure;
+struct TargetFrame;
+
 struct LogicalPoint {
     int32_t x;
     int32_t y;
@@ -87,6 +90,19 @@ public:
 
 protected:
     void applyRenderingQuality();
+
+    // The frame every view draws in (views/ViewFrame.cpp). False, with the
+    // drawn flag cleared, when the surface, the list or the scheme is missing.
+    bool viewCanDraw();
+    // Opens the view's container with the origin at its own-ship centre.
+    gdip::GraphicsContainer openView(float originX, float originY);
+    // Closes it, restores the quality settings and draws the data block.
+    void closeView(gdip::GraphicsContainer container);
+    // In full mode the host's first object is the own aircraft: skipped.
+    int firstListedTarget() const;
+    // The radar scopes' target procedure, writing this gauge's plotted
+    // points and selection.
+    TargetProcedure targetProcedure(const TargetFrame& frame);
 
     // The named variables are registered once per module; every gauge then
     // polls with the ids that registration got.

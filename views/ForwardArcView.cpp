@@ -2,7 +2,6 @@
 // the own aircraft at the bottom centre, and a sweep that swings between the
 // sector's edges.
 #include "gauge/RadarGauge.h"
-#include "module/HostPanel.h"
 #include "render/SharedGdiObjects.h"
 #include "views/ForwardArcGeometry.h"
 #include "views/RingLabels.h"
@@ -54,16 +53,11 @@ void drawSweepLine(render::Graphics& graphics, const render::Pen& pen, const Arc
 }  // namespace
 
 void RadarGauge::drawForwardArcView() {
-    if (graphics_ == nullptr || trafficList_ == nullptr || !scheme_.complete()) {
-        selectedDrawn_ = 0;  // nothing drawn, so no data block either
-        return;
-    }
+    if (!viewCanDraw()) return;
     render::Graphics& graphics = *graphics_;
     render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::ForwardArcLabel);
 
-    const auto container = graphics.beginContainer();
-    graphics.translateWorldTransform(kOriginX, kOriginY);
-    applyRenderingQuality();
+    const auto container = openView(kOriginX, kOriginY);
     labelFormat.setAlignment(gdip::kStringAlignmentCenter);
 
     drawRangeArcs(graphics, scheme_, labelFormat, rangeNm_);
@@ -72,26 +66,17 @@ void RadarGauge::drawForwardArcView() {
     drawSpokes(graphics, *scheme_.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes), kOuterRadius,
                kSpokeTurn, kSpokes);
 
-    static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
-    static host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);
-    const double heading = lookupModuleVariable(headingRecord);
-    const double now = lookupModuleVariable(clockRecord);
+    const HeadingAndClock readings = lookUpHeadingThenClock();
 
     ArcSweep& sweep = forwardArcSweep();
-    sweep.advance(now);
+    sweep.advance(readings.now);
     drawSweepLine(graphics, *scheme_.brightPen, sweep);
 
-    const TargetFrame frame{now, heading, kOuterRadius / rangeNm_, sweep.window()};
-    const TargetRecords records{plotPositions_,       &selectedIndex_,      selectedAtcId_,
-                                &selectedDrawn_,      &selectedDistanceNm_, &selectedBearingDeg_};
-    TargetProcedure procedure(graphics, TargetPens{scheme_.dimPen.get(), scheme_.brightPen.get()}, records, frame,
-                              render::sharedMatrix(render::SharedMatrix::ViewTarget),
-                              render::sharedMatrix(render::SharedMatrix::ViewVector));
+    TargetProcedure procedure =
+        targetProcedure(TargetFrame{readings.now, readings.headingDeg, kOuterRadius / rangeNm_, sweep.window()});
     selectedDrawn_ = 0;
 
-    // In full mode the host's first object is the own aircraft.
-    const int first = trafficList_->limitedMode() != 0 ? 0 : 1;
-    for (int index = first; index < static_cast<int>(trafficList_->count()); ++index) {
+    for (int index = firstListedTarget(); index < static_cast<int>(trafficList_->count()); ++index) {
         TrafficTarget* target = trafficList_->item(index);
         if (target == nullptr) break;  // never past the list's slots
         // Aircraft on or near the ground are left alone, even their fading.
@@ -103,9 +88,7 @@ void RadarGauge::drawForwardArcView() {
         procedure.plot(index, *target, fix, pen);
     }
 
-    graphics.endContainer(container);
-    applyRenderingQuality();
-    drawDataBlock();
+    closeView(container);
 }
 
 }  // namespace quillon

@@ -3,7 +3,6 @@
 #include "views/FullCircleSweep.h"
 
 #include "gauge/RadarGauge.h"
-#include "module/HostPanel.h"
 #include "render/SharedGdiObjects.h"
 #include "views/RingLabels.h"
 #include "views/Spokes.h"
@@ -32,16 +31,11 @@ void drawRangeRings(render::Graphics& graphics, const render::ColourScheme& sche
 }  // namespace
 
 void RadarGauge::drawFullCircleView() {
-    if (graphics_ == nullptr || trafficList_ == nullptr || !scheme_.complete()) {
-        selectedDrawn_ = 0;  // nothing drawn, so no data block either
-        return;
-    }
+    if (!viewCanDraw()) return;
     render::Graphics& graphics = *graphics_;
     render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::FullCircleLabel);
 
-    const auto container = graphics.beginContainer();
-    graphics.translateWorldTransform(500.0f, 500.0f);
-    applyRenderingQuality();
+    const auto container = openView(500.0f, 500.0f);
     labelFormat.setAlignment(gdip::kStringAlignmentCenter);
 
     drawRangeRings(graphics, scheme_, labelFormat, rangeNm_);
@@ -49,34 +43,23 @@ void RadarGauge::drawFullCircleView() {
     drawSpokes(graphics, *scheme_.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes), kFullCircleRadius,
                kSpokeStep, kSpokes);
 
-    static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
-    static host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);
-    const double heading = lookupModuleVariable(headingRecord);
-    const double now = lookupModuleVariable(clockRecord);
+    const HeadingAndClock readings = lookUpHeadingThenClock();
 
     FullCircleSweep& sweep = fullCircleSweep();
-    stepFullCircleSweep(sweep, now, render::sharedMatrix(render::SharedMatrix::FullCircleSweep));
+    stepFullCircleSweep(sweep, readings.now, render::sharedMatrix(render::SharedMatrix::FullCircleSweep));
     graphics.drawLine(*scheme_.brightPen, 0.0f, 0.0f, sweep.tip.X, sweep.tip.Y);
 
-    const TargetFrame frame{now, heading, kFullCircleRadius / rangeNm_, fullCircleSweepWindow(sweep.angle)};
-    const TargetRecords records{plotPositions_,       &selectedIndex_,      selectedAtcId_,
-                                &selectedDrawn_,      &selectedDistanceNm_, &selectedBearingDeg_};
-    TargetProcedure procedure(graphics, TargetPens{scheme_.dimPen.get(), scheme_.brightPen.get()}, records, frame,
-                              render::sharedMatrix(render::SharedMatrix::ViewTarget),
-                              render::sharedMatrix(render::SharedMatrix::ViewVector));
+    TargetProcedure procedure = targetProcedure(
+        TargetFrame{readings.now, readings.headingDeg, kFullCircleRadius / rangeNm_, fullCircleSweepWindow(sweep.angle)});
     selectedDrawn_ = 0;
 
-    // In full mode the host's first object is the own aircraft.
-    const int first = trafficList_->limitedMode() != 0 ? 0 : 1;
-    for (int index = first; index < static_cast<int>(trafficList_->count()); ++index) {
+    for (int index = firstListedTarget(); index < static_cast<int>(trafficList_->count()); ++index) {
         TrafficTarget* target = trafficList_->item(index);
         if (target == nullptr) break;
         procedure.run(index, *target);
     }
 
-    graphics.endContainer(container);
-    applyRenderingQuality();
-    drawDataBlock();
+    closeView(container);
 }
 
 }  // namespace quillon

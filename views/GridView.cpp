@@ -41,15 +41,10 @@ const render::Pen& paintOnGrid(TrafficTarget& target, float x, const GridSpan& w
 }  // namespace
 
 void RadarGauge::drawGridView() {
-    if (graphics_ == nullptr || trafficList_ == nullptr || !scheme_.complete()) {
-        selectedDrawn_ = 0;  // nothing drawn, so no data block either
-        return;
-    }
+    if (!viewCanDraw()) return;
     render::Graphics& graphics = *graphics_;
 
-    const auto container = graphics.beginContainer();
-    graphics.translateWorldTransform(500.0f, 500.0f);
-    applyRenderingQuality();
+    const auto container = openView(500.0f, 500.0f);
     drawGridLines(graphics, scheme_);
 
     static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
@@ -67,9 +62,7 @@ void RadarGauge::drawGridView() {
 
     selectedDrawn_ = 0;
     const bool anySelection = selectedIndex_ < kNoSelection;
-    // In full mode the host's first object is the own aircraft.
-    const int first = trafficList_->limitedMode() != 0 ? 0 : 1;
-    for (int index = first; index < static_cast<int>(trafficList_->count()); ++index) {
+    for (int index = firstListedTarget(); index < static_cast<int>(trafficList_->count()); ++index) {
         TrafficTarget* target = trafficList_->item(index);
         if (target == nullptr) break;  // never past the list's slots
         // Aircraft on or near the ground are left alone, even their fading.
@@ -100,9 +93,7 @@ void RadarGauge::drawGridView() {
         graphics.drawLine(pen, at.x, at.y, at.x, trendLineEndY(at.y, target->verticalSpeed()));
     }
 
-    graphics.endContainer(container);
-    applyRenderingQuality();
-    drawDataBlock();
+    closeView(container);
 }
 
 }  // namespace quillon

@@ -64,6 +64,14 @@ struct TargetFrame {
     SweepWindow window;
 };
 
+// The own heading and the host clock, looked up in this order once per
+// call of a radar scope; every target of the call uses them.
+struct HeadingAndClock {
+    double headingDeg;
+    double now;
+};
+HeadingAndClock lookUpHeadingThenClock();
+
 // Lengths of the target symbols in logical units.
 constexpr float kCrossArm = 10.0f;
 constexpr float kBoxSize = 50.0f;
