@@ -17,14 +17,20 @@ constexpr float kBlockCentreX = 500.0f;
 constexpr float kBlockRight = 1000.0f;
 constexpr float kBlockBottom = 1000.0f;
 
-bool canDrawText(const render::ColourScheme& scheme) { return scheme.largeFont && scheme.brightBrush; }
+// The selected aircraft when its block is due: the view drew it in this
+// frame and there is a surface, a font and a brush to write with.
+const TrafficTarget* describedTarget(int32_t selectedDrawn, int32_t selectedIndex, const TrafficList* list,
+                                     const render::Graphics* graphics, const render::ColourScheme& scheme) {
+    if (selectedDrawn == 0 || graphics == nullptr || list == nullptr) return nullptr;
+    if (!scheme.largeFont || !scheme.brightBrush) return nullptr;
+    return list->item(selectedIndex);
+}
 
 }  // namespace
 
 // The full block.
 void RadarGauge::drawDataBlock() {
-    if (selectedDrawn_ == 0 || graphics_ == nullptr || trafficList_ == nullptr || !canDrawText(scheme_)) return;
-    const TrafficTarget* target = trafficList_->item(selectedIndex_);
+    const TrafficTarget* target = describedTarget(selectedDrawn_, selectedIndex_, trafficList_, graphics_, scheme_);
     if (target == nullptr) return;
 
     static char16_t text[kBlockTextCapacity];
@@ -70,8 +76,7 @@ void RadarGauge::drawDataBlock() {
 
 // The compact block.
 void CircularGreenGauge::drawDataBlock() {
-    if (selectedDrawn_ == 0 || graphics_ == nullptr || trafficList_ == nullptr || !canDrawText(scheme_)) return;
-    const TrafficTarget* target = trafficList_->item(selectedIndex_);
+    const TrafficTarget* target = describedTarget(selectedDrawn_, selectedIndex_, trafficList_, graphics_, scheme_);
     if (target == nullptr) return;
 
     static char16_t text[kBlockTextCapacity];
