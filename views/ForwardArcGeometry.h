@@ -26,19 +26,7 @@ struct ArcSweep {
     // One step per change of the clock. The edge check runs on every call,
     // so the very first call pulls the load state (0 degrees) onto the right
     // edge and turns the sweep towards the left.
-    void advance(double now) {
-        if (now != lastTime) {
-            angle += direction * kStep;
-            lastTime = now;
-        }
-        if (angle > kRightEdge) {
-            angle = kRightEdge;
-            direction = -direction;
-        } else if (angle < kLeftEdge) {
-            angle = kLeftEdge;
-            direction = -direction;
-        }
-    }
+    void advance(double now) { swingSweep(angle, direction, lastTime, now, kStep, kLeftEdge, kRightEdge); }
 
     // The relative bearings the last step covered, ending at the sweep line.
     // Adding 450 turns a screen direction into a bearing from the top and

@@ -38,21 +38,9 @@ struct GridSweep {
     float direction = 1.0f;
     double lastTime = 0.0;
 
-    // The turn check runs on every call; both comparisons are strict, so an
-    // overshooting step is clamped back and the line rests at the edge for
-    // two consecutive steps.
     void advance(double now) {
-        if (now != lastTime) {
-            position += direction * GridLayout::kSweepStep;
-            lastTime = now;
-        }
-        if (position > GridLayout::kRightEdge) {
-            position = GridLayout::kRightEdge;
-            direction = -direction;
-        } else if (position < GridLayout::kLeftEdge) {
-            position = GridLayout::kLeftEdge;
-            direction = -direction;
-        }
+        swingSweep(position, direction, lastTime, now, GridLayout::kSweepStep, GridLayout::kLeftEdge,
+                   GridLayout::kRightEdge);
     }
 
     // The stretch the last step covered; at a turn it lies beyond the edge.
