@@ -27,7 +27,12 @@ float relativeBearingDegrees(float trueBearingDeg, double headingDeg) {
     return static_cast<float>(floatRemainder(floatRemainder(trueBearingDeg - headingDeg, 360.0) + 360.0, 360.0));
 }
 
-bool paintPersists(double paintTime, double now) { return paintTime + kPaintPersistence >= now; }
+bool paintPersists(double paintTime, double now) {
+    // A stamp later than now means the host clock went back (a flight
+    // reloaded): without the first test the target would stay bright until
+    // the clock caught up with the old stamp.
+    return paintTime <= now && paintTime + kPaintPersistence >= now;
+}
 
 TargetProcedure::TargetProcedure(render::Graphics& graphics, const TargetPens& pens, const TargetRecords& records,
                                  const TargetFrame& frame, render::Matrix& targetMatrix,

@@ -49,7 +49,8 @@ constexpr double kPaintPersistence = 0.8;
 float trueBearingDegrees(float reversedBearing);
 // Bearing relative to the own heading, 0 to below 360 degrees.
 float relativeBearingDegrees(float trueBearingDeg, double headingDeg);
-// Whether a target stamped at paintTime is still bright at now.
+// Whether a target stamped at paintTime is still bright at now: no more
+// than the persistence since the stamp, and not before it.
 bool paintPersists(double paintTime, double now);
 
 // Where a target lies from the own aircraft.

@@ -188,6 +188,10 @@ TEST_F(TargetProcedureOnSurface, PaintStampsInTheWindowAndFadesAfterPersistence)
     // Past it: dim and the stamp is cleared.
     EXPECT_EQ(&procedure(stamp + 0.81, 0.0, {0.0f, 5.0f}).paint(target, 87.0f), &dimPen_);
     EXPECT_EQ(target.paintTime(), 0.0);
+    // The host clock set back below a stamp: the stamp is faded at once.
+    EXPECT_EQ(&procedure(stamp).paint(target, 87.0f), &brightPen_);
+    EXPECT_EQ(&procedure(stamp - 3.0, 0.0, {0.0f, 5.0f}).paint(target, 87.0f), &dimPen_);
+    EXPECT_EQ(target.paintTime(), 0.0);
 }
 
 TEST_F(TargetProcedureOnSurface, AFrozenClockKeepsRestampingTargetsInTheWindow) {
