@@ -80,17 +80,16 @@ void RadarGauge::drawGridView() {
         const render::Pen& pen = paintOnGrid(*target, at.x, window, now, scheme_);
         if (!insideGridSector(relative)) continue;
 
-        graphics.drawLine(pen, at.x, at.y - kCrossArm, at.x, at.y + kCrossArm);
-        graphics.drawLine(pen, at.x - kCrossArm, at.y, at.x + kCrossArm, at.y);
+        drawTargetCross(graphics, pen, at.x, at.y);
         // Found again by ATC id, so the box follows the aircraft across slots.
         if (anySelection && std::strcmp(target->atcId(), selectedAtcId_) == 0) {
             selectedDistanceNm_ = distanceNm;
             selectedBearingDeg_ = bearing;
             selectedDrawn_ = 1;
             selectedIndex_ = index;
-            graphics.drawRectangle(pen, at.x - kBoxSize / 2, at.y - kBoxSize / 2, kBoxSize, kBoxSize);
+            drawSelectionBox(graphics, pen, at.x, at.y);
         }
-        graphics.drawLine(pen, at.x, at.y, at.x, trendLineEndY(at.y, target->verticalSpeed()));
+        drawTargetLine(graphics, pen, at.x, at.y, at.x, trendLineEndY(at.y, target->verticalSpeed()));
     }
 
     closeView(container);

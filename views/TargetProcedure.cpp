@@ -16,7 +16,25 @@ namespace {
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kDegreesPerRadian = 57.29578f;
 
+bool usablePoint(float x, float y) { return std::isfinite(x) && std::isfinite(y); }
+
 }  // namespace
+
+void drawTargetCross(render::Graphics& graphics, const render::Pen& pen, float x, float y) {
+    if (!usablePoint(x, y)) return;
+    graphics.drawLine(pen, x, y - kCrossArm, x, y + kCrossArm);
+    graphics.drawLine(pen, x - kCrossArm, y, x + kCrossArm, y);
+}
+
+void drawSelectionBox(render::Graphics& graphics, const render::Pen& pen, float x, float y) {
+    if (!usablePoint(x, y)) return;
+    graphics.drawRectangle(pen, x - kBoxSize / 2, y - kBoxSize / 2, kBoxSize, kBoxSize);
+}
+
+void drawTargetLine(render::Graphics& graphics, const render::Pen& pen, float x, float y, float endX, float endY) {
+    if (!usablePoint(x, y) || !usablePoint(endX, endY)) return;
+    graphics.drawLine(pen, x, y, endX, endY);
+}
 
 float trueBearingDegrees(float reversedBearing) {
     const double twoPi = kTwoPi;
@@ -92,17 +110,16 @@ void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetF
     records_.plotPositions[index] = PlotPosition{at.X, at.Y};
 
     const bool selected = isSelected(target);
-    graphics_.drawLine(pen, at.X, at.Y - kCrossArm, at.X, at.Y + kCrossArm);
-    graphics_.drawLine(pen, at.X - kCrossArm, at.Y, at.X + kCrossArm, at.Y);
+    drawTargetCross(graphics_, pen, at.X, at.Y);
     if (selected) {
         *records_.selectedDistanceNm = fix.distanceNm;
         *records_.selectedBearingDeg = fix.trueBearingDeg;
         *records_.selectedDrawn = 1;
         *records_.selectedIndex = index;
-        graphics_.drawRectangle(pen, at.X - kBoxSize / 2, at.Y - kBoxSize / 2, kBoxSize, kBoxSize);
+        drawSelectionBox(graphics_, pen, at.X, at.Y);
     }
     const render::PointF end = vectorEnd(at, target.groundSpeed(), target.heading());
-    graphics_.drawLine(pen, at.X, at.Y, end.X, end.Y);
+    drawTargetLine(graphics_, pen, at.X, at.Y, end.X, end.Y);
 }
 
 void TargetProcedure::run(int index, TrafficTarget& target) {

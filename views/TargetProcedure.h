@@ -107,6 +107,14 @@ inline double boundedSymbolLength(double length) {
     return length;
 }
 
+// The symbols of a target, shared by every view. A host number that is not
+// a number, or infinite, leaves the point unusable; the rasteriser would run
+// such lines to the corner of the surface, so they are left out.
+void drawTargetCross(render::Graphics& graphics, const render::Pen& pen, float x, float y);
+void drawSelectionBox(render::Graphics& graphics, const render::Pen& pen, float x, float y);
+// A velocity vector or trend line from the target's point.
+void drawTargetLine(render::Graphics& graphics, const render::Pen& pen, float x, float y, float endX, float endY);
+
 class TargetProcedure {
 public:
     // The two matrices are reset before every use; the caller keeps them.

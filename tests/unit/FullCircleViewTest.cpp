@@ -256,6 +256,13 @@ TEST_F(FullCircleViewTest, UnusableTargetNumbersDoNotSpoilTheRestOfThePicture) {
     const int column = surface_.countColour(rocketX - 1.5f, 0.0f, rocketX + 1.5f, rocketY - 15.0f, kDim) +
                        surface_.countColour(rocketX - 1.5f, 0.0f, rocketX + 1.5f, rocketY - 15.0f, kBright);
     EXPECT_GT(column, static_cast<int>(rocketY - 15.0f));
+    // Nothing of the scope reaches the corners: a line to a coordinate that
+    // is not a number would end up there.
+    for (float corner : {0.0f, 940.0f}) {
+        EXPECT_EQ(surface_.countColour(corner, corner, corner + 60.0f, corner + 60.0f, kDim) +
+                      surface_.countColour(corner, corner, corner + 60.0f, corner + 60.0f, kBright),
+                  0);
+    }
 }
 
 }  // namespace
