@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "views/SwingingSweep.h"
 #include "views/TargetProcedure.h"
 
 namespace quillon {

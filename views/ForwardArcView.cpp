@@ -7,6 +7,7 @@
 #include "views/RingLabels.h"
 #include "views/Spokes.h"
 #include "views/TargetProcedure.h"
+#include "views/ViewFrame.h"
 
 namespace quillon {
 namespace {

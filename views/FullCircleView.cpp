@@ -6,6 +6,7 @@
 #include "render/SharedGdiObjects.h"
 #include "views/RingLabels.h"
 #include "views/Spokes.h"
+#include "views/ViewFrame.h"
 
 namespace quillon {
 namespace {

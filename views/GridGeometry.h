@@ -8,6 +8,7 @@
 
 #include "gauge/RadarGauge.h"
 #include "module/FloatRemainder.h"
+#include "views/SwingingSweep.h"
 #include "views/TargetProcedure.h"
 
 namespace quillon {

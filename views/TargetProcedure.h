@@ -22,25 +22,6 @@ struct SweepWindow {
     bool contains(float relativeBearing) const { return lo <= relativeBearing && relativeBearing <= hi; }
 };
 
-// A sweep that swings between two ends: one step per change of the host
-// clock, then, on every call, an overshoot is clamped back to the end it
-// passed and the direction turns (both comparisons strict), so the line
-// rests at each end for two consecutive steps.
-inline void swingSweep(float& value, float& direction, double& lastTime, double now, float step, float low,
-                       float high) {
-    if (now != lastTime) {
-        value += direction * step;
-        lastTime = now;
-    }
-    if (value > high) {
-        value = high;
-        direction = -direction;
-    } else if (value < low) {
-        value = low;
-        direction = -direction;
-    }
-}
-
 // How long a target stays bright after the sweep stamped it, in host clock.
 constexpr double kPaintPersistence = 0.8;
 
@@ -83,14 +64,6 @@ struct TargetFrame {
     float scale;        // logical units per nautical mile
     SweepWindow window;
 };
-
-// The own heading and the host clock, looked up in this order once per
-// call of a radar scope; every target of the call uses them.
-struct HeadingAndClock {
-    double headingDeg;
-    double now;
-};
-HeadingAndClock lookUpHeadingThenClock();
 
 // Lengths of the target symbols in logical units.
 constexpr float kCrossArm = 10.0f;

@@ -1,10 +1,12 @@
 // What the three views share around their own drawing: the guard, the
-// container at the view's own-ship centre, the data block after it, and
-// where the target loop starts.
+// container at the view's own-ship centre, the data block after it, where
+// the target loop starts, the radar scopes' target procedure and their
+// heading and clock lookup.
 #include "gauge/RadarGauge.h"
 #include "module/HostPanel.h"
 #include "render/SharedGdiObjects.h"
 #include "views/TargetProcedure.h"
+#include "views/ViewFrame.h"
 
 namespace quillon {
 
