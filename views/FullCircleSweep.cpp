@@ -10,7 +10,7 @@ FullCircleSweep& fullCircleSweep() {
 }
 
 void stepFullCircleSweep(FullCircleSweep& sweep, double clock, render::Matrix& matrix) {
-    if (clock == sweep.lastTime) return;
+    if (sameClockReading(clock, sweep.lastTime)) return;
     sweep.angle = std::fmod(sweep.angle + kFullCircleSweepStep, 360.0f);
     matrix.reset();
     matrix.rotate(kFullCircleSweepStep);

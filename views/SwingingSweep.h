@@ -2,6 +2,8 @@
 // the sector's edges, the grid's between its outer lines.
 #pragma once
 
+#include "views/TargetProcedure.h"
+
 namespace quillon {
 
 // A sweep that swings between two ends: one step per change of the host
@@ -10,7 +12,7 @@ namespace quillon {
 // rests at each end for two consecutive steps.
 inline void swingSweep(float& value, float& direction, double& lastTime, double now, float step, float low,
                        float high) {
-    if (now != lastTime) {
+    if (!sameClockReading(now, lastTime)) {
         value += direction * step;
         lastTime = now;
     }

@@ -5,6 +5,7 @@
 // scale, sweep window and which targets they let through.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "render/GdiPlusObjects.h"
@@ -21,6 +22,13 @@ struct SweepWindow {
     float hi;
     bool contains(float relativeBearing) const { return lo <= relativeBearing && relativeBearing <= hi; }
 };
+
+// Whether the host clock reads as at the last sweep step. A clock stuck at
+// NaN has not moved either, though NaN never equals itself: without this the
+// sweeps would step on every draw while it lasts.
+inline bool sameClockReading(double now, double last) {
+    return now == last || (std::isnan(now) && std::isnan(last));
+}
 
 // How long a target stays bright after the sweep stamped it, in host clock.
 constexpr double kPaintPersistence = 0.8;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "views/GridGeometry.h"
 
 namespace quillon {
@@ -49,6 +51,9 @@ TEST(GridSweep, FrozenClockHoldsTheSweep) {
     EXPECT_TRUE(window.contains(0.0f));
     EXPECT_TRUE(window.contains(20.0f));
     EXPECT_FALSE(window.contains(20.5f));
+    // A clock stuck at NaN is a frozen clock too: one step into it, no more.
+    for (int call = 0; call < 3; ++call) sweep.advance(std::nan(""));
+    EXPECT_FLOAT_EQ(sweep.position, 40.0f);
 }
 
 TEST(GridBearing, RelativeBearingIsSignedAroundTheNose) {

@@ -85,6 +85,9 @@ TEST(FullCircleSweepStep, AFrozenClockAtStartDoesNotMoveTheSweep) {
     stepFullCircleSweep(sweep, 0.0, matrix);
     EXPECT_FLOAT_EQ(sweep.angle, 0.0f);
     EXPECT_FLOAT_EQ(sweep.tip.X, 475.0f);
+    // A clock stuck at NaN is a frozen clock too: one step into it, no more.
+    for (int call = 0; call < 3; ++call) stepFullCircleSweep(sweep, std::nan(""), matrix);
+    EXPECT_FLOAT_EQ(sweep.angle, 5.0f);
 }
 
 // A target procedure drawing on a test surface with the view origin at the
