@@ -6,11 +6,12 @@
 
 namespace quillon::fuzzing {
 
-int32_t FuzzTraffic::variableId(const char* name) {
-    variableNames_.emplace_back(name != nullptr ? name : "");
-    // Mostly the position in the table; sometimes any id at all.
+int32_t FuzzTraffic::variableId(const char*) {
+    // Mostly the place in the order the module asks (latitude 0, longitude 1,
+    // then the others, gauge after gauge); sometimes any id at all.
+    const int32_t place = namesAsked_++ % 12;
     if (data_ != nullptr && data_->ConsumeIntegralInRange<int>(0, 7) == 0) return data_->ConsumeIntegral<int32_t>();
-    return static_cast<int32_t>(variableNames_.size() - 1);
+    return place;
 }
 
 int32_t FuzzTraffic::unitId(const char*) {

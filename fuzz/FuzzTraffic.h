@@ -12,8 +12,6 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "host/TrafficInfo.h"
 
@@ -24,7 +22,10 @@ public:
     static constexpr uint32_t kIdRoom = 556;
 
     // The bytes to answer from; null makes every answer empty.
-    void use(FuzzedDataProvider* data) { data_ = data; }
+    void use(FuzzedDataProvider* data) {
+        data_ = data;
+        namesAsked_ = 0;
+    }
     // Latitude and longitude of plain answers fall within this many degrees
     // of the origin (where the own aircraft sits unless the input moves it).
     void setSpread(double degrees) { spread_ = degrees; }
@@ -52,7 +53,7 @@ public:
 private:
     FuzzedDataProvider* data_ = nullptr;
     double spread_ = 1.0;
-    std::vector<std::string> variableNames_;  // by the ids handed out
+    int32_t namesAsked_ = 0;  // variable names asked for during this input
     // The last label handed out, in storage of exactly its length, so that a
     // read past its end is caught.
     std::unique_ptr<char[]> label_;
