@@ -61,7 +61,10 @@ size_t heapInUse() {
 #if defined(QUILLON_UNDER_ASAN)
     return __sanitizer_get_current_allocated_bytes();
 #else
-    return mallinfo2().uordblks;
+    // Blocks as large as a gauge or a traffic list are mapped on their own
+    // and counted apart from the arena.
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
 #endif
 }
 
