@@ -47,7 +47,8 @@ int32_t FuzzTraffic::stringValue(host::ObjectId, int32_t, char* buffer, int32_t 
 }
 
 int32_t FuzzTraffic::limitedMode() {
-    if (data_ == nullptr) return 0;
+    if (data_ == nullptr || modePolicy_ == 0) return 0;
+    if (modePolicy_ == 1) return 1;
     return data_->ConsumeIntegralInRange<int>(0, 3) == 0 ? data_->ConsumeIntegral<int32_t>() : 0;
 }
 

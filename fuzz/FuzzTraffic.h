@@ -29,6 +29,9 @@ public:
     // Latitude and longitude of plain answers fall within this many degrees
     // of the origin (where the own aircraft sits unless the input moves it).
     void setSpread(double degrees) { spread_ = degrees; }
+    // 0: always full mode, 1: always limited, 2: any answer, changing from
+    // one call to the next.
+    void setModePolicy(int policy) { modePolicy_ = policy; }
 
     int32_t HOST_API placeholder0() override { return 0; }
     int32_t HOST_API placeholder1() override { return 0; }
@@ -53,6 +56,7 @@ public:
 private:
     FuzzedDataProvider* data_ = nullptr;
     double spread_ = 1.0;
+    int modePolicy_ = 2;
     int32_t namesAsked_ = 0;  // variable names asked for during this input
     // The last label handed out, in storage of exactly its length, so that a
     // read past its end is caught.

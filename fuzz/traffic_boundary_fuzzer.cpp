@@ -49,7 +49,11 @@ struct Host {
 void clickPlottedTarget(FuzzedDataProvider& data, PanelWindow& window) {
     const quillon::RadarGauge* gauge = quillon::variantGauge(static_cast<quillon::GaugeVariant>(window.variant()));
     if (gauge == nullptr) return;
-    const int index = data.ConsumeIntegralInRange<int>(0, quillon::TrafficList::kSlots - 1);
+    // Mostly a target the list holds now; sometimes any slot.
+    const uint32_t count = gauge->trafficList() != nullptr ? gauge->trafficList()->count() : 0;
+    const int index = count > 0 && data.ConsumeIntegralInRange<int>(0, 7) != 0
+                          ? static_cast<int>(data.ConsumeIntegralInRange<uint32_t>(0, count - 1))
+                          : data.ConsumeIntegralInRange<int>(0, quillon::TrafficList::kSlots - 1);
     const quillon::PlotPosition& plotted = gauge->plotPosition(index);
     const float centreY = gauge->displayMode() == quillon::kForwardArcView ? 975.0f : 500.0f;
     const double x = 500.0 + plotted.x + data.ConsumeIntegralInRange<int>(-25, 25);
@@ -79,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     FuzzedDataProvider answers(bytes + controlSize, size - controlSize);
     host->traffic.use(&answers);
     host->traffic.setSpread(data.ConsumeBool() ? 0.5 : 5.0);
+    host->traffic.setModePolicy(data.ConsumeIntegralInRange<int>(0, 2));
 
     double clock = 2.0;
     host->panel.setClock(clock);
