@@ -1,5 +1,6 @@
 #include "fuzz/FuzzTraffic.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "fuzz/HostileValues.h"
@@ -40,8 +41,14 @@ int32_t FuzzTraffic::numberValue(host::ObjectId, int32_t variable, int32_t, doub
     return 1;
 }
 
-int32_t FuzzTraffic::stringValue(host::ObjectId, int32_t, char* buffer, int32_t bufferSize, int32_t) {
+int32_t FuzzTraffic::stringValue(host::ObjectId object, int32_t, char* buffer, int32_t bufferSize, int32_t) {
     if (data_ == nullptr) return 0;
+    // Often an identifier that stays with the object from one refresh to the
+    // next, so that a selection can be found again and described.
+    if (bufferSize > 8 && data_->ConsumeBool()) {
+        std::snprintf(buffer, static_cast<size_t>(bufferSize), "Q%u", object);
+        return 1;
+    }
     hostileText(*data_, buffer, bufferSize);
     return 1;
 }

@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const int frames = data.ConsumeIntegralInRange<int>(1, 16);
     for (int frame = 0; frame < frames; ++frame) {
         // Mostly a steady clock with a refresh every few frames.
-        clock += data.ConsumeBool() ? 1.5 : 1.0 / 18.0;
+        clock += data.ConsumeIntegralInRange<int>(0, 3) == 0 ? 1.5 : 1.0 / 18.0;
         host->panel.setClock(clock);
         if (data.ConsumeIntegralInRange<int>(0, 3) == 0) host->panel.setNamedVariable("Radar Mode", pickMode(data));
         if (data.ConsumeIntegralInRange<int>(0, 7) == 0) {
