@@ -138,7 +138,7 @@ protected:
     int32_t selectedIndex_ = kNoSelection;
     char selectedAtcId_[kAtcIdCapacity] = {};
 
-    friend struct RadarGaugeInspector;  // tests only
+    friend struct RadarGaugeProbe;  // tests only
     template <typename Variant>
     friend class testing::ViewHarness;  // tests only
 

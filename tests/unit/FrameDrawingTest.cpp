@@ -13,7 +13,7 @@
 #include "module/ModuleExports.h"
 #include "render/GdiPlusFlat.h"
 #include "tests/support/FakePanel.h"
-#include "tests/support/RadarGaugeInspector.h"
+#include "tests/support/RadarGaugeProbe.h"
 #include "tests/support/TestSurface.h"
 
 // Graphics creation fails for one chosen device context, as it does when GDI+
@@ -96,7 +96,7 @@ class FrameDrawing : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::ensureGdiplusStarted();
-        RadarGaugeInspector::forgetNamedVariableRegistration();
+        RadarGaugeProbe::forgetNamedVariableRegistration();
         gauge.syncVariables();  // registers, so that the panel's "Radar Mode" counts from here on
     }
     void TearDown() override { failingDeviceContext = nullptr; }
@@ -177,7 +177,7 @@ TEST_F(FrameDrawing, EachWindowHasItsOwnSurfaceEntryRedrawnOncePerClockChange) {
 // A thick bright line across the logical point, drawn with the gauge's own
 // graphics object and its scaling.
 void markLogicalPoint(RadarGauge& gauge, float x, float y) {
-    render::Graphics* graphics = RadarGaugeInspector(gauge).graphics();
+    render::Graphics* graphics = RadarGaugeProbe(gauge).graphics();
     ASSERT_NE(graphics, nullptr);
     render::SolidBrush white(0xffffffffu);
     render::Pen pen(white, 20.0f, gdip::kUnitWorld);
@@ -190,8 +190,8 @@ TEST_F(FrameDrawing, LogicalSpaceFillsAWideSurface) {
     setMode(7);
     drawAt(gauge, window, 1.0);
     drawAt(gauge, window, 2.0);
-    EXPECT_FLOAT_EQ(RadarGaugeInspector(gauge).scaleX(), 0.2f);
-    EXPECT_FLOAT_EQ(RadarGaugeInspector(gauge).scaleY(), 0.1f);
+    EXPECT_FLOAT_EQ(RadarGaugeProbe(gauge).scaleX(), 0.2f);
+    EXPECT_FLOAT_EQ(RadarGaugeProbe(gauge).scaleY(), 0.1f);
     markLogicalPoint(gauge, 500.0f, 500.0f);
     EXPECT_EQ(surface.pixel(100, 50), 0xffffffffu);
     EXPECT_EQ(surface.pixel(100, 45), kGreenBackground);
@@ -207,8 +207,8 @@ TEST_F(FrameDrawing, ScaleIsTheNearestFloatToAThousandthOfTheSize) {
     Window window(*Linkage.gauges[0], surface);
     setMode(7);
     drawAt(gauge, window, 1.0);
-    EXPECT_EQ(RadarGaugeInspector(gauge).scaleX(), 0.32f);
-    EXPECT_EQ(RadarGaugeInspector(gauge).scaleY(), 0.11f);
+    EXPECT_EQ(RadarGaugeProbe(gauge).scaleX(), 0.32f);
+    EXPECT_EQ(RadarGaugeProbe(gauge).scaleY(), 0.11f);
 }
 
 TEST_F(FrameDrawing, ASurfaceFollowsItsOwnNewSizeEvenWhenNoticedWithoutARedraw) {
@@ -261,7 +261,7 @@ TEST_F(FrameDrawing, MissingElementOrDeviceContextDrawsNothing) {
     window.background.nextElements = nullptr;  // no drawing element
     drawAt(gauge, window, 1.0);
     EXPECT_EQ(gauge.surfaceCache().count(), 0);
-    EXPECT_EQ(RadarGaugeInspector(gauge).deviceContext(), nullptr);
+    EXPECT_EQ(RadarGaugeProbe(gauge).deviceContext(), nullptr);
     EXPECT_EQ(window.drawing.imageFlags & host::kImageFlagRedraw, host::kImageFlagRedraw);
     EXPECT_EQ(panel.lookedUpTokens().back(), host::kVarClock);
 

@@ -12,7 +12,7 @@
 #include "render/GdiPlusSession.h"
 #include "render/SharedGdiObjects.h"
 #include "tests/support/FakePanel.h"
-#include "tests/support/RadarGaugeInspector.h"
+#include "tests/support/RadarGaugeProbe.h"
 #include "tests/support/TestSurface.h"
 
 // Non-throwing allocations of one chosen size fail, as they would when memory runs out.
@@ -51,7 +51,7 @@ class GaugeLifecycle : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::ensureGdiplusStarted();
-        RadarGaugeInspector::forgetNamedVariableRegistration();
+        RadarGaugeProbe::forgetNamedVariableRegistration();
         for (int v = 0; v < kVariantCount; ++v) {
             ASSERT_EQ(variantGauge(static_cast<GaugeVariant>(v)), nullptr);
             ASSERT_EQ(variantReferenceCount(static_cast<GaugeVariant>(v)), 0);
@@ -68,9 +68,9 @@ TEST_F(GaugeLifecycle, SharedGaugeLivesUntilTheLastDisconnectAndComesBackWithDef
     EXPECT_EQ(variantGauge(kRectangularAmber), gauge);
     EXPECT_EQ(variantReferenceCount(kRectangularAmber), 2);
 
-    RadarGaugeInspector(*gauge).setDisplayMode(4);
-    RadarGaugeInspector(*gauge).setRangeNm(120.0f);
-    RadarGaugeInspector(*gauge).select(3, "N123");
+    RadarGaugeProbe(*gauge).setDisplayMode(4);
+    RadarGaugeProbe(*gauge).setRangeNm(120.0f);
+    RadarGaugeProbe(*gauge).select(3, "N123");
 
     serve(kRectangularAmber, host::kServiceDestroy);
     EXPECT_EQ(variantGauge(kRectangularAmber), gauge);
@@ -187,7 +187,7 @@ TEST_F(GaugeLifecycle, FreshCircularAmberHasTheDefaults) {
     EXPECT_DOUBLE_EQ(gauge.trafficList()->queryRangeNm(), 40.0);
     EXPECT_FALSE(gauge.schemeCreated());
     EXPECT_EQ(gauge.surfaceCache().count(), 0);
-    EXPECT_EQ(RadarGaugeInspector(const_cast<RadarGauge&>(gauge)).backgroundColour(), 0xff000000u);
+    EXPECT_EQ(RadarGaugeProbe(const_cast<RadarGauge&>(gauge)).backgroundColour(), 0xff000000u);
     serve(kCircularAmber, host::kServiceDestroy);
 }
 
@@ -200,7 +200,7 @@ TEST_F(GaugeLifecycle, EachVariantDrawsInItsSchemeCreatedOnceOnTheFirstDraw) {
         panel.clearCalls();
         headerOf(variant)->gaugeCallback(nullptr, host::kServiceDraw, 0);  // no header: the scheme all the same
         ASSERT_TRUE(gauge.schemeCreated());
-        EXPECT_EQ(RadarGaugeInspector(gauge).backgroundColour(), expected[v]) << headerOf(variant)->gaugeName;
+        EXPECT_EQ(RadarGaugeProbe(gauge).backgroundColour(), expected[v]) << headerOf(variant)->gaugeName;
         const render::SolidBrush* brush = gauge.scheme().dimBrush.get();
         headerOf(variant)->gaugeCallback(nullptr, host::kServiceDraw, 0);
         EXPECT_EQ(gauge.scheme().dimBrush.get(), brush);

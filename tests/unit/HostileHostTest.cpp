@@ -14,7 +14,7 @@
 #include "render/GdiPlusObjects.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/PanelWindows.h"
-#include "tests/support/RadarGaugeInspector.h"
+#include "tests/support/RadarGaugeProbe.h"
 #include "tests/support/ScriptedTraffic.h"
 
 namespace quillon::testing {
@@ -29,7 +29,7 @@ class HostileHost : public ::testing::Test {
 protected:
     void SetUp() override {
         // This panel hands out its own ids: the module registers afresh with it.
-        RadarGaugeInspector::forgetNamedVariableRegistration();
+        RadarGaugeProbe::forgetNamedVariableRegistration();
         traffic_.add(1, "OWN").text("ATC ID", "OWN");
         traffic_.add(2, "N1")
             .number("PLANE LATITUDE", "DEGREES", 0.1)

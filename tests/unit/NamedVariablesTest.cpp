@@ -9,7 +9,7 @@
 
 #include "gauge/GaugeVariants.h"
 #include "tests/support/FakePanel.h"
-#include "tests/support/RadarGaugeInspector.h"
+#include "tests/support/RadarGaugeProbe.h"
 #include "tests/support/TestSurface.h"
 
 namespace quillon {
@@ -26,7 +26,7 @@ class NamedVariables : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::ensureGdiplusStarted();
-        RadarGaugeInspector::forgetNamedVariableRegistration();
+        RadarGaugeProbe::forgetNamedVariableRegistration();
     }
     FakePanel panel;
 };
@@ -45,7 +45,7 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTenAndPublishesTheDefaultsOnly) {
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(registrations[2 + i].name, kTargetNames[i]);
         EXPECT_FALSE(panel.isSet(kTargetNames[i]));
-        EXPECT_EQ(RadarGaugeInspector(gauge).targetVarId(i), panel.namedVariableId(kTargetNames[i]));
+        EXPECT_EQ(RadarGaugeProbe(gauge).targetVarId(i), panel.namedVariableId(kTargetNames[i]));
     }
     // Each default right after its own registration; nothing read yet.
     ASSERT_EQ(panel.calls().size(), 12u);
@@ -111,9 +111,9 @@ TEST_F(NamedVariables, EveryGaugeFollowsThePanelWithTheModuleWideIds) {
     second.syncVariables();
     EXPECT_EQ(second.displayMode(), 3);
     EXPECT_FLOAT_EQ(second.rangeNm(), 80.0f);
-    EXPECT_EQ(RadarGaugeInspector(second).modeVarId(), panel.namedVariableId("Radar Mode"));
-    EXPECT_EQ(RadarGaugeInspector(second).rangeVarId(), panel.namedVariableId("Radar Range"));
-    EXPECT_EQ(RadarGaugeInspector(second).targetVarId(7), panel.namedVariableId("Radar Target Source"));
+    EXPECT_EQ(RadarGaugeProbe(second).modeVarId(), panel.namedVariableId("Radar Mode"));
+    EXPECT_EQ(RadarGaugeProbe(second).rangeVarId(), panel.namedVariableId("Radar Range"));
+    EXPECT_EQ(RadarGaugeProbe(second).targetVarId(7), panel.namedVariableId("Radar Target Source"));
     // Its own defaults are not written over the panel's values.
     EXPECT_EQ(panel.callCount(host::kSlotSetNamedVariable), 0u);
     EXPECT_EQ(panel.callCount(host::kSlotRegisterNamedVariable), 0u);

@@ -24,7 +24,7 @@
 #include "render/SharedGdiObjects.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/PanelWindows.h"
-#include "tests/support/RadarGaugeInspector.h"
+#include "tests/support/RadarGaugeProbe.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUILLON_UNDER_ASAN 1
@@ -163,7 +163,7 @@ class Soak {
 public:
     Soak() {
         // This panel hands out its own ids: the module registers afresh with it.
-        RadarGaugeInspector::forgetNamedVariableRegistration();
+        RadarGaugeProbe::forgetNamedVariableRegistration();
         panel_.offerTrafficInfo(&traffic_);
         for (auto& surface : surfaces_) surface = std::make_unique<HostSurface>(kSurfacePixels, kSurfacePixels);
         // The first window stays open all flight; the others come and go.

@@ -10,7 +10,7 @@
 #include "module/GaugeCallbacks.h"
 #include "module/ModuleExports.h"
 #include "tests/support/FakePanel.h"
-#include "tests/support/RadarGaugeInspector.h"
+#include "tests/support/RadarGaugeProbe.h"
 #include "tests/support/ScriptedTraffic.h"
 #include "tests/support/TestSurface.h"
 
@@ -24,7 +24,7 @@ class TargetSelection : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::ensureGdiplusStarted();
-        RadarGaugeInspector::forgetNamedVariableRegistration();
+        RadarGaugeProbe::forgetNamedVariableRegistration();
         panel.offerTrafficInfo(&traffic);
     }
 
@@ -56,7 +56,7 @@ TEST_F(TargetSelection, ToleranceSquareIsOpenAtTwentyUnits) {
     withTargets({"OWN", "N1", "N2"});
     auto gauge = gaugeWithTraffic();
     ASSERT_EQ(gauge->trafficList()->count(), 3u);
-    RadarGaugeInspector inspector(*gauge);
+    RadarGaugeProbe inspector(*gauge);
     inspector.setPlotPosition(1, 10.0f, -10.0f);
     inspector.setPlotPosition(2, 300.0f, 300.0f);
 
@@ -84,7 +84,7 @@ TEST_F(TargetSelection, ToleranceSquareIsOpenAtTwentyUnits) {
 TEST_F(TargetSelection, LowestSelectableIndexWins) {
     withTargets({"OWN", "A", "", "C", "D"});
     auto gauge = gaugeWithTraffic();
-    RadarGaugeInspector inspector(*gauge);
+    RadarGaugeProbe inspector(*gauge);
     for (int i = 0; i < 5; ++i) inspector.setPlotPosition(i, 100.0f + static_cast<float>(i), 0.0f);
 
     click(*gauge, 600, 500);
@@ -102,7 +102,7 @@ TEST_F(TargetSelection, FirstObjectIsSelectableOnlyInLimitedMode) {
     traffic.objects()[0].label = "FIRST";
     traffic.objects()[1].label = "SECOND";
     auto gauge = gaugeWithTraffic();
-    RadarGaugeInspector inspector(*gauge);
+    RadarGaugeProbe inspector(*gauge);
     inspector.setPlotPosition(0, 0.0f, 0.0f);
     inspector.setPlotPosition(1, 400.0f, 400.0f);
     click(*gauge, 500, 500);
@@ -116,7 +116,7 @@ TEST_F(TargetSelection, FirstObjectIsSelectableOnlyInLimitedMode) {
 TEST_F(TargetSelection, EachViewHitTestsAroundItsOwnCentre) {
     withTargets({"OWN", "ARC", "GRID"});
     auto gauge = gaugeWithTraffic();
-    RadarGaugeInspector inspector(*gauge);
+    RadarGaugeProbe inspector(*gauge);
     inspector.setPlotPosition(1, 0.0f, -75.0f);
     inspector.setPlotPosition(2, 0.0f, 400.0f);
 
@@ -136,7 +136,7 @@ TEST_F(TargetSelection, EachViewHitTestsAroundItsOwnCentre) {
 TEST_F(TargetSelection, ClickWithoutAViewKeepsTheSelection) {
     withTargets({"OWN", "KEEP"});
     auto gauge = gaugeWithTraffic();
-    RadarGaugeInspector inspector(*gauge);
+    RadarGaugeProbe inspector(*gauge);
     inspector.setPlotPosition(1, 0.0f, 0.0f);
     click(*gauge, 500, 500);
     ASSERT_EQ(gauge->selectedIndex(), 1);
@@ -151,7 +151,7 @@ TEST_F(TargetSelection, ClickWithoutAViewKeepsTheSelection) {
 TEST_F(TargetSelection, WithoutTrafficAClickOnlyDeselects) {
     panel.withdrawService();
     auto gauge = gaugeWithTraffic();
-    RadarGaugeInspector inspector(*gauge);
+    RadarGaugeProbe inspector(*gauge);
     inspector.select(4, "OLD");
     click(*gauge, 500, 500);
     EXPECT_EQ(gauge->selectedIndex(), kNoSelection);
@@ -162,7 +162,7 @@ TEST_F(TargetSelection, LongestIdentifierIsCopiedWhole) {
     const std::string longest(15, 'Q');  // the most the list keeps of a host text
     withTargets({"OWN", longest.c_str()});
     auto gauge = gaugeWithTraffic();
-    RadarGaugeInspector(*gauge).setPlotPosition(1, 0.0f, 0.0f);
+    RadarGaugeProbe(*gauge).setPlotPosition(1, 0.0f, 0.0f);
     click(*gauge, 500, 500);
     EXPECT_EQ(std::string(gauge->selectedAtcId()), longest);
 }
@@ -173,7 +173,7 @@ TEST_F(TargetSelection, HostClickReachesTheVariantsGaugeInLogicalUnits) {
     header->gaugeCallback(header, host::kServiceCreate, 0);
     RadarGauge& gauge = *variantGauge(kCircularGreen);
     gauge.update();
-    RadarGaugeInspector inspector(gauge);
+    RadarGaugeProbe inspector(gauge);
 
     host::MouseArea area{};
     area.boxWidth = 200;

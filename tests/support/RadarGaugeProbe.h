@@ -9,8 +9,8 @@
 
 namespace quillon {
 
-struct RadarGaugeInspector {
-    explicit RadarGaugeInspector(RadarGauge& gauge) : gauge(gauge) {}
+struct RadarGaugeProbe {
+    explicit RadarGaugeProbe(RadarGauge& gauge) : gauge(gauge) {}
 
     void setPlotPosition(int index, float x, float y) { gauge.plotPositions_[index] = PlotPosition{x, y}; }
     void setDisplayMode(int32_t mode) { gauge.displayMode_ = mode; }
