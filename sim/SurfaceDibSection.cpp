@@ -36,11 +36,7 @@ std::u16string widenPath(const std::string& path) {
 class DibSectionSurface final : public Surface {
 public:
     DibSectionSurface(int width, int height, int capacityWidth, int capacityHeight, int bitsPerPixel)
-        : width_(width),
-          height_(height),
-          capacityWidth_(capacityWidth),
-          capacityHeight_(capacityHeight),
-          bitsPerPixel_(bitsPerPixel) {
+        : Surface(width, height, capacityWidth, capacityHeight), bitsPerPixel_(bitsPerPixel) {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = capacityWidth;
@@ -69,24 +65,8 @@ public:
     }
 
     host::DeviceContext deviceContext() const override { return deviceContext_; }
-    int width() const override { return width_; }
-    int height() const override { return height_; }
-    int capacityWidth() const override { return capacityWidth_; }
-    int capacityHeight() const override { return capacityHeight_; }
 
-    void setSize(int width, int height) override {
-        if (width < 1 || height < 1 || width > capacityWidth_ || height > capacityHeight_)
-            throw std::invalid_argument("surface size " + std::to_string(width) + "x" + std::to_string(height) +
-                                        " does not fit its capacity " + std::to_string(capacityWidth_) + "x" +
-                                        std::to_string(capacityHeight_));
-        width_ = width;
-        height_ = height;
-    }
-
-    uint32_t pixel(int x, int y) const override {
-        if (x < 0 || y < 0 || x >= width_ || y >= height_)
-            throw std::out_of_range("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") outside " +
-                                    std::to_string(width_) + "x" + std::to_string(height_));
+    uint32_t readPixel(int x, int y) const override {
         GdiFlush();
         const auto* row = static_cast<const uint8_t*>(bits_) + static_cast<size_t>(y) * stride_;
         if (bitsPerPixel_ == 16) {
@@ -103,13 +83,13 @@ public:
 
     void savePng(const std::string& path) const override {
         ensureGdiPlusStarted();
-        std::vector<uint32_t> copy(static_cast<size_t>(width_) * height_);
-        for (int y = 0; y < height_; ++y) {
-            for (int x = 0; x < width_; ++x) copy[static_cast<size_t>(y) * width_ + x] = pixel(x, y);
+        std::vector<uint32_t> copy(static_cast<size_t>(width()) * height());
+        for (int y = 0; y < height(); ++y) {
+            for (int x = 0; x < width(); ++x) copy[static_cast<size_t>(y) * width() + x] = pixel(x, y);
         }
         simgdip::GpBitmap* bitmap = nullptr;
         simgdip::GpStatus status = simgdip::GdipCreateBitmapFromScan0(
-            width_, height_, width_ * 4, kPixelFormat32bppRgb, reinterpret_cast<uint8_t*>(copy.data()), &bitmap);
+            width(), height(), width() * 4, kPixelFormat32bppRgb, reinterpret_cast<uint8_t*>(copy.data()), &bitmap);
         if (status != simgdip::kOk)
             throw std::runtime_error("GdipCreateBitmapFromScan0 failed with GDI+ status " + std::to_string(status));
         const std::u16string wide = widenPath(path);
@@ -121,10 +101,6 @@ public:
     }
 
 private:
-    int width_;
-    int height_;
-    int capacityWidth_;
-    int capacityHeight_;
     int bitsPerPixel_;
     int stride_ = 0;
     HDC deviceContext_ = nullptr;

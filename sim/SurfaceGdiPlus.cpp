@@ -53,7 +53,7 @@ std::u16string widen(const std::string& path) {
 class GdiPlusBitmapSurface final : public Surface {
 public:
     GdiPlusBitmapSurface(int width, int height, int capacityWidth, int capacityHeight)
-        : width_(width), height_(height), capacityWidth_(capacityWidth), capacityHeight_(capacityHeight) {
+        : Surface(width, height, capacityWidth, capacityHeight) {
         ensureGdiPlusStarted();
         check(simgdip::GdipCreateBitmapFromScan0(capacityWidth, capacityHeight, 0, simgdip::kPixelFormat32bppArgb,
                                                  nullptr, &bitmap_),
@@ -77,24 +77,8 @@ public:
     }
 
     host::DeviceContext deviceContext() const override { return deviceContext_; }
-    int width() const override { return width_; }
-    int height() const override { return height_; }
-    int capacityWidth() const override { return capacityWidth_; }
-    int capacityHeight() const override { return capacityHeight_; }
 
-    void setSize(int width, int height) override {
-        if (width < 1 || height < 1 || width > capacityWidth_ || height > capacityHeight_)
-            throw std::invalid_argument("surface size " + std::to_string(width) + "x" + std::to_string(height) +
-                                        " does not fit its capacity " + std::to_string(capacityWidth_) + "x" +
-                                        std::to_string(capacityHeight_));
-        width_ = width;
-        height_ = height;
-    }
-
-    uint32_t pixel(int x, int y) const override {
-        if (x < 0 || y < 0 || x >= width_ || y >= height_)
-            throw std::out_of_range("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") outside " +
-                                    std::to_string(width_) + "x" + std::to_string(height_));
+    uint32_t readPixel(int x, int y) const override {
         simgdip::ARGB colour = 0;
         check(simgdip::GdipBitmapGetPixel(bitmap_, x, y, &colour), "GdipBitmapGetPixel");
         return colour;
@@ -103,13 +87,13 @@ public:
     void savePng(const std::string& path) const override {
         ensureGdiPlusStarted();
         std::u16string wide = widen(path);
-        if (width_ == capacityWidth_ && height_ == capacityHeight_) {
+        if (width() == capacityWidth() && height() == capacityHeight()) {
             check(simgdip::GdipSaveImageToFile(image(), wide.c_str(), &simgdip::kPngEncoder, nullptr),
                   ("saving " + path).c_str());
             return;
         }
         simgdip::GpBitmap* part = nullptr;
-        check(simgdip::GdipCloneBitmapAreaI(0, 0, width_, height_, simgdip::kPixelFormat32bppArgb, bitmap_, &part),
+        check(simgdip::GdipCloneBitmapAreaI(0, 0, width(), height(), simgdip::kPixelFormat32bppArgb, bitmap_, &part),
               "GdipCloneBitmapAreaI");
         simgdip::GpStatus status = simgdip::GdipSaveImageToFile(reinterpret_cast<simgdip::GpImage*>(part),
                                                                  wide.c_str(), &simgdip::kPngEncoder, nullptr);
@@ -120,10 +104,6 @@ public:
 private:
     simgdip::GpImage* image() const { return reinterpret_cast<simgdip::GpImage*>(bitmap_); }
 
-    int width_;
-    int height_;
-    int capacityWidth_;
-    int capacityHeight_;
     simgdip::GpBitmap* bitmap_ = nullptr;
     simgdip::GpGraphics* graphics_ = nullptr;
     void* deviceContext_ = nullptr;
