@@ -14,7 +14,7 @@
 
 #include "fuzz/HostileValues.h"
 #include "module/GaugeCallbacks.h"
-#include "module/ModuleExports.h"
+#include "host/ExportedRecords.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/PanelWindows.h"
 #include "tests/support/ScriptedTraffic.h"

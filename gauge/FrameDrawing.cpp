@@ -1,5 +1,5 @@
 #include "gauge/RadarGauge.h"
-#include "module/HostPanel.h"
+#include "host/PanelCalls.h"
 
 namespace quillon {
 namespace {

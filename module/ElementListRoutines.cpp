@@ -1,7 +1,7 @@
 #include "module/ElementListRoutines.h"
 
-#include "module/HostPanel.h"
-#include "module/ModuleExports.h"
+#include "host/PanelCalls.h"
+#include "host/ExportedRecords.h"
 
 namespace quillon {
 namespace {

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "gauge/GaugeVariants.h"
-#include "module/SafeConvert.h"
+#include "numeric/SaturatingConversion.h"
 
 namespace quillon {
 namespace {

@@ -2,7 +2,7 @@
 // functions, and Linkage, which lists the four gauge descriptions.
 #include "module/ElementListRoutines.h"
 #include "module/GaugeCallbacks.h"
-#include "module/ModuleExports.h"
+#include "host/ExportedRecords.h"
 
 namespace quillon {
 namespace {

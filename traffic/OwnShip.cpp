@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "module/FloatRemainder.h"
-#include "module/HostPanel.h"
+#include "numeric/FloatRemainder.h"
+#include "host/PanelCalls.h"
 
 namespace quillon {
 namespace {

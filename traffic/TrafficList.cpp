@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "module/HostPanel.h"
-#include "module/SafeConvert.h"
+#include "host/PanelCalls.h"
+#include "numeric/SaturatingConversion.h"
 
 namespace quillon {
 namespace {

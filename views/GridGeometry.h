@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "gauge/RadarGauge.h"
-#include "module/FloatRemainder.h"
+#include "numeric/FloatRemainder.h"
 #include "views/SwingingSweep.h"
 #include "views/TargetProcedure.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "gauge/RadarGauge.h"
-#include "module/HostPanel.h"
+#include "host/PanelCalls.h"
 #include "traffic/OwnShip.h"
 #include "views/ForwardArcGeometry.h"
 #include "views/GridGeometry.h"

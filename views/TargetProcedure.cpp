@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "gauge/RadarGauge.h"
-#include "module/FloatRemainder.h"
+#include "numeric/FloatRemainder.h"
 #include "traffic/OwnShip.h"
 #include "traffic/TrafficTarget.h"
 

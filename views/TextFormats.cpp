@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "module/SafeConvert.h"
+#include "numeric/SaturatingConversion.h"
 
 namespace quillon {
 namespace {

@@ -3,7 +3,7 @@
 // the target loop starts, the radar scopes' target procedure and their
 // heading and clock lookup.
 #include "gauge/RadarGauge.h"
-#include "module/HostPanel.h"
+#include "host/PanelCalls.h"
 #include "render/SharedGdiObjects.h"
 #include "views/TargetProcedure.h"
 #include "views/ViewFrame.h"

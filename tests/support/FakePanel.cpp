@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "module/ModuleExports.h"
+#include "host/ExportedRecords.h"
 
 namespace quillon::testing {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "module/GaugeCallbacks.h"
-#include "module/ModuleExports.h"
+#include "host/ExportedRecords.h"
 #include "render/GdiPlusTypes.h"
 #include "tests/support/GdiPlusImaging.h"
 

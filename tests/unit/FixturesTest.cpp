@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "module/HostPanel.h"
-#include "module/ModuleExports.h"
+#include "host/PanelCalls.h"
+#include "host/ExportedRecords.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/ScriptedTraffic.h"
 

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "module/FloatRemainder.h"
+#include "numeric/FloatRemainder.h"
 #include "views/TargetProcedure.h"
 
 namespace {

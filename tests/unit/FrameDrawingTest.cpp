@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gauge/GaugeVariants.h"
-#include "module/ModuleExports.h"
+#include "host/ExportedRecords.h"
 #include "render/GdiPlusFlat.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/RadarGaugeProbe.h"

@@ -8,7 +8,7 @@
 
 #include "gauge/GaugeVariants.h"
 #include "module/GaugeCallbacks.h"
-#include "module/ModuleExports.h"
+#include "host/ExportedRecords.h"
 #include "render/GdiPlusSession.h"
 #include "render/SharedGdiObjects.h"
 #include "tests/support/FakePanel.h"

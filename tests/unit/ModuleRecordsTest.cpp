@@ -6,7 +6,7 @@
 #include <string>
 
 #include "module/GaugeCallbacks.h"
-#include "module/ModuleExports.h"
+#include "host/ExportedRecords.h"
 #include "tests/support/FakePanel.h"
 
 namespace quillon {

@@ -8,7 +8,7 @@
 
 #include "gauge/GaugeVariants.h"
 #include "module/GaugeCallbacks.h"
-#include "module/ModuleExports.h"
+#include "host/ExportedRecords.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/RadarGaugeProbe.h"
 #include "tests/support/ScriptedTraffic.h"

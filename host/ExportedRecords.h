@@ -1,4 +1,5 @@
-// The two records the host finds by name.
+// The two records the host finds by name, defined by the module and declared
+// here so that the calls into the panel table can reach them.
 #pragma once
 
 #include "host/GaugeRecords.h"
