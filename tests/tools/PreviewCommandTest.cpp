@@ -164,6 +164,53 @@ TEST(PreviewCommandLine, BadArgumentsAndFilesGiveDistinctCodesAndClearMessages) 
     EXPECT_NE(run.err.find("/nonexistent/Quillon.so"), std::string::npos) << run.err;
 }
 
+TEST(PreviewCommandLine, HostileArgumentsFailCleanlyAndLeaveNoFileBehind) {
+    // Each case runs in an empty folder of its own, where the default out/
+    // or a named output would appear.
+    const std::string noDisplay = "env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:9973 ";
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string message;
+        std::string environment = "";
+    } cases[] = {
+        {{"--fps", "nan", "animate", "--gauge", "cg", "--seconds", "1", "-o", "f.gif"}, 2, "'nan' is not a number"},
+        {{"--fps", "nan", "render"}, 2, "--fps"},
+        {{"--range", "nan", "render"}, 2, "--range"},
+        {{"--range", "1e999", "render"}, 2, "not a number"},
+        {{"--range", "321", "render"}, 2, "5 to 320"},
+        {{"render", "--seconds", "nan"}, 2, "--seconds"},
+        {{"animate", "--seconds", "inf"}, 2, "--seconds"},
+        {{"window", "--exit-after", "nan"}, 2, "--exit-after"},
+        {{"render", "-o", "-"}, 2, "standard output"},
+        {{"render", "-o", ""}, 2, "empty"},
+        {{"render", "-o", "x.jpg"}, 2, "does not end in .png"},
+        {{"animate", "-o", "x.png"}, 2, "does not end in .gif"},
+        {{"render", "-o", "."}, 2, "is a folder"},
+        {{"render", "--click-logical", "2000,2000"}, 2, "0..1000"},
+        {{"render", "--click-logical", "nan,500"}, 2, "X,Y"},
+        {{"render", "--gauge", "Radar!Circular Green"}, 2, "not one of Quillon's"},
+        {{"window", "--exit-after", "1", "--frame-dump", "d.png"}, 7, "no display", noDisplay},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const std::string& a : c.args) shown += "'" + a + "' ";
+        const std::string folder = scratch("hostile");
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        std::string command = "cd " + quoted(folder) + " && " + c.environment + quoted(kPreview) + " --module " + quoted(kModule);
+        for (const std::string& a : c.args) command += " " + quoted(a);
+        const CommandResult run = runCommand(command);
+        EXPECT_EQ(run.exitCode, c.exitCode) << shown << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << shown << "\nstderr: " << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << shown << "\nstderr: " << run.err;
+        EXPECT_TRUE(std::filesystem::is_empty(folder)) << shown << " left a file behind";
+    }
+    const CommandResult version = runCommand(quoted(kPreview) + " --version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_NE(version.out.find("2.0.0"), std::string::npos) << version.out;
+}
+
 TEST(PreviewStills, SelectionByAtcIdBoxesTheAircraftWhereTheViewDrawsIt) {
     // Where each view draws DLH4AB (10 NM ahead, 1000 ft above) at 40 NM.
     struct Case {

@@ -35,7 +35,8 @@ AircraftFix aircraftAt(double northNm, double eastNm, double altitudeFeet = 5000
 
 TEST(GaugeNames, AcceptsTheGaugeNamesInEveryUsualSpelling) {
     std::string name, error;
-    for (const char* text : {"Circular Green", "circular-green", "CIRCULAR_GREEN", "CircularGreen", "cg"}) {
+    for (const char* text : {"Circular Green", "circular-green", "CIRCULAR_GREEN", "CircularGreen", "cg",
+                             "Quillon!Circular Green", "quillon.dll!circular green"}) {
         ASSERT_TRUE(parseGaugeName(text, name, error)) << text;
         EXPECT_EQ(name, "Circular Green") << text;
     }
@@ -47,6 +48,9 @@ TEST(GaugeNames, AcceptsTheGaugeNamesInEveryUsualSpelling) {
         EXPECT_FALSE(parseGaugeName(text, name, error)) << text;
         EXPECT_NE(error.find("unknown gauge"), std::string::npos);
     }
+    // Another module's gauge of the same name is not ours.
+    EXPECT_FALSE(parseGaugeName("Radar!Circular Green", name, error));
+    EXPECT_NE(error.find("'Radar'"), std::string::npos) << error;
     EXPECT_EQ(fileStem("Rectangular Amber"), "rectangular-amber");
 }
 

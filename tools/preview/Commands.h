@@ -56,7 +56,4 @@ int renderSheet(const PreviewOptions& options, const SheetRequest& request);
 int renderAnimation(const PreviewOptions& options, const AnimationRequest& request);
 int runWindow(const PreviewOptions& options, const WindowRequest& request);
 
-// Creates the folder of `path` if it is missing; false with `error` if it cannot.
-bool ensureParentFolder(const std::string& path, std::string& error);
-
 }  // namespace preview

@@ -71,7 +71,16 @@ const char* viewKeyword(View view) {
 }
 
 bool parseGaugeName(const std::string& text, std::string& canonical, std::string& error) {
-    const std::string key = squeeze(text);
+    // panel.cfg names a gauge as FILE!GAUGE; the file must be this module.
+    const size_t bang = text.find('!');
+    if (bang != std::string::npos) {
+        const std::string file = squeeze(text.substr(0, bang));
+        if (file != "quillon" && file != "quillondll") {
+            error = "gauge '" + text + "' is not one of Quillon's: its file is '" + text.substr(0, bang) + "'";
+            return false;
+        }
+    }
+    const std::string key = squeeze(bang == std::string::npos ? text : text.substr(bang + 1));
     for (const char* name : kGaugeNames) {
         if (key == squeeze(name) || key == initials(name)) {
             canonical = name;

@@ -21,7 +21,8 @@ const char* viewTitle(View view);    // "Full circle", "Forward arc", "Grid"
 const char* viewKeyword(View view);  // "full", "arc", "grid"
 
 // Accepts "Circular Green", "circular-green", "circular_green", "CircularGreen"
-// and the initials "cg", "ca", "rg", "ra", in any case.
+// and the initials "cg", "ca", "rg", "ra", in any case; also as panel.cfg
+// writes them, "Quillon!Circular Green".
 bool parseGaugeName(const std::string& text, std::string& canonical, std::string& error);
 // Accepts full|arc|grid, full-circle|forward-arc and 2|3|4.
 bool parseView(const std::string& text, View& view, std::string& error);

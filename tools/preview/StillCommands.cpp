@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 
+#include "tools/preview/Arguments.h"
 #include "tools/preview/Commands.h"
 #include "tools/preview/ContactSheet.h"
 #include "tools/preview/ExitCodes.h"
@@ -24,7 +24,8 @@ std::unique_ptr<PreviewHost> startHost(const PreviewOptions& options, int& exitC
 
 int savePicture(const Image& picture, const std::string& path) {
     std::string error;
-    if (!ensureParentFolder(path, error) || !writePng(picture, path, error)) {
+    const auto png = [&](const std::string& file, std::string& why) { return writePng(picture, file, why); };
+    if (!writeWhole(path, png, error)) {
         std::cerr << "quillon-preview: " << error << "\n";
         return kExitOutput;
     }
@@ -48,18 +49,6 @@ std::string rangeText(double rangeNm) {
 }
 
 }  // namespace
-
-bool ensureParentFolder(const std::string& path, std::string& error) {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    if (parent.empty()) return true;
-    std::error_code ec;
-    std::filesystem::create_directories(parent, ec);
-    if (ec) {
-        error = "cannot create folder " + parent.string() + ": " + ec.message();
-        return false;
-    }
-    return true;
-}
 
 int renderStill(const PreviewOptions& options, const StillRequest& request) {
     int exitCode = kExitOk;
@@ -162,8 +151,10 @@ int renderAnimation(const PreviewOptions& options, const AnimationRequest& reque
         reportProgress("animating", n + 1, count);
     }
     std::string error;
-    if (!ensureParentFolder(request.output, error) ||
-        !writeAnimatedGif(frames, options.fps, request.output, error)) {
+    const auto gif = [&](const std::string& file, std::string& why) {
+        return writeAnimatedGif(frames, options.fps, file, why);
+    };
+    if (!writeWhole(request.output, gif, error)) {
         std::cerr << "quillon-preview: " << error << "\n";
         return kExitOutput;
     }

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 
+#include "tools/preview/Arguments.h"
 #include "tools/preview/BitmapFont.h"
 #include "tools/preview/Commands.h"
 #include "tools/preview/ExitCodes.h"
@@ -38,11 +39,34 @@ struct SdlDeleter {
     void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
 };
 
+// The on-screen drivers the environment points at, e.g. "wayland,x11".
+std::string displayDrivers() {
+    std::string drivers;
+    if (SDL_getenv("WAYLAND_DISPLAY") != nullptr) drivers = "wayland";
+    if (SDL_getenv("DISPLAY") != nullptr) drivers += drivers.empty() ? "x11" : ",x11";
+    return drivers;
+}
+
 class SdlVideo {
 public:
+    // When no display answers, SDL falls back to its off-screen driver and
+    // would run a window nobody sees; so unless the user names a driver in
+    // SDL_VIDEODRIVER, only the displays of the environment are tried.
     bool start(std::string& error) {
+        if (SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+            const std::string drivers = displayDrivers();
+            if (drivers.empty()) {
+                error = "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
+                return false;
+            }
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+        }
         started_ = SDL_Init(SDL_INIT_VIDEO) == 0;
-        if (!started_) error = SDL_GetError();
+        if (!started_) {
+            const char* display = SDL_getenv("DISPLAY");
+            error = std::string("no display answers") + (display ? std::string(" at DISPLAY=") + display : "") +
+                    " (" + SDL_GetError() + ")";
+        }
         return started_;
     }
     ~SdlVideo() {
@@ -71,6 +95,12 @@ std::string statusText(const WindowState& state, const PreviewHost& host) {
 
 int runWindow(const PreviewOptions& options, const WindowRequest& request) {
     std::string error;
+    // The display first: without one, fail before any simulated time is spent.
+    SdlVideo video;
+    if (!video.start(error)) {
+        std::cerr << "quillon-preview: cannot open a window: " << error << "\n";
+        return kExitDisplay;
+    }
     int exitCode = kExitOk;
     auto host = PreviewHost::create(options, error, exitCode);
     if (!host) {
@@ -85,11 +115,6 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
     host->setRange(state.rangeNm);
     if (request.startSeconds > 0) host->runUntil(request.startSeconds);
 
-    SdlVideo video;
-    if (!video.start(error)) {
-        std::cerr << "quillon-preview: cannot open a window: " << error << "\n";
-        return kExitDisplay;
-    }
     const int totalWidth = w * static_cast<int>(gauges.size());
     const int totalHeight = h + kStatusHeight;
     std::unique_ptr<SDL_Window, SdlDeleter> sdlWindow(SDL_CreateWindow(
@@ -189,7 +214,8 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
     }
 
     if (!request.frameDump.empty()) {
-        if (!ensureParentFolder(request.frameDump, error) || !writePng(canvas, request.frameDump, error)) {
+        const auto png = [&](const std::string& file, std::string& why) { return writePng(canvas, file, why); };
+        if (!writeWhole(request.frameDump, png, error)) {
             std::cerr << "quillon-preview: " << error << "\n";
             return kExitOutput;
         }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "tools/preview/Arguments.h"
 #include "tools/preview/Commands.h"
 #include "tools/preview/ExitCodes.h"
 
@@ -65,14 +66,38 @@ CLI::Validator sizeValidator() {
         "WxH");
 }
 
-CLI::Validator pointValidator() {
+// Both coordinates from `low` to `high` (parsePoint refuses NaN and infinities).
+CLI::Validator pointValidator(int low, int high) {
     return CLI::Validator(
-        [](std::string& text) {
+        [low, high](std::string& text) {
             Point2 point;
             std::string error;
-            return parsePoint(text, point, error) ? std::string() : error;
+            if (!parsePoint(text, point, error)) return error;
+            const auto inside = [&](double v) { return v >= low && v <= high; };
+            if (inside(point.x) && inside(point.y)) return std::string();
+            return "point '" + text + "' lies outside " + std::to_string(low) + ".." + std::to_string(high);
         },
         "X,Y");
+}
+
+// CLI::Range lets NaN through: every comparison with NaN is false.
+CLI::Validator numberValidator(double low, double high) {
+    return CLI::Validator(
+        [low, high](std::string& text) {
+            double value = 0;
+            std::string error;
+            return parseBoundedNumber(text, low, high, value, error) ? std::string() : error;
+        },
+        "NUMBER");
+}
+
+CLI::Validator outputValidator(const std::string& extension) {
+    return CLI::Validator(
+        [extension](std::string& text) {
+            std::string error;
+            return checkOutputPath(text, extension, error) ? std::string() : error;
+        },
+        "FILE" + extension);
 }
 
 View viewOf(const std::string& text) {
@@ -105,7 +130,12 @@ int main(int argc, char** argv) {
         "Gauges: \"Circular Green\", \"Circular Amber\", \"Rectangular Green\", \"Rectangular Amber\" "
         "(also circular-green, cg, ...).\n"
         "Exit codes: 0 done, 2 bad command line, 3 bad scenario file, 4 module not loadable,\n"
-        "5 --select failed, 6 output not writable, 7 no display for the window, 1 anything else.");
+        "5 --select failed, 6 output not writable, 7 no display for the window, 1 anything else.\n"
+        "Numbers must be finite and within the bounds shown; -o must end in .png (render) or .gif (animate).");
+    app.set_version_flag("--version", "quillon-preview " QUILLON_VERSION);
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return std::string("quillon-preview: ") + e.what() + " (see --help)\n";
+    });
     app.require_subcommand(1);
     app.fallthrough();
 
@@ -118,13 +148,14 @@ int main(int argc, char** argv) {
     app.add_flag("--limited", options.limited, "limited traffic mode: labels, true altitude and heading only");
     app.add_option("--fps", options.fps, "frames per second of simulated time")
         ->capture_default_str()
-        ->check(CLI::Range(1.0, 100.0));
+        ->check(numberValidator(1.0, 100.0));
     app.add_option("--view", viewText, "view: full, arc or grid (2, 3, 4), set through \"Radar Mode\"")
         ->capture_default_str()
         ->check(viewValidator());
-    app.add_option("--range", rangeNm, "range in NM, set through \"Radar Range\"")
+    // The bounds of the window's range keys.
+    app.add_option("--range", rangeNm, "range in NM (5 to 320), set through \"Radar Range\"")
         ->capture_default_str()
-        ->check(CLI::Range(5.0, 100000.0));
+        ->check(numberValidator(5.0, 320.0));
 
     // render
     StillRequest still;
@@ -140,15 +171,17 @@ int main(int argc, char** argv) {
         ->check(sizeValidator());
     render->add_option("--seconds", still.seconds, "simulated time before the picture")
         ->capture_default_str()
-        ->check(CLI::Range(0.0, 3600.0));
-    auto* clickOption = render->add_option("--click", clickPixel, "click at a pixel X,Y first")->check(pointValidator());
+        ->check(numberValidator(0.0, 3600.0));
+    auto* clickOption =
+        render->add_option("--click", clickPixel, "click at a pixel X,Y first")->check(pointValidator(0, 4096));
     auto* logicalOption = render->add_option("--click-logical", clickLogical, "click at a logical point X,Y (0..1000) first")
-                              ->check(pointValidator());
+                              ->check(pointValidator(0, 1000));
     auto* selectOption = render->add_option("--select", still.selectAtcId,
                                             "click on the aircraft with this ATC id and check that it is selected");
     auto* listFlag = render->add_flag("--list", still.listTargets,
                                       "print each aircraft drawn: pixel x y, logical x y, distance NM, ATC id");
-    render->add_option("-o,--output", output, "PNG to write (default out/<gauge>-<view>.png, out/contact-sheet.png)");
+    render->add_option("-o,--output", output, "PNG to write (default out/<gauge>-<view>.png, out/contact-sheet.png)")
+        ->check(outputValidator(".png"));
     clickOption->excludes(logicalOption);
     allFlag->excludes(clickOption)->excludes(logicalOption)->excludes(selectOption)->excludes(gaugeOption)->excludes(listFlag);
 
@@ -160,8 +193,9 @@ int main(int argc, char** argv) {
     animate->add_option("--size", animationSize, "pixel size")->capture_default_str()->check(sizeValidator());
     animate->add_option("--seconds", animation.seconds, "length in simulated seconds")
         ->capture_default_str()
-        ->check(CLI::Range(0.1, 600.0));
-    animate->add_option("-o,--output", animation.output, "GIF to write (default out/<gauge>-<view>.gif)");
+        ->check(numberValidator(0.1, 600.0));
+    animate->add_option("-o,--output", animation.output, "GIF to write (default out/<gauge>-<view>.gif)")
+        ->check(outputValidator(".gif"));
 
     // window
     WindowRequest window;
@@ -174,10 +208,11 @@ int main(int argc, char** argv) {
         ->transform(gaugeValidator());
     windowCommand->add_option("--size", windowSize, "pixel size of each gauge")->capture_default_str()->check(sizeValidator());
     windowCommand->add_option("--seconds", window.startSeconds, "simulated time to skip before showing")
-        ->check(CLI::Range(0.0, 3600.0));
-    windowCommand->add_option("--frame-dump", window.frameDump, "write the last frame shown as PNG on exit");
+        ->check(numberValidator(0.0, 3600.0));
+    windowCommand->add_option("--frame-dump", window.frameDump, "write the last frame shown as PNG on exit")
+        ->check(outputValidator(".png"));
     windowCommand->add_option("--exit-after", window.exitAfter, "close after this many seconds of real time")
-        ->check(CLI::Range(0.0, 86400.0));
+        ->check(numberValidator(0.0, 86400.0));
 
     try {
         app.parse(argc, argv);
