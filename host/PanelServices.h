@@ -25,7 +25,7 @@ enum ModuleVariableToken : int32_t {
     kVarOwnLatitude = 71,
     kVarOwnLongitude = 72,
     kVarOwnAltitudeMetres = 73,
-    kVarOwnHeading = 86,
+    kVarOwnHeading = 86,  // true heading, degrees
     kVarClock = 604,
 };
 

@@ -181,9 +181,8 @@ void Host::writeOwnShipVariables() {
     moduleVariables_.set(host::kVarOwnLatitude, own.latitudeDeg * kLatitudeUnitsPerDegree);
     moduleVariables_.set(host::kVarOwnLongitude, normalizeLongitude(own.longitudeDeg) * kLongitudeUnitsPerDegree);
     moduleVariables_.set(host::kVarOwnAltitudeMetres, own.altitudeFt * kMetresPerFoot);
-    moduleVariables_.set(host::kVarOwnHeading, options_.heading == HeadingReference::Magnetic
-                                                   ? own.headingMagneticDeg()
-                                                   : normalizeDegrees360(own.headingTrueDeg));
+    // The host publishes its true heading here, not the magnetic one.
+    moduleVariables_.set(host::kVarOwnHeading, normalizeDegrees360(own.headingTrueDeg));
 }
 
 void Host::setNamed(const std::string& name, double value) {

@@ -27,14 +27,10 @@
 
 namespace sim {
 
-enum class HeadingReference { Magnetic, True };
-
 struct HostOptions {
     double framesPerSecond = 18.0;
     // Service codes sent to every open window before its draw in each frame.
     std::vector<int32_t> updateServices{0};
-    // Which heading of the own aircraft module variable 86 carries.
-    HeadingReference heading = HeadingReference::Magnetic;
     // Whether advancing time writes the own aircraft's state into the
     // module variables 71, 72, 73 and 86.
     bool ownShipVariablesFollowTraffic = true;

@@ -45,11 +45,9 @@ TEST(Host, OwnShipModuleVariablesFollowTheOwnAircraft) {
         EXPECT_NEAR(host.moduleVariable(71) * 360.0 / 40007000.0, own.latitudeDeg, 1e-9);
         EXPECT_NEAR(host.moduleVariable(72) * 360.0 / 281474976710656.0, own.longitudeDeg, 1e-9);
         EXPECT_NEAR(host.moduleVariable(73), own.altitudeFt * 0.3048, 1e-9);
-        EXPECT_NEAR(host.moduleVariable(86), sim::normalizeDegrees360(own.headingTrueDeg - own.magneticVariationDeg),
-                    1e-9);
+        EXPECT_NEAR(host.moduleVariable(86), own.headingTrueDeg, 1e-9);  // true, not magnetic
     };
     check(host.traffic().own());
-    EXPECT_NEAR(host.moduleVariable(86), 358.0, 1e-9);  // magnetic, wrapped
 
     host.advance(30.0);
     const sim::Aircraft& own = host.traffic().own();
@@ -58,10 +56,6 @@ TEST(Host, OwnShipModuleVariablesFollowTheOwnAircraft) {
     check(own);
     EXPECT_DOUBLE_EQ(host.clock(), 30.0);
     EXPECT_DOUBLE_EQ(host.moduleVariable(604), 30.0);
-
-    host.options().heading = sim::HeadingReference::True;
-    host.writeOwnShipVariables();
-    EXPECT_NEAR(host.moduleVariable(86), 10.0, 1e-9);
 }
 
 TEST(Host, FramesAdvanceTheClockAtTheFrameRate) {
