@@ -6,6 +6,7 @@
 #               stand-in host, tools, tests)
 #   make bench  build in release mode (build/release), run the benchmarks,
 #               print their table and write out/bench.json
+#   make dist   the release zip out/Quillon-<version>.zip (release/)
 #   make clean  remove build/ and out/
 #   make robustness, sanitize, valgrind-check, fuzz, fuzz-smoke: see robustness.mk
 
@@ -93,6 +94,15 @@ run: build
 	@echo "Quillon.dll (the gauge module, 32-bit Windows): $(DLL_I686)"
 	@echo "Quillon.dll (64-bit Windows, for Wine checks):  $(DLL_X64)"
 	@echo "Quillon.so  (Linux stand-in module):            $(SO_LINUX)"
+
+# ---- Release ------------------------------------------------------------------
+# The zip a simmer installs: the i686 DLL exactly as built here (the bytes the
+# checks of `make test` ran), the switch gauge, panel.cfg examples, Readme.txt.
+
+.PHONY: dist
+dist: build-linux
+	@python3 $(ROOT)/release/make-dist.py --dll $(DLL_I686) \
+	  --version-tool $(BUILD)/linux/release/quillon-dll-version --out $(ROOT)/out
 
 # ---- Benchmarks -----------------------------------------------------------------
 # Only the Linux pieces the benchmarks need, optimised. BENCH_ARGS passes

@@ -31,6 +31,7 @@ xauth
 clang
 libclang-rt-14-dev
 valgrind
+python3
 "
 
 is_installed() {
