@@ -162,15 +162,25 @@ void Host::setClock(double seconds) { moduleVariables_.set(host::kVarClock, seco
 
 double Host::clock() const { return moduleVariables_.get(host::kVarClock); }
 
-int32_t Host::click(Window& window, int x, int y) {
+int32_t Host::click(Window& window, int x, int y) { return click(window, x, y, window.width(), window.height()); }
+
+int32_t Host::click(Window& window, int x, int y, int shownWidth, int shownHeight) {
+    const double sx = static_cast<double>(shownWidth) / window.width();
+    const double sy = static_cast<double>(shownHeight) / window.height();
     for (host::MouseArea* area : window.clickAreas()) {
-        bool inside = x >= area->boxX && x < area->boxX + area->boxWidth && y >= area->boxY &&
-                      y < area->boxY + area->boxHeight;
+        host::MouseArea shown = *area;
+        shown.boxX = static_cast<int32_t>(std::lround(area->boxX * sx));
+        shown.boxY = static_cast<int32_t>(std::lround(area->boxY * sy));
+        shown.boxWidth = static_cast<int32_t>(std::lround(area->boxWidth * sx));
+        shown.boxHeight = static_cast<int32_t>(std::lround(area->boxHeight * sy));
+        bool inside = x >= shown.boxX && x < shown.boxX + shown.boxWidth && y >= shown.boxY &&
+                      y < shown.boxY + shown.boxHeight;
         if (!inside || area->function == nullptr) continue;
         host::ClickRecord record{};
         record.x = x;
         record.y = y;
-        record.area = area;
+        // The shown size only lives for the call, as the mouse function reads it.
+        record.area = sx == 1.0 && sy == 1.0 ? area : &shown;
         return area->function(&record, host::kMouseLeftSingle);
     }
     return -1;

@@ -93,6 +93,11 @@ public:
     // the child mouse area that contains the pixel, passed to its function.
     // Returns the function's result, or -1 when no area takes the click.
     int32_t click(Window& window, int x, int y);
+    // The same for a window shown at another pixel size than its surface (a
+    // preview drawn larger and resampled): x, y and the mouse boxes in the
+    // click record are in the shown pixels, as a host showing the gauge at
+    // that size would give them.
+    int32_t click(Window& window, int x, int y, int shownWidth, int shownHeight);
 
     // ---- Variables --------------------------------------------------------
     void setModuleVariable(int32_t token, double value) { moduleVariables_.set(token, value); }

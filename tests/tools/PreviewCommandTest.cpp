@@ -253,6 +253,10 @@ TEST(PreviewStills, ClicksAtAPixelOrALogicalPointReachTheGauge) {
     EXPECT_TRUE(showsSelectionBox(readPicture(logical), dlh.x, dlh.y));
     EXPECT_TRUE(showsSelectionBox(readPicture(pixel), dlh.x, dlh.y));
     EXPECT_FALSE(showsSelectionBox(readPicture(miss), dlh.x, dlh.y));
+    // A gauge that is not square is drawn larger and resampled: its clicks
+    // must still reach the module in the shown pixels.
+    ASSERT_EQ(runPreview({"--scenario", kScenario, "render", "--gauge", "cg", "--size", "200x100", "--click", "100,38", "-o", pixel}).exitCode, 0);
+    EXPECT_TRUE(showsSelectionBox(readPicture(pixel), dlh.x, dlh.y));
 }
 
 TEST(PreviewStills, LimitedModeListsLabelsAndStillSelectsByAtcId) {

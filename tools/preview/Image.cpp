@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -29,6 +30,46 @@ void Image::blit(const Image& source, int x, int y) {
             if (tx >= 0 && tx < width_) setPixel(tx, ty, source.pixel(sx, sy));
         }
     }
+}
+
+namespace {
+
+// The mean colour of the pixels at(i) over the span [from, to) of one axis.
+template <class At>
+uint32_t spanMean(double from, double to, const At& at) {
+    double sum[3] = {0, 0, 0}, total = 0;
+    for (int i = static_cast<int>(std::floor(from)); i < to; ++i) {
+        const double weight = std::min(to, i + 1.0) - std::max(from, static_cast<double>(i));
+        const uint32_t p = at(i);
+        for (int c = 0; c < 3; ++c) sum[c] += weight * ((p >> (16 - 8 * c)) & 0xff);
+        total += weight;
+    }
+    uint32_t out = 0xff000000u;
+    for (int c = 0; c < 3; ++c) out |= static_cast<uint32_t>(std::lround(sum[c] / total)) << (16 - 8 * c);
+    return out;
+}
+
+}  // namespace
+
+Image resampled(const Image& source, int width, int height) {
+    if (source.empty() || width <= 0 || height <= 0) return Image();
+    if (width == source.width() && height == source.height()) return source;
+    const double stepX = static_cast<double>(source.width()) / width;
+    const double stepY = static_cast<double>(source.height()) / height;
+    Image across(width, source.height());
+    for (int y = 0; y < source.height(); ++y) {
+        const uint32_t* row = source.row(y);
+        for (int x = 0; x < width; ++x) {
+            across.setPixel(x, y, spanMean(x * stepX, std::min((x + 1) * stepX, 1.0 * source.width()), [&](int i) { return row[i]; }));
+        }
+    }
+    Image result(width, height);
+    for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < height; ++y) {
+            result.setPixel(x, y, spanMean(y * stepY, std::min((y + 1) * stepY, 1.0 * source.height()), [&](int i) { return across.pixel(x, i); }));
+        }
+    }
+    return result;
 }
 
 int colourDistance(uint32_t a, uint32_t b) {

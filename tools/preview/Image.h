@@ -36,6 +36,11 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
+// `source` scaled to width x height by area averaging: each pixel is the
+// mean of the source pixels it covers, partly covered ones weighted by the
+// part (a box filter, true to thin lines and small text when shrinking).
+Image resampled(const Image& source, int width, int height);
+
 // Writes an opaque RGB PNG. Returns false and fills `error` on failure.
 bool writePng(const Image& image, const std::string& path, std::string& error);
 // Reads any PNG into 0xAARRGGBB pixels. Returns false and fills `error`.

@@ -68,8 +68,10 @@ std::unique_ptr<PreviewHost> PreviewHost::create(const PreviewOptions& options, 
 PreviewHost::~PreviewHost() = default;
 
 sim::Window& PreviewHost::addGauge(const std::string& gaugeName, int width, int height) {
-    sim::Window& window = host_->openWindow(gaugeName, width, height);
+    const int side = std::max(width, height);
+    sim::Window& window = host_->openWindow(gaugeName, side, side);
     windows_.push_back(&window);
+    shown_.push_back({width, height});
     listedByWindow_.emplace_back();
     noteTrafficQuery(window);
     return window;
@@ -157,16 +159,25 @@ void PreviewHost::runUntil(double seconds, const std::function<void(int, int)>& 
 
 double PreviewHost::clock() const { return host_->clock(); }
 
+PixelSize PreviewHost::shownSize(const sim::Window& window) const {
+    const size_t index = windowIndex(window);
+    return index < shown_.size() ? shown_[index] : PixelSize{window.width(), window.height()};
+}
+
 Image PreviewHost::capture(const sim::Window& window) const {
     Image image(window.width(), window.height());
     const std::vector<uint32_t> pixels = window.pixels();
     for (int y = 0; y < image.height(); ++y) {
         std::copy_n(pixels.begin() + static_cast<ptrdiff_t>(y) * image.width(), image.width(), image.row(y));
     }
-    return image;
+    const PixelSize shown = shownSize(window);
+    return resampled(image, shown.width, shown.height);
 }
 
-bool PreviewHost::clickPixel(sim::Window& window, int x, int y) { return host_->click(window, x, y) >= 0; }
+bool PreviewHost::clickPixel(sim::Window& window, int x, int y) {
+    const PixelSize shown = shownSize(window);
+    return host_->click(window, x, y, shown.width, shown.height) >= 0;
+}
 
 std::vector<ListedAircraft> PreviewHost::listed(const sim::Window& window) const {
     const size_t index = windowIndex(window);
@@ -191,8 +202,8 @@ std::vector<Sighting> PreviewHost::sightings(const sim::Window& window) const {
     for (const ListedAircraft& aircraft : listed(window)) {
         if (aircraft.listIndex < first) continue;
         Sighting s{aircraft, plotFor(aircraft)};
-        s.pixelX = logicalToPixel(s.plot.x, window.width());
-        s.pixelY = logicalToPixel(s.plot.y, window.height());
+        s.pixelX = logicalToPixel(s.plot.x, shownSize(window).width);
+        s.pixelY = logicalToPixel(s.plot.y, shownSize(window).height);
         out.push_back(s);
     }
     return out;
@@ -225,7 +236,7 @@ SelectOutcome PreviewHost::select(sim::Window& window, const std::string& atcId)
     auto hits = [](int lx, int ly, const Plot& p) {
         return std::fabs(lx - p.x) < kHitTolerance && std::fabs(ly - p.y) < kHitTolerance;
     };
-    const int w = window.width(), h = window.height();
+    const int w = shownSize(window).width, h = shownSize(window).height;
     const int reach = static_cast<int>(std::ceil(kHitTolerance * std::max(w, h) / 1000.0)) + 1;
     int bestX = -1, bestY = -1;
     long bestDistance = -1;

@@ -54,8 +54,14 @@ public:
     static std::unique_ptr<PreviewHost> create(const PreviewOptions& options, std::string& error, int& exitCode);
     ~PreviewHost();
 
-    // Opens a window (service 14). Gauge names must be canonical.
+    // Opens a window (service 14). Gauge names must be canonical. A gauge
+    // that is not square is drawn on a square surface of its longer side and
+    // shown resampled to its size: libgdiplus squeezes the glyphs of text
+    // under unequal scales differently from their spacing, which garbles the
+    // digits, while the simulator's GDI+ scales glyphs like everything else.
     sim::Window& addGauge(const std::string& gaugeName, int width, int height);
+    // The size the gauge is shown at: pixels of capture(), clickPixel() and sightings.
+    PixelSize shownSize(const sim::Window& window) const;
     const std::vector<sim::Window*>& windows() const { return windows_; }
 
     // The first frame lets the module register and initialise its named
@@ -78,7 +84,7 @@ public:
     double fps() const { return fps_; }
 
     Image capture(const sim::Window& window) const;
-    // A left click at a pixel, through the window's mouse area.
+    // A left click at a shown pixel, through the window's mouse area.
     bool clickPixel(sim::Window& window, int x, int y);
 
     // The aircraft a window's gauge lists, and where its view draws them.
@@ -99,6 +105,7 @@ private:
 
     std::unique_ptr<sim::Host> host_;
     std::vector<sim::Window*> windows_;
+    std::vector<PixelSize> shown_;
     std::vector<std::vector<ListedAircraft>> listedByWindow_;
     View view_ = View::FullCircle;
     double rangeNm_ = 40.0;

@@ -60,14 +60,15 @@ int renderStill(const PreviewOptions& options, const StillRequest& request) {
     host->runUntil(request.seconds, [](int done, int total) { reportProgress("rendering", done, total); });
 
     if (request.clickAtPixel || request.clickAtLogical) {
+        const PixelSize size = host->shownSize(window);
         int x = static_cast<int>(request.click.x), y = static_cast<int>(request.click.y);
         if (request.clickAtLogical) {
-            x = logicalToPixel(request.click.x, window.width());
-            y = logicalToPixel(request.click.y, window.height());
+            x = logicalToPixel(request.click.x, size.width);
+            y = logicalToPixel(request.click.y, size.height);
         }
-        if (x < 0 || y < 0 || x >= window.width() || y >= window.height()) {
-            std::cerr << "quillon-preview: click point " << x << "," << y << " lies outside the " << window.width()
-                      << "x" << window.height() << " gauge\n";
+        if (x < 0 || y < 0 || x >= size.width || y >= size.height) {
+            std::cerr << "quillon-preview: click point " << x << "," << y << " lies outside the " << size.width
+                      << "x" << size.height << " gauge\n";
             return kExitUsage;
         }
         host->clickPixel(window, x, y);
