@@ -19,6 +19,7 @@ libcli11-dev
 libgif-dev
 libpng-dev
 libsdl2-dev
+libinih-dev
 g++-mingw-w64-i686
 g++-mingw-w64-x86-64
 binutils-mingw-w64

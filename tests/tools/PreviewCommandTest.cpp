@@ -28,6 +28,7 @@ namespace {
 const std::string kPreview = QUILLON_PREVIEW_PATH;
 const std::string kModule = QUILLON_MODULE_PATH;
 const std::string kScenario = std::string(QUILLON_SOURCE_DIR) + "/tests/tools/preview-traffic.json";
+const std::string kPanel = std::string(QUILLON_SOURCE_DIR) + "/tests/tools/panel.cfg";
 
 struct CommandResult {
     int exitCode = -1;
@@ -168,6 +169,9 @@ TEST(PreviewCommandLine, HostileArgumentsFailCleanlyAndLeaveNoFileBehind) {
     // Each case runs in an empty folder of its own, where the default out/
     // or a named output would appear.
     const std::string noDisplay = "env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:9973 ";
+    const std::string badPanel = scratch("bad-panel.cfg"), oddPanel = scratch("odd-panel.cfg");
+    std::ofstream(badPanel) << "[Window01]\nsize_mm=300,200\ngauge00=Quillon!Circular Green, ten, 10, 100, 100\n";
+    std::ofstream(oddPanel) << "[Window01]\nsize_mm=300,200\ngauge00=Quillon!Oval Purple, 0, 0, 100\n";
     struct Case {
         std::vector<std::string> args;
         int exitCode;
@@ -191,6 +195,10 @@ TEST(PreviewCommandLine, HostileArgumentsFailCleanlyAndLeaveNoFileBehind) {
         {{"render", "--click-logical", "nan,500"}, 2, "X,Y"},
         {{"render", "--gauge", "Radar!Circular Green"}, 2, "not one of Quillon's"},
         {{"window", "--exit-after", "1", "--frame-dump", "d.png"}, 7, "no display", noDisplay},
+        {{"panel", "--panel-cfg", badPanel, "--window", "Window01"}, 8, badPanel + ":3: gauge00"},
+        {{"panel", "--panel-cfg", oddPanel, "--window", "1"}, 8, oddPanel + ":3: gauge00: unknown gauge"},
+        {{"panel", "--panel-cfg", kPanel, "--window", "Window09"}, 8, "(the windows are: Window00, Window01"},
+        {{"panel", "--panel-cfg", "/nonexistent/panel.cfg", "--window", "1"}, 8, "/nonexistent/panel.cfg"},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -209,6 +217,47 @@ TEST(PreviewCommandLine, HostileArgumentsFailCleanlyAndLeaveNoFileBehind) {
     const CommandResult version = runCommand(quoted(kPreview) + " --version");
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_NE(version.out.find("2.0.0"), std::string::npos) << version.out;
+}
+
+TEST(PreviewPanel, DrawsTheWindowAsTheSimulatorReadsIt) {
+    // Odd spacing, both comment styles, a section name in another case, a
+    // gauge without a height, a duplicate key, a gap in the numbering.
+    const std::string cfg = scratch("panel.cfg"), path = scratch("panel.png");
+    std::ofstream(cfg) << "// a panel\n"
+                          "[window01]\n"
+                          "  size_mm = 400 , 200   // odd spacing\n"
+                          "gauge00=Quillon!Circular Amber, 0, 0, 200   ; no height: square\n"
+                          "   gauge01 = Other!Clock,250,50,100,100,\n"
+                          "gauge01=Quillon!Circular Green, 0,0,50,50\n"
+                          "gauge03=Quillon!Rectangular Green, 300, 0, 100, 100\n";
+    const CommandResult run = runPreview({"--scenario", kScenario, "panel", "--panel-cfg", cfg, "--window", "Window01", "-o", path});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find(cfg + ":6: gauge01 given again; the first, on line 5, is used"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(cfg + ":7: gauge03 follows a gap"), std::string::npos) << run.err;
+    const Image panel = readPicture(path);
+    ASSERT_EQ(panel.width(), 400);
+    ASSERT_EQ(panel.height(), 200);
+    auto crop = [&](int x0, int y0, int w, int h) {
+        Image c(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) c.setPixel(x, y, panel.pixel(x0 + x, y0 + y));
+        return c;
+    };
+    EXPECT_EQ(backgroundColour(crop(0, 0, 200, 200)), render::kAmberColours.background | 0xff000000u);
+    const uint32_t grey = panel.pixel(260, 60);
+    EXPECT_EQ(backgroundColour(crop(252, 52, 96, 96)), grey);  // the other module's gauge: a grey box
+    EXPECT_NE(grey, panel.pixel(205, 5));                      // on the window's background
+    // Nothing green: the gauge after the gap is not shown.
+    EXPECT_EQ(backgroundColour(crop(350, 0, 50, 50)), panel.pixel(205, 5));
+
+    // The README's sample window.
+    const CommandResult sample = runPreview({"--scenario", kScenario, "panel", "--panel-cfg", kPanel, "--window", "Window03", "-o", path});
+    ASSERT_EQ(sample.exitCode, 0) << sample.err;
+    EXPECT_EQ(sample.err, "");
+    const Image window = readPicture(path);
+    EXPECT_EQ(window.width(), 420);
+    EXPECT_EQ(window.pixel(215, 15), render::kAmberColours.background | 0xff000000u);
+    EXPECT_EQ(window.pixel(15, 400), render::kGreenColours.background | 0xff000000u);
 }
 
 TEST(PreviewStills, SelectionByAtcIdBoxesTheAircraftWhereTheViewDrawsIt) {

@@ -49,11 +49,21 @@ struct WindowRequest {
     std::string frameDump;
 };
 
+struct PanelRequest {
+    std::string panelPath;
+    std::string window;  // "Window03"
+    View view = View::FullCircle;
+    double rangeNm = 40.0;
+    double seconds = 3.0;
+    std::string output;
+};
+
 // Each returns an exit code (ExitCodes.h) and reports on stderr; progress
 // goes to stderr too, results (paths, lists) to stdout.
 int renderStill(const PreviewOptions& options, const StillRequest& request);
 int renderSheet(const PreviewOptions& options, const SheetRequest& request);
 int renderAnimation(const PreviewOptions& options, const AnimationRequest& request);
 int runWindow(const PreviewOptions& options, const WindowRequest& request);
+int renderPanel(const PreviewOptions& options, const PanelRequest& request);
 
 }  // namespace preview

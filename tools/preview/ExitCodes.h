@@ -12,5 +12,6 @@ constexpr int kExitModule = 4;     // the gauge module cannot be loaded
 constexpr int kExitSelection = 5;  // --select: aircraft unknown, not shown, or the selection did not take
 constexpr int kExitOutput = 6;     // an output file cannot be written
 constexpr int kExitDisplay = 7;    // no window can be opened (no display)
+constexpr int kExitPanel = 8;      // the panel.cfg cannot be read, or its window cannot be laid out
 
 }  // namespace preview

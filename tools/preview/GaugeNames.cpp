@@ -138,7 +138,8 @@ bool parsePoint(const std::string& text, Point2& point, std::string& error) {
 std::string fileStem(const std::string& gaugeName) {
     std::string out;
     for (char c : gaugeName) {
-        out += c == ' ' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const unsigned char u = static_cast<unsigned char>(c);
+        out += std::isalnum(u) ? static_cast<char>(std::tolower(u)) : '-';
     }
     return out;
 }

@@ -41,7 +41,7 @@ struct Point2 {
 // "X,Y" of two numbers.
 bool parsePoint(const std::string& text, Point2& point, std::string& error);
 
-// "circular-green": the gauge name as a file-name stem.
+// "circular-green": a name as a file-name stem (letters and digits, '-' for the rest).
 std::string fileStem(const std::string& gaugeName);
 
 }  // namespace preview

@@ -4,6 +4,7 @@
 //   quillon-preview render --all -o sheet.png
 //   quillon-preview animate --gauge ra --seconds 6 -o sweep.gif
 //   quillon-preview window --gauge cg --gauge rg
+//   quillon-preview panel --panel-cfg panel.cfg --window Window03
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -130,7 +131,8 @@ int main(int argc, char** argv) {
         "Gauges: \"Circular Green\", \"Circular Amber\", \"Rectangular Green\", \"Rectangular Amber\" "
         "(also circular-green, cg, ...).\n"
         "Exit codes: 0 done, 2 bad command line, 3 bad scenario file, 4 module not loadable,\n"
-        "5 --select failed, 6 output not writable, 7 no display for the window, 1 anything else.\n"
+        "5 --select failed, 6 output not writable, 7 no display for the window, 8 bad panel.cfg,\n"
+        "1 anything else.\n"
         "Numbers must be finite and within the bounds shown; -o must end in .png (render) or .gif (animate).");
     app.set_version_flag("--version", "quillon-preview " QUILLON_VERSION);
     app.failure_message([](const CLI::App*, const CLI::Error& e) {
@@ -214,6 +216,19 @@ int main(int argc, char** argv) {
     windowCommand->add_option("--exit-after", window.exitAfter, "close after this many seconds of real time")
         ->check(numberValidator(0.0, 86400.0));
 
+    // panel
+    PanelRequest panel;
+    CLI::App* panelCommand =
+        app.add_subcommand("panel", "one window of an aircraft's panel.cfg as the simulator lays it out (PNG): "
+                                    "Quillon's gauges drawn, other gauges as labelled grey boxes");
+    panelCommand->add_option("--panel-cfg", panel.panelPath, "the panel.cfg to read")->required();
+    panelCommand->add_option("--window", panel.window, "the window's section: Window03 (or 3)")->required();
+    panelCommand->add_option("--seconds", panel.seconds, "simulated time before the picture")
+        ->capture_default_str()
+        ->check(numberValidator(0.0, 3600.0));
+    panelCommand->add_option("-o,--output", panel.output, "PNG to write (default out/panel-<window>.png)")
+        ->check(outputValidator(".png"));
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -250,6 +265,12 @@ int main(int argc, char** argv) {
                 animation.output = "out/" + fileStem(animation.gauge) + "-" + viewKeyword(view) + ".gif";
             }
             return renderAnimation(options, animation);
+        }
+        if (panelCommand->parsed()) {
+            panel.view = view;
+            panel.rangeNm = rangeNm;
+            if (panel.output.empty()) panel.output = "out/panel-" + fileStem(panel.window) + ".png";
+            return renderPanel(options, panel);
         }
         if (windowCommand->parsed()) {
             window.gauges = windowGauges.empty() ? std::vector<std::string>{"Circular Green"} : windowGauges;
