@@ -101,21 +101,63 @@ bool putDelay(GifFileType* gif, int delay, int transparentIndex) {
     return EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), bytes) == GIF_OK;
 }
 
+// Adds, one at a time, the colour of `colours` farthest from every palette
+// entry, until the palette is full or every colour is in it.
+void addFarthestColours(const std::vector<uint32_t>& colours, size_t maxColours, std::vector<uint32_t>& palette) {
+    if (palette.size() >= maxColours || colours.empty()) return;
+    std::vector<int> nearest(colours.size(), INT32_MAX);
+    for (size_t i = 0; i < colours.size(); ++i) {
+        for (uint32_t entry : palette) nearest[i] = std::min(nearest[i], squaredDistance(colours[i], entry));
+    }
+    while (palette.size() < maxColours) {
+        const size_t farthest = static_cast<size_t>(std::max_element(nearest.begin(), nearest.end()) - nearest.begin());
+        if (nearest[farthest] == 0) return;
+        const uint32_t added = colours[farthest];
+        palette.push_back(added);
+        for (size_t i = 0; i < colours.size(); ++i) nearest[i] = std::min(nearest[i], squaredDistance(colours[i], added));
+    }
+}
+
 }  // namespace
 
-Palette buildPalette(const std::vector<Image>& frames, size_t maxColours) {
-    std::unordered_map<uint32_t, uint64_t> counts;
-    for (const Image& frame : frames) {
-        for (uint32_t p : frame.pixels()) ++counts[p & kRgbMask];
-    }
+void countColours(const Image& frame, ColourCounts& counts) {
+    for (uint32_t p : frame.pixels()) ++counts[p & kRgbMask];
+}
+
+std::vector<uint32_t> mostUsedColours(const ColourCounts& counts, size_t count) {
     std::vector<std::pair<uint32_t, uint64_t>> byCount(counts.begin(), counts.end());
     // Most used first; ties by colour so that the palette is reproducible.
     std::sort(byCount.begin(), byCount.end(), [](const auto& a, const auto& b) {
         return a.second != b.second ? a.second > b.second : a.first < b.first;
     });
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i < byCount.size() && i < count; ++i) out.push_back(byCount[i].first);
+    return out;
+}
+
+Palette buildPalette(const std::vector<Image>& frames, size_t maxColours, const std::vector<uint32_t>& keep) {
+    ColourCounts counts;
+    for (const Image& frame : frames) countColours(frame, counts);
     Palette palette;
-    palette.exact = byCount.size() <= maxColours;
-    for (size_t i = 0; i < byCount.size() && i < maxColours; ++i) palette.colours.push_back(byCount[i].first);
+    palette.exact = counts.size() <= maxColours;
+    for (uint32_t colour : keep) {
+        const uint32_t rgb = colour & kRgbMask;
+        if (palette.exact || palette.colours.size() >= maxColours || counts.count(rgb) == 0) continue;
+        if (std::find(palette.colours.begin(), palette.colours.end(), rgb) == palette.colours.end()) {
+            palette.colours.push_back(rgb);
+        }
+    }
+    // The last eighth goes to the colours farthest from the palette, so that
+    // no rare shade (a thin bright line's blends) lands far from its own.
+    const size_t byFrequency = palette.exact ? maxColours : maxColours - maxColours / 8;
+    const std::vector<uint32_t> used = mostUsedColours(counts, counts.size());
+    for (uint32_t rgb : used) {
+        if (palette.colours.size() >= byFrequency) break;
+        if (std::find(palette.colours.begin(), palette.colours.end(), rgb) == palette.colours.end()) {
+            palette.colours.push_back(rgb);
+        }
+    }
+    addFarthestColours(used, maxColours, palette.colours);
     if (palette.colours.empty()) palette.colours.push_back(0);
     return palette;
 }
@@ -146,7 +188,8 @@ std::vector<int> frameDelays(int count, double fps) {
     return delays;
 }
 
-bool writeAnimatedGif(const std::vector<Image>& frames, double fps, const std::string& path, std::string& error) {
+bool writeAnimatedGif(const std::vector<Image>& frames, double fps, const std::string& path, std::string& error,
+                      const std::vector<uint32_t>& keep) {
     if (frames.empty()) {
         error = "no frames to write";
         return false;
@@ -159,7 +202,7 @@ bool writeAnimatedGif(const std::vector<Image>& frames, double fps, const std::s
         }
     }
     // One entry stays free for "unchanged since the last frame".
-    const Palette palette = buildPalette(frames, 255);
+    const Palette palette = buildPalette(frames, 255, keep);
     const int transparentIndex = static_cast<int>(palette.colours.size());
     // Colour map sizes are powers of two; unused entries stay black.
     int bits = 1;

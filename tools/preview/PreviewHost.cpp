@@ -164,14 +164,18 @@ PixelSize PreviewHost::shownSize(const sim::Window& window) const {
     return index < shown_.size() ? shown_[index] : PixelSize{window.width(), window.height()};
 }
 
-Image PreviewHost::capture(const sim::Window& window) const {
+Image PreviewHost::captureSurface(const sim::Window& window) const {
     Image image(window.width(), window.height());
     const std::vector<uint32_t> pixels = window.pixels();
     for (int y = 0; y < image.height(); ++y) {
         std::copy_n(pixels.begin() + static_cast<ptrdiff_t>(y) * image.width(), image.width(), image.row(y));
     }
+    return image;
+}
+
+Image PreviewHost::capture(const sim::Window& window) const {
     const PixelSize shown = shownSize(window);
-    return resampled(image, shown.width, shown.height);
+    return resampled(captureSurface(window), shown.width, shown.height);
 }
 
 bool PreviewHost::clickPixel(sim::Window& window, int x, int y) {

@@ -84,6 +84,8 @@ public:
     double fps() const { return fps_; }
 
     Image capture(const sim::Window& window) const;
+    // The surface as the module drew it, before resampling to the shown size.
+    Image captureSurface(const sim::Window& window) const;
     // A left click at a shown pixel, through the window's mouse area.
     bool clickPixel(sim::Window& window, int x, int y);
 

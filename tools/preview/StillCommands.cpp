@@ -14,6 +14,7 @@ namespace preview {
 namespace {
 
 constexpr double kMaxAnimationMegabytes = 2048;
+constexpr size_t kKeptColours = 128;  // of the GIF's 255, for the colours the gauge drew most
 
 std::unique_ptr<PreviewHost> startHost(const PreviewOptions& options, int& exitCode) {
     std::string error;
@@ -146,14 +147,19 @@ int renderAnimation(const PreviewOptions& options, const AnimationRequest& reque
     const int count = std::max(1, static_cast<int>(std::lround(request.seconds * options.fps)));
     std::vector<Image> frames;
     frames.reserve(count);
+    ColourCounts drawnColours;
+    const PixelSize shown = host->shownSize(window);
     for (int n = 0; n < count; ++n) {
         host->frame();
-        frames.push_back(host->capture(window));
+        const Image drawn = host->captureSurface(window);
+        countColours(drawn, drawnColours);
+        frames.push_back(resampled(drawn, shown.width, shown.height));
         reportProgress("animating", n + 1, count);
     }
+    const std::vector<uint32_t> mainColours = mostUsedColours(drawnColours, kKeptColours);
     std::string error;
     const auto gif = [&](const std::string& file, std::string& why) {
-        return writeAnimatedGif(frames, options.fps, file, why);
+        return writeAnimatedGif(frames, options.fps, file, why, mainColours);
     };
     if (!writeWhole(request.output, gif, error)) {
         std::cerr << "quillon-preview: " << error << "\n";
