@@ -20,6 +20,7 @@
 #include "tools/preview/ContactSheet.h"
 #include "tools/preview/Image.h"
 #include "tools/preview/PreviewHost.h"
+#include "tools/preview/WindowLayout.h"
 
 using namespace preview;
 
@@ -422,26 +423,35 @@ TEST(PreviewWindow, ClickInTheWindowSelectsTheAircraftUnderTheMouse) {
     const Listed dlh = findListed(listing.out, "DLH4AB");
     ASSERT_TRUE(dlh.found) << listing.out;
 
-    // Two gauges side by side: the click goes to the second one.
+    // Two gauges side by side on a screen too small for them: the window
+    // shows the frame scaled down, and the click goes to the second gauge.
+    const WindowLayout layout{400, 400, 2};
     const std::string script = std::string(QUILLON_SOURCE_DIR) + "/tests/tools/window-click.sh";
     // A server number of this process's own, so that parallel tests do not race for one.
-    const std::string command = "xvfb-run -a -n " + std::to_string(100 + getpid() % 400) + " -s '-screen 0 1024x768x24' " + quoted(script) + " " + quoted(kPreview) +
-                                " " + std::to_string(400 + dlh.pixelX) + " " + std::to_string(dlh.pixelY) +
+    const std::string command = "xvfb-run -a -n " + std::to_string(100 + getpid() % 400) + " -s '-screen 0 640x480x24' " + quoted(script) + " " + quoted(kPreview) +
+                                " " + std::to_string(layout.gaugeX(1) + dlh.pixelX) + " " + std::to_string(layout.gaugeY() + dlh.pixelY) +
+                                " " + std::to_string(layout.width()) + " " + std::to_string(layout.height()) +
                                 " -- --module " + quoted(kModule) + " --scenario " + quoted(kScenario) +
                                 " window --gauge cg --gauge rg --size 400x400 --seconds 2 --exit-after 5 --frame-dump " +
                                 quoted(dump);
     const CommandResult run = runCommand(command);
     ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
+    EXPECT_EQ(run.out.find("window 824x"), std::string::npos) << "not scaled to the screen: " << run.out;
     const Image frame = readPicture(dump);
-    ASSERT_EQ(frame.width(), 800);
-    ASSERT_GT(frame.height(), 400);
+    ASSERT_EQ(frame.width(), layout.width());
+    ASSERT_EQ(frame.height(), layout.height());
     Image left(400, 400), right(400, 400);
     for (int y = 0; y < 400; ++y) {
         for (int x = 0; x < 400; ++x) {
-            left.setPixel(x, y, frame.pixel(x, y));
-            right.setPixel(x, y, frame.pixel(400 + x, y));
+            left.setPixel(x, y, frame.pixel(layout.gaugeX(0) + x, layout.gaugeY() + y));
+            right.setPixel(x, y, frame.pixel(layout.gaugeX(1) + x, layout.gaugeY() + y));
         }
     }
+    // Each gauge is labelled with its name above it.
+    int labelInk = 0;
+    for (int y = 0; y < layout.gaugeY(); ++y)
+        for (int x = layout.gaugeX(1); x < layout.gaugeX(1) + 400; ++x) labelInk += frame.pixel(x, y) == 0xffd8d8d8u;
+    EXPECT_GT(labelInk, 50);
     EXPECT_TRUE(showsSelectionBox(right, dlh.x, dlh.y));
     // The full data block's top-left corner: the right gauge has it, the left does not.
     EXPECT_GT(inkIn(right, 0, 0, 250, 100), inkIn(left, 0, 0, 250, 100) + 100);

@@ -12,13 +12,16 @@
 #include "tools/preview/BitmapFont.h"
 #include "tools/preview/Commands.h"
 #include "tools/preview/ExitCodes.h"
+#include "tools/preview/WindowLayout.h"
 
 namespace preview {
 namespace {
 
-constexpr int kStatusHeight = 22;
 constexpr uint32_t kStatusBackground = 0xff202020u;
 constexpr uint32_t kStatusText = 0xffd8d8d8u;
+// Room left on the screen for the window's frame and title bar.
+constexpr int kScreenMarginX = 40;
+constexpr int kScreenMarginY = 80;
 constexpr double kRangeSteps[] = {5, 10, 20, 40, 80, 160, 320};
 constexpr double kLongestStep = 0.25;  // seconds of simulated time one frame may cover
 
@@ -110,15 +113,24 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
     const int w = request.size.width, h = request.size.height;
     std::vector<sim::Window*> gauges;
     for (const std::string& name : request.gauges) gauges.push_back(&host->addGauge(name, w, h));
+    const WindowLayout layout{w, h, static_cast<int>(gauges.size())};
     WindowState state{request.view, request.rangeNm};
     host->setView(state.view);
     host->setRange(state.rangeNm);
     if (request.startSeconds > 0) host->runUntil(request.startSeconds);
 
-    const int totalWidth = w * static_cast<int>(gauges.size());
-    const int totalHeight = h + kStatusHeight;
+    const int totalWidth = layout.width();
+    const int totalHeight = layout.height();
+    // A frame larger than the screen is shown scaled down; clicks are scaled back.
+    SDL_Rect screen{0, 0, 0, 0};
+    const double factor = SDL_GetDisplayUsableBounds(0, &screen) == 0
+                              ? fitFactor(totalWidth, totalHeight, screen.w - kScreenMarginX, screen.h - kScreenMarginY)
+                              : 1.0;
+    const int shownWidth = std::max(1, static_cast<int>(totalWidth * factor));
+    const int shownHeight = std::max(1, static_cast<int>(totalHeight * factor));
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     std::unique_ptr<SDL_Window, SdlDeleter> sdlWindow(SDL_CreateWindow(
-        "Quillon preview", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, totalWidth, totalHeight, 0));
+        "Quillon preview", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, shownWidth, shownHeight, 0));
     if (!sdlWindow) {
         std::cerr << "quillon-preview: cannot open a window: " << SDL_GetError() << "\n";
         return kExitDisplay;
@@ -135,6 +147,12 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
     }
 
     Image canvas(totalWidth, totalHeight, kStatusBackground);
+    const std::vector<std::string> labels = gaugeLabels(request.gauges);
+    for (int i = 0; i < layout.gaugeCount; ++i) {
+        const int scale = textWidth(labels[i], 2) <= w ? 2 : 1;
+        drawText(canvas, layout.gaugeX(i) + (w - textWidth(labels[i], scale)) / 2, layout.labelY(), labels[i],
+                 kStatusText, scale);
+    }
     const Uint64 ticksPerSecond = SDL_GetPerformanceFrequency();
     const Uint64 start = SDL_GetPerformanceCounter();
     const double framePeriod = 1.0 / options.fps;
@@ -148,10 +166,12 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
         while (SDL_PollEvent(&event)) {
             if (event.type == SDL_QUIT) running = false;
             if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) {
-                const int index = event.button.x / w;
-                if (index >= 0 && index < static_cast<int>(gauges.size()) && event.button.y < h) {
-                    host->clickPixel(*gauges[index], event.button.x - index * w, event.button.y);
-                }
+                int windowWidth = shownWidth, windowHeight = shownHeight;
+                SDL_GetWindowSize(sdlWindow.get(), &windowWidth, &windowHeight);
+                int x = 0, y = 0;
+                const int index = layout.gaugeAt(toFrame(event.button.x, windowWidth, totalWidth),
+                                                 toFrame(event.button.y, windowHeight, totalHeight), x, y);
+                if (index >= 0) host->clickPixel(*gauges[index], x, y);
             }
             if (event.type != SDL_KEYDOWN) continue;
             switch (event.key.keysym.sym) {
@@ -196,12 +216,15 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
 
         // Reading the surfaces back is the slow part; a paused picture cannot change.
         if (drawn) {
-            for (size_t i = 0; i < gauges.size(); ++i) canvas.blit(host->capture(*gauges[i]), static_cast<int>(i) * w, 0);
+            for (size_t i = 0; i < gauges.size(); ++i) {
+                canvas.blit(host->capture(*gauges[i]), layout.gaugeX(static_cast<int>(i)), layout.gaugeY());
+            }
         }
         const std::string status = statusText(state, *host);
-        canvas.fillRect(0, h, totalWidth, kStatusHeight, kStatusBackground);
+        canvas.fillRect(0, layout.statusY(), totalWidth, kWindowStatusHeight, kStatusBackground);
         const int scale = textWidth(status, 2) <= totalWidth - 12 ? 2 : 1;
-        drawText(canvas, 6, h + (kStatusHeight - textHeight(scale)) / 2, status, kStatusText, scale);
+        drawText(canvas, 6, layout.statusY() + (kWindowStatusHeight - textHeight(scale)) / 2, status, kStatusText,
+                 scale);
         const std::string title = "Quillon preview - " + status;
         if (title != shownTitle) {
             SDL_SetWindowTitle(sdlWindow.get(), title.c_str());
