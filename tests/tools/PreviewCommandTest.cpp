@@ -222,7 +222,8 @@ TEST(PreviewCommandLine, HostileArgumentsFailCleanlyAndLeaveNoFileBehind) {
 
 TEST(PreviewPanel, DrawsTheWindowAsTheSimulatorReadsIt) {
     // Odd spacing, both comment styles, a section name in another case, a
-    // gauge without a height, a duplicate key, a gap in the numbering.
+    // gauge without a height, a duplicate key, a gap in the numbering, a
+    // background colour.
     const std::string cfg = scratch("panel.cfg"), path = scratch("panel.png");
     std::ofstream(cfg) << "// a panel\n"
                           "[window01]\n"
@@ -230,7 +231,8 @@ TEST(PreviewPanel, DrawsTheWindowAsTheSimulatorReadsIt) {
                           "gauge00=Quillon!Circular Amber, 0, 0, 200   ; no height: square\n"
                           "   gauge01 = Other!Clock,250,50,100,100,\n"
                           "gauge01=Quillon!Circular Green, 0,0,50,50\n"
-                          "gauge03=Quillon!Rectangular Green, 300, 0, 100, 100\n";
+                          "gauge03=Quillon!Rectangular Green, 300, 0, 100, 100\n"
+                          "background_color=0,0,255\n";
     const CommandResult run = runPreview({"--scenario", kScenario, "panel", "--panel-cfg", cfg, "--window", "Window01", "-o", path});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find(cfg + ":6: gauge01 given again; the first, on line 5, is used"), std::string::npos) << run.err;
@@ -247,9 +249,9 @@ TEST(PreviewPanel, DrawsTheWindowAsTheSimulatorReadsIt) {
     EXPECT_EQ(backgroundColour(crop(0, 0, 200, 200)), render::kAmberColours.background | 0xff000000u);
     const uint32_t grey = panel.pixel(260, 60);
     EXPECT_EQ(backgroundColour(crop(252, 52, 96, 96)), grey);  // the other module's gauge: a grey box
-    EXPECT_NE(grey, panel.pixel(205, 5));                      // on the window's background
+    EXPECT_EQ(panel.pixel(205, 5), 0xff0000ffu);               // the window's background_color
     // Nothing green: the gauge after the gap is not shown.
-    EXPECT_EQ(backgroundColour(crop(350, 0, 50, 50)), panel.pixel(205, 5));
+    EXPECT_EQ(backgroundColour(crop(350, 0, 50, 50)), 0xff0000ffu);
 
     // The README's sample window.
     const CommandResult sample = runPreview({"--scenario", kScenario, "panel", "--panel-cfg", kPanel, "--window", "Window03", "-o", path});

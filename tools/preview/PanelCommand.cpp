@@ -94,7 +94,7 @@ int renderPanel(const PreviewOptions& options, const PanelRequest& request) {
     host->runUntil(request.seconds);
 
     // Later gauges are drawn over earlier ones, as in the simulator.
-    Image canvas(canvasWidth, canvasHeight, kWindowBackground);
+    Image canvas(canvasWidth, canvasHeight, window.backgroundGiven ? window.background : kWindowBackground);
     for (size_t i = 0; i < placed.size(); ++i) {
         const PixelBox& box = placed[i].box;
         canvas.blit(surfaces[i] ? host->capture(*surfaces[i]) : foreignGauge(*placed[i].gauge, box), box.x, box.y);

@@ -143,6 +143,21 @@ public:
         return true;
     }
 
+    // "R,G,B" of background_color; a malformed one is left out with a warning.
+    void readBackground(const Entry& entry) {
+        const std::vector<std::string> f = fieldsOf(entry.value);
+        double channel[3] = {0, 0, 0};
+        for (int c = 0; c < 3; ++c) {
+            if (f.size() != 3 || !parseNumber(f[c], channel[c]) || channel[c] < 0 || channel[c] > 255) {
+                warn(entry.line, "background_color '" + entry.value + "' is not R,G,B from 0 to 255; ignored");
+                return;
+            }
+        }
+        out_.backgroundGiven = true;
+        out_.background = 0xff000000u | static_cast<uint32_t>(channel[0]) << 16 |
+                          static_cast<uint32_t>(channel[1]) << 8 | static_cast<uint32_t>(channel[2]);
+    }
+
     // "FILE!NAME, X, Y[, W[, H[, PARAMETERS]]]".
     bool readGauge(const Entry& entry, PanelGauge& gauge, std::string& error) {
         const std::vector<std::string> f = fieldsOf(entry.value);
@@ -196,6 +211,7 @@ public:
                 continue;
             }
             if (key == "size_mm") size = &e;
+            if (key == "background_color") readBackground(e);
             if (number >= 0) gauges[number] = &e;
         }
         if (size == nullptr) {

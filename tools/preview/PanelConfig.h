@@ -3,6 +3,7 @@
 // simulator reads them. Errors and warnings name the file and line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct PanelWindow {
     std::string section;  // as written in the file, e.g. "Window03"
     int sizeLine = 0;
     double widthMm = 0, heightMm = 0;
+    bool backgroundGiven = false;  // background_color=R,G,B
+    uint32_t background = 0;       // 0xffRRGGBB
     std::vector<PanelGauge> gauges;     // gauge00, gauge01, ... up to the first gap
     std::vector<std::string> warnings;  // "FILE:LINE: ..." lines
 };
