@@ -125,7 +125,7 @@ BINARY = {
     "<": lambda a, b: float(a < b), ">": lambda a, b: float(a > b), "<=": lambda a, b: float(a <= b),
     ">=": lambda a, b: float(a >= b), "==": lambda a, b: float(a == b), "!=": lambda a, b: float(a != b),
     "and": lambda a, b: float(bool(a) and bool(b)), "or": lambda a, b: float(bool(a) or bool(b)),
-    "max": max, "min": min,
+    "%": math.fmod, "max": max, "min": min,
 }
 UNARY = {"flr": math.floor, "near": lambda a: math.floor(a + 0.5), "!": lambda a: float(not a),
          "not": lambda a: float(not a)}
@@ -179,8 +179,10 @@ def run_script(script, variables):
 
 
 # Unset, ignored, odd, fractional, limit and out-of-range values.
-PROBES = (0.0, -1.0, 0.7, 3.0, 4.9, 5.0, 7.0, 13.0, 12.5, 40.0, 160.0, 319.0, 320.0, 640.0, 1000.0)
-RANGE = "radar range"
+PROBES = (0.0, -1.0, -0.5, 0.7, 1.0, 1.5, 2.0, 3.0, 3.5, 4.0, 4.2, 4.9, 5.0, 7.0, 13.0, 12.5, 40.0, 160.0,
+          319.0, 320.0, 640.0, 1000.0)
+MODE, RANGE, TAGS, FILTER = "radar mode", "radar range", "radar altitude tags", "radar filter"
+WRITE = re.compile(r"\(\s*>\s*L:([^,)]+)")
 
 
 def check_faces(root):
@@ -196,19 +198,29 @@ def check_faces(root):
                     break
 
 
-def expected_range(start, factor):
-    """Half or twice the range, whole miles within 5..320; an unset or
-    ignored range (below 5) counts as the radar's 40 NM."""
-    return min(320.0, max(5.0, math.floor((start if start >= 5 else 40.0) * factor + 0.5)))
+def expected_after(name, start, tooltip):
+    """What a click should leave, the setting taken as the radar reads it:
+    the range halved or doubled in whole miles within 5..320 (an unset or
+    ignored range counts as the radar's 40 NM); tags toggled (only 1 is on);
+    the filter one band on, after 4 back to 0 (an unknown value shows all)."""
+    state = math.trunc(start)
+    if name == RANGE:
+        factor = 0.5 if "down" in tooltip else 2.0
+        return min(320.0, max(5.0, math.floor((start if start >= 5 else 40.0) * factor + 0.5)))
+    if name == TAGS:
+        return 0.0 if state == 1 else 1.0
+    if name == FILTER:
+        return float((state + 1) % 5) if 0 <= state <= 4 else 1.0
+    return None
 
 
 def check_buttons(root):
     clicks = {(area.findtext("Tooltip") or "").lower(): area.findtext("Click") or "" for area in root.iter("Area")}
     modes = set()
     for tooltip, script in clicks.items():
-        factor = 0.5 if "range down" in tooltip else 2.0 if "range up" in tooltip else None
+        written = {name.strip().lower() for name in WRITE.findall(script)}
         for probe in PROBES:
-            variables = {RANGE: probe}
+            variables = dict.fromkeys((MODE, RANGE, TAGS, FILTER), probe)
             try:
                 left = run_script(script, variables)
             except (IndexError, KeyError, ValueError, ZeroDivisionError) as error:
@@ -216,12 +228,14 @@ def check_buttons(root):
                 break
             if left:
                 fail(f"{SWITCHES}: the script of {tooltip!r} leaves {left} on the stack")
-            modes.add(variables.get("radar mode"))
-            if factor and variables[RANGE] != expected_range(probe, factor):
-                fail(f"{SWITCHES}: {tooltip!r} from {probe} NM gives {variables[RANGE]} NM")
+            if MODE in written:
+                modes.add(variables[MODE])
+            wrong = [name for name in written - {MODE} if variables[name] != expected_after(name, probe, tooltip)]
+            if wrong:
+                fail(f"{SWITCHES}: {tooltip!r} from {probe} sets {wrong[0]} to {variables[wrong[0]]}")
                 break
-    if not {2.0, 3.0, 4.0} <= modes:
-        fail(f"{SWITCHES}: no button for each of the three views")
+    if modes != {2.0, 3.0, 4.0}:
+        fail(f"{SWITCHES}: the view buttons set {sorted(modes)}, not one each of 2, 3 and 4")
     if not any("range down" in tooltip for tooltip in clicks) or not any("range up" in t for t in clicks):
         fail(f"{SWITCHES}: no range down and range up buttons")
 
