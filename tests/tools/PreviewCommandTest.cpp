@@ -189,6 +189,7 @@ TEST(PreviewCommandLine, HostileArgumentsFailCleanlyAndLeaveNoFileBehind) {
         {{"window", "--exit-after", "nan"}, 2, "--exit-after"},
         {{"render", "-o", "-"}, 2, "standard output"},
         {{"render", "-o", ""}, 2, "empty"},
+        {{"--scenario", "", "render"}, 2, "--scenario: the name is empty"},
         {{"render", "-o", "x.jpg"}, 2, "does not end in .png"},
         {{"animate", "-o", "x.png"}, 2, "does not end in .gif"},
         {{"render", "-o", "."}, 2, "is a folder"},

@@ -92,6 +92,13 @@ CLI::Validator numberValidator(double low, double high) {
         "NUMBER");
 }
 
+// An empty name would silently stand for the default (the built-in
+// scenario, the module this build made): refuse it instead.
+CLI::Validator nameValidator() {
+    return CLI::Validator(
+        [](std::string& text) { return text.empty() ? std::string("the name is empty") : std::string(); }, "NAME");
+}
+
 CLI::Validator outputValidator(const std::string& extension) {
     return CLI::Validator(
         [extension](std::string& text) {
@@ -144,9 +151,10 @@ int main(int argc, char** argv) {
     PreviewOptions options;
     std::string module, viewText = "full";
     double rangeNm = 40.0;
-    app.add_option("--module", module, "Quillon.so to load (default: the one this build made)");
+    app.add_option("--module", module, "Quillon.so to load (default: the one this build made)")->check(nameValidator());
     // A missing file is reported by the scenario loader, with the other bad files.
-    app.add_option("--scenario", options.scenarioPath, "traffic scenario JSON (default: the built-in scenario)");
+    app.add_option("--scenario", options.scenarioPath, "traffic scenario JSON (default: the built-in scenario)")
+        ->check(nameValidator());
     app.add_flag("--limited", options.limited, "limited traffic mode: labels, true altitude and heading only");
     app.add_option("--fps", options.fps, "frames per second of simulated time")
         ->capture_default_str()
@@ -221,8 +229,10 @@ int main(int argc, char** argv) {
     CLI::App* panelCommand =
         app.add_subcommand("panel", "one window of an aircraft's panel.cfg as the simulator lays it out (PNG): "
                                     "Quillon's gauges drawn, other gauges as labelled grey boxes");
-    panelCommand->add_option("--panel-cfg", panel.panelPath, "the panel.cfg to read")->required();
-    panelCommand->add_option("--window", panel.window, "the window's section: Window03 (or 3)")->required();
+    panelCommand->add_option("--panel-cfg", panel.panelPath, "the panel.cfg to read")->required()->check(nameValidator());
+    panelCommand->add_option("--window", panel.window, "the window's section: Window03 (or 3)")
+        ->required()
+        ->check(nameValidator());
     panelCommand->add_option("--seconds", panel.seconds, "simulated time before the picture")
         ->capture_default_str()
         ->check(numberValidator(0.0, 3600.0));
