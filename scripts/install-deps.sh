@@ -25,6 +25,7 @@ g++-mingw-w64-x86-64
 binutils-mingw-w64
 wine64
 wine
+wine32:i386
 fonts-wine
 xvfb
 xdotool
@@ -58,6 +59,15 @@ else
     exit 1
 fi
 
+# wine32 (the 32-bit Windows programs that run the shipped DLL) comes from
+# Debian's i386 architecture, which apt knows only once it is added.
+case "$missing" in
+*:i386*)
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $as_root dpkg --add-architecture i386
+    fi
+    ;;
+esac
 $as_root env DEBIAN_FRONTEND=noninteractive apt-get update
 # shellcheck disable=SC2086 # one word per package
 $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y $missing

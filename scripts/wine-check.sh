@@ -1,21 +1,32 @@
 #!/bin/sh
 # Renders the fixed frame list twice, on Linux (Quillon.so, libgdiplus) and
-# under Wine (the 64-bit Quillon.dll, Wine's own gdiplus, real device
+# under Wine (a Windows build's Quillon.dll, Wine's own gdiplus, real device
 # contexts), and compares the pictures frame by frame. No display is needed;
-# the Wine prefix lives in the build tree.
-# Usage: wine-check.sh BUILD_DIR   (holding linux/ and windows-x64/)
-# Pictures: BUILD_DIR/wine-check/{linux,wine,difference}/<frame>.png
+# the Wine prefix lives in the Windows build's tree.
+# Usage: wine-check.sh BUILD_DIR [windows-x64|windows-i686]
+#   windows-x64 (the default): the 64-bit DLL under wine64;
+#   windows-i686: the product itself under 32-bit Wine, called by the 32-bit
+#   stand-in in the simulator's calling conditions.
+# Pictures: BUILD_DIR/wine-check/linux/<frame>.png, and per Windows build
+# BUILD_DIR/wine-check/{wine,difference}/ (x64) or {wine-i686,difference-i686}/.
 set -eu
 
-build=$(cd "${1:?usage: wine-check.sh BUILD_DIR}" && pwd)
+build=$(cd "${1:?usage: wine-check.sh BUILD_DIR [windows-x64|windows-i686]}" && pwd)
+windows_build=${2:-windows-x64}
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
 
+case "$windows_build" in
+windows-x64) arch=win64 wine=$QUILLON_WINE64 suffix="" ;;
+windows-i686) arch=win32 wine=${QUILLON_WINE32:?the 32-bit Wine loader is missing} suffix="-i686" ;;
+*) echo "wine check: unknown Windows build $windows_build" >&2; exit 2 ;;
+esac
+
 linux_tool="$build/linux/tools/render-frames/quillon-render-frames"
 compare_tool="$build/linux/tools/render-compare/quillon-compare-renders"
-x64="$build/windows-x64"
-wine_tool="$x64/tools/render-frames/quillon-render-frames.exe"
-for file in "$linux_tool" "$compare_tool" "$build/linux/Quillon.so" "$wine_tool" "$x64/Quillon.dll"; do
+windows="$build/$windows_build"
+wine_tool="$windows/tools/render-frames/quillon-render-frames.exe"
+for file in "$linux_tool" "$compare_tool" "$build/linux/Quillon.so" "$wine_tool" "$windows/Quillon.dll"; do
     if [ ! -f "$file" ]; then
         echo "wine check: $file is missing (build first)" >&2
         exit 1
@@ -23,11 +34,13 @@ for file in "$linux_tool" "$compare_tool" "$build/linux/Quillon.so" "$wine_tool"
 done
 
 out="$build/wine-check"
-rm -rf "$out"
-mkdir -p "$out/linux" "$out/wine" "$out/difference"
+pictures="wine$suffix"
+difference="difference$suffix"
+rm -rf "$out/linux" "$out/$pictures" "$out/$difference"
+mkdir -p "$out/linux" "$out/$pictures" "$out/$difference"
 
-prefix="$x64/wine-prefix"
-sh "$here/wine-prefix.sh" "$prefix"
+prefix="$windows/wine-prefix"
+sh "$here/wine-prefix.sh" "$prefix" "$arch"
 WINEPREFIX=$(cd "$prefix" && pwd)
 export WINEPREFIX WINEDEBUG=-all
 
@@ -35,20 +48,20 @@ export WINEPREFIX WINEDEBUG=-all
 
 # Relative paths: Wine maps the current Linux folder to a drive of its own.
 status=0
-(cd "$x64" && "$QUILLON_WINE64" tools/render-frames/quillon-render-frames.exe Quillon.dll \
-    ../wine-check/wine) >"$out/wine.log" 2>&1 || status=$?
+(cd "$windows" && "$wine" tools/render-frames/quillon-render-frames.exe Quillon.dll \
+    "../wine-check/$pictures") >"$out/$pictures.log" 2>&1 || status=$?
 "$QUILLON_WINESERVER" -w
 if [ "$status" -ne 0 ]; then
     echo "wine check: rendering under Wine failed (exit $status)" >&2
-    cat "$out/wine.log" >&2
+    cat "$out/$pictures.log" >&2
     exit "$status"
 fi
 
 # Both hosts must have run the same frames: same clock, same target clicked.
-if ! tr -d '\r' <"$out/wine.log" | cmp -s - "$out/linux.log"; then
+if ! tr -d '\r' <"$out/$pictures.log" | cmp -s - "$out/linux.log"; then
     echo "wine check: the Linux and Wine runs differ in clock or selection:" >&2
-    tr -d '\r' <"$out/wine.log" | diff "$out/linux.log" - >&2 || true
+    tr -d '\r' <"$out/$pictures.log" | diff "$out/linux.log" - >&2 || true
     exit 1
 fi
 
-"$compare_tool" "$out/linux" "$out/wine" "$out/difference"
+"$compare_tool" "$out/linux" "$out/$pictures" "$out/$difference"

@@ -1,6 +1,8 @@
 # Sourced by the Wine scripts: finds the 64-bit loader, the wine server and
-# the fonts the prefix needs. Debian 12 keeps the loader in /usr/lib/wine
-# (wine64 is on PATH only with some packagings).
+# the fonts the prefix needs. Debian 12 keeps the loaders in /usr/lib/wine
+# (wine64 is on PATH only with some packagings). The 32-bit loader (package
+# wine32:i386) may be missing: QUILLON_WINE32 is then empty, and the 32-bit
+# checks say so.
 
 quillon_find_tool() {
     for candidate in "$@"; do
@@ -14,6 +16,7 @@ quillon_find_tool() {
 
 QUILLON_WINE64=${QUILLON_WINE64:-$(quillon_find_tool wine64 /usr/lib/wine/wine64 || true)}
 QUILLON_WINESERVER=${QUILLON_WINESERVER:-$(quillon_find_tool wineserver /usr/lib/wine/wineserver || true)}
+QUILLON_WINE32=${QUILLON_WINE32:-$(quillon_find_tool /usr/lib/wine/wine /usr/lib/i386-linux-gnu/wine/wine || true)}
 if [ -z "$QUILLON_WINE64" ] || [ -z "$QUILLON_WINESERVER" ]; then
     echo "wine64 not found (Debian package wine64)" >&2
     exit 1

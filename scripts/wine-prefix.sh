@@ -1,6 +1,8 @@
 #!/bin/sh
 # Makes a Wine prefix in which the Windows stand-in host can draw text:
-#   scripts/wine-prefix.sh PREFIX_DIR
+#   scripts/wine-prefix.sh PREFIX_DIR [win64|win32]
+# win64 (the default) for the x64 build, win32 (the 32-bit loader, a 32-bit
+# prefix) for the product's i686 build.
 # The prefix lives in the build tree (never in $HOME), is created once and
 # reused; a marker file records that it is complete. No display is needed.
 #
@@ -13,9 +15,15 @@
 # comes out in regular weight; without it Wine draws a bold face.
 set -eu
 
-prefix=${1:?usage: wine-prefix.sh PREFIX_DIR}
+prefix=${1:?usage: wine-prefix.sh PREFIX_DIR [win64|win32]}
+arch=${2:-win64}
 here=$(dirname "$0")
 . "$here/wine-env.sh"
+case "$arch" in
+win64) wine=$QUILLON_WINE64 ;;
+win32) wine=${QUILLON_WINE32:?the 32-bit Wine loader is missing (Debian package wine32:i386)} ;;
+*) echo "wine-prefix.sh: unknown architecture $arch" >&2; exit 2 ;;
+esac
 
 # The marker names the set-up it records, so that a prefix made by an
 # older version of this script is set up again.
@@ -26,11 +34,12 @@ fi
 
 mkdir -p "$prefix"
 WINEPREFIX=$(cd "$prefix" && pwd)
-export WINEPREFIX WINEDEBUG=-all
+WINEARCH=$arch
+export WINEPREFIX WINEARCH WINEDEBUG=-all
 
 started=$(date +%s)
 # No Mono or Gecko install prompts while the prefix is made.
-WINEDLLOVERRIDES="mscoree,mshtml=" "$QUILLON_WINE64" wineboot --init >/dev/null 2>&1
+WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
 "$QUILLON_WINESERVER" -w
 
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
@@ -40,7 +49,7 @@ cp "$(quillon_find_font tahoma.ttf)" "$fonts/"
 cp "$(quillon_find_font LiberationSans-Regular.ttf)" "$fonts/"
 cp "$(quillon_find_font LiberationSans-Bold.ttf)" "$fonts/"
 
-"$QUILLON_WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+"$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
     /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
 "$QUILLON_WINESERVER" -w
 

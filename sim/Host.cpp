@@ -5,6 +5,7 @@
 
 #include "sim/Geodesy.h"
 #include "sim/GdiPlusSession.h"
+#include "sim/ModuleCall.h"
 #include "sim/ScenarioLoader.h"
 
 namespace sim {
@@ -59,7 +60,7 @@ bool Host::load(const std::string& modulePath) {
     }
     // The panel-function table goes in before any routine of the module runs.
     importTable_->panels.pointer = panelTable_->table();
-    if (linkage_->moduleInit != nullptr) linkage_->moduleInit();
+    if (linkage_->moduleInit != nullptr) callModule(linkage_->moduleInit);
     return true;
 }
 
@@ -67,7 +68,7 @@ void Host::unload() {
     if (!loaded()) return;
     for (auto& window : windows_)
         if (window->open()) closeWindow(*window);
-    if (linkage_->moduleDeinit != nullptr) linkage_->moduleDeinit();
+    if (linkage_->moduleDeinit != nullptr) callModule(linkage_->moduleDeinit);
     importTable_ = nullptr;
     linkage_ = nullptr;
     library_.reset();
@@ -129,7 +130,7 @@ std::vector<Window*> Host::openWindows() const {
 void Host::callGauge(Window& window, int32_t code, uint32_t extra) {
     requireLoaded("service");
     host::GaugeCallback callback = window.header_.gaugeCallback;
-    if (callback != nullptr) callback(&window.header_, code, extra);
+    if (callback != nullptr) callModule(callback, &window.header_, code, extra);
 }
 
 void Host::service(Window& window, int32_t code, uint32_t extra) { callGauge(window, code, extra); }
@@ -181,9 +182,26 @@ int32_t Host::click(Window& window, int x, int y, int shownWidth, int shownHeigh
         record.y = y;
         // The shown size only lives for the call, as the mouse function reads it.
         record.area = sx == 1.0 && sy == 1.0 ? area : &shown;
-        return area->function(&record, host::kMouseLeftSingle);
+        return callModule(area->function, &record, host::kMouseLeftSingle);
     }
     return -1;
+}
+
+int32_t Host::callElementRoutine(Window& window, ElementRoutine routine, uintptr_t value) {
+    requireLoaded("callElementRoutine");
+    const host::GaugeHeader& header = window.header_;
+    auto plain = [](host::ElementListRoutine r) { return r != nullptr ? callModule(r) : 0; };
+    auto withValue = [value](host::ElementListValueRoutine r) { return r != nullptr ? callModule(r, value) : 0; };
+    switch (routine) {
+        case ElementRoutine::Query: return plain(header.queryRoutine);
+        case ElementRoutine::Install: return withValue(header.installRoutine);
+        case ElementRoutine::Initialize: return plain(header.initializeRoutine);
+        case ElementRoutine::Update: return plain(header.updateRoutine);
+        case ElementRoutine::Generate: return withValue(header.generateRoutine);
+        case ElementRoutine::Draw: return plain(header.drawRoutine);
+        case ElementRoutine::Kill: return plain(header.killRoutine);
+    }
+    return 0;
 }
 
 void Host::writeOwnShipVariables() {

@@ -98,6 +98,11 @@ public:
     // click record are in the shown pixels, as a host showing the gauge at
     // that size would give them.
     int32_t click(Window& window, int x, int y, int shownWidth, int shownHeight);
+    // One of the seven element-list routines of the window's gauge header;
+    // `value` goes to install and generate. Returns the routine's result,
+    // 0 when the header lists none.
+    enum class ElementRoutine { Query, Install, Initialize, Update, Generate, Draw, Kill };
+    int32_t callElementRoutine(Window& window, ElementRoutine routine, uintptr_t value = 0);
 
     // ---- Variables --------------------------------------------------------
     void setModuleVariable(int32_t token, double value) { moduleVariables_.set(token, value); }

@@ -1,4 +1,4 @@
-# The 64-bit Windows build of the stand-in host (cross-compiled with mingw-w64).
+# The Windows builds of the stand-in host (cross-compiled with mingw-w64).
 # nlohmann-json is header-only and has no mingw package: its headers are
 # copied from the build machine's package into the build tree, so that the
 # cross compiler sees them without the machine's other system headers.

@@ -1,16 +1,28 @@
-// quillon-render-frames MODULE OUT_DIR [FRAME_NAME...]
+// quillon-render-frames [--time N [--rounds R]] MODULE OUT_DIR [FRAME_NAME...]
 // Renders the fixed frame list (or the named frames) through the stand-in
 // host: for each frame a fresh load of the module, one window of the gauge,
 // the view and range set through the named variables, the clock stepped,
 // a target clicked, and the picture saved as OUT_DIR/<name>.png. The same
 // program runs on Linux and, built for Windows, under Wine; each frame
 // depends only on its own list entry, so the two runs are comparable.
+// With --time, each frame is then redrawn N times and the cost of a redraw
+// printed (kUsage below).
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <system_error>
 #include <string>
 #include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <time.h>
+#endif
 
 #include "sim/Host.h"
 #include "tools/render-frames/FrameList.h"
@@ -22,6 +34,123 @@
 namespace {
 
 using quillon::frames::FrameSpec;
+
+constexpr const char* kUsage = R"(usage: quillon-render-frames [--time N [--rounds R]] MODULE OUT_DIR [FRAME_NAME...]
+
+Renders the frame list (or the named frames) through the stand-in host with
+MODULE (Quillon.so, or Quillon.dll in the Windows builds) and saves each
+picture as OUT_DIR/<frame>.png, printing the clock and the selected aircraft.
+
+  --time N     timing mode: after its picture, each frame is redrawn N times
+               more (draw notifications only; the clock alternates between two
+               values 0.001 apart, so each one redraws and turns the sweep, but
+               none refreshes the traffic) and the cost of one redraw printed:
+                 <frame>  <wall> us wall  <cpu> us cpu per redraw (R x N)
+               wall is elapsed time, cpu the drawing thread's CPU time (coarse
+               ticks under Wine: use N so that a round lasts 0.5 s or more).
+  --rounds R   with --time: R rounds of N redraws, the median round printed
+               (default 3).
+  --help       this text.
+)";
+
+struct Options {
+    int redraws = 0;  // 0: no timing
+    int rounds = 3;
+    std::string modulePath;
+    std::string outDir;
+    std::vector<std::string> names;
+};
+
+bool positiveCount(const char* text, int& count) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > 1000000) return false;
+    count = static_cast<int>(value);
+    return true;
+}
+
+// Returns 0 to go on, otherwise the exit code.
+int parseOptions(int argc, char** argv, Options& options) {
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const bool last = i + 1 == argc;
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf("%s", kUsage);
+            return -1;
+        } else if (std::strcmp(argv[i], "--time") == 0) {
+            if (last || !positiveCount(argv[++i], options.redraws)) {
+                std::fprintf(stderr, "--time needs a count from 1 to 1000000\n%s", kUsage);
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--rounds") == 0) {
+            if (last || !positiveCount(argv[++i], options.rounds)) {
+                std::fprintf(stderr, "--rounds needs a count from 1 to 1000000\n%s", kUsage);
+                return 2;
+            }
+        } else {
+            positional.emplace_back(argv[i]);
+        }
+    }
+    if (positional.size() < 2) {
+        std::fprintf(stderr, "%s", kUsage);
+        return 2;
+    }
+    options.modulePath = positional[0];
+    options.outDir = positional[1];
+    options.names.assign(positional.begin() + 2, positional.end());
+    return 0;
+}
+
+// CPU time of the calling thread, in microseconds.
+double threadCpuMicroseconds() {
+#if defined(_WIN32)
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) return 0.0;
+    auto ticks = [](const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 10.0;  // 100 ns units
+#else
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+#endif
+}
+
+struct RoundTime {
+    double wallMicroseconds;
+    double cpuMicroseconds;
+};
+
+RoundTime timeRedraws(sim::Host& host, sim::Window& window, int redraws) {
+    const double base = host.clock();
+    const auto wallStart = std::chrono::steady_clock::now();
+    const double cpuStart = threadCpuMicroseconds();
+    for (int i = 0; i < redraws; ++i) {
+        host.setClock(base + ((i & 1) == 0 ? 0.001 : 0.0));
+        host.drawWindow(window);
+    }
+    const double cpu = threadCpuMicroseconds() - cpuStart;
+    const std::chrono::duration<double, std::micro> wall = std::chrono::steady_clock::now() - wallStart;
+    host.setClock(base);
+    return {wall.count() / redraws, cpu / redraws};
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+}
+
+void printTiming(sim::Host& host, sim::Window& window, const FrameSpec& frame, const Options& options) {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    for (int round = 0; round < options.rounds; ++round) {
+        const RoundTime time = timeRedraws(host, window, options.redraws);
+        wall.push_back(time.wallMicroseconds);
+        cpu.push_back(time.cpuMicroseconds);
+    }
+    std::printf("%-40s %9.1f us wall %9.1f us cpu per redraw (%d x %d)\n", frame.name, median(wall), median(cpu),
+                options.rounds, options.redraws);
+}
 
 bool wanted(const FrameSpec& frame, const std::vector<std::string>& names) {
     if (names.empty()) return true;
@@ -54,16 +183,22 @@ bool selectionBoxDrawn(const sim::Window& window, const FrameSpec& frame, double
 }
 
 // Renders one frame; returns false (after saying why) when it could not.
-bool renderFrame(const std::string& modulePath, const FrameSpec& frame, const std::string& outDir) {
+bool renderFrame(const Options& options, const FrameSpec& frame) {
 #if defined(_WIN32)
     sim::setDibSectionBitsPerPixel(frame.windowsBitsPerPixel);
 #endif
-    sim::Host host(modulePath);
+    sim::Host host(options.modulePath);
     if (!host.loaded()) {
         std::fprintf(stderr, "%s: %s\n", frame.name, host.error().c_str());
         return false;
     }
     sim::Window& window = host.openWindow(frame.gauge, frame.width, frame.height);
+    // The element-list routines too, as the simulator calls them; they only
+    // hand the host's own entries back.
+    using Element = sim::Host::ElementRoutine;
+    for (Element routine : {Element::Query, Element::Install, Element::Initialize, Element::Update, Element::Generate,
+                            Element::Draw, Element::Kill})
+        host.callElementRoutine(window, routine, 0);
     // The module gives "Radar Mode" and "Radar Range" their start values on
     // its first frame; set them afterwards, as another gauge of the panel would.
     host.frame();
@@ -91,35 +226,33 @@ bool renderFrame(const std::string& modulePath, const FrameSpec& frame, const st
         return false;
     }
 
-    const std::string path = outDir + "/" + frame.name + ".png";
+    const std::string path = options.outDir + "/" + frame.name + ".png";
     window.savePng(path);
-    std::printf("%-40s clock %.4f  selected %s\n", frame.name, host.clock(), selected.c_str());
+    if (options.redraws > 0)
+        printTiming(host, window, frame, options);
+    else
+        std::printf("%-40s clock %.4f  selected %s\n", frame.name, host.clock(), selected.c_str());
     return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s MODULE OUT_DIR [FRAME_NAME...]\n", argv[0]);
-        return 2;
-    }
-    const std::string modulePath = argv[1];
-    const std::string outDir = argv[2];
-    const std::vector<std::string> names(argv + 3, argv + argc);
+    Options options;
+    if (const int exitCode = parseOptions(argc, argv, options); exitCode != 0) return exitCode < 0 ? 0 : exitCode;
     std::error_code folderError;
-    std::filesystem::create_directories(outDir, folderError);
+    std::filesystem::create_directories(options.outDir, folderError);
     if (folderError) {
-        std::fprintf(stderr, "cannot create %s: %s\n", outDir.c_str(), folderError.message().c_str());
+        std::fprintf(stderr, "cannot create %s: %s\n", options.outDir.c_str(), folderError.message().c_str());
         return 1;
     }
 
     int failures = 0;
     int rendered = 0;
     for (const FrameSpec& frame : quillon::frames::frameList()) {
-        if (!wanted(frame, names)) continue;
+        if (!wanted(frame, options.names)) continue;
         try {
-            if (renderFrame(modulePath, frame, outDir))
+            if (renderFrame(options, frame))
                 ++rendered;
             else
                 ++failures;

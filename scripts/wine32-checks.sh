@@ -1,0 +1,50 @@
+#!/bin/sh
+# The product itself under 32-bit Wine: the very BUILD_DIR/windows-i686/
+# Quillon.dll, loaded and driven by the 32-bit stand-in host in the
+# simulator's calling conditions (sim/ModuleCall.h):
+#   - the i686 ctest: load check, stand-in host check, calling conditions;
+#   - the picture comparison against the Linux renders (wine-check.sh).
+# When all passed, BUILD_DIR/windows-i686/Quillon.dll.checked holds the
+# DLL's sha256 (sha256sum format): the bytes these checks ran.
+# Usage: wine32-checks.sh BUILD_DIR
+# QUILLON_SKIP_32BIT_CHECKS=1 skips them, saying so; on a machine that cannot
+# run 32-bit programs they fail with one line naming that variable.
+set -eu
+
+build=$(cd "${1:?usage: wine32-checks.sh BUILD_DIR}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh"
+
+dll="$build/windows-i686/Quillon.dll"
+stamp="$dll.checked"
+rm -f "$stamp"
+
+if [ "${QUILLON_SKIP_32BIT_CHECKS:-0}" = 1 ]; then
+    echo "  32-bit checks SKIPPED (QUILLON_SKIP_32BIT_CHECKS=1): $dll was not run"
+    exit 0
+fi
+
+cannot_run() {
+    echo "error: this machine cannot run 32-bit Windows programs ($1), which the checks of $dll need; set QUILLON_SKIP_32BIT_CHECKS=1 to skip them" >&2
+    exit 1
+}
+
+# The 32-bit loader is itself a 32-bit Linux program: running it tells
+# whether the kernel runs 32-bit programs at all.
+[ -n "$QUILLON_WINE32" ] || cannot_run "no 32-bit Wine loader; Debian package wine32:i386"
+"$QUILLON_WINE32" --version >/dev/null 2>&1 || cannot_run "$QUILLON_WINE32 does not start"
+prefix="$build/windows-i686/wine-prefix"
+sh "$here/wine-prefix.sh" "$prefix" win32 || cannot_run "no 32-bit Wine prefix could be made in $prefix"
+
+before=$(sha256sum "$dll" | cut -d' ' -f1)
+echo "  32-bit checks: $dll (sha256 $before)"
+"$here/run-ctest.sh" "windows-i686 tests" "$build/windows-i686" 1
+echo "  wine check (32-bit): Linux and 32-bit Wine renders compared"
+"$here/wine-check.sh" "$build" windows-i686
+
+after=$(sha256sum "$dll" | cut -d' ' -f1)
+if [ "$after" != "$before" ]; then
+    echo "error: $dll changed while it was being checked" >&2
+    exit 1
+fi
+(cd "$build/windows-i686" && sha256sum Quillon.dll >"$stamp")
