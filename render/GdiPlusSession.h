@@ -9,11 +9,10 @@
 namespace render {
 
 // Starts a GDI+ session described by the input record; the token receives
-// the session to hand back to shutdownGdiPlus.
+// the session to hand back to shutdownGdiPlus (0 when none started).
 gdip::GpStatus startGdiPlus(uintptr_t& token, const gdip::GdiplusStartupInput& input);
 // Ends the session of the token. Every GDI+ object made in it must be gone.
-// With libgdiplus, whose one session serves the whole process (the host's
-// included), GDI+ is left running.
+// GDI+ counts its sessions: it runs on while another one is open.
 void shutdownGdiPlus(uintptr_t token);
 
 }  // namespace render

@@ -1,6 +1,6 @@
-// GDI+ for the host's own surfaces. libgdiplus keeps one process-wide
-// start-up state that any GdiplusShutdown ends (a module shutting its own
-// GDI+ down included), so the host starts it again before each use.
+// GDI+ for the host's own surfaces: one session of the host's, started on
+// first use and kept until the process ends. On Linux it is a session of the
+// GDI+ session layer (sim/GdiPlusSessionLayer.h), apart from the module's.
 #pragma once
 
 namespace sim {

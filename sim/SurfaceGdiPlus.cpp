@@ -2,17 +2,20 @@
 // what GdipGetDC gives on the bitmap's own graphics (libgdiplus hands out the
 // graphics itself and accepts it again in GdipCreateFromHDC). Pixels are read
 // with GdipBitmapGetPixel: locking the bits would break the graphics objects
-// the module keeps on the same bitmap.
+// the module keeps on the same bitmap. Every GDI+ call here is the host's own,
+// apart from the module's (sim/GdiPlusSessionLayer.h).
 #include <stdexcept>
 #include <string>
 
 #include "sim/GdiPlusHost.h"
 #include "sim/GdiPlusSession.h"
+#include "sim/GdiPlusSessionLayer.h"
 #include "sim/Surface.h"
 
 namespace sim {
 namespace {
 
+using gdiplus_layer::HostGdiPlusCalls;
 
 void check(simgdip::GpStatus status, const char* what) {
     if (status != simgdip::kOk)
@@ -54,6 +57,7 @@ class GdiPlusBitmapSurface final : public Surface {
 public:
     GdiPlusBitmapSurface(int width, int height, int capacityWidth, int capacityHeight)
         : Surface(width, height, capacityWidth, capacityHeight) {
+        HostGdiPlusCalls hostCalls;
         ensureGdiPlusStarted();
         check(simgdip::GdipCreateBitmapFromScan0(capacityWidth, capacityHeight, 0, simgdip::kPixelFormat32bppArgb,
                                                  nullptr, &bitmap_),
@@ -71,6 +75,7 @@ public:
     }
 
     ~GdiPlusBitmapSurface() override {
+        HostGdiPlusCalls hostCalls;
         simgdip::GdipReleaseDC(graphics_, deviceContext_);
         simgdip::GdipDeleteGraphics(graphics_);
         simgdip::GdipDisposeImage(image());
@@ -79,12 +84,14 @@ public:
     host::DeviceContext deviceContext() const override { return deviceContext_; }
 
     uint32_t readPixel(int x, int y) const override {
+        HostGdiPlusCalls hostCalls;
         simgdip::ARGB colour = 0;
         check(simgdip::GdipBitmapGetPixel(bitmap_, x, y, &colour), "GdipBitmapGetPixel");
         return colour;
     }
 
     void savePng(const std::string& path) const override {
+        HostGdiPlusCalls hostCalls;
         ensureGdiPlusStarted();
         std::u16string wide = widen(path);
         if (width() == capacityWidth() && height() == capacityHeight()) {

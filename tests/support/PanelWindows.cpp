@@ -6,6 +6,7 @@
 #include "module/GaugeCallbacks.h"
 #include "host/ExportedRecords.h"
 #include "render/GdiPlusTypes.h"
+#include "sim/GdiPlusSessionLayer.h"
 #include "tests/support/GdiPlusImaging.h"
 
 // The session start as the host calls it, output record unused.
@@ -17,19 +18,24 @@ namespace {
 
 using imaging::kPixelFormat32bppArgb;
 using imaging::kPngEncoder;
+// The host's surfaces and its session are its own, not the module's.
+using sim::gdiplus_layer::HostGdiPlusCalls;
 
 int cappedSide(int side) { return std::clamp(side, 1, HostSurface::kMaxPixels); }
 
 }  // namespace
 
 void ensureHostGdiplus() {
-    // Cheap when libgdiplus already runs: it hands out the same session.
+    static bool started = false;
+    if (started) return;
+    HostGdiPlusCalls hostCalls;
     gdip::ULONG_PTR token = 0;
     const gdip::GdiplusStartupInput input{1, nullptr, 0, 0};
-    GdiplusStartup(&token, &input, nullptr);
+    started = GdiplusStartup(&token, &input, nullptr) == gdip::kOk;
 }
 
 HostSurface::HostSurface(int width, int height) : width_(cappedSide(width)), height_(cappedSide(height)) {
+    HostGdiPlusCalls hostCalls;
     ensureHostGdiplus();
     GdipCreateBitmapFromScan0(width_, height_, 0, kPixelFormat32bppArgb, nullptr, &bitmap_);
     if (bitmap_ != nullptr) GdipGetImageGraphicsContext(bitmap_, &imageGraphics_);
@@ -37,7 +43,7 @@ HostSurface::HostSurface(int width, int height) : width_(cappedSide(width)), hei
 }
 
 HostSurface::~HostSurface() {
-    ensureHostGdiplus();
+    HostGdiPlusCalls hostCalls;
     if (deviceContext_ != nullptr) GdipReleaseDC(imageGraphics_, deviceContext_);
     if (imageGraphics_ != nullptr) GdipDeleteGraphics(imageGraphics_);
     if (bitmap_ != nullptr) GdipDisposeImage(bitmap_);
@@ -52,6 +58,7 @@ uint32_t HostSurface::pixel(int x, int y) const {
 bool HostSurface::savePng(const char* path) const {
     const std::string narrow(path);
     const std::u16string wide(narrow.begin(), narrow.end());
+    HostGdiPlusCalls hostCalls;
     return GdipSaveImageToFile(bitmap_, wide.c_str(), &kPngEncoder, nullptr) == gdip::kOk;
 }
 

@@ -40,9 +40,8 @@ private:
     int height_ = 1;
 };
 
-// Makes sure libgdiplus runs. Its one session serves the whole process and
-// the module ends it when its last gauge goes, so the host starts it again
-// before it touches its own bitmaps.
+// Starts the host's own GDI+ session once, apart from the module's sessions;
+// it lasts until the program ends.
 void ensureHostGdiplus();
 
 // One panel window showing one of the module's gauges.

@@ -5,6 +5,7 @@
 
 #include "render/GdiPlusSession.h"
 #include "render/GdiPlusTypes.h"
+#include "sim/GdiPlusSessionLayer.h"
 #include "tests/support/GdiPlusImaging.h"
 
 
@@ -12,6 +13,8 @@ namespace quillon::testing {
 namespace {
 
 using imaging::kPixelFormat32bppArgb;
+// The bitmap behind a test surface is the host's, not the module's.
+using sim::gdiplus_layer::HostGdiPlusCalls;
 using imaging::kPngEncoder;
 
 bool near(uint32_t argb, uint32_t wanted, int tolerance) {
@@ -28,8 +31,8 @@ bool near(uint32_t argb, uint32_t wanted, int tolerance) {
 void ensureGdiplusStarted() {
     static bool started = false;
     if (started) return;
-    // Through the module's own session count, so that a gauge destroyed by a
-    // test never ends libgdiplus's one process-wide session under the others.
+    // A session of the module's own, held by the test program for the pieces
+    // that tests drive without a gauge around them.
     uintptr_t token = 0;
     const gdip::GdiplusStartupInput input{1, nullptr, 0, 0};
     render::startGdiPlus(token, input);
@@ -42,15 +45,19 @@ Colour colourOf(uint32_t argb) {
 
 TestSurface::TestSurface(int width, int height) : width_(width), height_(height) {
     ensureGdiplusStarted();
-    GdipCreateBitmapFromScan0(width, height, 0, kPixelFormat32bppArgb, nullptr, &bitmap_);
-    GdipGetImageGraphicsContext(bitmap_, &imageGraphics_);
-    GdipGetDC(imageGraphics_, &deviceContext_);
+    {
+        HostGdiPlusCalls hostCalls;
+        GdipCreateBitmapFromScan0(width, height, 0, kPixelFormat32bppArgb, nullptr, &bitmap_);
+        GdipGetImageGraphicsContext(bitmap_, &imageGraphics_);
+        GdipGetDC(imageGraphics_, &deviceContext_);
+    }
     graphics_.createFromDeviceContext(deviceContext_);
     graphics_.scaleWorldTransform(width * 0.001f, height * 0.001f);
 }
 
 TestSurface::~TestSurface() {
     graphics_.release();
+    HostGdiPlusCalls hostCalls;
     if (deviceContext_ != nullptr) GdipReleaseDC(imageGraphics_, deviceContext_);
     if (imageGraphics_ != nullptr) GdipDeleteGraphics(imageGraphics_);
     if (bitmap_ != nullptr) GdipDisposeImage(bitmap_);
@@ -107,6 +114,7 @@ bool TestSurface::inkBounds(float left, float top, float right, float bottom, ui
 
 bool TestSurface::savePng(const std::string& path) const {
     std::u16string wide(path.begin(), path.end());
+    HostGdiPlusCalls hostCalls;
     return GdipSaveImageToFile(bitmap_, wide.c_str(), &kPngEncoder, nullptr) == gdip::kOk;
 }
 

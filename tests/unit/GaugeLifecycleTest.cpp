@@ -11,6 +11,7 @@
 #include "host/ExportedRecords.h"
 #include "render/GdiPlusSession.h"
 #include "render/SharedGdiObjects.h"
+#include "sim/GdiPlusSessionLayer.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/RadarGaugeProbe.h"
 #include "tests/support/TestSurface.h"
@@ -233,6 +234,19 @@ TEST(GdiPlusSessions, EndingOneSessionLeavesGdiPlusRunningForTheOthers) {
     EXPECT_TRUE(brush.valid());
     EXPECT_EQ(brush.lastStatus(), gdip::kOk);
     render::shutdownGdiPlus(second);
+}
+
+TEST(GdiPlusSessions, ASessionThatDidNotStartIsNeverEnded) {
+    namespace layer = sim::gdiplus_layer;
+    const gdip::GdiplusStartupInput unsupported{99, nullptr, 0, 0};
+    uintptr_t token = 12345;
+    EXPECT_NE(render::startGdiPlus(token, unsupported), gdip::kOk);
+    EXPECT_EQ(token, 0u);
+    layer::setOnFailure(layer::OnFailure::Count);
+    const int failures = layer::figures().failures;
+    render::shutdownGdiPlus(token);  // would end somebody else's session
+    EXPECT_EQ(layer::figures().failures, failures) << layer::lastFailure();
+    layer::setOnFailure(layer::OnFailure::Abort);
 }
 
 }  // namespace

@@ -1,0 +1,415 @@
+#include "sim/GdiPlusSessionLayer.h"
+
+#include <dlfcn.h>
+#include <link.h>
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#define LAYER_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace sim::gdiplus_layer {
+namespace {
+
+using Status = int32_t;
+constexpr Status kOk = 0;
+constexpr Status kGenericError = 1;
+constexpr Status kInvalidParameter = 2;
+constexpr Status kUnsupportedGdiplusVersion = 17;
+
+// ---- Failures -------------------------------------------------------------------
+
+OnFailure onFailure = OnFailure::Abort;
+int failureCount = 0;
+char failureText[512] = "";
+
+__attribute__((format(printf, 1, 2))) void fail(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(failureText, sizeof failureText, format, arguments);
+    va_end(arguments);
+    ++failureCount;
+    if (onFailure == OnFailure::Count) return;
+    std::fprintf(stderr, "GDI+ session layer: %s\n", failureText);
+    std::abort();
+}
+
+[[noreturn]] void misplaced(const char* what) {
+    std::fprintf(stderr, "GDI+ session layer: %s\n", what);
+    std::abort();
+}
+
+// ---- Whose call it is -----------------------------------------------------------
+
+thread_local int hostCallDepth = 0;
+// Inside a call handed on to libgdiplus: what it calls meanwhile is its own,
+// even when it reaches the layer through another interposer in the program.
+thread_local int forwardedDepth = 0;
+
+struct Forwarded {
+    Forwarded() { ++forwardedDepth; }
+    ~Forwarded() { --forwardedDepth; }
+};
+
+struct CodeRange {
+    uintptr_t begin;
+    uintptr_t end;
+};
+constexpr int kMaxLibraryRanges = 8;
+CodeRange libraryCode[kMaxLibraryRanges];
+int libraryRangeCount = 0;
+
+bool calledFromLibrary(const void* caller) {
+    const auto address = reinterpret_cast<uintptr_t>(caller);
+    for (int i = 0; i < libraryRangeCount; ++i)
+        if (address >= libraryCode[i].begin && address < libraryCode[i].end) return true;
+    return false;
+}
+
+int collectLibraryCode(dl_phdr_info* info, size_t, void* libraryPath) {
+    if (info->dlpi_name == nullptr || std::strcmp(info->dlpi_name, static_cast<const char*>(libraryPath)) != 0)
+        return 0;
+    for (int i = 0; i < info->dlpi_phnum && libraryRangeCount < kMaxLibraryRanges; ++i) {
+        const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+        if (segment.p_type != PT_LOAD || (segment.p_flags & PF_X) == 0) continue;
+        const uintptr_t begin = info->dlpi_addr + segment.p_vaddr;
+        libraryCode[libraryRangeCount++] = CodeRange{begin, begin + segment.p_memsz};
+    }
+    return 1;
+}
+
+// Runs when the program loads: the layer is useless behind libgdiplus, where
+// nothing would ever call it, so it says so at once.
+__attribute__((constructor)) void takePlaceInFrontOfLibgdiplus() {
+    Dl_info first{};
+    Dl_info own{};
+    void* found = dlsym(RTLD_DEFAULT, "GdiplusShutdown");
+    if (found == nullptr || dladdr(found, &first) == 0 ||
+        dladdr(reinterpret_cast<void*>(&takePlaceInFrontOfLibgdiplus), &own) == 0 ||
+        first.dli_fbase != own.dli_fbase)
+        misplaced("another GdiplusShutdown comes first; link the layer ahead of libgdiplus and define no other");
+    Dl_info library{};
+    void* real = dlsym(RTLD_NEXT, "GdiplusShutdown");
+    if (real == nullptr || dladdr(real, &library) == 0) misplaced("no libgdiplus behind the layer");
+    dl_iterate_phdr(collectLibraryCode, const_cast<char*>(library.dli_fname));
+}
+
+template <typename Function>
+Function following(const char* name) {
+    void* found = dlsym(RTLD_NEXT, name);
+    if (found == nullptr) misplaced("a GDI+ function is missing behind the layer");
+    return reinterpret_cast<Function>(found);
+}
+
+// ---- Sessions -------------------------------------------------------------------
+
+enum Owner { kHost, kModule, kOwners };
+
+struct Session {
+    uintptr_t token;  // 0: free
+    Owner owner;
+};
+constexpr int kMaxSessions = 256;
+Session sessions[kMaxSessions];
+int openSessions[kOwners];
+uintptr_t lastToken = 0x5e55000;
+bool libraryStarted = false;
+
+Session* sessionOf(uintptr_t token) {
+    for (Session& session : sessions)
+        if (session.token == token) return &session;
+    return nullptr;
+}
+
+bool moduleHasNoSession() { return openSessions[kModule] == 0; }
+
+// ---- The module's objects -------------------------------------------------------
+// Open addressing with linear probing, kept at most half full, and backward
+// shifting on removal so that a long run leaves no tombstones behind.
+
+struct ObjectSlot {
+    const void* handle;  // null: free
+    const char* madeBy;
+    int references;      // libgdiplus may hand out one object twice (a generic family)
+};
+constexpr size_t kObjectSlots = size_t{1} << 14;
+constexpr size_t kSlotMask = kObjectSlots - 1;
+constexpr int kMaxObjects = static_cast<int>(kObjectSlots / 2);
+ObjectSlot objects[kObjectSlots];
+int liveObjects = 0;
+
+size_t homeOf(const void* handle) {
+    uint64_t bits = reinterpret_cast<uintptr_t>(handle);
+    bits ^= bits >> 17;
+    bits *= 0x9E3779B97F4A7C15ull;
+    return static_cast<size_t>(bits >> 40) & kSlotMask;
+}
+
+ObjectSlot* objectOf(const void* handle) {
+    if (handle == nullptr) return nullptr;
+    for (size_t i = homeOf(handle);; i = (i + 1) & kSlotMask) {
+        if (objects[i].handle == handle) return &objects[i];
+        if (objects[i].handle == nullptr) return nullptr;
+    }
+}
+
+void remember(const void* handle, const char* madeBy) {
+    if (ObjectSlot* known = objectOf(handle)) {
+        ++known->references;
+        return;
+    }
+    if (liveObjects >= kMaxObjects) {
+        fail("the module holds more than %d GDI+ objects at once", kMaxObjects);
+        return;
+    }
+    size_t i = homeOf(handle);
+    while (objects[i].handle != nullptr) i = (i + 1) & kSlotMask;
+    objects[i] = ObjectSlot{handle, madeBy, 1};
+    ++liveObjects;
+}
+
+void forget(ObjectSlot* slot) {
+    size_t hole = static_cast<size_t>(slot - objects);
+    for (size_t next = (hole + 1) & kSlotMask; objects[next].handle != nullptr; next = (next + 1) & kSlotMask) {
+        const size_t home = homeOf(objects[next].handle);
+        // An entry whose home lies cyclically in (hole, next] must stay.
+        const bool stays = hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+        if (stays) continue;
+        objects[hole] = objects[next];
+        hole = next;
+    }
+    objects[hole] = ObjectSlot{};
+    --liveObjects;
+}
+
+const char* anyObjectMaker() {
+    for (const ObjectSlot& slot : objects)
+        if (slot.handle != nullptr) return slot.madeBy;
+    return "?";
+}
+
+// ---- One call -------------------------------------------------------------------
+
+class Call {
+public:
+    Call(const char* name, const void* caller)
+        : name_(name), module_(hostCallDepth == 0 && forwardedDepth == 0 && !calledFromLibrary(caller)) {}
+
+    // Every pointer argument that is one of the module's objects is a use.
+    template <typename... Arguments>
+    void uses(Arguments... arguments) {
+        if (module_ && moduleHasNoSession()) (checkUse(arguments), ...);
+    }
+    void needsSession() {
+        if (module_ && moduleHasNoSession())
+            fail("the module called %s while it has no GDI+ session", name_);
+    }
+    void made(const void* handle) {
+        if (module_ && handle != nullptr) remember(handle, name_);
+    }
+    void deletes(const void* handle) {
+        ObjectSlot* slot = module_ ? objectOf(handle) : nullptr;
+        if (slot == nullptr) return;
+        if (moduleHasNoSession())
+            fail("the module deleted a GDI+ object made by %s (%s) while it has no GDI+ session", slot->madeBy,
+                 name_);
+        if (--slot->references == 0) forget(slot);
+    }
+
+private:
+    template <typename T>
+    void checkUse(T) {}
+    template <typename T>
+    void checkUse(T* pointer) {
+        if (const ObjectSlot* slot = objectOf(pointer))
+            fail("the module used a GDI+ object made by %s (%s) while it has no GDI+ session", slot->madeBy, name_);
+    }
+
+    const char* name_;
+    bool module_;
+};
+
+}  // namespace
+
+// ---- For hosts and tests --------------------------------------------------------
+
+HostGdiPlusCalls::HostGdiPlusCalls() { ++hostCallDepth; }
+HostGdiPlusCalls::~HostGdiPlusCalls() { --hostCallDepth; }
+
+void setOnFailure(OnFailure action) { onFailure = action; }
+
+Figures figures() { return Figures{failureCount, openSessions[kModule], openSessions[kHost], liveObjects}; }
+
+const char* lastFailure() { return failureText; }
+
+}  // namespace sim::gdiplus_layer
+
+// ---- The flat functions in front of libgdiplus ----------------------------------
+
+using sim::gdiplus_layer::Status;
+using namespace sim::gdiplus_layer;
+
+LAYER_EXPORT Status GdiplusStartup(uintptr_t* token, const void* input, void* output) {
+    static const auto next = following<Status (*)(uintptr_t*, const void*, void*)>("GdiplusStartup");
+    if (token == nullptr || input == nullptr) return kInvalidParameter;
+    *token = 0;
+    // The input record opens with the version: 1, or 2 for GDI+ 1.1.
+    const uint32_t version = *static_cast<const uint32_t*>(input);
+    if (version != 1 && version != 2) return kUnsupportedGdiplusVersion;
+    if (!libraryStarted) {
+        uintptr_t libraryToken = 0;
+        Status status;
+        {
+            Forwarded forwarded;
+            status = next(&libraryToken, input, output);
+        }
+        if (status != kOk) return status;
+        libraryStarted = true;  // and never ended: see GdiplusShutdown
+    }
+    Session* free = sessionOf(0);
+    if (free == nullptr) {
+        fail("more than %d GDI+ sessions open at once", kMaxSessions);
+        return kGenericError;
+    }
+    const Owner owner = hostCallDepth > 0 ? kHost : kModule;
+    *free = Session{++lastToken, owner};
+    ++openSessions[owner];
+    *token = free->token;
+    return kOk;
+}
+
+LAYER_EXPORT void GdiplusShutdown(uintptr_t token) {
+    Session* session = token != 0 ? sessionOf(token) : nullptr;
+    if (session == nullptr) {
+        fail("GdiplusShutdown with token %#zx, which is no open GDI+ session", static_cast<size_t>(token));
+        return;
+    }
+    const Owner owner = session->owner;
+    *session = Session{};
+    --openSessions[owner];
+    if (owner == kModule && openSessions[kModule] == 0 && liveObjects > 0)
+        fail("the module ended its last GDI+ session with %d of its GDI+ objects alive (one made by %s)",
+             liveObjects, anyObjectMaker());
+    // libgdiplus's own session is not ended: it serves the whole process, and
+    // ending it once text was drawn aborts in fontconfig.
+}
+
+LAYER_EXPORT void* GdipAlloc(size_t size) {
+    static const auto next = following<void* (*)(size_t)>("GdipAlloc");
+    Call call("GdipAlloc", __builtin_return_address(0));
+    call.needsSession();
+    Forwarded forwarded;
+    return next(size);
+}
+
+LAYER_EXPORT void GdipFree(void* memory) {
+    static const auto next = following<void (*)(void*)>("GdipFree");
+    Call call("GdipFree", __builtin_return_address(0));
+    if (memory != nullptr) call.needsSession();
+    Forwarded forwarded;
+    next(memory);
+}
+
+// A call on the module's objects.
+#define LAYER_USE(name, params, args)                                  \
+    LAYER_EXPORT Status name params {                                  \
+        static const auto next = following<Status(*) params>(#name);  \
+        Call call(#name, __builtin_return_address(0));                \
+        call.uses args;                                                \
+        Forwarded forwarded;                                           \
+        return next args;                                              \
+    }
+
+// A call that makes an object, handed out through `out`.
+#define LAYER_CREATE(name, params, args, out)                         \
+    LAYER_EXPORT Status name params {                                  \
+        static const auto next = following<Status(*) params>(#name);  \
+        Call call(#name, __builtin_return_address(0));                \
+        call.uses args;                                                \
+        call.needsSession();                                           \
+        Status status;                                                 \
+        {                                                              \
+            Forwarded forwarded;                                       \
+            status = next args;                                        \
+        }                                                              \
+        if (status == kOk && (out) != nullptr) call.made(*(out));      \
+        return status;                                                 \
+    }
+
+// A call that deletes `handle`.
+#define LAYER_DELETE(name, params, args, handle)                       \
+    LAYER_EXPORT Status name params {                                  \
+        static const auto next = following<Status(*) params>(#name);  \
+        Call call(#name, __builtin_return_address(0));                \
+        call.deletes(handle);                                          \
+        Forwarded forwarded;                                           \
+        return next args;                                              \
+    }
+
+// Every flat function the module imports (tests check the list against
+// Quillon.so). Handles are untyped here: only their addresses matter.
+using Handle = void*;
+using Text = const char16_t*;
+
+LAYER_CREATE(GdipCreateFromHDC, (Handle hdc, Handle* graphics), (hdc, graphics), graphics)
+LAYER_DELETE(GdipDeleteGraphics, (Handle graphics), (graphics), graphics)
+LAYER_USE(GdipScaleWorldTransform, (Handle graphics, float sx, float sy, int32_t order), (graphics, sx, sy, order))
+LAYER_USE(GdipTranslateWorldTransform, (Handle graphics, float dx, float dy, int32_t order), (graphics, dx, dy, order))
+LAYER_USE(GdipResetWorldTransform, (Handle graphics), (graphics))
+LAYER_USE(GdipGraphicsClear, (Handle graphics, uint32_t colour), (graphics, colour))
+LAYER_USE(GdipSetSmoothingMode, (Handle graphics, int32_t mode), (graphics, mode))
+LAYER_USE(GdipSetTextRenderingHint, (Handle graphics, int32_t hint), (graphics, hint))
+LAYER_USE(GdipBeginContainer2, (Handle graphics, uint32_t* state), (graphics, state))
+LAYER_USE(GdipEndContainer, (Handle graphics, uint32_t state), (graphics, state))
+
+LAYER_USE(GdipDrawLine, (Handle graphics, Handle pen, float x1, float y1, float x2, float y2),
+          (graphics, pen, x1, y1, x2, y2))
+LAYER_USE(GdipDrawEllipse, (Handle graphics, Handle pen, float x, float y, float width, float height),
+          (graphics, pen, x, y, width, height))
+LAYER_USE(GdipDrawArc,
+          (Handle graphics, Handle pen, float x, float y, float width, float height, float start, float sweep),
+          (graphics, pen, x, y, width, height, start, sweep))
+LAYER_USE(GdipDrawRectangle, (Handle graphics, Handle pen, float x, float y, float width, float height),
+          (graphics, pen, x, y, width, height))
+LAYER_USE(GdipDrawString,
+          (Handle graphics, Text text, int32_t length, Handle font, const void* layout, Handle format, Handle brush),
+          (graphics, text, length, font, layout, format, brush))
+LAYER_USE(GdipMeasureString,
+          (Handle graphics, Text text, int32_t length, Handle font, const void* layout, Handle format, void* bounds,
+           int32_t* fitted, int32_t* lines),
+          (graphics, text, length, font, layout, format, bounds, fitted, lines))
+
+LAYER_CREATE(GdipCreateSolidFill, (uint32_t colour, Handle* brush), (colour, brush), brush)
+LAYER_CREATE(GdipCloneBrush, (Handle brush, Handle* clone), (brush, clone), clone)
+LAYER_DELETE(GdipDeleteBrush, (Handle brush), (brush), brush)
+
+LAYER_CREATE(GdipCreatePen2, (Handle brush, float width, int32_t unit, Handle* pen), (brush, width, unit, pen), pen)
+LAYER_USE(GdipSetPenDashArray, (Handle pen, const float* dashes, int32_t count), (pen, dashes, count))
+LAYER_DELETE(GdipDeletePen, (Handle pen), (pen), pen)
+
+LAYER_CREATE(GdipCreateFontFamilyFromName, (Text name, Handle collection, Handle* family),
+             (name, collection, family), family)
+LAYER_CREATE(GdipGetGenericFontFamilySansSerif, (Handle* family), (family), family)
+LAYER_DELETE(GdipDeleteFontFamily, (Handle family), (family), family)
+LAYER_CREATE(GdipCreateFont, (Handle family, float size, int32_t style, int32_t unit, Handle* font),
+             (family, size, style, unit, font), font)
+LAYER_USE(GdipGetFontSize, (Handle font, float* size), (font, size))
+LAYER_DELETE(GdipDeleteFont, (Handle font), (font), font)
+
+LAYER_CREATE(GdipCreateStringFormat, (int32_t flags, uint16_t language, Handle* format), (flags, language, format),
+             format)
+LAYER_USE(GdipSetStringFormatAlign, (Handle format, int32_t align), (format, align))
+LAYER_USE(GdipSetStringFormatLineAlign, (Handle format, int32_t align), (format, align))
+LAYER_DELETE(GdipDeleteStringFormat, (Handle format), (format), format)
+
+LAYER_CREATE(GdipCreateMatrix, (Handle* matrix), (matrix), matrix)
+LAYER_USE(GdipSetMatrixElements, (Handle matrix, float m11, float m12, float m21, float m22, float dx, float dy),
+          (matrix, m11, m12, m21, m22, dx, dy))
+LAYER_USE(GdipRotateMatrix, (Handle matrix, float angle, int32_t order), (matrix, angle, order))
+LAYER_USE(GdipTranslateMatrix, (Handle matrix, float dx, float dy, int32_t order), (matrix, dx, dy, order))
+LAYER_USE(GdipTransformMatrixPoints, (Handle matrix, void* points, int32_t count), (matrix, points, count))
+LAYER_DELETE(GdipDeleteMatrix, (Handle matrix), (matrix), matrix)
