@@ -108,12 +108,16 @@ run: build
 	@echo "Quillon.so  (Linux stand-in module):            $(SO_LINUX)"
 
 # ---- Release ------------------------------------------------------------------
-# The zip a simmer installs: the i686 DLL exactly as built here (the bytes the
-# checks of `make test` ran), the switch gauge, panel.cfg examples, Readme.txt.
+# The zip a simmer installs: the i686 DLL exactly as built here, the switch
+# gauge, panel.cfg examples, Readme.txt. Only bytes that passed the 32-bit
+# checks go in: when $(DLL_I686_CHECKED) does not match the DLL (a fresh
+# tree, or the DLL rebuilt since `make test`), those checks run first.
 
 .PHONY: dist
 dist: build-linux
-	@python3 $(ROOT)/release/make-dist.py --dll $(DLL_I686) \
+	@(cd $(BUILD)/windows-i686 && sha256sum --check --status Quillon.dll.checked 2>/dev/null) || \
+	  $(MAKE) --no-print-directory test-i686
+	@python3 $(ROOT)/release/make-dist.py --dll $(DLL_I686) --checked $(DLL_I686_CHECKED) \
 	  --version-tool $(BUILD)/linux/release/quillon-dll-version --out $(ROOT)/out
 
 # ---- Benchmarks -----------------------------------------------------------------

@@ -2,9 +2,11 @@
 """Writes the zip a simmer installs: OUT/Quillon-<version>.zip.
 
     make-dist.py --dll build/windows-i686/Quillon.dll \
+                 [--checked build/windows-i686/Quillon.dll.checked] \
                  --version-tool build/linux/release/quillon-dll-version --out out
 
-The zip holds the DLL exactly as given (Gauges/Quillon.dll), everything under
+The zip holds the DLL exactly as given (Gauges/Quillon.dll; with --checked,
+only if its sha256 is the one that sum file gives for Quillon.dll), everything under
 release/files/ with Windows line ends and @VERSION@ filled in, and SHA256SUMS
 of all of it. The version is the DLL's own (its version resource). Entries
 carry the time of the last commit, so the same sources and DLL give the same
@@ -33,6 +35,19 @@ def dll_version(version_tool, dll):
     if not all(part.isdigit() for part in version.split(".")):
         sys.exit(f"make-dist: unexpected version {version!r} from {version_tool}")
     return version
+
+
+def require_checked(dll_bytes, checked, dll):
+    """The sum file (sha256sum format) the 32-bit checks write once they pass."""
+    digest = hashlib.sha256(dll_bytes).hexdigest()
+    try:
+        with open(checked, encoding="ascii") as sums:
+            passed = any(line.split() == [digest, "Quillon.dll"] for line in sums)
+    except OSError:
+        passed = False
+    if not passed:
+        sys.exit(f"make-dist: {dll} (sha256 {digest}) has not passed the 32-bit checks "
+                 f"({checked} is missing or names other bytes): run make test-i686 first")
 
 
 def entry_time():
@@ -89,11 +104,15 @@ def main():
     parser.add_argument("--dll", required=True, help="the tested 32-bit Quillon.dll")
     parser.add_argument("--version-tool", required=True, help="quillon-dll-version")
     parser.add_argument("--out", required=True, help="folder for the zip")
+    parser.add_argument("--checked", help="sum file of the DLL that passed the 32-bit checks")
     args = parser.parse_args()
 
     version = dll_version(args.version_tool, args.dll)
     with open(args.dll, "rb") as dll:
-        entries = [(DLL_ENTRY, dll.read())] + release_files(version)
+        dll_bytes = dll.read()
+    if args.checked:
+        require_checked(dll_bytes, args.checked, args.dll)
+    entries = [(DLL_ENTRY, dll_bytes)] + release_files(version)
     entries.append((SUMS_ENTRY, checksums(entries)))
 
     os.makedirs(args.out, exist_ok=True)
