@@ -13,17 +13,12 @@
 #include "sim/Host.h"
 #include "sim/ModuleCall.h"
 #include "tests/windows/CallingConditionsProbe.h"
+#include "tests/windows/CheckReport.h"
 
 namespace {
 
-int failures = 0;
-
-void check(bool condition, const std::string& what) {
-    if (!condition) {
-        std::fprintf(stderr, "FAILED: %s\n", what.c_str());
-        ++failures;
-    }
-}
+using checks::check;
+using checks::failures;
 
 uint16_t controlWord() {
     uint16_t word = 0;

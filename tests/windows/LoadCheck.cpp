@@ -8,19 +8,9 @@
 #include <cstring>
 
 #include "host/GaugeRecords.h"
+#include "tests/windows/CheckReport.h"
 
-namespace {
-
-int failures = 0;
-
-void check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "FAILED: %s\n", what);
-        ++failures;
-    }
-}
-
-}  // namespace
+using checks::check;
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -57,6 +47,5 @@ int main(int argc, char** argv) {
     }
 
     check(FreeLibrary(module) != 0, "FreeLibrary");
-    if (failures == 0) std::printf("Quillon.dll loaded, ran and unloaded\n");
-    return failures == 0 ? 0 : 1;
+    return checks::finish("Quillon.dll loaded, ran and unloaded");
 }

@@ -15,19 +15,13 @@
 #include "sim/ModuleLoader.h"
 #include "sim/Surface.h"
 #include "sim/SurfaceDibSection.h"
+#include "tests/windows/CheckReport.h"
 
 extern "C" simgdip::GpStatus SIM_GDIPAPI GdipCreateBitmapFromFile(const wchar_t* fileName, simgdip::GpBitmap** bitmap);
 
 namespace {
 
-int failures = 0;
-
-void check(bool condition, const std::string& what) {
-    if (!condition) {
-        std::fprintf(stderr, "FAILED: %s\n", what.c_str());
-        ++failures;
-    }
-}
+using checks::check;
 
 std::string hex(uint32_t value) {
     char text[16];
@@ -147,6 +141,5 @@ int main(int argc, char** argv) {
     } catch (const std::exception& error) {
         check(false, std::string("unexpected exception: ") + error.what());
     }
-    if (failures == 0) std::printf("stand-in host surfaces, loader and drawing hold under Windows GDI\n");
-    return failures == 0 ? 0 : 1;
+    return checks::finish("stand-in host surfaces, loader and drawing hold under Windows GDI");
 }
