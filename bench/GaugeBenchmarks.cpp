@@ -4,10 +4,12 @@
 // notifications that find the clock unchanged, update services, and traffic
 // refreshes with the number of host calls they make.
 //
-// Every case runs twice: against the module drawing with libgdiplus, and
-// against a copy of the module linked to a GDI+ that does nothing. The second
-// is the module's own cost; its share of the first is what the module adds
-// to the drawing library's work.
+// Every case runs three times: against the module drawing with libgdiplus,
+// against a copy of the module linked to a GDI+ that does nothing, and
+// against the reference module that draws every frame directly, without the
+// surfaces' backdrops. The second is the module's own cost; its share of the
+// first is what the module adds to the drawing library's work. The third
+// over the first is what the backdrops save.
 //
 //   quillon_bench [--json=FILE] [--log=FILE] [--pictures=DIR] [--quick] [benchmark flags]
 //
@@ -34,9 +36,10 @@ namespace {
 
 // ---- The two modules ---------------------------------------------------------
 
-enum Drawing { kLibGdiPlus, kNullGdiPlus, kDrawingCount };
-const char* const kDrawingNames[kDrawingCount] = {"libgdiplus", "null-gdiplus"};
-const char* const kModulePaths[kDrawingCount] = {QUILLON_MODULE_PATH, QUILLON_NULLGDI_MODULE_PATH};
+enum Drawing { kLibGdiPlus, kNullGdiPlus, kDirect, kDrawingCount };
+const char* const kDrawingNames[kDrawingCount] = {"libgdiplus", "null-gdiplus", "direct"};
+const char* const kModulePaths[kDrawingCount] = {QUILLON_MODULE_PATH, QUILLON_NULLGDI_MODULE_PATH,
+                                                 QUILLON_DIRECT_MODULE_PATH};
 
 enum Block { kCompact, kFull };
 const char* blockName(Block block) { return block == kCompact ? "compact" : "full"; }
@@ -149,17 +152,32 @@ Stage& stage(Drawing drawing) {
 
 // ---- Cases ----------------------------------------------------------------
 
+// What changes before every redraw: nothing, the range (the backdrop is
+// painted again), or the surface's size (a new backdrop is made).
+enum class Change { None, Range, Size };
+const char* changeName(Change change) {
+    switch (change) {
+        case Change::Range: return "range";
+        case Change::Size: return "size";
+        default: return "none";
+    }
+}
+
 struct FrameCase {
-    FrameCase(int m, Block b, int n, int px) : mode(m), block(b), aircraft(n), pixels(px) {}
+    FrameCase(int m, Block b, int n, int px, Change ch = Change::None)
+        : mode(m), block(b), aircraft(n), pixels(px), change(ch) {}
     int mode;
     Block block;
     int aircraft;  // besides the own one
     int pixels;
-    double micros[kDrawingCount] = {NAN, NAN};
+    Change change;
+    double micros[kDrawingCount] = {NAN, NAN, NAN};
     size_t hostCalls = 0;  // per redraw
     std::string name(Drawing drawing) const {
         return std::string("frame/") + viewName(mode) + "/" + blockName(block) + "/aircraft:" +
-               std::to_string(aircraft) + "/px:" + std::to_string(pixels) + "/" + kDrawingNames[drawing];
+               std::to_string(aircraft) + "/px:" + std::to_string(pixels) +
+               (change == Change::None ? "" : std::string("/change:") + changeName(change)) + "/" +
+               kDrawingNames[drawing];
     }
 };
 
@@ -169,7 +187,7 @@ struct NoticeCase {
     NoticeCase(Notice n, const char* text) : notice(n), label(text) {}
     Notice notice;
     const char* label;
-    double micros[kDrawingCount] = {NAN, NAN};
+    double micros[kDrawingCount] = {NAN, NAN, NAN};
     size_t hostCalls = 0;
     std::map<std::string, size_t> callKinds;
     std::string name(Drawing drawing) const { return std::string("notice/") + label + "/" + kDrawingNames[drawing]; }
@@ -186,13 +204,19 @@ void runFrames(benchmark::State& state, FrameCase& c, Drawing drawing) {
     s.prepareView(window, c.mode, c.aircraft > 0);
     sim::Host& host = s.host();
     // Two clock values in turn: each notification redraws, none refreshes.
+    // A range change refreshes the traffic list (in both modules alike).
     const double base = host.clock();
     bool odd = false;
     for (auto _ : state) {
         odd = !odd;
         host.setClock(base + (odd ? kFrameStep : 2 * kFrameStep));
+        if (c.change == Change::Range) host.setNamed("Radar Range", odd ? bench::kRangeNm : bench::kRangeNm - 0.5);
+        if (c.change == Change::Size)
+            window.resize(c.pixels - (odd ? 1 : 0), c.pixels, sim::ResizeMode::KeepDeviceContext);
         host.drawWindow(window);
     }
+    if (c.change == Change::Range) host.setNamed("Radar Range", bench::kRangeNm);
+    if (c.change == Change::Size) window.resize(c.pixels, c.pixels, sim::ResizeMode::KeepDeviceContext);
     c.hostCalls = s.countCalls([&] { s.redraw(window); });
 }
 
@@ -254,15 +278,20 @@ double share(const double micros[kDrawingCount]) {
     return 100.0 * micros[kNullGdiPlus] / micros[kLibGdiPlus];
 }
 
+// How many times cheaper the frame is than the directly drawn one.
+double saving(const double micros[kDrawingCount]) { return micros[kDirect] / micros[kLibGdiPlus]; }
+
 void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeCase>& notices) {
-    std::printf("\nRedrawing draw notification, per frame (CPU time; module's share = do-nothing GDI+ / libgdiplus)\n");
-    std::printf("%-12s %-8s %8s %6s %14s %14s %8s %11s\n", "view", "block", "aircraft", "px", "libgdiplus us",
-                "null GDI+ us", "share", "host calls");
+    std::printf("\nRedrawing draw notification, per frame (CPU time; module's share = do-nothing GDI+ / libgdiplus;\n"
+                "direct = the reference module drawing without backdrops; saving = direct / libgdiplus)\n");
+    std::printf("%-12s %-8s %8s %6s %-6s %14s %14s %8s %11s %11s %7s\n", "view", "block", "aircraft", "px", "change",
+                "libgdiplus us", "null GDI+ us", "share", "host calls", "direct us", "saving");
     for (const FrameCase& c : frames) {
-        if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kNullGdiPlus])) continue;  // filtered out
-        std::printf("%-12s %-8s %8d %6d %14.1f %14.2f %7.1f%% %11zu\n", viewName(c.mode), blockName(c.block),
-                    c.aircraft, c.pixels, c.micros[kLibGdiPlus], c.micros[kNullGdiPlus], share(c.micros),
-                    c.hostCalls);
+        if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kNullGdiPlus]) && std::isnan(c.micros[kDirect]))
+            continue;  // filtered out
+        std::printf("%-12s %-8s %8d %6d %-6s %14.1f %14.2f %7.1f%% %11zu %11.1f %6.2fx\n", viewName(c.mode),
+                    blockName(c.block), c.aircraft, c.pixels, changeName(c.change), c.micros[kLibGdiPlus],
+                    c.micros[kNullGdiPlus], share(c.micros), c.hostCalls, c.micros[kDirect], saving(c.micros));
     }
     std::printf("\nOther notifications (%d aircraft, %d px full-circle, compact block)\n", kNoticeAircraft,
                 kNoticePixels);
@@ -285,6 +314,7 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
         if (none.aircraft != 0) continue;
         for (const FrameCase& most : frames) {
             if (most.mode != none.mode || most.block != none.block || most.pixels != none.pixels ||
+                most.change != Change::None || none.change != Change::None ||
                 most.aircraft != 300 || std::isnan(most.micros[kNullGdiPlus]) || std::isnan(none.micros[kNullGdiPlus]))
                 continue;
             std::printf("%-12s %-8s %6d %10.3f %10.2f\n", viewName(none.mode), blockName(none.block), none.pixels,
@@ -305,9 +335,12 @@ void writeJson(const std::string& path, const std::vector<FrameCase>& frames,
                                  {"block", blockName(c.block)},
                                  {"aircraft", c.aircraft},
                                  {"pixels", c.pixels},
+                                 {"changeBeforeEachFrame", changeName(c.change)},
                                  {"libgdiplus", c.micros[kLibGdiPlus]},
                                  {"nullGdiplus", c.micros[kNullGdiPlus]},
+                                 {"direct", c.micros[kDirect]},
                                  {"moduleSharePercent", share(c.micros)},
+                                 {"directOverBackdrop", saving(c.micros)},
                                  {"hostCallsPerFrame", c.hostCalls}});
     }
     for (const NoticeCase& c : notices) {
@@ -330,7 +363,7 @@ void writeJson(const std::string& path, const std::vector<FrameCase>& frames,
 
 void savePictures(const std::string& dir, std::vector<FrameCase>& frames) {
     for (FrameCase& c : frames) {
-        if (c.pixels != 512) continue;
+        if (c.pixels != 512 || c.change != Change::None) continue;
         Stage& s = stage(kLibGdiPlus);
         s.useTraffic(c.aircraft);
         sim::Window& window = s.window(c.block, c.pixels);
@@ -374,6 +407,9 @@ int main(int argc, char** argv) {
         for (Block block : {kCompact, kFull})
             for (int pixels : {128, 512, 1024})
                 for (int aircraft : {0, 30, 100, 300}) frames.push_back(FrameCase{mode, block, aircraft, pixels});
+    // The first frame after a change, which paints or makes the backdrop.
+    for (int mode : {2, 3, 4})
+        for (Change change : {Change::Range, Change::Size}) frames.push_back(FrameCase{mode, kCompact, 30, 512, change});
     std::vector<NoticeCase> notices{
         {Notice::DrawUnchanged, "draw, clock unchanged"},
         {Notice::Update, "update service, no refresh"},

@@ -53,6 +53,13 @@ GpStatus WINGDIPAPI GdipBeginContainer2(GpGraphics*, GraphicsContainer* state) {
 }
 GpStatus WINGDIPAPI GdipEndContainer(GpGraphics*, GraphicsContainer) { return kOk; }
 
+GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(INT, INT, INT, INT, uint8_t*, GpBitmap** bitmap) {
+    return handOut(bitmap);
+}
+GpStatus WINGDIPAPI GdipGetImageGraphicsContext(GpImage*, GpGraphics** graphics) { return handOut(graphics); }
+GpStatus WINGDIPAPI GdipDisposeImage(GpImage*) { return kOk; }
+GpStatus WINGDIPAPI GdipDrawImageRectI(GpGraphics*, GpImage*, INT, INT, INT, INT) { return kOk; }
+
 GpStatus WINGDIPAPI GdipDrawLine(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }
 GpStatus WINGDIPAPI GdipDrawEllipse(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }
 GpStatus WINGDIPAPI GdipDrawArc(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL, REAL, REAL) { return kOk; }

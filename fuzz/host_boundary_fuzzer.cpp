@@ -2,8 +2,11 @@
 // any values: service codes (unmatched disconnects, draws and updates before
 // the first connect and after the last disconnect), clicks anywhere in areas
 // of any size, named-variable values, surface sizes, device contexts (shared
-// between windows, swapped, more than the surface cache holds) and clock
-// values that stand still, go back or are not numbers.
+// between windows, swapped, more than the surface cache holds), clock
+// values that stand still, go back or are not numbers, runs of frames with
+// the size, range or view changed before each, and backdrop budgets from
+// nothing to the module's own. The backdrops never hold more than their
+// budget, and nothing once every gauge is gone.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include "fuzz/HostileValues.h"
+#include "gauge/BackdropCache.h"
 #include "module/GaugeCallbacks.h"
 #include "host/ExportedRecords.h"
 #include "tests/support/FakePanel.h"
@@ -187,6 +191,33 @@ struct Run {
         }
     }
 
+    // Frames of one window with its size, the range or the view changed
+    // before each: every one paints its backdrop again or makes a new one.
+    void changingFrames(PanelWindow& window) {
+        const int count = data.ConsumeIntegralInRange<int>(1, 12);
+        for (int i = 0; i < count && data.remaining_bytes() > 0; ++i) {
+            switch (data.ConsumeIntegralInRange<int>(0, 2)) {
+                case 0: resize(window); break;
+                case 1: host.panel.setNamedVariable("Radar Range", hostileNumber(data, 4.0, 300.0)); break;
+                default: host.panel.setNamedVariable("Radar Mode", data.ConsumeIntegralInRange<int>(1, 5)); break;
+            }
+            clock += 1.0 / 18.0;
+            host.panel.setClock(clock);
+            window.service(host::kServiceDraw);
+            checkBackdropBudget();
+        }
+    }
+
+    void setBackdropBudget() {
+        constexpr int64_t kBudgets[] = {0, 4, 4096, 65536, 1 << 20, quillon::BackdropCache::kDefaultBudgetBytes};
+        quillon::backdropCache().setBudgetBytes(data.PickValueInArray(kBudgets));
+    }
+
+    static void checkBackdropBudget() {
+        const quillon::BackdropCache& cache = quillon::backdropCache();
+        if (cache.bytesHeld() > cache.budgetBytes() || cache.bytesHeld() < 0) __builtin_trap();
+    }
+
     // A panel table with an entry missing, or none at all, for a while.
     void breakPanelTable() {
         if (data.ConsumeBool()) {
@@ -216,7 +247,9 @@ struct Run {
 
     void step() {
         PanelWindow* window = pickWindow();
-        switch (data.ConsumeIntegralInRange<int>(0, 17)) {
+        switch (data.ConsumeIntegralInRange<int>(0, 19)) {
+            case 18: if (window) changingFrames(*window); return;
+            case 19: setBackdropBudget(); return;
             case 16: if (window) elementRoutine(*window); return;
             case 17: if (data.ConsumeIntegralInRange<int>(0, 3) == 0) breakPanelTable(); return;
             case 0: openWindow(); return;
@@ -271,6 +304,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     // must not outlive its device context.
     run.repairPanelTable();
     quillon::testing::disconnectEveryGauge();
+    Run::checkBackdropBudget();
+    if (quillon::backdropCache().bytesHeld() != 0) __builtin_trap();  // gone with their gauges
+    quillon::backdropCache().setBudgetBytes(quillon::BackdropCache::kDefaultBudgetBytes);
     run.windows.clear();
     run.surfaces.clear();
     host->panel.clearCalls();

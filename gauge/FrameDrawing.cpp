@@ -1,4 +1,6 @@
 #include "gauge/RadarGauge.h"
+#include "gauge/BackdropCache.h"
+#include "views/FixedParts.h"
 #include "host/PanelCalls.h"
 
 namespace quillon {
@@ -76,7 +78,7 @@ bool RadarGauge::redrawSurface(double clock) {
         entry->scaledWidth = surfaceWidth_;
         entry->scaledHeight = surfaceHeight_;
     }
-    graphics_->clear(scheme_.backgroundColour);
+    startPicture();
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
     drawSelectedView();
     return true;
@@ -96,6 +98,35 @@ SurfaceEntry* RadarGauge::surfaceEntryFor(host::DeviceContext deviceContext) {
     return &entry;
 }
 
+void RadarGauge::startPicture() {
+    fixedPartShown_ = copyBackdrop();
+    if (!fixedPartShown_) graphics_->clear(scheme_.backgroundColour);
+}
+
+// The backdrop replaces the clear and the view's unchanging drawing, pixel
+// for pixel; only a view that will draw gets one.
+bool RadarGauge::copyBackdrop() {
+    if (!isView(displayMode_) || !viewHasItsResources()) return false;
+    const BackdropContent content{displayMode_, rangeNm_, surfaceWidth_, surfaceHeight_, scheme_.backgroundColour};
+    const BackdropLease lease = backdropCache().lease(this, deviceContext_, content);
+    if (lease.backdrop == nullptr) return false;
+    if (lease.repaint) paintBackdrop(*lease.backdrop);
+    // One bitmap pixel to one surface pixel: the copy goes in pixels.
+    graphics_->resetWorldTransform();
+    graphics_->drawBackdrop(*lease.backdrop, 0, 0);
+    graphics_->scaleWorldTransform(scaleX_, scaleY_);
+    return true;
+}
+
+// Drawn with the surface's own scaling and the same steps as on the surface.
+void RadarGauge::paintBackdrop(render::Backdrop& backdrop) {
+    render::Graphics& graphics = backdrop.graphics();
+    graphics.resetWorldTransform();
+    graphics.scaleWorldTransform(scaleX_, scaleY_);
+    graphics.clear(scheme_.backgroundColour);
+    drawFixedPart(displayMode_, graphics, scheme_, rangeNm_);
+}
+
 void RadarGauge::drawSelectedView() {
     switch (displayMode_) {
         case kFullCircleView: drawFullCircleView(); break;
@@ -106,9 +137,12 @@ void RadarGauge::drawSelectedView() {
 }
 
 void RadarGauge::applyRenderingQuality() {
-    if (graphics_ == nullptr) return;
-    graphics_->setSmoothingMode(gdip::kSmoothingModeAntiAlias);
-    graphics_->setTextRenderingHint(gdip::kTextRenderingHintClearTypeGridFit);
+    if (graphics_ != nullptr) applyRenderingQualityTo(*graphics_);
+}
+
+void applyRenderingQualityTo(render::Graphics& graphics) {
+    graphics.setSmoothingMode(gdip::kSmoothingModeAntiAlias);
+    graphics.setTextRenderingHint(gdip::kTextRenderingHintClearTypeGridFit);
 }
 
 }  // namespace quillon

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "gauge/BackdropCache.h"
 #include "render/GdiPlusSession.h"
 #include "render/SharedGdiObjects.h"
 
@@ -49,6 +50,7 @@ RadarGauge::RadarGauge() {
 RadarGauge::~RadarGauge() {
     graphics_ = nullptr;  // one of the cache's objects, deleted with it
     surfaceCache_.releaseAll();
+    backdropCache().releaseOwner(this);
     scheme_.release();
     delete trafficList_;
     trafficList_ = nullptr;

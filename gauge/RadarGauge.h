@@ -47,6 +47,9 @@ constexpr int kTargetVariableCount = 8;
 // The selection keeps a whole copy of a target's identifier.
 constexpr size_t kAtcIdCapacity = TrafficTarget::kAtcIdCapacity;
 
+// Smoothing and text quality of every view's drawing.
+void applyRenderingQualityTo(render::Graphics& graphics);
+
 class RadarGauge {
 public:
     RadarGauge();
@@ -91,6 +94,8 @@ public:
 protected:
     void applyRenderingQuality();
 
+    // What a view needs to draw at all: the traffic list and a whole scheme.
+    bool viewHasItsResources() const { return trafficList_ != nullptr && scheme_.complete(); }
     // The frame every view draws in (views/ViewFrame.cpp). False, with the
     // drawn flag cleared, when the surface, the list or the scheme is missing.
     bool viewCanDraw();
@@ -137,6 +142,9 @@ protected:
     int32_t selectedDrawn_ = 0;
     int32_t selectedIndex_ = kNoSelection;
     char selectedAtcId_[kAtcIdCapacity] = {};
+    // This redraw started from the surface's backdrop: the view's unchanging
+    // drawing is on the surface already.
+    bool fixedPartShown_ = false;
 
     friend struct RadarGaugeProbe;  // tests only
     template <typename Variant>
@@ -147,6 +155,10 @@ private:
     // has moved; false when the call must end without touching the flags.
     bool redrawSurface(double clock);
     SurfaceEntry* surfaceEntryFor(host::DeviceContext deviceContext);
+    // Puts the backdrop on the surface, or clears it for direct drawing.
+    void startPicture();
+    bool copyBackdrop();
+    void paintBackdrop(render::Backdrop& backdrop);
     void drawSelectedView();
     void registerVariables();
     void adoptRegisteredIds();

@@ -25,6 +25,12 @@ GpStatus WINGDIPAPI GdipSetTextRenderingHint(GpGraphics* graphics, INT hint);
 GpStatus WINGDIPAPI GdipBeginContainer2(GpGraphics* graphics, GraphicsContainer* state);
 GpStatus WINGDIPAPI GdipEndContainer(GpGraphics* graphics, GraphicsContainer state);
 
+GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, uint8_t* scan0,
+                                              GpBitmap** bitmap);
+GpStatus WINGDIPAPI GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics);
+GpStatus WINGDIPAPI GdipDisposeImage(GpImage* image);
+GpStatus WINGDIPAPI GdipDrawImageRectI(GpGraphics* graphics, GpImage* image, INT x, INT y, INT width, INT height);
+
 GpStatus WINGDIPAPI GdipDrawLine(GpGraphics* graphics, GpPen* pen, REAL x1, REAL y1, REAL x2, REAL y2);
 GpStatus WINGDIPAPI GdipDrawEllipse(GpGraphics* graphics, GpPen* pen, REAL x, REAL y, REAL width, REAL height);
 GpStatus WINGDIPAPI GdipDrawArc(GpGraphics* graphics, GpPen* pen, REAL x, REAL y, REAL width, REAL height,

@@ -41,6 +41,7 @@ class Pen;
 class Font;
 class FontFamily;
 class StringFormat;
+class Backdrop;
 
 // A graphics object drawing on a host device context. Lives inline in the
 // surface cache, so it can be emptied and re-created in place.
@@ -77,8 +78,41 @@ public:
     // Bounds of the text laid out at the origin, with GDI+'s default format.
     RectF measureText(const char16_t* text, int length, const Font& font, float x, float y);
 
+    // The backdrop's pixels at the given pixel position, one to one: the
+    // world transform must be the identity for the copy to be exact.
+    void drawBackdrop(const Backdrop& backdrop, int32_t x, int32_t y);
+
 private:
+    friend class Backdrop;
     gdip::GpGraphics* native_ = nullptr;
+};
+
+// A picture kept off the surface: a 32-bit bitmap of a fixed pixel size with
+// a graphics object drawing on it, copied onto a surface when needed.
+class Backdrop : public StatusRecord {
+public:
+    Backdrop() = default;
+    ~Backdrop() { release(); }
+    Backdrop(const Backdrop&) = delete;
+    Backdrop& operator=(const Backdrop&) = delete;
+
+    // Replaces any held bitmap; false, holding nothing, when GDI+ gives no
+    // bitmap or no graphics object for it.
+    bool create(int32_t width, int32_t height);
+    void release();
+    bool valid() const { return bitmap_ != nullptr && graphics_.valid(); }
+
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    // Draws on the bitmap.
+    Graphics& graphics() { return graphics_; }
+
+private:
+    friend class Graphics;
+    gdip::GpBitmap* bitmap_ = nullptr;
+    Graphics graphics_;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
 };
 
 // Brush base: destruction and cloning are its two virtual operations.

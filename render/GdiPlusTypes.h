@@ -41,6 +41,8 @@ constexpr INT kTextRenderingHintClearTypeGridFit = 5;
 constexpr INT kStringAlignmentNear = 0;
 constexpr INT kStringAlignmentCenter = 1;
 constexpr INT kStringAlignmentFar = 2;
+constexpr INT kPixelFormat32bppArgb = 0x0026200A;
+constexpr INT kPixelFormat32bppPArgb = 0x000E200B;
 
 struct GpGraphics;
 struct GpBrush;
@@ -51,6 +53,8 @@ struct GpFontCollection;
 struct GpFont;
 struct GpStringFormat;
 struct GpMatrix;
+struct GpImage;
+struct GpBitmap;
 
 struct PointF {
     REAL X;

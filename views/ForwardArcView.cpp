@@ -3,6 +3,7 @@
 // sector's edges.
 #include "gauge/RadarGauge.h"
 #include "render/SharedGdiObjects.h"
+#include "views/FixedParts.h"
 #include "views/ForwardArcGeometry.h"
 #include "views/RingLabels.h"
 #include "views/Spokes.h"
@@ -12,8 +13,6 @@
 namespace quillon {
 namespace {
 
-constexpr float kOriginX = 500.0f;
-constexpr float kOriginY = 975.0f;
 constexpr float kOuterRadius = 950.0f;
 constexpr float kArcSpacing = kOuterRadius / 4;  // 237.5
 // GDI+ measures arc angles clockwise from +x: from -30 anticlockwise to
@@ -53,19 +52,25 @@ void drawSweepLine(render::Graphics& graphics, const render::Pen& pen, const Arc
 
 }  // namespace
 
+void drawForwardArcFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme, float rangeNm) {
+    render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::ForwardArcLabel);
+    labelFormat.setAlignment(gdip::kStringAlignmentCenter);
+    drawRangeArcs(graphics, scheme, labelFormat, rangeNm);
+    // The two edges of the sector and three spokes between them, the middle
+    // one straight up through the labels.
+    drawSpokes(graphics, *scheme.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes), kOuterRadius,
+               kSpokeTurn, kSpokes);
+}
+
 void RadarGauge::drawForwardArcView() {
     if (!viewCanDraw()) return;
     render::Graphics& graphics = *graphics_;
-    render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::ForwardArcLabel);
 
-    const auto container = openView(kOriginX, kOriginY);
-    labelFormat.setAlignment(gdip::kStringAlignmentCenter);
-
-    drawRangeArcs(graphics, scheme_, labelFormat, rangeNm_);
-    // The two edges of the sector and three spokes between them, the middle
-    // one straight up through the labels.
-    drawSpokes(graphics, *scheme_.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes), kOuterRadius,
-               kSpokeTurn, kSpokes);
+    const auto container = openView(kForwardArcOrigin.x, kForwardArcOrigin.y);
+    if (fixedPartShown_)
+        leavePenOfFixedPart(kForwardArcView, graphics, scheme_);
+    else
+        drawForwardArcFixedPart(graphics, scheme_, rangeNm_);
 
     const HeadingAndClock readings = lookUpHeadingThenClock();
 

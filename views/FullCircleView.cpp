@@ -4,6 +4,7 @@
 
 #include "gauge/RadarGauge.h"
 #include "render/SharedGdiObjects.h"
+#include "views/FixedParts.h"
 #include "views/RingLabels.h"
 #include "views/Spokes.h"
 #include "views/ViewFrame.h"
@@ -31,18 +32,24 @@ void drawRangeRings(render::Graphics& graphics, const render::ColourScheme& sche
 
 }  // namespace
 
+void drawFullCircleFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme, float rangeNm) {
+    render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::FullCircleLabel);
+    labelFormat.setAlignment(gdip::kStringAlignmentCenter);
+    drawRangeRings(graphics, scheme, labelFormat, rangeNm);
+    // One spoke every 30 degrees; the one straight up runs through the labels.
+    drawSpokes(graphics, *scheme.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes), kFullCircleRadius,
+               kSpokeStep, kSpokes);
+}
+
 void RadarGauge::drawFullCircleView() {
     if (!viewCanDraw()) return;
     render::Graphics& graphics = *graphics_;
-    render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::FullCircleLabel);
 
-    const auto container = openView(500.0f, 500.0f);
-    labelFormat.setAlignment(gdip::kStringAlignmentCenter);
-
-    drawRangeRings(graphics, scheme_, labelFormat, rangeNm_);
-    // One spoke every 30 degrees; the one straight up runs through the labels.
-    drawSpokes(graphics, *scheme_.dimPen, render::sharedMatrix(render::SharedMatrix::ViewSpokes), kFullCircleRadius,
-               kSpokeStep, kSpokes);
+    const auto container = openView(kFullCircleOrigin.x, kFullCircleOrigin.y);
+    if (fixedPartShown_)
+        leavePenOfFixedPart(kFullCircleView, graphics, scheme_);
+    else
+        drawFullCircleFixedPart(graphics, scheme_, rangeNm_);
 
     const HeadingAndClock readings = lookUpHeadingThenClock();
 

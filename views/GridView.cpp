@@ -6,16 +6,16 @@
 #include "gauge/RadarGauge.h"
 #include "host/PanelCalls.h"
 #include "traffic/OwnShip.h"
+#include "views/FixedParts.h"
 #include "views/ForwardArcGeometry.h"
 #include "views/GridGeometry.h"
 #include "views/TargetProcedure.h"
 
 namespace quillon {
-namespace {
 
 // Verticals over the full height, the outer two solid; horizontals across
 // the grid's width only, the own-altitude line solid.
-void drawGridLines(render::Graphics& graphics, const render::ColourScheme& scheme) {
+void drawGridFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme) {
     for (int k = -2; k <= 2; ++k) {
         const float x = GridLayout::kSpacing * static_cast<float>(k);
         const render::Pen& pen = (k == -2 || k == 2) ? *scheme.dimPen : *scheme.dashedPen;
@@ -27,6 +27,8 @@ void drawGridLines(render::Graphics& graphics, const render::ColourScheme& schem
         graphics.drawLine(pen, GridLayout::kLeftEdge, y, GridLayout::kRightEdge, y);
     }
 }
+
+namespace {
 
 // Stamps the target when the sweep covered its x, clears a faded stamp, and
 // gives the pen it is drawn with.
@@ -44,8 +46,11 @@ void RadarGauge::drawGridView() {
     if (!viewCanDraw()) return;
     render::Graphics& graphics = *graphics_;
 
-    const auto container = openView(500.0f, 500.0f);
-    drawGridLines(graphics, scheme_);
+    const auto container = openView(kGridOrigin.x, kGridOrigin.y);
+    if (fixedPartShown_)
+        leavePenOfFixedPart(kGridView, graphics, scheme_);
+    else
+        drawGridFixedPart(graphics, scheme_);
 
     static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
     static host::ModuleVariableRecord altitudeRecord = moduleVariable(host::kVarOwnAltitudeMetres);

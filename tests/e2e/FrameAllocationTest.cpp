@@ -13,8 +13,8 @@
 //   the module causes through the runtime (a snprintf that needs the heap,
 //   say) is therefore the module's too.
 // - every GdipAlloc the module calls, and every GDI+ object it creates
-//   (graphics, brush, pen, font family, font, string format, matrix):
-//   calls made directly from Quillon.so.
+//   (graphics, brush, pen, font family, font, string format, matrix, the
+//   surfaces' backdrop bitmaps): calls made directly from Quillon.so.
 // Not counted: what libgdiplus and the libraries under it (cairo, pango,
 // fontconfig, ...) allocate for their own work while drawing, and what the
 // stand-in host allocates in the calls the module makes into it. Aligned
@@ -73,6 +73,7 @@ struct Tally {
     long allocations[kOwnerCount] = {};
     long moduleGdipAllocs = 0;
     long moduleGdiObjects = 0;
+    long moduleBitmaps = 0;
 };
 
 bool counting = false;
@@ -240,6 +241,17 @@ COUNTED_GDIP_CREATE(GdipCreateFont,
 COUNTED_GDIP_CREATE(GdipCreateStringFormat, (gdip::INT flags, gdip::LANGID language, gdip::GpStringFormat** format),
                     (flags, language, format))
 COUNTED_GDIP_CREATE(GdipCreateMatrix, (gdip::GpMatrix * *matrix), (matrix))
+COUNTED_GDIP_CREATE(GdipGetImageGraphicsContext, (gdip::GpImage * image, gdip::GpGraphics** graphics),
+                    (image, graphics))
+
+extern "C" gdip::GpStatus GdipCreateBitmapFromScan0(gdip::INT width, gdip::INT height, gdip::INT stride,
+                                                    gdip::INT format, uint8_t* scan0, gdip::GpBitmap** bitmap) {
+    if (counting && calledFromModule(__builtin_return_address(0))) ++tally.moduleBitmaps;
+    noteGdiObject(__builtin_return_address(0));
+    using Create = gdip::GpStatus (*)(gdip::INT, gdip::INT, gdip::INT, gdip::INT, uint8_t*, gdip::GpBitmap**);
+    static auto next = nextDefinition<Create>("GdipCreateBitmapFromScan0");
+    return next != nullptr ? next(width, height, stride, format, scan0, bitmap) : gdip::kGenericError;
+}
 
 // ---- The tests ----------------------------------------------------------------
 
@@ -350,6 +362,7 @@ TEST(FrameAllocationCounter, SeesTheModuleAllocateWhenAGaugeIsMade) {
     EXPECT_GT(made.allocations[kModule], 0) << describe(made);  // the gauge and its traffic list
     EXPECT_GT(made.moduleGdipAllocs, 0) << describe(made);      // the scheme's objects
     EXPECT_GT(made.moduleGdiObjects, 0) << describe(made);      // the surface's graphics, pens, fonts
+    EXPECT_EQ(made.moduleBitmaps, 1) << describe(made);         // the surface's backdrop
     EXPECT_GT(made.allocations[kGraphicsLibraries] + made.allocations[kHost], 0) << describe(made);
     host.closeWindow(window);
 }
@@ -378,6 +391,28 @@ TEST_P(FrameAllocations, HundredFramesAfterWarmUpAllocateNothingInTheModule) {
     host.click(window, 0, window.height() - 1);  // nothing there: no selection
     host.frame();
     EXPECT_GT(withBlock, brightPixelsAtTheTop(window) + 20);
+}
+
+// A new range or view paints the surface's backdrop again, in the bitmap it
+// has: nothing is allocated or made for it.
+TEST_F(FrameAllocations, RangeAndViewChangedInEveryFrameMakeNothingAfterWarmUp) {
+    host.openWindow("Circular Amber", 300, 300);
+    host.frame();
+    auto changingFrames = [&](int count) {
+        for (int frame = 0; frame < count; ++frame) {
+            host.setNamed("Radar Range", 10.0 + frame % 7);
+            host.setNamed("Radar Mode", 2 + frame % 3);
+            host.frame();
+        }
+    };
+    changingFrames(kWarmUpFrames);  // every view drawn once
+
+    startCounting();
+    changingFrames(kCountedFrames);
+    const Tally counted = stopCounting();
+    EXPECT_EQ(counted.allocations[kModule], 0) << describe(counted);
+    EXPECT_EQ(counted.moduleGdipAllocs, 0) << describe(counted);
+    EXPECT_EQ(counted.moduleGdiObjects, 0) << describe(counted);
 }
 
 std::string caseName(const ::testing::TestParamInfo<FrameCase>& info) {

@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "gauge/BackdropCache.h"
 #include "gauge/GaugeVariants.h"
 #include "host/ExportedRecords.h"
 #include "render/GdiPlusFlat.h"
@@ -319,6 +320,36 @@ TEST_F(FrameDrawing, FullCacheGivesTheSurfaceDrawnLongestAgoToANewOne) {
     EXPECT_EQ(surfaces[1]->pixel(0, 0), kGreenBackground);
     EXPECT_EQ(gauge.surfaceCache().count(), SurfaceCache::kCapacity);
     EXPECT_EQ(gauge.surfaceCache().entry(2).deviceContext, surfaces[1]->deviceContext());
+}
+
+// A surface beyond the backdrops' budget is drawn directly, to the same
+// pixels; a gauge going away frees its backdrops.
+TEST_F(FrameDrawing, SurfaceWithoutABackdropShowsTheSamePicture) {
+    BackdropCache& backdrops = backdropCache();
+    const int64_t budget = backdrops.budgetBytes();
+    TestSurface fromBackdrop(150, 110);
+    TestSurface direct(150, 110);
+    Window a(*Linkage.gauges[0], fromBackdrop);
+    Window b(*Linkage.gauges[0], direct);
+    for (double mode : {2.0, 3.0, 4.0}) {
+        setMode(mode);
+        drawAt(gauge, a, mode);
+        EXPECT_EQ(backdrops.backdropsHeld(), 1);
+        backdrops.setBudgetBytes(150 * 110 * 4 - 1);  // too small for the surface: a's backdrop goes too
+        drawAt(gauge, b, mode);  // the clock has not moved: the sweep is where a left it
+        backdrops.setBudgetBytes(budget);
+        int differing = 0;
+        for (int y = 0; y < 110; ++y)
+            for (int x = 0; x < 150; ++x) differing += fromBackdrop.pixel(x, y) != direct.pixel(x, y) ? 1 : 0;
+        EXPECT_EQ(differing, 0) << "mode " << mode;
+        EXPECT_TRUE(fromBackdrop.colourNear(500.0f, 500.0f, 30.0f, 0xff008200u)) << "mode " << mode;
+    }
+    {
+        RadarGauge other;
+        drawAt(other, a, 10.0);
+        EXPECT_EQ(backdrops.backdropsHeld(), 1);
+    }
+    EXPECT_EQ(backdrops.backdropsHeld(), 0);
 }
 
 TEST_F(FrameDrawing, DestructionDeletesOneGraphicsObjectPerSurface) {

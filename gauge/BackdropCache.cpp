@@ -1,0 +1,134 @@
+#include "gauge/BackdropCache.h"
+
+#include <new>
+
+namespace quillon {
+namespace {
+
+// The reference build draws every frame directly: its budget holds nothing.
+#if defined(QUILLON_DIRECT_DRAWING)
+constexpr int64_t kModuleBudgetBytes = 0;
+#else
+constexpr int64_t kModuleBudgetBytes = BackdropCache::kDefaultBudgetBytes;
+#endif
+
+int64_t bitmapBytes(int32_t width, int32_t height) {
+    return int64_t{width} * int64_t{height} * BackdropCache::kBytesPerPixel;
+}
+
+}  // namespace
+
+BackdropLease BackdropCache::lease(const void* owner, host::DeviceContext surface, const BackdropContent& content) {
+    Slot* slot = slotOf(owner, surface);
+    const bool drawable = content.width > 0 && content.height > 0;
+    const int64_t bytes = drawable ? bitmapBytes(content.width, content.height) : 0;
+    if (!drawable || bytes > budgetBytes_) {
+        if (slot != nullptr) empty(*slot);  // its picture is of no use now
+        return {};
+    }
+
+    if (slot == nullptr) {
+        slot = &freeOrOldestSlot();
+        slot->owner = owner;
+        slot->surface = surface;
+    }
+    slot->lastDrawn = ++drawSequence_;
+    const bool sameSize = slot->content.width == content.width && slot->content.height == content.height;
+    if (!sameSize) {
+        freeBitmap(*slot);
+        slot->failed = false;
+    }
+    if (slot->failed) return {};
+    if (!slot->backdrop.valid()) {
+        slot->content = content;
+        if (!makeRoom(bytes, slot) || !slot->backdrop.create(content.width, content.height)) {
+            slot->failed = true;
+            return {};
+        }
+        bytesHeld_ += bytes;
+        slot->painted = false;
+    }
+    const bool repaint = !slot->painted || !(slot->content == content);
+    slot->content = content;
+    slot->painted = true;
+    return BackdropLease{&slot->backdrop, repaint};
+}
+
+void BackdropCache::releaseOwner(const void* owner) {
+    for (Slot& slot : slots_)
+        if (slot.owner == owner) empty(slot);
+}
+
+int BackdropCache::backdropsHeld() const {
+    int held = 0;
+    for (const Slot& slot : slots_) held += slot.backdrop.valid() ? 1 : 0;
+    return held;
+}
+
+void BackdropCache::setBudgetBytes(int64_t bytes) {
+    budgetBytes_ = bytes < 0 ? 0 : bytes;
+    makeRoom(0, nullptr);
+}
+
+BackdropCache::Slot* BackdropCache::slotOf(const void* owner, host::DeviceContext surface) {
+    for (Slot& slot : slots_)
+        if (slot.owner == owner && slot.surface == surface && owner != nullptr) return &slot;
+    return nullptr;
+}
+
+BackdropCache::Slot& BackdropCache::freeOrOldestSlot() {
+    Slot* oldest = &slots_[0];
+    for (Slot& slot : slots_) {
+        if (slot.owner == nullptr) return slot;
+        if (slot.lastDrawn < oldest->lastDrawn) oldest = &slot;
+    }
+    empty(*oldest);
+    return *oldest;
+}
+
+BackdropCache::Slot* BackdropCache::oldestHolding(const Slot* spare) {
+    Slot* oldest = nullptr;
+    for (Slot& slot : slots_) {
+        if (&slot == spare || !slot.backdrop.valid()) continue;
+        if (oldest == nullptr || slot.lastDrawn < oldest->lastDrawn) oldest = &slot;
+    }
+    return oldest;
+}
+
+void BackdropCache::empty(Slot& slot) {
+    freeBitmap(slot);
+    slot.owner = nullptr;
+    slot.surface = nullptr;
+    slot.content = BackdropContent{};
+    slot.failed = false;
+    slot.lastDrawn = 0;
+}
+
+void BackdropCache::freeBitmap(Slot& slot) {
+    if (slot.backdrop.valid()) bytesHeld_ -= bitmapBytes(slot.backdrop.width(), slot.backdrop.height());
+    slot.backdrop.release();
+    slot.painted = false;
+}
+
+// Frees the backdrops drawn longest ago, other than the spare one, until
+// the bytes fit in the budget beside what is held.
+bool BackdropCache::makeRoom(int64_t bytes, const Slot* spare) {
+    while (bytesHeld_ + bytes > budgetBytes_) {
+        Slot* oldest = oldestHolding(spare);
+        if (oldest == nullptr) return false;
+        empty(*oldest);
+    }
+    return true;
+}
+
+BackdropCache& backdropCache() {
+    alignas(BackdropCache) static unsigned char storage[sizeof(BackdropCache)];
+    static BackdropCache* cache = [] {
+        BackdropCache* made = ::new (static_cast<void*>(storage)) BackdropCache();
+        made->setBudgetBytes(kModuleBudgetBytes);
+        return made;
+    }();
+    return *cache;
+}
+
+}  // namespace quillon

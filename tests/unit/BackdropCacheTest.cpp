@@ -1,0 +1,138 @@
+// The module's backdrops: one per surface, painted again only when what it
+// shows changes, all of them within the budget with the one drawn longest
+// ago giving way first, and none for a surface that cannot have one.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include "gauge/BackdropCache.h"
+#include "render/GdiPlusFlat.h"
+#include "tests/support/TestSurface.h"
+
+// Bitmap creation fails while asked to, as it does when GDI+ runs out of
+// memory; attempts are counted. Every other call goes on to GDI+ itself.
+namespace {
+bool bitmapsFail = false;
+int bitmapAttempts = 0;
+}  // namespace
+
+extern "C" gdip::GpStatus GdipCreateBitmapFromScan0(gdip::INT width, gdip::INT height, gdip::INT stride,
+                                                    gdip::INT format, uint8_t* scan0, gdip::GpBitmap** bitmap) {
+    using Create = gdip::GpStatus (*)(gdip::INT, gdip::INT, gdip::INT, gdip::INT, uint8_t*, gdip::GpBitmap**);
+    static const Create real = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "GdipCreateBitmapFromScan0"));
+    ++bitmapAttempts;
+    if (bitmapsFail) {
+        *bitmap = nullptr;
+        return gdip::kOutOfMemory;
+    }
+    return real(width, height, stride, format, scan0, bitmap);
+}
+
+namespace quillon {
+namespace {
+
+int ownerA = 0;
+int ownerB = 0;
+
+host::DeviceContext surface(int n) { return reinterpret_cast<host::DeviceContext>(static_cast<uintptr_t>(0x1000 + n)); }
+
+BackdropContent content(int32_t width, int32_t height, float rangeNm = 40.0f, int32_t mode = 2) {
+    return BackdropContent{mode, rangeNm, width, height, 0xff001400u};
+}
+
+class Backdrops : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::ensureGdiplusStarted();
+        bitmapsFail = false;
+        bitmapAttempts = 0;
+    }
+    void TearDown() override {
+        cache.releaseOwner(&ownerA);
+        cache.releaseOwner(&ownerB);
+        bitmapsFail = false;
+    }
+    BackdropCache cache;
+};
+
+TEST_F(Backdrops, KeepTheirBitmapAndRepaintOnlyWhenWhatTheyShowChanges) {
+    const BackdropLease first = cache.lease(&ownerA, surface(1), content(100, 80));
+    ASSERT_NE(first.backdrop, nullptr);
+    EXPECT_TRUE(first.repaint);
+    EXPECT_FALSE(cache.lease(&ownerA, surface(1), content(100, 80)).repaint);
+
+    // A range or view change paints the same bitmap again.
+    const BackdropLease ranged = cache.lease(&ownerA, surface(1), content(100, 80, 20.0f));
+    EXPECT_EQ(ranged.backdrop, first.backdrop);
+    EXPECT_TRUE(ranged.repaint);
+    EXPECT_TRUE(cache.lease(&ownerA, surface(1), content(100, 80, 20.0f, 4)).repaint);
+    EXPECT_EQ(bitmapAttempts, 1);
+
+    // Another gauge on the same surface has a backdrop of its own.
+    EXPECT_TRUE(cache.lease(&ownerB, surface(1), content(100, 80, 20.0f, 4)).repaint);
+
+    const BackdropLease resized = cache.lease(&ownerA, surface(1), content(121, 80, 20.0f, 4));
+    ASSERT_NE(resized.backdrop, nullptr);
+    EXPECT_TRUE(resized.repaint);
+    EXPECT_EQ(resized.backdrop->width(), 121);
+    EXPECT_EQ(cache.bytesHeld(), (121 * 80 + 100 * 80) * 4);
+
+    cache.releaseOwner(&ownerA);
+    cache.releaseOwner(&ownerB);
+    EXPECT_EQ(cache.bytesHeld(), 0);
+    EXPECT_EQ(cache.backdropsHeld(), 0);
+}
+
+TEST_F(Backdrops, StayWithinTheBudgetTheOneDrawnLongestAgoGivingWayFirst) {
+    cache.setBudgetBytes(3 * 100 * 100 * 4);
+    for (int n = 1; n <= 3; ++n) ASSERT_NE(cache.lease(&ownerA, surface(n), content(100, 100)).backdrop, nullptr);
+    cache.lease(&ownerA, surface(1), content(100, 100));  // 2 is now the oldest
+    ASSERT_NE(cache.lease(&ownerA, surface(4), content(100, 100)).backdrop, nullptr);
+    EXPECT_EQ(cache.bytesHeld(), 3 * 100 * 100 * 4);
+    EXPECT_FALSE(cache.lease(&ownerA, surface(1), content(100, 100)).repaint);
+    EXPECT_FALSE(cache.lease(&ownerA, surface(3), content(100, 100)).repaint);
+    EXPECT_TRUE(cache.lease(&ownerA, surface(2), content(100, 100)).repaint);  // made again
+
+    // A surface larger than the whole budget is drawn directly, and the
+    // backdrop it had goes at once.
+    EXPECT_EQ(cache.lease(&ownerA, surface(3), content(201, 200)).backdrop, nullptr);
+    EXPECT_EQ(cache.bytesHeld(), 2 * 100 * 100 * 4);
+
+    // A lowered budget frees the oldest at once; a zero budget holds nothing.
+    cache.setBudgetBytes(100 * 100 * 4);
+    EXPECT_EQ(cache.bytesHeld(), 100 * 100 * 4);
+    cache.setBudgetBytes(0);
+    EXPECT_EQ(cache.bytesHeld(), 0);
+    EXPECT_EQ(cache.lease(&ownerA, surface(1), content(1, 1)).backdrop, nullptr);
+}
+
+TEST_F(Backdrops, HostileSizesAndCountsStayBounded) {
+    for (const auto& [w, h] : {std::pair{0, 0}, {0, 100}, {100, 0}, {-1, 100}, {100, -7}, {-32767, -32767},
+                               {32767, 32767}, {32767, 1 << 30}})
+        EXPECT_EQ(cache.lease(&ownerA, surface(1), content(w, h)).backdrop, nullptr) << w << " x " << h;
+    EXPECT_NE(cache.lease(&ownerA, surface(1), content(1, 1)).backdrop, nullptr);
+    EXPECT_NE(cache.lease(&ownerA, surface(1), content(2047, 3)).backdrop, nullptr);
+
+    // A thousand surfaces, and a surface resized in every frame.
+    for (int n = 0; n < 1000; ++n) cache.lease(&ownerA, surface(n), content(10 + n % 7, 10));
+    for (int frame = 0; frame < 200; ++frame) cache.lease(&ownerB, surface(0), content(1 + frame * 13, 1 + frame * 7));
+    EXPECT_LE(cache.backdropsHeld(), BackdropCache::kSlots);
+    EXPECT_LE(cache.bytesHeld(), cache.budgetBytes());
+}
+
+TEST_F(Backdrops, ABitmapThatCannotBeMadeIsNotTriedAgainUntilTheSizeChanges) {
+    bitmapsFail = true;
+    EXPECT_EQ(cache.lease(&ownerA, surface(1), content(64, 64)).backdrop, nullptr);
+    EXPECT_EQ(cache.lease(&ownerA, surface(1), content(64, 64, 20.0f)).backdrop, nullptr);
+    EXPECT_EQ(bitmapAttempts, 1);
+    EXPECT_EQ(cache.bytesHeld(), 0);
+
+    bitmapsFail = false;
+    const BackdropLease resized = cache.lease(&ownerA, surface(1), content(65, 64));
+    ASSERT_NE(resized.backdrop, nullptr);
+    EXPECT_TRUE(resized.repaint);
+    EXPECT_EQ(cache.bytesHeld(), 65 * 64 * 4);
+}
+
+}  // namespace
+}  // namespace quillon
