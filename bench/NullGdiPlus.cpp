@@ -58,6 +58,7 @@ GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(INT, INT, INT, INT, uint8_t*, GpBi
 }
 GpStatus WINGDIPAPI GdipGetImageGraphicsContext(GpImage*, GpGraphics** graphics) { return handOut(graphics); }
 GpStatus WINGDIPAPI GdipDisposeImage(GpImage*) { return kOk; }
+GpStatus WINGDIPAPI GdipSetCompositingMode(GpGraphics*, INT) { return kOk; }
 GpStatus WINGDIPAPI GdipDrawImageRectI(GpGraphics*, GpImage*, INT, INT, INT, INT) { return kOk; }
 
 GpStatus WINGDIPAPI GdipDrawLine(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }

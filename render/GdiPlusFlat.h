@@ -29,6 +29,7 @@ GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride,
                                               GpBitmap** bitmap);
 GpStatus WINGDIPAPI GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics);
 GpStatus WINGDIPAPI GdipDisposeImage(GpImage* image);
+GpStatus WINGDIPAPI GdipSetCompositingMode(GpGraphics* graphics, INT mode);
 GpStatus WINGDIPAPI GdipDrawImageRectI(GpGraphics* graphics, GpImage* image, INT x, INT y, INT width, INT height);
 
 GpStatus WINGDIPAPI GdipDrawLine(GpGraphics* graphics, GpPen* pen, REAL x1, REAL y1, REAL x2, REAL y2);

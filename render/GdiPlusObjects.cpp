@@ -104,8 +104,12 @@ RectF Graphics::measureText(const char16_t* text, int length, const Font& font, 
 }
 
 void Graphics::drawBackdrop(const Backdrop& backdrop, int32_t x, int32_t y) {
+    // The backdrop is opaque, so its pixels are copied rather than blended:
+    // the same result at about half the cost.
+    record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceCopy));
     record(gdip::GdipDrawImageRectI(native_, reinterpret_cast<gdip::GpImage*>(backdrop.bitmap_), x, y,
                                     backdrop.width_, backdrop.height_));
+    record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceOver));
 }
 
 // ---- Backdrop ----

@@ -41,6 +41,8 @@ constexpr INT kTextRenderingHintClearTypeGridFit = 5;
 constexpr INT kStringAlignmentNear = 0;
 constexpr INT kStringAlignmentCenter = 1;
 constexpr INT kStringAlignmentFar = 2;
+constexpr INT kCompositingModeSourceOver = 0;
+constexpr INT kCompositingModeSourceCopy = 1;
 constexpr INT kPixelFormat32bppArgb = 0x0026200A;
 constexpr INT kPixelFormat32bppPArgb = 0x000E200B;
 
