@@ -375,6 +375,15 @@ LAYER_USE(GdipSetTextRenderingHint, (Handle graphics, int32_t hint), (graphics, 
 LAYER_USE(GdipBeginContainer2, (Handle graphics, uint32_t* state), (graphics, state))
 LAYER_USE(GdipEndContainer, (Handle graphics, uint32_t state), (graphics, state))
 
+LAYER_CREATE(GdipCreateBitmapFromScan0,
+             (int32_t width, int32_t height, int32_t stride, int32_t format, uint8_t* scan0, Handle* bitmap),
+             (width, height, stride, format, scan0, bitmap), bitmap)
+LAYER_CREATE(GdipGetImageGraphicsContext, (Handle image, Handle* graphics), (image, graphics), graphics)
+LAYER_DELETE(GdipDisposeImage, (Handle image), (image), image)
+LAYER_USE(GdipSetCompositingMode, (Handle graphics, int32_t mode), (graphics, mode))
+LAYER_USE(GdipDrawImageRectI, (Handle graphics, Handle image, int32_t x, int32_t y, int32_t width, int32_t height),
+          (graphics, image, x, y, width, height))
+
 LAYER_USE(GdipDrawLine, (Handle graphics, Handle pen, float x1, float y1, float x2, float y2),
           (graphics, pen, x1, y1, x2, y2))
 LAYER_USE(GdipDrawEllipse, (Handle graphics, Handle pen, float x, float y, float width, float height),
