@@ -81,6 +81,7 @@ bool RadarGauge::redrawSurface(double clock) {
     startPicture();
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
     drawSelectedView();
+    publishSelection();
     return true;
 }
 
@@ -132,7 +133,10 @@ void RadarGauge::drawSelectedView() {
         case kFullCircleView: drawFullCircleView(); break;
         case kForwardArcView: drawForwardArcView(); break;
         case kGridView: drawGridView(); break;
-        default: break;  // any other mode shows the cleared surface only
+        default:  // any other mode shows the cleared surface only
+            selectedDrawn_ = 0;
+            beginShownTargets();
+            break;
     }
 }
 

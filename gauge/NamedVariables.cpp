@@ -14,7 +14,17 @@ constexpr const char* kTargetVariableNames[kTargetVariableCount] = {
     "Radar Target Selected", "Radar Target Latitude",  "Radar Target Longitude",      "Radar Target Altitude",
     "Radar Target Distance", "Radar Target Speed",     "Radar Target Vertical Speed", "Radar Target Source",
 };
+// Registered after the ten, never given a value: unset they read 0 (off).
+constexpr const char* kTagsName = "Radar Altitude Tags";
+constexpr const char* kFilterName = "Radar Filter";
 constexpr double kMinimumRangeNm = 5.0;
+
+// A setting read like the mode: fraction cut off, saturating; a value that
+// is not finite keeps the previous setting.
+void readSetting(int32_t variableId, int32_t& setting) {
+    const double value = namedVariableValue(variableId);
+    if (std::isfinite(value)) setting = truncateToInt32(value);
+}
 
 }  // namespace
 
@@ -26,6 +36,7 @@ void RadarGauge::syncVariables() {
     adoptRegisteredIds();
     readRange();
     readMode();
+    readPilotOptions();
 }
 
 void RadarGauge::registerVariables() {
@@ -35,6 +46,8 @@ void RadarGauge::registerVariables() {
     ids.rangeVarId = registerNamedVariable(kRangeName);
     setNamedVariableValue(ids.rangeVarId, static_cast<double>(rangeNm_));
     for (int i = 0; i < kTargetVariableCount; ++i) ids.targetVarIds[i] = registerNamedVariable(kTargetVariableNames[i]);
+    ids.tagsVarId = registerNamedVariable(kTagsName);
+    ids.filterVarId = registerNamedVariable(kFilterName);
     ids.registered = 1;
     adoptRegisteredIds();
 }
@@ -43,6 +56,8 @@ void RadarGauge::adoptRegisteredIds() {
     modeVarId_ = registeredVariables_.modeVarId;
     rangeVarId_ = registeredVariables_.rangeVarId;
     for (int i = 0; i < kTargetVariableCount; ++i) targetVarIds_[i] = registeredVariables_.targetVarIds[i];
+    tagsVarId_ = registeredVariables_.tagsVarId;
+    filterVarId_ = registeredVariables_.filterVarId;
 }
 
 void RadarGauge::readRange() {
@@ -57,6 +72,11 @@ void RadarGauge::readRange() {
 void RadarGauge::readMode() {
     const int32_t mode = truncateToInt32(namedVariableValue(modeVarId_));
     if (mode != 0) displayMode_ = mode;
+}
+
+void RadarGauge::readPilotOptions() {
+    readSetting(tagsVarId_, options_.altitudeTags);
+    readSetting(filterVarId_, options_.filter);
 }
 
 }  // namespace quillon

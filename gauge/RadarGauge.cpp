@@ -48,6 +48,7 @@ RadarGauge::RadarGauge() {
 }
 
 RadarGauge::~RadarGauge() {
+    withdrawPublishing();
     graphics_ = nullptr;  // one of the cache's objects, deleted with it
     surfaceCache_.releaseAll();
     backdropCache().releaseOwner(this);

@@ -44,6 +44,19 @@ enum DisplayMode : int32_t {
 
 constexpr int32_t kNoSelection = 99999;
 constexpr int kTargetVariableCount = 8;
+
+// The pilots' options, each off (0) until a panel variable turns it on.
+enum TrafficFilter : int32_t {
+    kShowAllTraffic = 0,
+    kAirborneOnly = 1,
+    kNormalBand = 2,
+    kAboveBand = 3,
+    kBelowBand = 4,
+};
+struct PilotOptions {
+    int32_t altitudeTags = 0;  // 1 draws relative-altitude tags
+    int32_t filter = kShowAllTraffic;
+};
 // The selection keeps a whole copy of a target's identifier.
 constexpr size_t kAtcIdCapacity = TrafficTarget::kAtcIdCapacity;
 
@@ -86,6 +99,10 @@ public:
     const render::ColourScheme& scheme() const { return scheme_; }
     bool schemeCreated() const { return schemeCreated_ != 0; }
     const SurfaceCache& surfaceCache() const { return surfaceCache_; }
+    const PilotOptions& pilotOptions() const { return options_; }
+    // Whether list slot index was drawn in the most recent frame of the
+    // current view: only such targets take clicks.
+    bool targetShown(int index) const;
 
     // Number of gauges alive in the module (the last one releases the shared
     // GDI+ objects before its shut-down).
@@ -105,6 +122,8 @@ protected:
     void closeView(gdip::GraphicsContainer container);
     // In full mode the host's first object is the own aircraft: skipped.
     int firstListedTarget() const;
+    // Forgets which targets were drawn: a new frame of the view begins.
+    void beginShownTargets();
     // The radar scopes' target procedure, writing this gauge's plotted
     // points and selection.
     TargetProcedure targetProcedure(const TargetFrame& frame);
@@ -116,6 +135,8 @@ protected:
         int32_t modeVarId = 0;
         int32_t rangeVarId = 0;
         int32_t targetVarIds[kTargetVariableCount] = {};
+        int32_t tagsVarId = 0;
+        int32_t filterVarId = 0;
     };
     static RegisteredVariables registeredVariables_;
 
@@ -146,6 +167,14 @@ protected:
     // drawing is on the surface already.
     bool fixedPartShown_ = false;
 
+    // Beyond the ten operations' fields: the pilots' options and their
+    // variable ids, and which slots the last frame drew and in which view.
+    int32_t tagsVarId_ = 0;
+    int32_t filterVarId_ = 0;
+    PilotOptions options_;
+    uint8_t shownTargets_[TrafficList::kSlots] = {};
+    int32_t shownMode_ = 0;
+
     friend struct RadarGaugeProbe;  // tests only
     template <typename Variant>
     friend class testing::ViewHarness;  // tests only
@@ -164,6 +193,12 @@ private:
     void adoptRegisteredIds();
     void readRange();
     void readMode();
+    void readPilotOptions();
+    // The selection published to the panel by the gauge that made the
+    // latest one (gauge/PublishedSelection.cpp).
+    void takeOverPublishing();
+    void publishSelection();
+    void withdrawPublishing();
 };
 
 }  // namespace quillon

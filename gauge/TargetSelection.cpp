@@ -32,6 +32,12 @@ void RadarGauge::onClick(const LogicalPoint* point) {
     CentrePoint centre{};
     if (point == nullptr || !viewCentre(displayMode_, centre)) return;  // no view, no selection change
     selectTargetAt(point, &centre);
+    if (selectedIndex_ != kNoSelection) {
+        takeOverPublishing();  // the latest selection is the panel's
+    } else {
+        selectedDrawn_ = 0;  // cleared: the panel hears it now, not at the next frame
+        publishSelection();
+    }
 }
 
 void RadarGauge::selectTargetAt(const LogicalPoint* click, const CentrePoint* centre) {
@@ -45,7 +51,9 @@ void RadarGauge::selectTargetAt(const LogicalPoint* click, const CentrePoint* ce
     // In full mode the first object is the user's own aircraft.
     const uint32_t first = trafficList_->limitedMode() != 0 ? 0 : 1;
     for (uint32_t i = first; i < trafficList_->count() && i < static_cast<uint32_t>(TrafficList::kSlots); ++i) {
-        if (!withinTolerance(dx, dy, plotPositions_[i])) continue;
+        // Only what the last frame of this view drew can be clicked: a point
+        // left from another view, the sector's edge or the filter is stale.
+        if (!targetShown(static_cast<int>(i)) || !withinTolerance(dx, dy, plotPositions_[i])) continue;
         const TrafficTarget* target = trafficList_->item(static_cast<int>(i));
         if (target == nullptr || target->atcId()[0] == '\0') continue;  // nothing to find it again by
         selectedIndex_ = static_cast<int32_t>(i);

@@ -8,7 +8,7 @@
 
 namespace render {
 
-enum class SharedFormat { FullCircleLabel, ForwardArcLabel, CompactBlock, FullBlock, Count };
+enum class SharedFormat { FullCircleLabel, ForwardArcLabel, CompactBlock, FullBlock, AltitudeTag, Count };
 // The views' working matrices (spokes, target placement, velocity vectors)
 // are reset before every use, so the views share one set across calls.
 enum class SharedMatrix { FullCircleSweep, ForwardArcSweep, ViewSpokes, ViewTarget, ViewVector, Count };

@@ -92,8 +92,11 @@ void TrafficList::tickUpdate() {
     const double now = lookupModuleVariable(clock);
     // Strictly more than the interval; NaN compares false and never refreshes.
     // An infinite clock is passed over too: taken as the last refresh time it
-    // would hold every later refresh back for good.
-    if (lastRefreshTime_ + kRefreshInterval < now && std::isfinite(now)) {
+    // would hold every later refresh back for good. A clock set back below
+    // the last refresh (a flight reset or reloaded) is a new time base:
+    // waiting for it to pass the old time would freeze the traffic meanwhile.
+    const bool due = lastRefreshTime_ + kRefreshInterval < now || now < lastRefreshTime_;
+    if (due && std::isfinite(now)) {
         lastRefreshTime_ = now;
         refresh();
     }
@@ -137,7 +140,8 @@ void TrafficList::readLimitedMode(host::ObjectId object, ObjectReadings& reading
 }
 
 void TrafficList::readFullMode(host::ObjectId object, ObjectReadings& readings) {
-    readNumber(object, kHeadingMagnetic, kDegrees, readings.heading);
+    // True, as the own heading and the bearings the vector is drawn against.
+    readNumber(object, kHeadingTrue, kDegrees, readings.heading);
     readNumber(object, kIndicatedAltitude, kFeet, readings.altitude);
     readNumber(object, kVerticalSpeed, kFeetPerMinute, readings.verticalSpeed);
     readNumber(object, kAltitudeAboveGround, kFeet, readings.altitudeAboveGround);

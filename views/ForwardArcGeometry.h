@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "views/SwingingSweep.h"
+#include "views/TrafficFilter.h"
 #include "views/TargetProcedure.h"
 
 namespace quillon {
@@ -40,10 +41,6 @@ struct ArcSweep {
         return {lo, hi};
     }
 };
-
-// The forward arc and the grid leave out aircraft at 100 ft above the ground
-// or lower: they are on or near the ground.
-inline bool highEnoughToShow(int32_t altitudeAboveGroundFeet) { return altitudeAboveGroundFeet > 100; }
 
 // Within 60 degrees either side of the nose, both limits included; the
 // relative bearing runs from 0 to below 360.

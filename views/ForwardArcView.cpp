@@ -85,8 +85,9 @@ void RadarGauge::drawForwardArcView() {
     for (int index = firstListedTarget(); index < static_cast<int>(trafficList_->count()); ++index) {
         TrafficTarget* target = trafficList_->item(index);
         if (target == nullptr) break;  // never past the list's slots
-        // Aircraft on or near the ground are left alone, even their fading.
-        if (!highEnoughToShow(target->altitudeAboveGround())) continue;
+        // Aircraft on or near the ground, or hidden by the pilot's filter, are
+        // left alone, even their fading.
+        if (!highEnoughToShow(target->altitudeAboveGround()) || procedure.hidden(*target)) continue;
         const TargetFix fix = procedure.locate(*target);
         // Paint and fade every target above the ground, in the sector or not.
         const render::Pen& pen = procedure.paint(*target, fix.relativeBearingDeg);

@@ -64,6 +64,7 @@ void RadarGauge::drawFullCircleView() {
     for (int index = firstListedTarget(); index < static_cast<int>(trafficList_->count()); ++index) {
         TrafficTarget* target = trafficList_->item(index);
         if (target == nullptr) break;
+        if (procedure.hidden(*target)) continue;  // by the pilot's filter: not even faded
         procedure.run(index, *target);
     }
 

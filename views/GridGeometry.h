@@ -10,6 +10,7 @@
 #include "numeric/FloatRemainder.h"
 #include "views/SwingingSweep.h"
 #include "views/TargetProcedure.h"
+#include "views/TrafficFilter.h"
 
 namespace quillon {
 
@@ -18,7 +19,6 @@ struct GridLayout {
     static constexpr float kRightEdge = 400.0f;
     static constexpr float kUnitsPerDegree = (kRightEdge - kLeftEdge) * 0.025f;  // 800 units over 40 degrees
     static constexpr float kUnitsPerFoot = 0.2f;  // single precision, like the edges
-    static constexpr double kFeetPerMetre = 3.2808;
     static constexpr float kSpacing = 200.0f;  // 10 degrees across, 1,000 ft up and down
     static constexpr float kHalfHeight = 500.0f;
     static constexpr float kSectorDegrees = 20.0f;
@@ -67,7 +67,8 @@ inline bool insideGridSector(float signedBearingDeg) {
 // higher targets higher up, clamped to the top and bottom edges; across, the
 // bearing is not clamped (targets beyond the sector are not drawn anyway).
 inline PlotPosition gridPlotPosition(float signedBearingDeg, double ownAltitudeMetres, double targetAltitudeFeet) {
-    double y = (ownAltitudeMetres * GridLayout::kFeetPerMetre - targetAltitudeFeet) * GridLayout::kUnitsPerFoot;
+    // Below the own altitude is down the picture.
+    double y = -relativeAltitudeFeet(ownAltitudeMetres, targetAltitudeFeet) * GridLayout::kUnitsPerFoot;
     if (y <= -GridLayout::kHalfHeight) y = -GridLayout::kHalfHeight;
     if (y >= GridLayout::kHalfHeight) y = GridLayout::kHalfHeight;
     return {GridLayout::kUnitsPerDegree * signedBearingDeg, static_cast<float>(y)};

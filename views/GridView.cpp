@@ -66,12 +66,18 @@ void RadarGauge::drawGridView() {
     const GridSpan window = sweep.window();
 
     selectedDrawn_ = 0;
+    beginShownTargets();
+    const int32_t filter = options_.filter;
     const bool anySelection = selectedIndex_ < kNoSelection;
     for (int index = firstListedTarget(); index < static_cast<int>(trafficList_->count()); ++index) {
         TrafficTarget* target = trafficList_->item(index);
         if (target == nullptr) break;  // never past the list's slots
         // Aircraft on or near the ground are left alone, even their fading.
         if (!highEnoughToShow(target->altitudeAboveGround())) continue;
+        // Hidden by the pilot's filter: left alone like those on the ground.
+        if (filterHides(filter, target->altitudeAboveGround(),
+                        relativeAltitudeFeet(ownAltitudeMetres, target->position().altitude)))
+            continue;
 
         float distanceNm = 0.0f;
         float reversedBearing = 0.0f;
@@ -84,6 +90,7 @@ void RadarGauge::drawGridView() {
         plotPositions_[index] = at;
         const render::Pen& pen = paintOnGrid(*target, at.x, window, now, scheme_);
         if (!insideGridSector(relative)) continue;
+        shownTargets_[index] = 1;
 
         drawTargetCross(graphics, pen, at.x, at.y);
         // Found again by ATC id, so the box follows the aircraft across slots.

@@ -7,6 +7,8 @@
 #include "numeric/FloatRemainder.h"
 #include "traffic/OwnShip.h"
 #include "traffic/TrafficTarget.h"
+#include "views/AltitudeTags.h"
+#include "views/TrafficFilter.h"
 
 namespace quillon {
 namespace {
@@ -120,6 +122,19 @@ void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetF
     }
     const render::PointF end = vectorEnd(at, target.groundSpeed(), target.heading());
     drawTargetLine(graphics_, pen, at.X, at.Y, end.X, end.Y);
+    if (frame_.tags != nullptr) {
+        drawAltitudeTag(graphics_, *frame_.tags, &pen == pens_.bright, pen, at.X, at.Y, relativeAltitude(target),
+                        target.verticalSpeed());
+    }
+    if (records_.shownTargets != nullptr) records_.shownTargets[index] = 1;
+}
+
+double TargetProcedure::relativeAltitude(const TrafficTarget& target) const {
+    return relativeAltitudeFeet(frame_.ownAltitudeMetres, target.position().altitude);
+}
+
+bool TargetProcedure::hidden(const TrafficTarget& target) const {
+    return filterHides(frame_.filter, target.altitudeAboveGround(), relativeAltitude(target));
 }
 
 void TargetProcedure::run(int index, TrafficTarget& target) {

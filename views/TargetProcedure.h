@@ -14,6 +14,7 @@ namespace quillon {
 
 class TrafficTarget;
 struct PlotPosition;
+struct TagStyle;
 
 // Relative bearings (degrees clockwise from the top of the view) swept over
 // by the last sweep step, both ends included.
@@ -58,6 +59,7 @@ struct TargetRecords {
     int32_t* selectedDrawn;
     float* selectedDistanceNm;
     float* selectedBearingDeg;
+    uint8_t* shownTargets = nullptr;  // per slot: drawn in this frame
 };
 
 struct TargetPens {
@@ -71,6 +73,11 @@ struct TargetFrame {
     double headingDeg;  // own heading
     float scale;        // logical units per nautical mile
     SweepWindow window;
+    // The pilot's options: the traffic filter, and the tag style when tags
+    // are on; the own altitude is read only when either needs it.
+    int32_t filter = 0;
+    const TagStyle* tags = nullptr;
+    double ownAltitudeMetres = 0.0;
 };
 
 // Lengths of the target symbols in logical units.
@@ -110,8 +117,11 @@ public:
     // Stores the plotted point of list slot index and draws the cross, the
     // box when it is the selected aircraft, and the velocity vector.
     void plot(int index, const TrafficTarget& target, const TargetFix& fix, const render::Pen& pen);
-    // Everything above, for a view that lets every target through.
+    // Everything above, for a view that lets every target through the
+    // view's own tests; the filter may still hide it.
     void run(int index, TrafficTarget& target);
+    // Whether the pilot's filter hides the target in this frame.
+    bool hidden(const TrafficTarget& target) const;
 
     // The point at distance and relative bearing, from the view origin.
     render::PointF plotPoint(float distanceNm, float relativeBearingDeg);
@@ -120,6 +130,7 @@ public:
 
 private:
     bool isSelected(const TrafficTarget& target) const;
+    double relativeAltitude(const TrafficTarget& target) const;
 
     render::Graphics& graphics_;
     TargetPens pens_;

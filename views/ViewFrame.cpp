@@ -5,15 +5,34 @@
 #include "gauge/RadarGauge.h"
 #include "host/PanelCalls.h"
 #include "render/SharedGdiObjects.h"
+#include "views/AltitudeTags.h"
 #include "views/TargetProcedure.h"
+#include "views/TrafficFilter.h"
 #include "views/ViewFrame.h"
+
+#include <cstring>
 
 namespace quillon {
 
 bool RadarGauge::viewCanDraw() {
     if (graphics_ != nullptr && trafficList_ != nullptr && scheme_.complete()) return true;
     selectedDrawn_ = 0;  // nothing drawn, so no data block either
+    beginShownTargets();  // and nothing to click on
     return false;
+}
+
+void RadarGauge::beginShownTargets() {
+    std::memset(shownTargets_, 0, sizeof shownTargets_);
+    shownMode_ = displayMode_;
+}
+
+bool RadarGauge::targetShown(int index) const {
+    return index >= 0 && index < TrafficList::kSlots && shownMode_ == displayMode_ && shownTargets_[index] != 0;
+}
+
+double ownAltitudeMetres() {
+    static host::ModuleVariableRecord altitudeRecord = moduleVariable(host::kVarOwnAltitudeMetres);
+    return lookupModuleVariable(altitudeRecord);
 }
 
 gdip::GraphicsContainer RadarGauge::openView(float originX, float originY) {
@@ -31,9 +50,22 @@ void RadarGauge::closeView(gdip::GraphicsContainer container) {
 
 int RadarGauge::firstListedTarget() const { return trafficList_->limitedMode() != 0 ? 0 : 1; }
 
-TargetProcedure RadarGauge::targetProcedure(const TargetFrame& frame) {
+TargetProcedure RadarGauge::targetProcedure(const TargetFrame& viewFrame) {
+    beginShownTargets();
     const TargetRecords records{plotPositions_,  &selectedIndex_,      selectedAtcId_,
-                                &selectedDrawn_, &selectedDistanceNm_, &selectedBearingDeg_};
+                                &selectedDrawn_, &selectedDistanceNm_, &selectedBearingDeg_, shownTargets_};
+    // The pilot's options; left off, the frame and the host calls are as without them.
+    TargetFrame frame = viewFrame;
+    frame.filter = options_.filter;
+    const bool tags = options_.altitudeTags == 1;
+    if (tags || filterUsesAltitude(frame.filter)) frame.ownAltitudeMetres = ownAltitudeMetres();
+    if (tags) {
+        // One scope draws at a time, so one style serves them all.
+        static TagStyle style{};
+        style = TagStyle{scheme_.smallFont.get(), &render::sharedStringFormat(render::SharedFormat::AltitudeTag),
+                         scheme_.dimBrush.get(), scheme_.brightBrush.get(), trafficList_->limitedMode() != 0};
+        frame.tags = &style;
+    }
     return TargetProcedure(*graphics_, TargetPens{scheme_.dimPen.get(), scheme_.brightPen.get()}, records, frame,
                            render::sharedMatrix(render::SharedMatrix::ViewTarget),
                            render::sharedMatrix(render::SharedMatrix::ViewVector));

@@ -13,4 +13,7 @@ struct HeadingAndClock {
 };
 HeadingAndClock lookUpHeadingThenClock();
 
+// The own altitude in metres (module variable 73).
+double ownAltitudeMetres();
+
 }  // namespace quillon

@@ -12,7 +12,12 @@ namespace quillon {
 struct RadarGaugeProbe {
     explicit RadarGaugeProbe(RadarGauge& gauge) : gauge(gauge) {}
 
-    void setPlotPosition(int index, float x, float y) { gauge.plotPositions_[index] = PlotPosition{x, y}; }
+    // As the current view would have drawn the target in its last frame.
+    void setPlotPosition(int index, float x, float y) {
+        gauge.plotPositions_[index] = PlotPosition{x, y};
+        gauge.shownTargets_[index] = 1;
+        gauge.shownMode_ = gauge.displayMode_;
+    }
     void setDisplayMode(int32_t mode) { gauge.displayMode_ = mode; }
     void setRangeNm(float range) { gauge.rangeNm_ = range; }
     void select(int32_t index, const char* atcId) {

@@ -31,7 +31,7 @@ protected:
     FakePanel panel;
 };
 
-TEST_F(NamedVariables, FirstSyncRegistersAllTenAndPublishesTheDefaultsOnly) {
+TEST_F(NamedVariables, FirstSyncRegistersAllTwelveAndPublishesTheDefaultsOnly) {
     RadarGauge gauge;
     panel.clearCalls();
     gauge.syncVariables();
@@ -39,7 +39,7 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTenAndPublishesTheDefaultsOnly) {
     EXPECT_DOUBLE_EQ(panel.namedVariable("Radar Range"), 40.0);
 
     const auto registrations = panel.callsTo(host::kSlotRegisterNamedVariable);
-    ASSERT_EQ(registrations.size(), 10u);
+    ASSERT_EQ(registrations.size(), 12u);
     EXPECT_EQ(registrations[0].name, "Radar Mode");
     EXPECT_EQ(registrations[1].name, "Radar Range");
     for (int i = 0; i < 8; ++i) {
@@ -47,8 +47,13 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTenAndPublishesTheDefaultsOnly) {
         EXPECT_FALSE(panel.isSet(kTargetNames[i]));
         EXPECT_EQ(RadarGaugeProbe(gauge).targetVarId(i), panel.namedVariableId(kTargetNames[i]));
     }
+    // The pilots' options after the ten, never given a value: unset is off.
+    EXPECT_EQ(registrations[10].name, "Radar Altitude Tags");
+    EXPECT_EQ(registrations[11].name, "Radar Filter");
+    EXPECT_FALSE(panel.isSet("Radar Altitude Tags"));
+    EXPECT_FALSE(panel.isSet("Radar Filter"));
     // Each default right after its own registration; nothing read yet.
-    ASSERT_EQ(panel.calls().size(), 12u);
+    ASSERT_EQ(panel.calls().size(), 14u);
     EXPECT_EQ(panel.calls()[1].slot, host::kSlotSetNamedVariable);
     EXPECT_EQ(panel.calls()[1].id, panel.namedVariableId("Radar Mode"));
     EXPECT_EQ(panel.calls()[3].slot, host::kSlotSetNamedVariable);
@@ -59,10 +64,12 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTenAndPublishesTheDefaultsOnly) {
     panel.clearCalls();
     gauge.syncVariables();
     const auto reads = panel.callsTo(host::kSlotGetNamedVariable);
-    ASSERT_EQ(reads.size(), 2u);
+    ASSERT_EQ(reads.size(), 4u);
     EXPECT_EQ(reads[0].id, panel.namedVariableId("Radar Range"));
     EXPECT_EQ(reads[1].id, panel.namedVariableId("Radar Mode"));
-    EXPECT_EQ(panel.calls().size(), 2u);
+    EXPECT_EQ(reads[2].id, panel.namedVariableId("Radar Altitude Tags"));
+    EXPECT_EQ(reads[3].id, panel.namedVariableId("Radar Filter"));
+    EXPECT_EQ(panel.calls().size(), 4u);
 }
 
 TEST_F(NamedVariables, RangeTakesFiniteValuesFromFiveUp) {
@@ -98,6 +105,28 @@ TEST_F(NamedVariables, ModeTruncatesSaturatesAndIgnoresZero) {
         panel.setNamedVariable("Radar Mode", step.panelValue);
         gauge.syncVariables();
         EXPECT_EQ(gauge.displayMode(), step.expected) << step.panelValue;
+    }
+}
+
+TEST_F(NamedVariables, PilotOptionsTruncateSaturateAndKeepTheirValueWhenNotFinite) {
+    RadarGauge gauge;
+    gauge.syncVariables();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Step {
+        const char* name;
+        double panelValue;
+        int32_t tags;
+        int32_t filter;
+    };
+    const Step steps[] = {{"Radar Filter", 2.9, 0, 2},         {"Radar Filter", inf, 0, 2},
+                          {"Radar Filter", std::nan(""), 0, 2}, {"Radar Filter", 0.0, 0, 0},
+                          {"Radar Filter", 1e12, 0, 2147483647}, {"Radar Altitude Tags", 0.99, 0, 2147483647},
+                          {"Radar Altitude Tags", 1.5, 1, 2147483647}, {"Radar Altitude Tags", -inf, 1, 2147483647}};
+    for (const Step& step : steps) {
+        panel.setNamedVariable(step.name, step.panelValue);
+        gauge.syncVariables();
+        EXPECT_EQ(gauge.pilotOptions().altitudeTags, step.tags) << step.name << " " << step.panelValue;
+        EXPECT_EQ(gauge.pilotOptions().filter, step.filter) << step.name << " " << step.panelValue;
     }
 }
 

@@ -117,18 +117,21 @@ TEST_F(TargetSelection, EachViewHitTestsAroundItsOwnCentre) {
     withTargets({"OWN", "ARC", "GRID"});
     auto gauge = gaugeWithTraffic();
     RadarGaugeProbe inspector(*gauge);
-    inspector.setPlotPosition(1, 0.0f, -75.0f);
-    inspector.setPlotPosition(2, 0.0f, 400.0f);
+    auto drawnIn = [&](int32_t mode) {
+        inspector.setDisplayMode(mode);
+        inspector.setPlotPosition(1, 0.0f, -75.0f);
+        inspector.setPlotPosition(2, 0.0f, 400.0f);
+    };
 
-    inspector.setDisplayMode(kForwardArcView);
+    drawnIn(kForwardArcView);
     click(*gauge, 500, 900);
     EXPECT_EQ(gauge->selectedIndex(), 1);
 
-    inspector.setDisplayMode(kGridView);
+    drawnIn(kGridView);
     click(*gauge, 500, 900);
     EXPECT_EQ(gauge->selectedIndex(), 2);
 
-    inspector.setDisplayMode(kFullCircleView);
+    drawnIn(kFullCircleView);
     click(*gauge, 500, 425);
     EXPECT_EQ(gauge->selectedIndex(), 1);
 }

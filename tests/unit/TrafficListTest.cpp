@@ -31,7 +31,7 @@ std::vector<std::string> fullModeReads(host::ObjectId id) {
         "numberValue(" + object + ", PLANE LATITUDE, DEGREES, 0)",
         "numberValue(" + object + ", PLANE LONGITUDE, DEGREES, 0)",
         "limitedMode()",
-        "numberValue(" + object + ", PLANE HEADING DEGREES MAGNETIC, DEGREES, 0)",
+        "numberValue(" + object + ", PLANE HEADING DEGREES TRUE, DEGREES, 0)",
         "numberValue(" + object + ", INDICATED ALTITUDE, FEET, 0)",
         "numberValue(" + object + ", VELOCITY WORLD Y, FEET PER MINUTE, 0)",
         "numberValue(" + object + ", PLANE ALT ABOVE GROUND, FEET, 0)",
@@ -160,7 +160,7 @@ TEST_F(TrafficListTest, FullModeReadsEachObjectInOrderAndStoresItsRecord) {
     EXPECT_EQ(first->position().altitude, 2910.0);  // indicated altitude
     EXPECT_EQ(first->verticalSpeed(), 99.0);
     EXPECT_EQ(first->altitudeAboveGround(), 1510);
-    EXPECT_EQ(first->heading(), 97.0);  // magnetic
+    EXPECT_EQ(first->heading(), 100.0);  // true, like the own heading it is drawn against
     EXPECT_EQ(first->groundSpeed(), 260.0);
     EXPECT_STREQ(first->atcId(), "ID7");
     EXPECT_EQ(narrowOf(first->atcIdWide()), "ID7");
@@ -251,10 +251,11 @@ TEST_F(TrafficListTest, RefreshesOnlyWhenTheClockHasAdvancedByMoreThanOne) {
     EXPECT_EQ(queriesAfterTickAt(9.0), 1u);
     EXPECT_EQ(queriesAfterTickAt(10.0), 0u) << "exactly 1.0 later is not enough";
     EXPECT_EQ(queriesAfterTickAt(10.5), 1u);
-    // The clock going back waits until it passes the last refresh again.
-    EXPECT_EQ(queriesAfterTickAt(0.0), 0u);
-    EXPECT_EQ(queriesAfterTickAt(5.0), 0u);
-    EXPECT_EQ(queriesAfterTickAt(11.5), 0u);
+    // The clock set back is a new time base: refresh at once, count from there.
+    EXPECT_EQ(queriesAfterTickAt(0.0), 1u);
+    EXPECT_EQ(queriesAfterTickAt(1.0), 0u);
+    EXPECT_EQ(queriesAfterTickAt(5.0), 1u);
+    EXPECT_EQ(queriesAfterTickAt(5.9), 0u);
     EXPECT_EQ(queriesAfterTickAt(11.6), 1u);
     EXPECT_EQ(queriesAfterTickAt(std::numeric_limits<double>::quiet_NaN()), 0u);
     EXPECT_EQ(list->count(), 1u) << "the count is published on every tick";

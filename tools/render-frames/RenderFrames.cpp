@@ -1,4 +1,4 @@
-// quillon-render-frames [--time N [--rounds R]] MODULE OUT_DIR [FRAME_NAME...]
+// quillon-render-frames [--time N [--rounds R]] [--set NAME=VALUE]... MODULE OUT_DIR [FRAME_NAME...]
 // Renders the fixed frame list (or the named frames) through the stand-in
 // host: for each frame a fresh load of the module, one window of the gauge,
 // the view and range set through the named variables, the clock stepped,
@@ -35,7 +35,7 @@ namespace {
 
 using quillon::frames::FrameSpec;
 
-constexpr const char* kUsage = R"(usage: quillon-render-frames [--time N [--rounds R]] MODULE OUT_DIR [FRAME_NAME...]
+constexpr const char* kUsage = R"(usage: quillon-render-frames [--time N [--rounds R]] [--set NAME=VALUE]... MODULE OUT_DIR [FRAME_NAME...]
 
 Renders the frame list (or the named frames) through the stand-in host with
 MODULE (Quillon.so, or Quillon.dll in the Windows builds) and saves each
@@ -50,10 +50,19 @@ picture as OUT_DIR/<frame>.png, printing the clock and the selected aircraft.
                ticks under Wine: use N so that a round lasts 0.5 s or more).
   --rounds R   with --time: R rounds of N redraws, the median round printed
                (default 3).
+  --set NAME=VALUE
+               gives a named variable a value along with the view and range
+               (the pilots' options: values meaning "off" draw the same frames).
   --help       this text.
 )";
 
+struct NamedSetting {
+    std::string name;
+    double value;
+};
+
 struct Options {
+    std::vector<NamedSetting> settings;
     int redraws = 0;  // 0: no timing
     int rounds = 3;
     std::string modulePath;
@@ -69,6 +78,17 @@ bool positiveCount(const char* text, int& count) {
     return true;
 }
 
+// "NAME=VALUE" into a setting; false when it is not one.
+bool parseSetting(const std::string& text, NamedSetting& setting) {
+    const size_t equals = text.rfind('=');
+    if (equals == std::string::npos || equals == 0) return false;
+    const std::string number = text.substr(equals + 1);
+    char* end = nullptr;
+    setting.value = std::strtod(number.c_str(), &end);
+    setting.name = text.substr(0, equals);
+    return !number.empty() && end != nullptr && *end == '\0';
+}
+
 // Returns 0 to go on, otherwise the exit code.
 int parseOptions(int argc, char** argv, Options& options) {
     std::vector<std::string> positional;
@@ -82,6 +102,13 @@ int parseOptions(int argc, char** argv, Options& options) {
                 std::fprintf(stderr, "--time needs a count from 1 to 1000000\n%s", kUsage);
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--set") == 0) {
+            NamedSetting setting;
+            if (last || !parseSetting(argv[++i], setting)) {
+                std::fprintf(stderr, "--set needs NAME=VALUE\n%s", kUsage);
+                return 2;
+            }
+            options.settings.push_back(setting);
         } else if (std::strcmp(argv[i], "--rounds") == 0) {
             if (last || !positiveCount(argv[++i], options.rounds)) {
                 std::fprintf(stderr, "--rounds needs a count from 1 to 1000000\n%s", kUsage);
@@ -204,6 +231,7 @@ bool renderFrame(const Options& options, const FrameSpec& frame) {
     host.frame();
     host.setNamed("Radar Mode", frame.radarMode);
     host.setNamed("Radar Range", frame.rangeNm);
+    for (const NamedSetting& setting : options.settings) host.setNamed(setting.name, setting.value);
     host.frames(frame.framesBeforeClick - 1);
 
     std::string selected = "none";

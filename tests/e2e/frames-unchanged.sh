@@ -1,0 +1,25 @@
+#!/bin/sh
+# frames-unchanged.sh RENDER_FRAMES MODULE WORK_DIR
+# Renders the frame list with the pilots' options unset, at 0 and at 99 (no
+# such option) and fails unless every picture is identical byte for byte.
+set -eu
+tool=$1 module=$2 work=$3
+rm -rf "$work" && mkdir -p "$work"
+"$tool" "$module" "$work/unset" >/dev/null
+"$tool" --set "Radar Altitude Tags=0" --set "Radar Filter=0" "$module" "$work/zero" >/dev/null
+"$tool" --set "Radar Altitude Tags=99" --set "Radar Filter=99" "$module" "$work/out-of-band" >/dev/null
+status=0
+count=0
+for picture in "$work"/unset/*.png; do
+  name=$(basename "$picture")
+  count=$((count + 1))
+  for other in zero out-of-band; do
+    if ! cmp -s "$picture" "$work/$other/$name"; then
+      echo "$name differs with the options $other" >&2
+      status=1
+    fi
+  done
+done
+[ "$count" -gt 0 ] || { echo "no frame rendered" >&2; exit 1; }
+echo "$count frames compared"
+exit $status

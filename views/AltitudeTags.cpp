@@ -1,0 +1,80 @@
+#include "views/AltitudeTags.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "views/TargetProcedure.h"
+#include "views/TextFormats.h"
+
+namespace quillon {
+namespace {
+
+constexpr double kLargestTag = 99.0;
+constexpr double kArrowThresholdFpm = 500.0;
+// Clear of the selection box (half side 25), so the box never crosses it.
+constexpr float kTagGap = 27.0f;
+// The arrow stands right of the cross arm; its head is two short strokes.
+constexpr float kArrowOffsetX = 18.0f;
+constexpr float kArrowHalfLength = 10.0f;
+constexpr float kArrowHeadWidth = 5.0f;
+constexpr float kArrowHeadLength = 6.0f;
+
+void drawClimbArrow(render::Graphics& graphics, const render::Pen& pen, float x, float y, int direction) {
+    const float shaftX = x + kArrowOffsetX;
+    // Up the picture is a climb: the head is at the top.
+    const float tipY = y - direction * kArrowHalfLength;
+    const float tailY = y + direction * kArrowHalfLength;
+    const float headY = tipY + direction * kArrowHeadLength;
+    drawTargetLine(graphics, pen, shaftX, tailY, shaftX, tipY);
+    drawTargetLine(graphics, pen, shaftX, tipY, shaftX - kArrowHeadWidth, headY);
+    drawTargetLine(graphics, pen, shaftX, tipY, shaftX + kArrowHeadWidth, headY);
+}
+
+}  // namespace
+
+bool altitudeTagHundreds(double relativeFeet, int32_t& hundreds) {
+    if (std::isnan(relativeFeet)) return false;
+    // Halves go toward zero, so 50 ft either way still reads level.
+    const double magnitude = std::ceil(std::fabs(relativeFeet) / 100.0 - 0.5);
+    const int32_t capped = static_cast<int32_t>(magnitude < kLargestTag ? magnitude : kLargestTag);
+    hundreds = relativeFeet < 0.0 ? -capped : capped;
+    return true;
+}
+
+size_t formatAltitudeTag(int32_t hundreds, char16_t* text, size_t capacity) {
+    char narrow[kAltitudeTagCapacity * 2];
+    const int shown = hundreds > 99 ? 99 : hundreds < -99 ? -99 : static_cast<int>(hundreds);
+    if (shown == 0) {
+        std::snprintf(narrow, sizeof narrow, "00");
+    } else {
+        std::snprintf(narrow, sizeof narrow, "%+03d", shown);
+    }
+    return widenText(narrow, text, capacity);
+}
+
+int climbArrowDirection(double verticalSpeedFpm) {
+    if (verticalSpeedFpm >= kArrowThresholdFpm) return 1;
+    if (verticalSpeedFpm <= -kArrowThresholdFpm) return -1;
+    return 0;
+}
+
+void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bright, const render::Pen& pen, float x,
+                     float y, double relativeFeet, double verticalSpeedFpm) {
+    int32_t hundreds = 0;
+    if (!std::isfinite(x) || !std::isfinite(y) || !altitudeTagHundreds(relativeFeet, hundreds)) return;
+
+    // One tag at a time, for every gauge: formatted just before it is drawn.
+    static char16_t text[kAltitudeTagCapacity];
+    formatAltitudeTag(hundreds, text, kAltitudeTagCapacity);
+    const bool below = hundreds < 0;
+    style.format->setAlignment(gdip::kStringAlignmentCenter);
+    style.format->setLineAlignment(below ? gdip::kStringAlignmentNear : gdip::kStringAlignmentFar);
+    const float textY = below ? y + kTagGap : y - kTagGap;
+    graphics.drawText(text, -1, *style.font, x, textY, style.format, bright ? style.brightBrush : style.dimBrush);
+
+    if (style.limitedMode) return;
+    const int direction = climbArrowDirection(verticalSpeedFpm);
+    if (direction != 0) drawClimbArrow(graphics, pen, x, y, direction);
+}
+
+}  // namespace quillon

@@ -1,0 +1,39 @@
+// The pilot's altitude tags of the radar scopes: each drawn aircraft's
+// altitude relative to the own one in hundreds of feet, signed and two
+// digits, above its symbol when level or above and below it when below,
+// with a small arrow beside the symbol while it climbs or descends briskly.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "render/GdiPlusObjects.h"
+
+namespace quillon {
+
+// Room for the longest tag ("+99"), terminator included, and some spare.
+constexpr size_t kAltitudeTagCapacity = 8;
+
+// The relative altitude in whole hundreds of feet, to the nearest hundred
+// (within 50 ft is 0) and capped at 99 either way. False when the altitude
+// is not a number: such an aircraft gets no tag.
+bool altitudeTagHundreds(double relativeFeet, int32_t& hundreds);
+// "+05", "-12", "00".
+size_t formatAltitudeTag(int32_t hundreds, char16_t* text, size_t capacity);
+// Climbing (+1), descending (-1) or neither (0): 500 ft/min or more counts.
+int climbArrowDirection(double verticalSpeedFpm);
+
+// What a scope draws its tags with, the same for every target of a frame.
+struct TagStyle {
+    const render::Font* font;
+    render::StringFormat* format;
+    const render::Brush* dimBrush;
+    const render::Brush* brightBrush;
+    bool limitedMode;  // no vertical speed, so no arrows
+};
+
+// The tag of a target plotted at (x, y) in the colour of its symbol's pen.
+void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bright, const render::Pen& pen, float x,
+                     float y, double relativeFeet, double verticalSpeedFpm);
+
+}  // namespace quillon
