@@ -1,0 +1,223 @@
+// The pilots' options (altitude tags, traffic filter) and what the hit test
+// may take: only targets the last frame of the current view drew.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "tests/support/FakePanel.h"
+#include "tests/support/RadarGaugeProbe.h"
+#include "tests/support/ScriptedTraffic.h"
+#include "tests/support/TargetPlacement.h"
+#include "tests/support/TestSurface.h"
+#include "tests/support/ViewHarness.h"
+#include "views/AltitudeTags.h"
+#include "views/FullCircleSweep.h"
+#include "views/TrafficFilter.h"
+
+namespace quillon {
+namespace {
+
+using testing::FakePanel;
+using testing::placeTarget;
+using testing::ScriptedTraffic;
+using testing::TestSurface;
+using Gauge = testing::ViewHarness<RadarGauge>;
+
+constexpr uint32_t kDim = 0xff008200u;
+constexpr uint32_t kBright = 0xff00ff00u;
+constexpr double kClock = 100.0;
+
+std::string tagOf(double relativeFeet) {
+    int32_t hundreds = 0;
+    if (!altitudeTagHundreds(relativeFeet, hundreds)) return "none";
+    char16_t text[kAltitudeTagCapacity];
+    formatAltitudeTag(hundreds, text, kAltitudeTagCapacity);
+    std::string narrow;
+    for (const char16_t* c = text; *c != 0; ++c) narrow.push_back(static_cast<char>(*c));
+    return narrow;
+}
+
+TEST(AltitudeTagTexts, NearestHundredSignedTwoDigitsCapped) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double feet;
+        const char* tag;
+    } cases[] = {{500.0, "+05"},   {-1200.0, "-12"}, {49.0, "00"},     {50.0, "00"},    {-50.0, "00"},
+                 {50.5, "+01"},    {-149.0, "-01"},  {151.0, "+02"},   {9949.0, "+99"}, {25000.0, "+99"},
+                 {-1e300, "-99"},  {inf, "+99"},     {-inf, "-99"},    {std::nan(""), "none"}};
+    for (const auto& c : cases) EXPECT_EQ(tagOf(c.feet), c.tag) << c.feet;
+
+    EXPECT_EQ(climbArrowDirection(499.0), 0);
+    EXPECT_EQ(climbArrowDirection(500.0), 1);
+    EXPECT_EQ(climbArrowDirection(-500.0), -1);
+    EXPECT_EQ(climbArrowDirection(std::nan("")), 0);
+}
+
+TEST(TrafficFilterBands, EachBandIncludesItsLimits) {
+    const struct {
+        int32_t filter;
+        int32_t aboveGround;
+        double relative;
+        bool hidden;
+    } cases[] = {
+        {kShowAllTraffic, 0, 50000.0, false}, {99, 0, 50000.0, false},  {-1, 0, 0.0, false},
+        {kAirborneOnly, 100, 0.0, true},      {kAirborneOnly, 101, 50000.0, false},
+        {kNormalBand, 101, 2700.0, false},    {kNormalBand, 101, -2700.0, false},
+        {kNormalBand, 101, 2700.5, true},     {kNormalBand, 101, -2700.5, true},
+        {kNormalBand, 100, 0.0, true},        {kNormalBand, 101, std::nan(""), true},
+        {kAboveBand, 101, 9900.0, false},     {kAboveBand, 101, -2700.0, false},
+        {kAboveBand, 101, 9900.5, true},      {kAboveBand, 101, -2700.5, true},
+        {kBelowBand, 101, -9900.0, false},    {kBelowBand, 101, 2700.0, false},
+        {kBelowBand, 101, -9900.5, true},     {kBelowBand, 101, 2700.5, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(filterHides(c.filter, c.aboveGround, c.relative), c.hidden)
+            << "filter " << c.filter << " agl " << c.aboveGround << " relative " << c.relative;
+}
+
+// A gauge drawing on a test surface over four scripted aircraft after the
+// own one, set directly in their slots; the options come through the panel.
+class PilotOptions : public ::testing::Test {
+protected:
+    PilotOptions() {
+        testing::ensureGdiplusStarted();
+        RadarGaugeProbe::forgetNamedVariableRegistration();
+        for (host::ObjectId id = 100; id <= 104; ++id) traffic.add(id);
+        panel.offerTrafficInfo(&traffic);
+        panel.setClock(kClock);
+        harness = std::make_unique<Gauge>(surface);
+        harness->loadTraffic();
+        for (int i = 1; i <= 4; ++i) {
+            target(i).setAtcId(("N" + std::to_string(i)).c_str());
+            placeTarget(target(i), 180.0, 30.0, 0.0);  // out of the way
+        }
+        gauge().syncVariables();  // registers
+        fullCircleSweep() = FullCircleSweep{};
+        fullCircleSweep().lastTime = kClock;  // no step: the window covers bearings 85 to 90
+    }
+
+    void setOptions(double tags, double filter) {
+        panel.setNamedVariable("Radar Altitude Tags", tags);
+        panel.setNamedVariable("Radar Filter", filter);
+        gauge().syncVariables();
+    }
+    void drawFullCircle() {
+        harness->clearSurface();
+        gauge().drawFullCircleView();
+    }
+    void click(float x, float y) {
+        const LogicalPoint point{static_cast<int32_t>(x), static_cast<int32_t>(y)};
+        gauge().onClick(&point);
+    }
+    RadarGauge& gauge() { return harness->gauge(); }
+    TrafficTarget& target(int index) { return *harness->list().item(index); }
+    int ink(float left, float top, float right, float bottom, uint32_t colour) const {
+        return surface.countColour(left, top, right, bottom, colour);
+    }
+
+    FakePanel panel;
+    ScriptedTraffic traffic;
+    TestSurface surface;
+    std::unique_ptr<Gauge> harness;
+};
+
+// 10 NM of 40 is 118.75 units from the centre.
+constexpr float kNorthY = 500.0f - 118.75f;
+constexpr float kWestX = 500.0f - 118.75f;
+
+TEST_F(PilotOptions, TagsSitAboveOrBelowInTheSymbolsColourWithArrowsForBriskClimbs) {
+    panel.setModuleVariable(host::kVarOwnAltitudeMetres, 1000.0);
+    const double ownFeet = 1000.0 * 3.2808;
+    placeTarget(target(1), 0.0, 10.0, ownFeet + 500.0);     // +05, climbing
+    target(1).setVerticalSpeed(600.0);
+    placeTarget(target(2), 270.0, 10.0, ownFeet - 1200.0);  // -12, descending too slowly for an arrow
+    target(2).setVerticalSpeed(-499.0);
+    struct Region {
+        float left, top, right, bottom;
+    };
+    const Region aboveNorth{460, kNorthY - 75, 540, kNorthY - 27}, belowNorth{460, kNorthY + 27, 540, kNorthY + 75};
+    const Region aboveWest{kWestX - 40, 425, kWestX + 40, 473}, belowWest{kWestX - 40, 527, kWestX + 40, 575};
+    const Region arrowNorth{515, kNorthY - 10, 521, kNorthY + 10}, arrowWest{kWestX + 15, 490, kWestX + 21, 510};
+    const Region all[] = {aboveNorth, belowNorth, aboveWest, belowWest, arrowNorth, arrowWest};
+    // What the tags add to the picture drawn without them (rings, spokes and
+    // labels share the dim colour).
+    int before[6][2];
+    drawFullCircle();
+    for (int r = 0; r < 6; ++r) {
+        before[r][0] = ink(all[r].left, all[r].top, all[r].right, all[r].bottom, kDim);
+        before[r][1] = ink(all[r].left, all[r].top, all[r].right, all[r].bottom, kBright);
+    }
+    auto added = [&](int r, uint32_t colour) {
+        return ink(all[r].left, all[r].top, all[r].right, all[r].bottom, colour) - before[r][colour == kDim ? 0 : 1];
+    };
+    setOptions(1.0, 0.0);
+    drawFullCircle();
+    surface.savePng(::testing::TempDir() + "/altitude_tags.png");
+
+    EXPECT_GT(added(0, kDim), 20) << "above the aircraft above";
+    EXPECT_EQ(added(1, kDim), 0);
+    EXPECT_EQ(added(0, kBright), 0) << "the symbol is dim, so is its tag";
+    EXPECT_GT(added(4, kDim), 5) << "the arrow right of the climbing aircraft";
+    EXPECT_GT(added(3, kDim), 20) << "below the aircraft below";
+    EXPECT_EQ(added(2, kDim), 0);
+    EXPECT_EQ(added(5, kDim), 0) << "no arrow under 500 ft/min";
+
+    // Limited traffic has no vertical speed: no arrow, the tag stays.
+    traffic.setLimitedMode(1);
+    drawFullCircle();
+    EXPECT_EQ(added(4, kDim), 0);
+    EXPECT_GT(added(0, kDim), 20);
+}
+
+TEST_F(PilotOptions, AHiddenSelectedAircraftLosesItsBoxAndTakesNoClick) {
+    placeTarget(target(1), 0.0, 10.0, 3000.0);  // own altitude 0: 3,000 ft above
+    drawFullCircle();
+    click(500.0f, kNorthY);
+    ASSERT_STREQ(gauge().selectedAtcId(), "N1");
+    drawFullCircle();
+    ASSERT_EQ(gauge().selectedDrawn(), 1);
+
+    const int withBox = ink(470, kNorthY - 30, 530, kNorthY + 30, kDim);
+    setOptions(0.0, kNormalBand);
+    drawFullCircle();
+    EXPECT_EQ(gauge().selectedDrawn(), 0);
+    EXPECT_LT(ink(470, kNorthY - 30, 530, kNorthY + 30, kDim), withBox - 100) << "neither cross nor box";
+    click(500.0f, kNorthY);
+    EXPECT_EQ(gauge().selectedIndex(), kNoSelection);
+
+    setOptions(0.0, kAboveBand);  // 9,900 ft above at most: shown again
+    drawFullCircle();
+    click(500.0f, kNorthY);
+    EXPECT_STREQ(gauge().selectedAtcId(), "N1");
+}
+
+TEST_F(PilotOptions, OnlyTargetsTheLastFrameOfTheCurrentViewDrewTakeClicks) {
+    // Drawn in the full circle, then the panel switches to the forward arc:
+    // until the arc draws, the circle's points are stale.
+    placeTarget(target(1), 0.0, 10.0, 3000.0);
+    drawFullCircle();
+    harness->setMode(kForwardArcView);
+    click(500.0f, kNorthY);
+    EXPECT_EQ(gauge().selectedIndex(), kNoSelection);
+
+    // The grid stores the point of a target beyond its 20 degrees but does
+    // not draw it: a click there finds nothing.
+    panel.setModuleVariable(host::kVarOwnHeading, 0.0);
+    placeTarget(target(2), 30.0, 10.0, 0.0);
+    harness->setMode(kGridView);
+    gauge().drawGridView();
+    const PlotPosition beyond = gauge().plotPosition(2);
+    ASSERT_NEAR(beyond.x, 600.0f, 1.0f);
+    click(500.0f + beyond.x, 500.0f + beyond.y);
+    EXPECT_EQ(gauge().selectedIndex(), kNoSelection);
+    placeTarget(target(2), 10.0, 10.0, 0.0);
+    gauge().drawGridView();
+    click(500.0f + gauge().plotPosition(2).x, 500.0f + gauge().plotPosition(2).y);
+    EXPECT_STREQ(gauge().selectedAtcId(), "N2");
+}
+
+}  // namespace
+}  // namespace quillon
