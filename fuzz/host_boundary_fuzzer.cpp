@@ -247,7 +247,7 @@ struct Run {
 
     void step() {
         PanelWindow* window = pickWindow();
-        switch (data.ConsumeIntegralInRange<int>(0, 19)) {
+        switch (data.ConsumeIntegralInRange<int>(0, 21)) {
             case 18: if (window) changingFrames(*window); return;
             case 19: setBackdropBudget(); return;
             case 16: if (window) elementRoutine(*window); return;
@@ -261,6 +261,8 @@ struct Run {
             case 8: if (window) click(*window); return;
             case 9: host.panel.setNamedVariable("Radar Mode", hostileNumber(data, -2.0, 6.0)); return;
             case 10: host.panel.setNamedVariable("Radar Range", hostileNumber(data, -10.0, 500.0)); return;
+            case 20: host.panel.setNamedVariable("Radar Altitude Tags", hostileNumber(data, -1.0, 3.0)); return;
+            case 21: host.panel.setNamedVariable("Radar Filter", hostileNumber(data, -1.0, 6.0)); return;
             case 11: clock = hostileClock(data, clock); host.panel.setClock(clock); return;
             case 12: if (window) resize(*window); return;
             case 13:
@@ -294,6 +296,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     host->panel.setModuleVariable(host::kVarOwnLongitude, 0.0);
     host->panel.setNamedVariable("Radar Mode", 2.0);
     host->panel.setNamedVariable("Radar Range", 40.0);
+    host->panel.setNamedVariable("Radar Altitude Tags", 0.0);
+    host->panel.setNamedVariable("Radar Filter", 0.0);
     if (data.ConsumeIntegralInRange<int>(0, 7) == 0) host->panel.withdrawService();
     else host->panel.offerTrafficInfo(&host->traffic);
 

@@ -72,6 +72,13 @@ int32_t pickMode(FuzzedDataProvider& data) {
     }
 }
 
+// The pilots' options: mostly off or on, sometimes any value at all.
+void setPilotOptions(FuzzedDataProvider& data, FakePanel& panel) {
+    panel.setNamedVariable("Radar Altitude Tags", data.ConsumeBool() ? 1.0 : hostileNumber(data, -1.0, 3.0));
+    panel.setNamedVariable("Radar Filter", data.ConsumeBool() ? data.ConsumeIntegralInRange<int>(0, 4)
+                                                              : hostileNumber(data, -1.0, 6.0));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
@@ -96,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     host->panel.setModuleVariable(host::kVarOwnAltitudeMetres, hostileNumber(data, 0.0, 12000.0));
     host->panel.setNamedVariable("Radar Mode", pickMode(data));
     host->panel.setNamedVariable("Radar Range", data.ConsumeBool() ? 40.0 : hostileNumber(data, 0.0, 400.0));
+    setPilotOptions(data, host->panel);
 
     for (auto& window : host->windows) window->service(host::kServiceCreate);
 
@@ -105,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         clock += data.ConsumeIntegralInRange<int>(0, 3) == 0 ? 1.5 : 1.0 / 18.0;
         host->panel.setClock(clock);
         if (data.ConsumeIntegralInRange<int>(0, 3) == 0) host->panel.setNamedVariable("Radar Mode", pickMode(data));
+        if (data.ConsumeIntegralInRange<int>(0, 3) == 0) setPilotOptions(data, host->panel);  // flipped between frames
         if (data.ConsumeIntegralInRange<int>(0, 7) == 0) {
             host->panel.setNamedVariable("Radar Range", hostileNumber(data, 5.0, 400.0));
         }

@@ -326,6 +326,25 @@ TEST(PreviewStills, LimitedModeListsLabelsAndStillSelectsByAtcId) {
     EXPECT_TRUE(showsSelectionBox(readPicture(path), dlh.x, dlh.y));
 }
 
+TEST(PreviewStills, FilterHidesGroundTrafficFromPictureClicksAndListWithTheReason) {
+    const std::string plain = scratch("unfiltered.png"), filtered = scratch("filtered.png");
+    const CommandResult listing = runPreview({"--scenario", kScenario, "render", "--gauge", "rg", "--list", "-o", plain});
+    ASSERT_EQ(listing.exitCode, 0) << listing.err;
+    const Listed ground = findListed(listing.out, "GND1");
+    ASSERT_TRUE(ground.found) << listing.out;
+
+    const std::string onGround = std::to_string(ground.pixelX) + "," + std::to_string(ground.pixelY);
+    ASSERT_EQ(runPreview({"--scenario", kScenario, "render", "--gauge", "rg", "--click", onGround, "-o", plain}).exitCode, 0);
+    ASSERT_TRUE(showsSelectionBox(readPicture(plain), ground.x, ground.y));
+
+    const CommandResult hidden = runPreview({"--scenario", kScenario, "--filter", "1", "render", "--gauge", "rg", "--list",
+                                             "--click", onGround, "-o", filtered});
+    ASSERT_EQ(hidden.exitCode, 0) << hidden.err;
+    EXPECT_FALSE(findListed(hidden.out, "GND1").found);
+    EXPECT_NE(hidden.out.find("hidden GND1: hidden by the filter (airborne)"), std::string::npos) << hidden.out;
+    EXPECT_FALSE(showsSelectionBox(readPicture(filtered), ground.x, ground.y)) << "a hidden aircraft takes no click";
+}
+
 TEST(PreviewStills, SelectionReachesAnAircraftHalfHiddenByAnEarlierOne) {
     // EZY99 is plotted 6 units above DLH4AB, which the gauge lists first: a
     // click on EZY99 itself would select DLH4AB.

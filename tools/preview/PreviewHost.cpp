@@ -54,6 +54,8 @@ std::unique_ptr<PreviewHost> PreviewHost::create(const PreviewOptions& options, 
         }
     }
     if (options.limited) preview->host_->traffic().setLimitedMode(true);
+    if (options.tags) preview->tags_ = true;
+    if (options.filter != 0) preview->filter_ = options.filter;
     if (!preview->host_->load(options.modulePath)) {
         error = "cannot load the gauge module '" + options.modulePath + "': " + preview->host_->error();
         exitCode = kExitModule;
@@ -80,6 +82,18 @@ sim::Window& PreviewHost::addGauge(const std::string& gaugeName, int width, int 
 void PreviewHost::applyNamedVariables() {
     host_->setNamed("Radar Mode", radarModeValue(view_));
     host_->setNamed("Radar Range", rangeNm_);
+    if (tags_) host_->setNamed("Radar Altitude Tags", *tags_ ? 1.0 : 0.0);
+    if (filter_) host_->setNamed("Radar Filter", *filter_);
+}
+
+void PreviewHost::setTags(bool on) {
+    tags_ = on;
+    if (variablesReady_) applyNamedVariables();
+}
+
+void PreviewHost::setFilter(int filter) {
+    filter_ = filter;
+    if (variablesReady_) applyNamedVariables();
 }
 
 void PreviewHost::setView(View view) {
@@ -196,7 +210,7 @@ OwnShipFix PreviewHost::ownShip() const {
 }
 
 Plot PreviewHost::plotFor(const ListedAircraft& aircraft) const {
-    return plotInView(view_, ownShip(), aircraft.fix, rangeNm_);
+    return plotInView(view_, ownShip(), aircraft.fix, rangeNm_, filter());
 }
 
 std::vector<Sighting> PreviewHost::sightings(const sim::Window& window) const {

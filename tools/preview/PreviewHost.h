@@ -21,6 +21,9 @@ struct PreviewOptions {
     std::string scenarioPath;  // empty: the built-in scenario
     bool limited = false;
     double fps = 18.0;
+    // The pilots' options, written to the panel only when asked for.
+    bool tags = false;
+    int filter = 0;  // 0 all, 1 airborne, 2 normal band, 3 above, 4 below
 };
 
 // One aircraft as a gauge's traffic list holds it: its place in the list
@@ -72,6 +75,11 @@ public:
     double rangeNm() const { return rangeNm_; }
     void setLimited(bool limited);
     bool limited() const;
+    // "Radar Altitude Tags" and "Radar Filter", as another gauge would set them.
+    void setTags(bool on);
+    void setFilter(int filter);
+    bool tags() const { return tags_.value_or(false); }
+    int filter() const { return filter_.value_or(0); }
 
     // One frame at the frame rate: time passes, every window gets its update
     // service and then its draw notification.
@@ -111,6 +119,8 @@ private:
     std::vector<std::vector<ListedAircraft>> listedByWindow_;
     View view_ = View::FullCircle;
     double rangeNm_ = 40.0;
+    std::optional<bool> tags_;
+    std::optional<int> filter_;
     bool variablesReady_ = false;
     double fps_ = 18.0;
 };

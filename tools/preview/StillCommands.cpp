@@ -85,7 +85,11 @@ int renderStill(const PreviewOptions& options, const StillRequest& request) {
     }
     if (request.listTargets) {
         for (const Sighting& s : host->sightings(window)) {
-            if (!s.plot.shown) continue;
+            if (!s.plot.shown) {
+                // Not drawn: by the view, the range or the pilot's filter.
+                std::printf("hidden %s: %s\n", s.aircraft.atcId.c_str(), s.plot.whyHidden.c_str());
+                continue;
+            }
             // The id last: in limited mode it is a label and may hold spaces.
             std::printf("%d %d %.1f %.1f %.1f %s\n", s.pixelX, s.pixelY, s.plot.x, s.plot.y, s.plot.distanceNm,
                         s.aircraft.atcId.c_str());

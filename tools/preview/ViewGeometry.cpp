@@ -24,13 +24,40 @@ constexpr double kFeetPerMetre = 3.2808;
 // Edges included: the grid draws aircraft far above or below on its edges.
 bool insideLogicalSpace(double x, double y) { return x >= 0 && y >= 0 && x <= 1000 && y <= 1000; }
 
-std::string describe(const char* format, double value) {
+std::string describe(const std::string& format, double value) {
     char text[160];
-    std::snprintf(text, sizeof text, format, value);
+    std::snprintf(text, sizeof text, format.c_str(), value);
     return text;
 }
 
+// The filter bands: relative altitudes shown, both limits included.
+struct Band {
+    double lowest;
+    double highest;
+};
+constexpr Band kBands[] = {{-2700.0, 2700.0}, {-2700.0, 9900.0}, {-9900.0, 2700.0}};
+
 }  // namespace
+
+std::string filterName(int filter) {
+    static const char* const kNames[] = {"all", "airborne", "normal", "above", "below"};
+    return filter >= 0 && filter <= 4 ? kNames[filter] : std::to_string(filter);
+}
+
+std::string filterHides(int filter, const OwnShipFix& own, const AircraftFix& aircraft) {
+    if (filter < 1 || filter > 4) return "";
+    if (aircraft.aboveGroundFeet <= kMinimumHeightFeet)
+        return describe("hidden by the filter (" + filterName(filter) + "): it is %.0f ft above ground, not airborne",
+                        aircraft.aboveGroundFeet);
+    if (filter == 1) return "";
+    const Band band = kBands[filter - 2];
+    const double relative = aircraft.altitudeFeet - own.altitudeFeet;
+    if (relative >= band.lowest && relative <= band.highest) return "";
+    char text[200];
+    std::snprintf(text, sizeof text, "hidden by the filter (%s, %+.0f to %+.0f ft): it is %+.0f ft from your altitude",
+                  filterName(filter).c_str(), band.lowest, band.highest, relative);
+    return text;
+}
 
 void distanceAndBearing(double fromLatDeg, double fromLonDeg, double toLatDeg, double toLonDeg, double& distanceNm,
                         double& bearingDeg) {
@@ -46,7 +73,7 @@ void distanceAndBearing(double fromLatDeg, double fromLonDeg, double toLatDeg, d
     bearingDeg = std::fmod(std::atan2(y, x) / k + 360.0, 360.0);
 }
 
-Plot plotInView(View view, const OwnShipFix& own, const AircraftFix& aircraft, double rangeNm) {
+Plot plotInView(View view, const OwnShipFix& own, const AircraftFix& aircraft, double rangeNm, int filter) {
     Plot plot;
     double trueBearing = 0;
     distanceAndBearing(own.latitudeDeg, own.longitudeDeg, aircraft.latitudeDeg, aircraft.longitudeDeg,
@@ -55,6 +82,8 @@ Plot plotInView(View view, const OwnShipFix& own, const AircraftFix& aircraft, d
     plot.relativeBearingDeg = relative;
     const double a = relative * kPi / 180.0;
     const bool tooLow = aircraft.aboveGroundFeet <= kMinimumHeightFeet;
+    plot.whyHidden = filterHides(filter, own, aircraft);
+    if (!plot.whyHidden.empty()) return plot;
 
     switch (view) {
         case View::FullCircle: {

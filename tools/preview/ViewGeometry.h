@@ -37,7 +37,13 @@ struct Plot {
 void distanceAndBearing(double fromLatDeg, double fromLonDeg, double toLatDeg, double toLonDeg, double& distanceNm,
                         double& bearingDeg);
 
-Plot plotInView(View view, const OwnShipFix& own, const AircraftFix& aircraft, double rangeNm);
+// With a traffic filter (0 to 4, "Radar Filter") the aircraft it hides are not shown.
+Plot plotInView(View view, const OwnShipFix& own, const AircraftFix& aircraft, double rangeNm, int filter = 0);
+
+// Why the traffic filter hides the aircraft; empty when it does not.
+std::string filterHides(int filter, const OwnShipFix& own, const AircraftFix& aircraft);
+// "all", "airborne", "normal", "above", "below" (or the number).
+std::string filterName(int filter);
 
 // The pixel whose click the gauge turns into the logical point (x, y): the
 // host scales pixels by 1000 / size and truncates, so take the pixel centre.

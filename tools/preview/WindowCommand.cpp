@@ -1,5 +1,6 @@
 // The interactive window: gauges side by side, live traffic in real time,
-// clicks passed to the gauges, keys for view, range, pause and limited mode.
+// clicks passed to the gauges, keys for view, range, pause, limited mode,
+// altitude tags and the traffic filter.
 #include <SDL.h>
 
 #include <algorithm>
@@ -87,10 +88,11 @@ struct WindowState {
 };
 
 std::string statusText(const WindowState& state, const PreviewHost& host) {
-    char text[160];
-    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s", viewTitle(state.view),
-                  static_cast<int>(radarModeValue(state.view)), state.rangeNm, host.clock(),
-                  state.paused ? "paused" : "running", host.limited() ? "limited" : "full traffic");
+    char text[200];
+    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s",
+                  viewTitle(state.view), static_cast<int>(radarModeValue(state.view)), state.rangeNm, host.clock(),
+                  state.paused ? "paused" : "running", host.limited() ? "limited" : "full traffic",
+                  host.tags() ? "on" : "off", filterName(host.filter()).c_str());
     return text;
 }
 
@@ -188,6 +190,8 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
                     break;
                 case SDLK_SPACE: state.paused = !state.paused; break;
                 case SDLK_l: host->setLimited(!host->limited()); break;
+                case SDLK_t: host->setTags(!host->tags()); break;
+                case SDLK_f: host->setFilter((host->filter() + 1) % 5); break;
                 case SDLK_q: case SDLK_ESCAPE: running = false; break;
                 default: break;
             }

@@ -156,6 +156,11 @@ int main(int argc, char** argv) {
     app.add_option("--scenario", options.scenarioPath, "traffic scenario JSON (default: the built-in scenario)")
         ->check(nameValidator());
     app.add_flag("--limited", options.limited, "limited traffic mode: labels, true altitude and heading only");
+    app.add_flag("--tags", options.tags, "altitude tags on (sets \"Radar Altitude Tags\" to 1)");
+    app.add_option("--filter", options.filter,
+                   "traffic filter through \"Radar Filter\": 0 all, 1 airborne, 2 normal band, 3 above, 4 below")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 4));
     app.add_option("--fps", options.fps, "frames per second of simulated time")
         ->capture_default_str()
         ->check(numberValidator(1.0, 100.0));
@@ -189,7 +194,7 @@ int main(int argc, char** argv) {
     auto* selectOption = render->add_option("--select", still.selectAtcId,
                                             "click on the aircraft with this ATC id and check that it is selected");
     auto* listFlag = render->add_flag("--list", still.listTargets,
-                                      "print each aircraft drawn: pixel x y, logical x y, distance NM, ATC id");
+                                      "print each aircraft drawn (pixel x y, logical x y, distance NM, ATC id) and each hidden one with why");
     render->add_option("-o,--output", output, "PNG to write (default out/<gauge>-<view>.png, out/contact-sheet.png)")
         ->check(outputValidator(".png"));
     clickOption->excludes(logicalOption);
@@ -213,7 +218,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> windowGauges;
     CLI::App* windowCommand = app.add_subcommand(
         "window", "an interactive window: click to select; keys 2 3 4 view, + - range, space pause, "
-                  "L limited mode, Q or Esc quit");
+                  "L limited mode, T altitude tags, F next filter, Q or Esc quit");
     windowCommand->add_option("--gauge", windowGauges, "gauge to show (repeat for several side by side)")
         ->transform(gaugeValidator());
     windowCommand->add_option("--size", windowSize, "pixel size of each gauge")->capture_default_str()->check(sizeValidator());
