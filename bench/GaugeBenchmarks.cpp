@@ -2,7 +2,8 @@
 // host exactly as the simulator drives the module: draw notifications that
 // redraw (per view, data block, number of aircraft and surface size), draw
 // notifications that find the clock unchanged, update services, and traffic
-// refreshes with the number of host calls they make.
+// refreshes with the number of host calls they make. Some frames have the
+// pilots' options on: altitude tags, or the traffic filter's normal band.
 //
 // Every case runs three times: against the module drawing with libgdiplus,
 // against a copy of the module linked to a GDI+ that does nothing, and
@@ -55,6 +56,16 @@ const char* viewName(int mode) {
     }
 }
 
+// The pilots' options a frame case turns on through the panel.
+enum Options { kPlain, kTags, kFilter };
+const char* optionsName(Options options) {
+    switch (options) {
+        case kTags: return "tags";
+        case kFilter: return "filter";
+        default: return "plain";
+    }
+}
+
 // A small step of the clock: enough for a redraw, never enough for a refresh.
 constexpr double kFrameStep = 0.001;
 // More than the refresh interval: every step refreshes.
@@ -98,9 +109,11 @@ public:
 
     // The view showing the current traffic, refreshed, with the aircraft to
     // select selected by a click on it.
-    void prepareView(sim::Window& window, int mode, bool select) {
+    void prepareView(sim::Window& window, int mode, bool select, Options options = kPlain) {
         host_->setNamed("Radar Mode", mode);
         host_->setNamed("Radar Range", bench::kRangeNm);
+        host_->setNamed("Radar Altitude Tags", options == kTags ? 1.0 : 0.0);
+        host_->setNamed("Radar Filter", options == kFilter ? 2.0 : 0.0);  // 2,700 ft either way
         redraw(window, kRefreshStep);  // reads the traffic
         redraw(window);                // plots it in this view
         if (select) {
@@ -164,20 +177,21 @@ const char* changeName(Change change) {
 }
 
 struct FrameCase {
-    FrameCase(int m, Block b, int n, int px, Change ch = Change::None)
-        : mode(m), block(b), aircraft(n), pixels(px), change(ch) {}
+    FrameCase(int m, Block b, int n, int px, Change ch = Change::None, Options o = kPlain)
+        : mode(m), block(b), aircraft(n), pixels(px), change(ch), options(o) {}
     int mode;
     Block block;
     int aircraft;  // besides the own one
     int pixels;
     Change change;
+    Options options;
     double micros[kDrawingCount] = {NAN, NAN, NAN};
     size_t hostCalls = 0;  // per redraw
     std::string name(Drawing drawing) const {
         return std::string("frame/") + viewName(mode) + "/" + blockName(block) + "/aircraft:" +
                std::to_string(aircraft) + "/px:" + std::to_string(pixels) +
-               (change == Change::None ? "" : std::string("/change:") + changeName(change)) + "/" +
-               kDrawingNames[drawing];
+               (change == Change::None ? "" : std::string("/change:") + changeName(change)) +
+               (options == kPlain ? "" : std::string("/") + optionsName(options)) + "/" + kDrawingNames[drawing];
     }
 };
 
@@ -201,7 +215,7 @@ void runFrames(benchmark::State& state, FrameCase& c, Drawing drawing) {
     Stage& s = stage(drawing);
     s.useTraffic(c.aircraft);
     sim::Window& window = s.window(c.block, c.pixels);
-    s.prepareView(window, c.mode, c.aircraft > 0);
+    s.prepareView(window, c.mode, c.aircraft > 0, c.options);
     sim::Host& host = s.host();
     // Two clock values in turn: each notification redraws, none refreshes.
     // A range change refreshes the traffic list (in both modules alike).
@@ -284,14 +298,30 @@ double saving(const double micros[kDrawingCount]) { return micros[kDirect] / mic
 void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeCase>& notices) {
     std::printf("\nRedrawing draw notification, per frame (CPU time; module's share = do-nothing GDI+ / libgdiplus;\n"
                 "direct = the reference module drawing without backdrops; saving = direct / libgdiplus)\n");
-    std::printf("%-12s %-8s %8s %6s %-6s %14s %14s %8s %11s %11s %7s\n", "view", "block", "aircraft", "px", "change",
-                "libgdiplus us", "null GDI+ us", "share", "host calls", "direct us", "saving");
+    std::printf("%-12s %-8s %-7s %8s %6s %-6s %14s %14s %8s %11s %11s %7s\n", "view", "block", "options", "aircraft",
+                "px", "change", "libgdiplus us", "null GDI+ us", "share", "host calls", "direct us", "saving");
     for (const FrameCase& c : frames) {
         if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kNullGdiPlus]) && std::isnan(c.micros[kDirect]))
             continue;  // filtered out
-        std::printf("%-12s %-8s %8d %6d %-6s %14.1f %14.2f %7.1f%% %11zu %11.1f %6.2fx\n", viewName(c.mode),
-                    blockName(c.block), c.aircraft, c.pixels, changeName(c.change), c.micros[kLibGdiPlus],
-                    c.micros[kNullGdiPlus], share(c.micros), c.hostCalls, c.micros[kDirect], saving(c.micros));
+        std::printf("%-12s %-8s %-7s %8d %6d %-6s %14.1f %14.2f %7.1f%% %11zu %11.1f %6.2fx\n", viewName(c.mode),
+                    blockName(c.block), optionsName(c.options), c.aircraft, c.pixels, changeName(c.change),
+                    c.micros[kLibGdiPlus], c.micros[kNullGdiPlus], share(c.micros), c.hostCalls, c.micros[kDirect],
+                    saving(c.micros));
+    }
+    // The options against the plain frame of the same view, block, traffic and size.
+    std::printf("\nPilots' options, cost against the plain frame (libgdiplus; null GDI+)\n");
+    std::printf("%-12s %-8s %-7s %8s %6s %10s %10s\n", "view", "block", "options", "aircraft", "px", "ratio", "null");
+    for (const FrameCase& c : frames) {
+        if (c.options == kPlain) continue;
+        for (const FrameCase& plain : frames) {
+            if (plain.options != kPlain || plain.change != Change::None || plain.mode != c.mode ||
+                plain.block != c.block || plain.aircraft != c.aircraft || plain.pixels != c.pixels ||
+                std::isnan(c.micros[kLibGdiPlus]) || std::isnan(plain.micros[kLibGdiPlus]))
+                continue;
+            std::printf("%-12s %-8s %-7s %8d %6d %10.3f %10.3f\n", viewName(c.mode), blockName(c.block),
+                        optionsName(c.options), c.aircraft, c.pixels, c.micros[kLibGdiPlus] / plain.micros[kLibGdiPlus],
+                        c.micros[kNullGdiPlus] / plain.micros[kNullGdiPlus]);
+        }
     }
     std::printf("\nOther notifications (%d aircraft, %d px full-circle, compact block)\n", kNoticeAircraft,
                 kNoticePixels);
@@ -311,10 +341,10 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
     std::printf("\nModule's own cost per aircraft (null GDI+, (t[300] - t[0]) / 299), us\n");
     std::printf("%-12s %-8s %6s %10s %10s\n", "view", "block", "px", "per aircr.", "t[0]");
     for (const FrameCase& none : frames) {
-        if (none.aircraft != 0) continue;
+        if (none.aircraft != 0 || none.options != kPlain) continue;
         for (const FrameCase& most : frames) {
-            if (most.mode != none.mode || most.block != none.block || most.pixels != none.pixels ||
-                most.change != Change::None || none.change != Change::None ||
+            if (most.options != kPlain || most.mode != none.mode || most.block != none.block ||
+                most.pixels != none.pixels || most.change != Change::None || none.change != Change::None ||
                 most.aircraft != 300 || std::isnan(most.micros[kNullGdiPlus]) || std::isnan(none.micros[kNullGdiPlus]))
                 continue;
             std::printf("%-12s %-8s %6d %10.3f %10.2f\n", viewName(none.mode), blockName(none.block), none.pixels,
@@ -334,6 +364,7 @@ void writeJson(const std::string& path, const std::vector<FrameCase>& frames,
                                  {"displayMode", c.mode},
                                  {"block", blockName(c.block)},
                                  {"aircraft", c.aircraft},
+                                 {"options", optionsName(c.options)},
                                  {"pixels", c.pixels},
                                  {"changeBeforeEachFrame", changeName(c.change)},
                                  {"libgdiplus", c.micros[kLibGdiPlus]},
@@ -367,9 +398,9 @@ void savePictures(const std::string& dir, std::vector<FrameCase>& frames) {
         Stage& s = stage(kLibGdiPlus);
         s.useTraffic(c.aircraft);
         sim::Window& window = s.window(c.block, c.pixels);
-        s.prepareView(window, c.mode, c.aircraft > 0);
+        s.prepareView(window, c.mode, c.aircraft > 0, c.options);
         window.savePng(dir + "/" + viewName(c.mode) + "-" + blockName(c.block) + "-" + std::to_string(c.aircraft) +
-                       ".png");
+                       (c.options == kPlain ? "" : std::string("-") + optionsName(c.options)) + ".png");
     }
 }
 
@@ -410,6 +441,13 @@ int main(int argc, char** argv) {
     // The first frame after a change, which paints or makes the backdrop.
     for (int mode : {2, 3, 4})
         for (Change change : {Change::Range, Change::Size}) frames.push_back(FrameCase{mode, kCompact, 30, 512, change});
+    // The pilots' options where they act: tags in the two scopes, the filter in every view.
+    for (int mode : {2, 3, 4})
+        for (Options options : {kTags, kFilter}) {
+            if (options == kTags && mode == 4) continue;  // the grid has no tags
+            for (int aircraft : {30, 100, 300})
+                frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, options});
+        }
     std::vector<NoticeCase> notices{
         {Notice::DrawUnchanged, "draw, clock unchanged"},
         {Notice::Update, "update service, no refresh"},
