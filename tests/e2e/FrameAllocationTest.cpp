@@ -322,6 +322,7 @@ void clickSelected(sim::Host& host, sim::Window& window, int mode) {
 struct FrameCase {
     const char* gauge;
     int mode;
+    bool pilotOptions = false;  // altitude tags and the normal-band filter
 };
 
 std::string describe(const Tally& t) {
@@ -372,6 +373,10 @@ TEST_P(FrameAllocations, HundredFramesAfterWarmUpAllocateNothingInTheModule) {
     sim::Window& window = host.openWindow(c.gauge, 300, 300);
     host.frame();  // registers the named variables
     host.setNamed("Radar Mode", c.mode);
+    if (c.pilotOptions) {
+        host.setNamed("Radar Altitude Tags", 1.0);
+        host.setNamed("Radar Filter", 2.0);
+    }
     host.frames(3);
     clickSelected(host, window, c.mode);
     host.frames(kWarmUpFrames);
@@ -418,13 +423,16 @@ TEST_F(FrameAllocations, RangeAndViewChangedInEveryFrameMakeNothingAfterWarmUp) 
 std::string caseName(const ::testing::TestParamInfo<FrameCase>& info) {
     static const char* const kViews[] = {"", "", "FullCircle", "ForwardArc", "Grid"};
     const bool compact = std::strncmp(info.param.gauge, "Circular", 8) == 0;
-    return std::string(kViews[info.param.mode]) + (compact ? "CompactBlock" : "FullBlock");
+    return std::string(kViews[info.param.mode]) + (compact ? "CompactBlock" : "FullBlock") +
+           (info.param.pilotOptions ? "TagsAndFilter" : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryViewAndBlock, FrameAllocations,
                          ::testing::Values(FrameCase{"Circular Green", 2}, FrameCase{"Circular Green", 3},
                                            FrameCase{"Circular Green", 4}, FrameCase{"Rectangular Green", 2},
-                                           FrameCase{"Rectangular Green", 3}, FrameCase{"Rectangular Green", 4}),
+                                           FrameCase{"Rectangular Green", 3}, FrameCase{"Rectangular Green", 4},
+                                           FrameCase{"Circular Green", 2, true}, FrameCase{"Rectangular Green", 3, true},
+                                           FrameCase{"Rectangular Green", 4, true}),
                          caseName);
 
 }  // namespace
