@@ -25,6 +25,8 @@ gdip::GpStatus handOut(Handle** handle) {
 }
 
 constexpr float kDummyFontSize = 40.0f;
+constexpr float kDummyTextWidth = 60.0f;
+constexpr float kDummyTextHeight = 40.0f;
 
 }  // namespace
 
@@ -62,6 +64,7 @@ GpStatus WINGDIPAPI GdipSetCompositingMode(GpGraphics*, INT) { return kOk; }
 GpStatus WINGDIPAPI GdipDrawImageRectI(GpGraphics*, GpImage*, INT, INT, INT, INT) { return kOk; }
 
 GpStatus WINGDIPAPI GdipDrawLine(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }
+GpStatus WINGDIPAPI GdipDrawLines(GpGraphics*, GpPen*, const PointF*, INT) { return kOk; }
 GpStatus WINGDIPAPI GdipDrawEllipse(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }
 GpStatus WINGDIPAPI GdipDrawArc(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL, REAL, REAL) { return kOk; }
 GpStatus WINGDIPAPI GdipDrawRectangle(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }
@@ -72,11 +75,20 @@ GpStatus WINGDIPAPI GdipDrawString(GpGraphics*, const WCHAR*, INT, const GpFont*
 GpStatus WINGDIPAPI GdipMeasureString(GpGraphics*, const WCHAR*, INT, const GpFont*, const RectF* layout,
                                       const GpStringFormat*, RectF* bounds, INT* codepointsFitted,
                                       INT* linesFilled) {
-    if (bounds != nullptr) *bounds = RectF{layout ? layout->X : 0.0f, layout ? layout->Y : 0.0f, 0.0f, 0.0f};
+    // A size like a short text's, so that what the module does with a
+    // measured text (the tag atlas) runs as it does with a real GDI+.
+    if (bounds != nullptr)
+        *bounds = RectF{layout ? layout->X : 0.0f, layout ? layout->Y : 0.0f, kDummyTextWidth, kDummyTextHeight};
     if (codepointsFitted != nullptr) *codepointsFitted = 0;
     if (linesFilled != nullptr) *linesFilled = 0;
     return kOk;
 }
+
+GpStatus WINGDIPAPI GdipDrawImageRectRect(GpGraphics*, GpImage*, REAL, REAL, REAL, REAL, REAL, REAL, REAL, REAL, INT,
+                                          const void*, void*, void*) {
+    return kOk;
+}
+GpStatus WINGDIPAPI GdipSetInterpolationMode(GpGraphics*, INT) { return kOk; }
 
 GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB, GpSolidFill** brush) { return handOut(brush); }
 GpStatus WINGDIPAPI GdipCloneBrush(GpBrush*, GpBrush** clone) { return handOut(clone); }

@@ -174,6 +174,8 @@ protected:
     PilotOptions options_;
     uint8_t shownTargets_[TrafficList::kSlots] = {};
     int32_t shownMode_ = 0;
+    float viewOriginX_ = 0.0f;  // of the view drawing now (openView)
+    float viewOriginY_ = 0.0f;
 
     friend struct RadarGaugeProbe;  // tests only
     template <typename Variant>

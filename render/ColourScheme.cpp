@@ -23,6 +23,7 @@ void createScheme(ColourScheme& scheme, const SchemeColours& colours) {
     scheme.dimBrush.reset(new SolidBrush(colours.dim));
     scheme.brightBrush.reset(new SolidBrush(colours.bright));
     scheme.backgroundColour = colours.background;
+    scheme.colours = colours;
 
     scheme.dashedPen = penFrom(scheme.dimBrush.get());
     if (scheme.dashedPen != nullptr) scheme.dashedPen->setDashPattern(kDashPattern, 2);

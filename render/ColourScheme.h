@@ -27,6 +27,7 @@ struct ColourScheme {
     std::unique_ptr<Font> largeFont;
     std::unique_ptr<Font> smallFont;
     float lineHeight = 0.0f;
+    SchemeColours colours{};  // what the brushes were made with
 
     bool created() const { return dimBrush != nullptr; }
     // Every object is there (an allocation may have failed).

@@ -33,6 +33,7 @@ GpStatus WINGDIPAPI GdipSetCompositingMode(GpGraphics* graphics, INT mode);
 GpStatus WINGDIPAPI GdipDrawImageRectI(GpGraphics* graphics, GpImage* image, INT x, INT y, INT width, INT height);
 
 GpStatus WINGDIPAPI GdipDrawLine(GpGraphics* graphics, GpPen* pen, REAL x1, REAL y1, REAL x2, REAL y2);
+GpStatus WINGDIPAPI GdipDrawLines(GpGraphics* graphics, GpPen* pen, const PointF* points, INT count);
 GpStatus WINGDIPAPI GdipDrawEllipse(GpGraphics* graphics, GpPen* pen, REAL x, REAL y, REAL width, REAL height);
 GpStatus WINGDIPAPI GdipDrawArc(GpGraphics* graphics, GpPen* pen, REAL x, REAL y, REAL width, REAL height,
                                 REAL startAngle, REAL sweepAngle);
@@ -42,6 +43,12 @@ GpStatus WINGDIPAPI GdipDrawString(GpGraphics* graphics, const WCHAR* text, INT 
 GpStatus WINGDIPAPI GdipMeasureString(GpGraphics* graphics, const WCHAR* text, INT length, const GpFont* font,
                                       const RectF* layout, const GpStringFormat* format, RectF* bounds,
                                       INT* codepointsFitted, INT* linesFilled);
+
+GpStatus WINGDIPAPI GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstX, REAL dstY, REAL dstWidth,
+                                          REAL dstHeight, REAL srcX, REAL srcY, REAL srcWidth, REAL srcHeight,
+                                          INT srcUnit, const void* imageAttributes, void* abortCallback,
+                                          void* callbackData);
+GpStatus WINGDIPAPI GdipSetInterpolationMode(GpGraphics* graphics, INT mode);
 
 GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB colour, GpSolidFill** brush);
 GpStatus WINGDIPAPI GdipCloneBrush(GpBrush* brush, GpBrush** clone);

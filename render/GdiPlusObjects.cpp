@@ -112,6 +112,19 @@ void Graphics::drawBackdrop(const Backdrop& backdrop, int32_t x, int32_t y) {
     record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceOver));
 }
 
+void Graphics::drawBackdropPart(const Backdrop& backdrop, const RectF& destination, const RectF& sourcePixels) {
+    record(gdip::GdipDrawImageRectRect(native_, reinterpret_cast<gdip::GpImage*>(backdrop.bitmap_), destination.X,
+                                       destination.Y, destination.Width, destination.Height, sourcePixels.X,
+                                       sourcePixels.Y, sourcePixels.Width, sourcePixels.Height, gdip::kUnitPixel,
+                                       nullptr, nullptr, nullptr));
+}
+
+void Graphics::setInterpolationMode(int mode) { record(gdip::GdipSetInterpolationMode(native_, mode)); }
+
+void Graphics::drawLines(const Pen& pen, const PointF* points, int count) {
+    record(gdip::GdipDrawLines(native_, pen.native_, points, count));
+}
+
 // ---- Backdrop ----
 
 namespace {

@@ -81,6 +81,12 @@ public:
     // The backdrop's pixels at the given pixel position, one to one: the
     // world transform must be the identity for the copy to be exact.
     void drawBackdrop(const Backdrop& backdrop, int32_t x, int32_t y);
+    // The source rectangle (pixels) of the backdrop's bitmap into the
+    // destination (world units), as the world transform maps it.
+    void drawBackdropPart(const Backdrop& backdrop, const RectF& destination, const RectF& sourcePixels);
+    void setInterpolationMode(int mode);
+    // Connected lines through the points, stroked as one.
+    void drawLines(const Pen& pen, const PointF* points, int count);
 
 private:
     friend class Backdrop;

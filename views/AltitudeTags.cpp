@@ -19,15 +19,21 @@ constexpr float kArrowHalfLength = 10.0f;
 constexpr float kArrowHeadWidth = 5.0f;
 constexpr float kArrowHeadLength = 6.0f;
 
+// The shaft and both strokes of the head in one stroke (the caller has
+// checked the point is usable): a third of the drawing library's work of
+// three separate lines.
 void drawClimbArrow(render::Graphics& graphics, const render::Pen& pen, float x, float y, int direction) {
     const float shaftX = x + kArrowOffsetX;
     // Up the picture is a climb: the head is at the top.
     const float tipY = y - direction * kArrowHalfLength;
     const float tailY = y + direction * kArrowHalfLength;
     const float headY = tipY + direction * kArrowHeadLength;
-    drawTargetLine(graphics, pen, shaftX, tailY, shaftX, tipY);
-    drawTargetLine(graphics, pen, shaftX, tipY, shaftX - kArrowHeadWidth, headY);
-    drawTargetLine(graphics, pen, shaftX, tipY, shaftX + kArrowHeadWidth, headY);
+    const render::PointF stroke[] = {{shaftX, tailY},
+                                     {shaftX, tipY},
+                                     {shaftX - kArrowHeadWidth, headY},
+                                     {shaftX, tipY},
+                                     {shaftX + kArrowHeadWidth, headY}};
+    graphics.drawLines(pen, stroke, 5);
 }
 
 }  // namespace
@@ -52,6 +58,10 @@ size_t formatAltitudeTag(int32_t hundreds, char16_t* text, size_t capacity) {
     return widenText(narrow, text, capacity);
 }
 
+size_t altitudeTagCellText(int cell, char16_t* text, size_t capacity) {
+    return formatAltitudeTag(cell - (kAltitudeTagCells - 1) / 2, text, capacity);
+}
+
 int climbArrowDirection(double verticalSpeedFpm) {
     if (verticalSpeedFpm >= kArrowThresholdFpm) return 1;
     if (verticalSpeedFpm <= -kArrowThresholdFpm) return -1;
@@ -63,14 +73,20 @@ void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bri
     int32_t hundreds = 0;
     if (!std::isfinite(x) || !std::isfinite(y) || !altitudeTagHundreds(relativeFeet, hundreds)) return;
 
-    // One tag at a time, for every gauge: formatted just before it is drawn.
-    static char16_t text[kAltitudeTagCapacity];
-    formatAltitudeTag(hundreds, text, kAltitudeTagCapacity);
     const bool below = hundreds < 0;
-    style.format->setAlignment(gdip::kStringAlignmentCenter);
-    style.format->setLineAlignment(below ? gdip::kStringAlignmentNear : gdip::kStringAlignmentFar);
-    const float textY = below ? y + kTagGap : y - kTagGap;
-    graphics.drawText(text, -1, *style.font, x, textY, style.format, bright ? style.brightBrush : style.dimBrush);
+    if (style.atlas != nullptr) {
+        const float textTop = below ? y + kTagGap : y - kTagGap - style.atlas->lineHeight();
+        style.atlas->draw(graphics, style.originX, style.originY, hundreds + (kAltitudeTagCells - 1) / 2, bright ? 1 : 0,
+                          x, textTop);
+    } else {
+        // One tag at a time, for every gauge: formatted just before it is drawn.
+        static char16_t text[kAltitudeTagCapacity];
+        formatAltitudeTag(hundreds, text, kAltitudeTagCapacity);
+        style.format->setAlignment(gdip::kStringAlignmentCenter);
+        style.format->setLineAlignment(below ? gdip::kStringAlignmentNear : gdip::kStringAlignmentFar);
+        const float textY = below ? y + kTagGap : y - kTagGap;
+        graphics.drawText(text, -1, *style.font, x, textY, style.format, bright ? style.brightBrush : style.dimBrush);
+    }
 
     if (style.limitedMode) return;
     const int direction = climbArrowDirection(verticalSpeedFpm);

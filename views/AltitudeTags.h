@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "render/GdiPlusObjects.h"
+#include "render/TextAtlas.h"
 
 namespace quillon {
 
@@ -20,6 +21,9 @@ constexpr size_t kAltitudeTagCapacity = 8;
 bool altitudeTagHundreds(double relativeFeet, int32_t& hundreds);
 // "+05", "-12", "00".
 size_t formatAltitudeTag(int32_t hundreds, char16_t* text, size_t capacity);
+// Every tag, from -99 to +99, as cells of a text atlas (cell 0 is -99).
+constexpr int kAltitudeTagCells = 199;
+size_t altitudeTagCellText(int cell, char16_t* text, size_t capacity);
 // Climbing (+1), descending (-1) or neither (0): 500 ft/min or more counts.
 int climbArrowDirection(double verticalSpeedFpm);
 
@@ -30,6 +34,10 @@ struct TagStyle {
     const render::Brush* dimBrush;
     const render::Brush* brightBrush;
     bool limitedMode;  // no vertical speed, so no arrows
+    // The tags pre-drawn at the surface's scale; null: each tag is laid out anew.
+    const render::TextAtlas* atlas;
+    float originX;  // the view's origin in the logical space
+    float originY;
 };
 
 // The tag of a target plotted at (x, y) in the colour of its symbol's pen.

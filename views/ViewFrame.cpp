@@ -38,6 +38,8 @@ double ownAltitudeMetres() {
 gdip::GraphicsContainer RadarGauge::openView(float originX, float originY) {
     const gdip::GraphicsContainer container = graphics_->beginContainer();
     graphics_->translateWorldTransform(originX, originY);
+    viewOriginX_ = originX;
+    viewOriginY_ = originY;
     applyRenderingQuality();
     return container;
 }
@@ -62,8 +64,20 @@ TargetProcedure RadarGauge::targetProcedure(const TargetFrame& viewFrame) {
     if (tags) {
         // One scope draws at a time, so one style serves them all.
         static TagStyle style{};
-        style = TagStyle{scheme_.smallFont.get(), &render::sharedStringFormat(render::SharedFormat::AltitudeTag),
-                         scheme_.dimBrush.get(), scheme_.brightBrush.get(), trafficList_->limitedMode() != 0};
+        render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::AltitudeTag);
+        // Laying out a text costs the drawing library many times what copying
+        // a small picture does: the tags come from an atlas drawn once per
+        // surface scale and scheme.
+        const render::TextAtlasSpec atlasSpec{altitudeTagCellText,
+                                              kAltitudeTagCells,
+                                              scheme_.smallFont.get(),
+                                              &format,
+                                              {scheme_.dimBrush.get(), scheme_.brightBrush.get()},
+                                              {scheme_.colours.dim, scheme_.colours.bright}};
+        const render::TextAtlas* atlas = render::textAtlasFor(atlasSpec, scaleX_, scaleY_);
+        if (atlas != nullptr) graphics_->setInterpolationMode(gdip::kInterpolationModeNearestNeighbor);
+        style = TagStyle{scheme_.smallFont.get(), &format,           scheme_.dimBrush.get(), scheme_.brightBrush.get(),
+                         trafficList_->limitedMode() != 0, atlas, viewOriginX_,           viewOriginY_};
         frame.tags = &style;
     }
     return TargetProcedure(*graphics_, TargetPens{scheme_.dimPen.get(), scheme_.brightPen.get()}, records, frame,

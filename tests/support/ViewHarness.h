@@ -17,6 +17,8 @@ class ViewHarness {
 public:
     explicit ViewHarness(TestSurface& surface) : surface_(surface), gauge_(std::make_unique<Variant>()) {
         gauge_->graphics_ = &surface.graphics();
+        gauge_->scaleX_ = static_cast<float>(surface.width() * 0.001);
+        gauge_->scaleY_ = static_cast<float>(surface.height() * 0.001);
         gauge_->createScheme();
         gauge_->schemeCreated_ = 1;
     }

@@ -1,0 +1,74 @@
+// Short texts drawn once into an offscreen picture at a surface's scale, in
+// two brushes, and then copied onto the surface cell by cell: copying a
+// small picture costs the drawing library a fraction of laying the text out
+// again in every frame.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "render/GdiPlusObjects.h"
+
+namespace render {
+
+// Writes the text of a cell; returns its length.
+using CellText = size_t (*)(int cell, char16_t* text, size_t capacity);
+
+struct TextAtlasSpec {
+    CellText cellText;
+    int cells;
+    const Font* font;
+    StringFormat* format;  // its alignments are set while the atlas is drawn
+    const Brush* brushes[2];
+    uint32_t brushColours[2];  // the brushes' colours: they tell atlases apart
+};
+
+class TextAtlas {
+public:
+    // Draws every cell in both brushes at the scale; false when the picture
+    // cannot be had or would be too large.
+    bool build(const TextAtlasSpec& spec, float scaleX, float scaleY);
+    bool matches(const TextAtlasSpec& spec, float scaleX, float scaleY) const;
+    void release();
+    bool ready() const { return ready_; }
+    // Built for the spec and scale, or found unbuildable for them.
+    bool tried(const TextAtlasSpec& spec, float scaleX, float scaleY) const;
+
+    // The cell's text in the brush, centred on x with the top of its line at
+    // y, in the target's world units. The target maps world units to pixels
+    // as (world + origin) x scale, the atlas's scale: each cell is copied to
+    // whole pixels, a plain copy for the drawing library rather than a
+    // resampling.
+    void draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,
+              float textTop) const;
+    // Height of a line of the text, in world units.
+    float lineHeight() const { return lineHeight_; }
+
+    uint64_t lastUse = 0;
+
+private:
+    bool measure(const TextAtlasSpec& spec);
+
+    Backdrop picture_;
+    bool ready_ = false;
+    bool failed_ = false;  // for the key below: not tried again in every frame
+    CellText cellText_ = nullptr;
+    uint32_t colours_[2] = {};
+    float scaleX_ = 0.0f;
+    float scaleY_ = 0.0f;
+    int cells_ = 0;
+    int cellWidthPixels_ = 0;
+    int cellHeightPixels_ = 0;
+    float lineHeight_ = 0.0f;
+    float textWidth_ = 0.0f;
+};
+
+// The atlas for the spec at this scale: kept from earlier frames, or built
+// now in place of the one used longest ago. Null when none can be had (the
+// caller then draws the text itself).
+const TextAtlas* textAtlasFor(const TextAtlasSpec& spec, float scaleX, float scaleY);
+// Deletes every atlas (with the other shared objects, before GDI+ shuts down).
+void releaseTextAtlases();
+int liveTextAtlases();
+
+}  // namespace render
