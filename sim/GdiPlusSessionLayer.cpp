@@ -386,6 +386,8 @@ LAYER_USE(GdipDrawImageRectI, (Handle graphics, Handle image, int32_t x, int32_t
 
 LAYER_USE(GdipDrawLine, (Handle graphics, Handle pen, float x1, float y1, float x2, float y2),
           (graphics, pen, x1, y1, x2, y2))
+LAYER_USE(GdipDrawLines, (Handle graphics, Handle pen, const void* points, int32_t count),
+          (graphics, pen, points, count))
 LAYER_USE(GdipDrawEllipse, (Handle graphics, Handle pen, float x, float y, float width, float height),
           (graphics, pen, x, y, width, height))
 LAYER_USE(GdipDrawArc,
@@ -400,6 +402,19 @@ LAYER_USE(GdipMeasureString,
           (Handle graphics, Text text, int32_t length, Handle font, const void* layout, Handle format, void* bounds,
            int32_t* fitted, int32_t* lines),
           (graphics, text, length, font, layout, format, bounds, fitted, lines))
+
+LAYER_CREATE(GdipCreateBitmapFromScan0,
+             (int32_t width, int32_t height, int32_t stride, int32_t format, void* scan0, Handle* bitmap),
+             (width, height, stride, format, scan0, bitmap), bitmap)
+LAYER_CREATE(GdipGetImageGraphicsContext, (Handle image, Handle* graphics), (image, graphics), graphics)
+LAYER_DELETE(GdipDisposeImage, (Handle image), (image), image)
+LAYER_USE(GdipDrawImageRectRect,
+          (Handle graphics, Handle image, float dstX, float dstY, float dstWidth, float dstHeight, float srcX,
+           float srcY, float srcWidth, float srcHeight, int32_t srcUnit, const void* attributes, void* abort,
+           void* abortData),
+          (graphics, image, dstX, dstY, dstWidth, dstHeight, srcX, srcY, srcWidth, srcHeight, srcUnit, attributes,
+           abort, abortData))
+LAYER_USE(GdipSetInterpolationMode, (Handle graphics, int32_t mode), (graphics, mode))
 
 LAYER_CREATE(GdipCreateSolidFill, (uint32_t colour, Handle* brush), (colour, brush), brush)
 LAYER_CREATE(GdipCloneBrush, (Handle brush, Handle* clone), (brush, clone), clone)
