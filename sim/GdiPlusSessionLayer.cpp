@@ -403,11 +403,6 @@ LAYER_USE(GdipMeasureString,
            int32_t* fitted, int32_t* lines),
           (graphics, text, length, font, layout, format, bounds, fitted, lines))
 
-LAYER_CREATE(GdipCreateBitmapFromScan0,
-             (int32_t width, int32_t height, int32_t stride, int32_t format, void* scan0, Handle* bitmap),
-             (width, height, stride, format, scan0, bitmap), bitmap)
-LAYER_CREATE(GdipGetImageGraphicsContext, (Handle image, Handle* graphics), (image, graphics), graphics)
-LAYER_DELETE(GdipDisposeImage, (Handle image), (image), image)
 LAYER_USE(GdipDrawImageRectRect,
           (Handle graphics, Handle image, float dstX, float dstY, float dstWidth, float dstHeight, float srcX,
            float srcY, float srcWidth, float srcHeight, int32_t srcUnit, const void* attributes, void* abort,
