@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <ostream>
 #include <string>
 
 #include "render/GdiPlusTypes.h"
@@ -324,6 +325,12 @@ struct FrameCase {
     int mode;
     bool pilotOptions = false;  // altitude tags and the normal-band filter
 };
+
+// gtest would otherwise print the case as raw bytes, padding included,
+// which memcheck rightly reports as uninitialised reads.
+void PrintTo(const FrameCase& c, std::ostream* out) {
+    *out << c.gauge << ", mode " << c.mode << (c.pilotOptions ? ", tags and filter" : "");
+}
 
 std::string describe(const Tally& t) {
     char text[200];
