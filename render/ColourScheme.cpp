@@ -5,7 +5,6 @@
 namespace render {
 namespace {
 
-constexpr float kPenWidth = 2.0f;
 constexpr float kDashPattern[2] = {2.0f, 2.0f};  // in pen widths: 4-unit dashes and gaps
 constexpr float kSmallFontSize = 30.0f;
 constexpr float kLargeFontSize = 40.0f;
@@ -14,7 +13,7 @@ constexpr float kLineSpacing = 1.2f;
 // A pen coloured by the brush; none when the brush itself could not be had.
 std::unique_ptr<Pen> penFrom(const SolidBrush* brush) {
     if (brush == nullptr) return nullptr;
-    return std::unique_ptr<Pen>(new Pen(*brush, kPenWidth, gdip::kUnitWorld));
+    return std::unique_ptr<Pen>(new Pen(*brush, kSchemePenWidth, gdip::kUnitWorld));
 }
 
 }  // namespace

@@ -14,6 +14,9 @@ struct SchemeColours {
     uint32_t bright;
 };
 
+// Width of the scheme's pens, in world units.
+constexpr float kSchemePenWidth = 2.0f;
+
 constexpr SchemeColours kGreenColours{0xff001400u, 0xff008200u, 0xff00ff00u};
 constexpr SchemeColours kAmberColours{0xff1e0f00u, 0xff783c0au, 0xffffa046u};
 

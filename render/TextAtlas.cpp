@@ -19,6 +19,18 @@ constexpr int kAntiAliasGridFitText = 3;  // ClearType needs an opaque backgroun
 
 uint64_t useCount = 0;
 
+int drawingCount(const AtlasDrawings& drawings) {
+    return drawings.draw != nullptr && drawings.count > 0 ? drawings.count : 0;
+}
+
+// Where in a pixel to put a line drawing's anchor so that its lines come out
+// sharp: on the centre for lines an odd number of pixels wide (or thinner
+// than a pixel), on the corner for even widths.
+float anchorPhase(float lineWidth, float scale) {
+    const double pixels = std::floor(static_cast<double>(lineWidth) * scale + 0.5);
+    return pixels >= 2.0 && std::fmod(pixels, 2.0) == 0.0 ? 0.0f : 0.5f;
+}
+
 // In static storage, made on first use and never destroyed: no static
 // destructor may call GDI+ at process exit (the last gauge releases them).
 TextAtlas& keptAtlas(int index) {
@@ -56,6 +68,8 @@ bool TextAtlas::build(const TextAtlasSpec& spec, float scaleX, float scaleY) {
     scaleX_ = scaleX;
     scaleY_ = scaleY;
     cells_ = spec.cells;
+    drawing_ = spec.drawings.draw;
+    drawings_ = drawingCount(spec.drawings);
     failed_ = true;
     if (spec.cells <= 0 || !(scaleX > 0.0f) || !(scaleY > 0.0f)) return false;
     // A one-pixel picture first, to measure the text at the scale.
@@ -63,13 +77,15 @@ bool TextAtlas::build(const TextAtlasSpec& spec, float scaleX, float scaleY) {
     picture_.graphics().scaleWorldTransform(scaleX, scaleY);
     const bool measured = measure(spec);
     picture_.release();
-    if (!measured) return false;
+    if (!measured || !placeDrawings(spec.drawings)) return false;
 
     cellWidthPixels_ = static_cast<int>(std::ceil(textWidth_ * scaleX)) + 2 * kMarginPixels;
     cellHeightPixels_ = static_cast<int>(std::ceil(lineHeight_ * scaleY)) + 2 * kMarginPixels;
-    const int rows = (2 * spec.cells + kColumns - 1) / kColumns;
-    const double width = static_cast<double>(cellWidthPixels_) * kColumns;
-    const double height = static_cast<double>(cellHeightPixels_) * rows;
+    textRows_ = (2 * spec.cells + kColumns - 1) / kColumns;
+    const double textWidth = static_cast<double>(cellWidthPixels_) * kColumns;
+    const double drawingsWidth = static_cast<double>(drawingWidthPixels_) * 2 * drawings_;
+    const double width = textWidth > drawingsWidth ? textWidth : drawingsWidth;
+    const double height = static_cast<double>(cellHeightPixels_) * textRows_ + drawingHeightPixels_;
     if (width > kLargestSide || height > kLargestSide) return false;
     if (!picture_.create(static_cast<int>(width), static_cast<int>(height))) return false;
     Graphics& graphics = picture_.graphics();
@@ -77,22 +93,64 @@ bool TextAtlas::build(const TextAtlasSpec& spec, float scaleX, float scaleY) {
     graphics.scaleWorldTransform(scaleX, scaleY);
     graphics.setSmoothingMode(gdip::kSmoothingModeAntiAlias);
     graphics.setTextRenderingHint(kAntiAliasGridFitText);
-    spec.format->setAlignment(gdip::kStringAlignmentCenter);
-    spec.format->setLineAlignment(gdip::kStringAlignmentNear);
-
-    char16_t text[kTextCapacity];
-    for (int brush = 0; brush < 2; ++brush) {
-        for (int cell = 0; cell < spec.cells; ++cell) {
-            const int slot = brush * spec.cells + cell;
-            const float left = static_cast<float>((slot % kColumns) * cellWidthPixels_ + kMarginPixels) / scaleX;
-            const float top = static_cast<float>((slot / kColumns) * cellHeightPixels_ + kMarginPixels) / scaleY;
-            spec.cellText(cell, text, kTextCapacity);
-            graphics.drawText(text, -1, *spec.font, left + textWidth_ / 2, top, spec.format, spec.brushes[brush]);
-        }
-    }
+    drawTexts(spec);
+    drawDrawings(spec.drawings);
     failed_ = false;
     ready_ = true;
     return true;
+}
+
+void TextAtlas::drawTexts(const TextAtlasSpec& spec) {
+    spec.format->setAlignment(gdip::kStringAlignmentCenter);
+    spec.format->setLineAlignment(gdip::kStringAlignmentNear);
+    char16_t text[kTextCapacity];
+    for (int brush = 0; brush < 2; ++brush) {
+        for (int cell = 0; cell < spec.cells; ++cell) {
+            const RectF at = textCell(brush * spec.cells + cell);
+            const float left = (at.X + kMarginPixels) / scaleX_;
+            const float top = (at.Y + kMarginPixels) / scaleY_;
+            spec.cellText(cell, text, kTextCapacity);
+            picture_.graphics().drawText(text, -1, *spec.font, left + textWidth_ / 2, top, spec.format,
+                                         spec.brushes[brush]);
+        }
+    }
+}
+
+bool TextAtlas::placeDrawings(const AtlasDrawings& drawings) {
+    drawingWidthPixels_ = 0;
+    drawingHeightPixels_ = 0;
+    if (drawings_ == 0) return true;
+    const RectF& box = drawings.box;
+    if (drawings.pens[0] == nullptr || drawings.pens[1] == nullptr || !std::isfinite(box.X) || !std::isfinite(box.Y) ||
+        !(box.Width > 0.0f) || !(box.Height > 0.0f) || !(box.Width < kLargestSide) || !(box.Height < kLargestSide) ||
+        !(std::fabs(box.X) < kLargestSide) || !(std::fabs(box.Y) < kLargestSide))
+        return false;
+    anchorPixelX_ = kMarginPixels + std::ceil(-box.X * scaleX_) + anchorPhase(drawings.lineWidth, scaleX_);
+    anchorPixelY_ = kMarginPixels + std::ceil(-box.Y * scaleY_) + anchorPhase(drawings.lineWidth, scaleY_);
+    drawingWidthPixels_ = static_cast<int>(std::ceil(anchorPixelX_ + (box.X + box.Width) * scaleX_)) + kMarginPixels;
+    drawingHeightPixels_ = static_cast<int>(std::ceil(anchorPixelY_ + (box.Y + box.Height) * scaleY_)) + kMarginPixels;
+    return drawingWidthPixels_ > 0 && drawingHeightPixels_ > 0;
+}
+
+void TextAtlas::drawDrawings(const AtlasDrawings& drawings) {
+    for (int pen = 0; pen < 2; ++pen) {
+        for (int drawing = 0; drawing < drawings_; ++drawing) {
+            const RectF at = drawingCell(pen * drawings_ + drawing);
+            drawings.draw(picture_.graphics(), *drawings.pens[pen], drawing, (at.X + anchorPixelX_) / scaleX_,
+                          (at.Y + anchorPixelY_) / scaleY_);
+        }
+    }
+}
+
+RectF TextAtlas::textCell(int slot) const {
+    return RectF{static_cast<float>((slot % kColumns) * cellWidthPixels_),
+                 static_cast<float>((slot / kColumns) * cellHeightPixels_), static_cast<float>(cellWidthPixels_),
+                 static_cast<float>(cellHeightPixels_)};
+}
+
+RectF TextAtlas::drawingCell(int slot) const {
+    return RectF{static_cast<float>(slot * drawingWidthPixels_), static_cast<float>(textRows_ * cellHeightPixels_),
+                 static_cast<float>(drawingWidthPixels_), static_cast<float>(drawingHeightPixels_)};
 }
 
 bool TextAtlas::matches(const TextAtlasSpec& spec, float scaleX, float scaleY) const {
@@ -101,7 +159,8 @@ bool TextAtlas::matches(const TextAtlasSpec& spec, float scaleX, float scaleY) c
 
 bool TextAtlas::tried(const TextAtlasSpec& spec, float scaleX, float scaleY) const {
     return (ready_ || failed_) && cellText_ == spec.cellText && cells_ == spec.cells && colours_[0] == spec.brushColours[0] &&
-           colours_[1] == spec.brushColours[1] && scaleX_ == scaleX && scaleY_ == scaleY;
+           colours_[1] == spec.brushColours[1] && drawing_ == spec.drawings.draw &&
+           drawings_ == drawingCount(spec.drawings) && scaleX_ == scaleX && scaleY_ == scaleY;
 }
 
 void TextAtlas::release() {
@@ -113,17 +172,29 @@ void TextAtlas::release() {
 void TextAtlas::draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,
                      float textTop) const {
     if (!ready_ || cell < 0 || cell >= cells_ || brush < 0 || brush > 1) return;
-    const int slot = brush * cells_ + cell;
-    const RectF source{static_cast<float>((slot % kColumns) * cellWidthPixels_),
-                       static_cast<float>((slot / kColumns) * cellHeightPixels_),
-                       static_cast<float>(cellWidthPixels_), static_cast<float>(cellHeightPixels_)};
-    const float width = static_cast<float>(cellWidthPixels_) / scaleX_;
-    const float height = static_cast<float>(cellHeightPixels_) / scaleY_;
+    const RectF source = textCell(brush * cells_ + cell);
+    const float width = source.Width / scaleX_;
     // Snapped to the pixel the cell's corner falls in.
     const double left = std::floor((static_cast<double>(centreX) - width / 2 + originX) * scaleX_ + 0.5);
     const double top = std::floor((static_cast<double>(textTop) + originY) * scaleY_ - kMarginPixels + 0.5);
+    copyCell(target, originX, originY, left, top, source);
+}
+
+void TextAtlas::drawDrawing(Graphics& target, float originX, float originY, int drawing, int brush, float anchorX,
+                            float anchorY) const {
+    if (!ready_ || drawing < 0 || drawing >= drawings_ || brush < 0 || brush > 1) return;
+    const double left = std::floor((static_cast<double>(anchorX) + originX) * scaleX_ - anchorPixelX_ + 0.5);
+    const double top = std::floor((static_cast<double>(anchorY) + originY) * scaleY_ - anchorPixelY_ + 0.5);
+    copyCell(target, originX, originY, left, top, drawingCell(brush * drawings_ + drawing));
+}
+
+// The target maps world units to pixels as (world + origin) x scale: the
+// cell lands on the whole pixel (left, top), a plain copy for the drawing
+// library rather than a resampling.
+void TextAtlas::copyCell(Graphics& target, float originX, float originY, double left, double top,
+                         const RectF& source) const {
     const RectF destination{static_cast<float>(left / scaleX_ - originX), static_cast<float>(top / scaleY_ - originY),
-                            width, height};
+                            source.Width / scaleX_, source.Height / scaleY_};
     target.drawBackdropPart(picture_, destination, source);
 }
 

@@ -1,7 +1,9 @@
 // Short texts drawn once into an offscreen picture at a surface's scale, in
 // two brushes, and then copied onto the surface cell by cell: copying a
 // small picture costs the drawing library a fraction of laying the text out
-// again in every frame.
+// again in every frame. Small line drawings (the tags' climb arrows) may sit
+// beside them, drawn once in two pens, for the same reason: a copy costs a
+// fraction of stroking the lines with anti-aliasing.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +16,21 @@ namespace render {
 // Writes the text of a cell; returns its length.
 using CellText = size_t (*)(int cell, char16_t* text, size_t capacity);
 
+// Draws line drawing number `drawing` with the pen around the anchor point.
+using CellDrawing = void (*)(Graphics& graphics, const Pen& pen, int drawing, float anchorX, float anchorY);
+
+// Line drawings kept beside the texts, in pens coloured as the brushes.
+struct AtlasDrawings {
+    CellDrawing draw = nullptr;  // none: the atlas holds texts only
+    int count = 0;
+    const Pen* pens[2] = {};
+    // Where the ink may reach around the anchor, in world units.
+    RectF box{};
+    // The pens' width in world units: the anchor is put where lines of that
+    // width fall on whole pixels, as sharp as the surface's scale allows.
+    float lineWidth = 0.0f;
+};
+
 struct TextAtlasSpec {
     CellText cellText;
     int cells;
@@ -21,6 +38,7 @@ struct TextAtlasSpec {
     StringFormat* format;  // its alignments are set while the atlas is drawn
     const Brush* brushes[2];
     uint32_t brushColours[2];  // the brushes' colours: they tell atlases apart
+    AtlasDrawings drawings;
 };
 
 class TextAtlas {
@@ -44,10 +62,24 @@ public:
     // Height of a line of the text, in world units.
     float lineHeight() const { return lineHeight_; }
 
+    bool hasDrawings() const { return ready_ && drawings_ > 0; }
+    // The line drawing in the pen of the brush's colour, its anchor on the
+    // pixel corner or centre nearest to (anchorX, anchorY): at most half a
+    // pixel from where the pen would have drawn it, either way.
+    void drawDrawing(Graphics& target, float originX, float originY, int drawing, int brush, float anchorX,
+                     float anchorY) const;
+
     uint64_t lastUse = 0;
 
 private:
     bool measure(const TextAtlasSpec& spec);
+    bool placeDrawings(const AtlasDrawings& drawings);
+    void drawTexts(const TextAtlasSpec& spec);
+    void drawDrawings(const AtlasDrawings& drawings);
+    // Source rectangles, in the picture's pixels.
+    RectF textCell(int slot) const;
+    RectF drawingCell(int slot) const;
+    void copyCell(Graphics& target, float originX, float originY, double left, double top, const RectF& source) const;
 
     Backdrop picture_;
     bool ready_ = false;
@@ -61,6 +93,15 @@ private:
     int cellHeightPixels_ = 0;
     float lineHeight_ = 0.0f;
     float textWidth_ = 0.0f;
+    // The line drawings: one row of cells under the texts.
+    CellDrawing drawing_ = nullptr;
+    int drawings_ = 0;
+    int textRows_ = 0;
+    int drawingWidthPixels_ = 0;
+    int drawingHeightPixels_ = 0;
+    // The anchor's place in a drawing cell, in pixels from its corner.
+    float anchorPixelX_ = 0.0f;
+    float anchorPixelY_ = 0.0f;
 };
 
 // The atlas for the spec at this scale: kept from earlier frames, or built

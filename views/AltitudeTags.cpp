@@ -22,8 +22,7 @@ constexpr float kArrowHeadLength = 6.0f;
 // The shaft and both strokes of the head in one stroke (the caller has
 // checked the point is usable): a third of the drawing library's work of
 // three separate lines.
-void drawClimbArrow(render::Graphics& graphics, const render::Pen& pen, float x, float y, int direction) {
-    const float shaftX = x + kArrowOffsetX;
+void drawClimbArrow(render::Graphics& graphics, const render::Pen& pen, float shaftX, float y, int direction) {
     // Up the picture is a climb: the head is at the top.
     const float tipY = y - direction * kArrowHalfLength;
     const float tailY = y + direction * kArrowHalfLength;
@@ -36,7 +35,30 @@ void drawClimbArrow(render::Graphics& graphics, const render::Pen& pen, float x,
     graphics.drawLines(pen, stroke, 5);
 }
 
+// The atlas's drawings: the climb arrow, then the descent arrow.
+constexpr int kClimbDrawing = 0;
+constexpr int kDescentDrawing = 1;
+
+void drawArrowCell(render::Graphics& graphics, const render::Pen& pen, int drawing, float shaftX, float y) {
+    drawClimbArrow(graphics, pen, shaftX, y, drawing == kClimbDrawing ? 1 : -1);
+}
+
 }  // namespace
+
+render::AtlasDrawings climbArrowDrawings(const render::Pen* dimPen, const render::Pen* brightPen, float penWidth) {
+    // Twice the pen's width around the lines holds the sharp tip's mitre
+    // (some 1.5 widths beyond the tip) and the anti-aliased edges.
+    const float reachX = kArrowHeadWidth + 2 * penWidth;
+    const float reachY = kArrowHalfLength + 2 * penWidth;
+    render::AtlasDrawings drawings;
+    drawings.draw = drawArrowCell;
+    drawings.count = 2;
+    drawings.pens[0] = dimPen;
+    drawings.pens[1] = brightPen;
+    drawings.box = render::RectF{-reachX, -reachY, 2 * reachX, 2 * reachY};
+    drawings.lineWidth = penWidth;
+    return drawings;
+}
 
 bool altitudeTagHundreds(double relativeFeet, int32_t& hundreds) {
     if (std::isnan(relativeFeet)) return false;
@@ -90,7 +112,13 @@ void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bri
 
     if (style.limitedMode) return;
     const int direction = climbArrowDirection(verticalSpeedFpm);
-    if (direction != 0) drawClimbArrow(graphics, pen, x, y, direction);
+    if (direction == 0) return;
+    if (style.atlas != nullptr && style.atlas->hasDrawings()) {
+        style.atlas->drawDrawing(graphics, style.originX, style.originY,
+                                 direction > 0 ? kClimbDrawing : kDescentDrawing, bright ? 1 : 0, x + kArrowOffsetX, y);
+    } else {
+        drawClimbArrow(graphics, pen, x + kArrowOffsetX, y, direction);
+    }
 }
 
 }  // namespace quillon

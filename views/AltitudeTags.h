@@ -26,6 +26,8 @@ constexpr int kAltitudeTagCells = 199;
 size_t altitudeTagCellText(int cell, char16_t* text, size_t capacity);
 // Climbing (+1), descending (-1) or neither (0): 500 ft/min or more counts.
 int climbArrowDirection(double verticalSpeedFpm);
+// The climb and descent arrows in the symbols' two pens, for the tags' atlas.
+render::AtlasDrawings climbArrowDrawings(const render::Pen* dimPen, const render::Pen* brightPen, float penWidth);
 
 // What a scope draws its tags with, the same for every target of a frame.
 struct TagStyle {
@@ -34,7 +36,8 @@ struct TagStyle {
     const render::Brush* dimBrush;
     const render::Brush* brightBrush;
     bool limitedMode;  // no vertical speed, so no arrows
-    // The tags pre-drawn at the surface's scale; null: each tag is laid out anew.
+    // The tags (and arrows) pre-drawn at the surface's scale; null: each tag
+    // is laid out anew and each arrow stroked.
     const render::TextAtlas* atlas;
     float originX;  // the view's origin in the logical space
     float originY;

@@ -4,6 +4,7 @@
 // heading and clock lookup.
 #include "gauge/RadarGauge.h"
 #include "host/PanelCalls.h"
+#include "render/ColourScheme.h"
 #include "render/SharedGdiObjects.h"
 #include "views/AltitudeTags.h"
 #include "views/TargetProcedure.h"
@@ -65,15 +66,18 @@ TargetProcedure RadarGauge::targetProcedure(const TargetFrame& viewFrame) {
         // One scope draws at a time, so one style serves them all.
         static TagStyle style{};
         render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::AltitudeTag);
-        // Laying out a text costs the drawing library many times what copying
-        // a small picture does: the tags come from an atlas drawn once per
+        // Laying out a text, or stroking a small arrow with anti-aliasing,
+        // costs the drawing library several times what copying a small
+        // picture does: tags and arrows come from an atlas drawn once per
         // surface scale and scheme.
         const render::TextAtlasSpec atlasSpec{altitudeTagCellText,
                                               kAltitudeTagCells,
                                               scheme_.smallFont.get(),
                                               &format,
                                               {scheme_.dimBrush.get(), scheme_.brightBrush.get()},
-                                              {scheme_.colours.dim, scheme_.colours.bright}};
+                                              {scheme_.colours.dim, scheme_.colours.bright},
+                                              climbArrowDrawings(scheme_.dimPen.get(), scheme_.brightPen.get(),
+                                                                 render::kSchemePenWidth)};
         const render::TextAtlas* atlas = render::textAtlasFor(atlasSpec, scaleX_, scaleY_);
         if (atlas != nullptr) graphics_->setInterpolationMode(gdip::kInterpolationModeNearestNeighbor);
         style = TagStyle{scheme_.smallFont.get(), &format,           scheme_.dimBrush.get(), scheme_.brightBrush.get(),

@@ -2,6 +2,7 @@
 // may take: only targets the last frame of the current view drew.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -13,6 +14,9 @@
 #include "tests/support/TargetPlacement.h"
 #include "tests/support/TestSurface.h"
 #include "tests/support/ViewHarness.h"
+#include "render/ColourScheme.h"
+#include "render/SharedGdiObjects.h"
+#include "render/TextAtlas.h"
 #include "views/AltitudeTags.h"
 #include "views/FullCircleSweep.h"
 #include "views/TrafficFilter.h"
@@ -76,6 +80,90 @@ TEST(TrafficFilterBands, EachBandIncludesItsLimits) {
     for (const auto& c : cases)
         EXPECT_EQ(filterHides(c.filter, c.aboveGround, c.relative), c.hidden)
             << "filter " << c.filter << " agl " << c.aboveGround << " relative " << c.relative;
+}
+
+// Pixel bounds of everything not the background in a pixel rectangle.
+struct PixelBounds {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+PixelBounds inkOf(const TestSurface& surface, int left, int top, int right, int bottom, uint32_t background) {
+    PixelBounds b;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            if (surface.pixel(x, y) != background) {
+                b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+                b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+            }
+    return b;
+}
+
+// The arrows copied from the atlas against the same arrows stroked, at
+// surface sizes with odd and even pen widths in pixels and at points
+// between pixels: whole, in place within the half-pixel snap, and in the
+// same colour.
+TEST(AltitudeTagAtlas, CopiedArrowsCoverWhatTheStrokeWould) {
+    testing::ensureGdiplusStarted();
+    render::ColourScheme scheme;
+    render::createScheme(scheme, render::kGreenColours);
+    ASSERT_TRUE(scheme.complete());
+    render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::AltitudeTag);
+    const render::TextAtlasSpec spec{altitudeTagCellText,
+                                     kAltitudeTagCells,
+                                     scheme.smallFont.get(),
+                                     &format,
+                                     {scheme.dimBrush.get(), scheme.brightBrush.get()},
+                                     {scheme.colours.dim, scheme.colours.bright},
+                                     climbArrowDrawings(scheme.dimPen.get(), scheme.brightPen.get(),
+                                                        render::kSchemePenWidth)};
+    const uint32_t background = scheme.backgroundColour;
+    for (int pixels : {128, 300, 512, 1024}) {
+        const float scale = pixels * 0.001f;
+        const render::TextAtlas* atlas = render::textAtlasFor(spec, scale, scale);
+        ASSERT_NE(atlas, nullptr) << pixels;
+        ASSERT_TRUE(atlas->hasDrawings());
+        for (float offset : {0.0f, 0.3f, 0.5f, 0.8f}) {
+            for (double climb : {600.0, -600.0}) {
+                for (bool bright : {false, true}) {
+                    TestSurface stroked(pixels, pixels), copied(pixels, pixels);
+                    // As a scope draws: from its origin, aircraft 30 units left and
+                    // 100 above it, the fraction of a pixel further on.
+                    const float x = -30.0f + offset / scale, y = -100.0f + offset / scale;
+                    for (TestSurface* surface : {&stroked, &copied}) {
+                        surface->clear(background);
+                        surface->graphics().translateWorldTransform(500.0f, 500.0f);
+                        surface->graphics().setSmoothingMode(gdip::kSmoothingModeAntiAlias);
+                        const TagStyle style{scheme.smallFont.get(),  &format, scheme.dimBrush.get(),
+                                             scheme.brightBrush.get(), false,  surface == &copied ? atlas : nullptr,
+                                             500.0f,                  500.0f};
+                        const render::Pen& pen = bright ? *scheme.brightPen : *scheme.dimPen;
+                        drawAltitudeTag(surface->graphics(), style, bright, pen, x, y, 0.0, climb);
+                    }
+                    // Right of the symbol, clear of the tag above it.
+                    const int left = static_cast<int>(475.0f * scale), right = static_cast<int>(505.0f * scale);
+                    const int top = static_cast<int>(380.0f * scale), bottom = static_cast<int>(420.0f * scale) + 1;
+                    const PixelBounds a = inkOf(stroked, left, top, right, bottom, background);
+                    const PixelBounds b = inkOf(copied, left, top, right, bottom, background);
+                    const std::string where = std::to_string(pixels) + " px, offset " + std::to_string(offset) +
+                                              (climb > 0 ? ", climb" : ", descent") + (bright ? ", bright" : ", dim");
+                    ASSERT_GE(a.right, 0) << where;
+                    EXPECT_LE(std::abs(a.left - b.left), 1) << where;
+                    EXPECT_LE(std::abs(a.right - b.right), 1) << where;
+                    EXPECT_LE(std::abs(a.top - b.top), 1) << where;
+                    EXPECT_LE(std::abs(a.bottom - b.bottom), 1) << where;
+                    // The shaft's middle in the pen's own colour where it is a pixel or more wide.
+                    if (pixels >= 512) {
+                        const int shaftY = static_cast<int>((400.0f + offset / scale) * scale);
+                        const uint32_t colour = bright ? scheme.colours.bright : scheme.colours.dim;
+                        bool found = false;
+                        for (int px = b.left; px <= b.right; ++px) found = found || copied.pixel(px, shaftY) == colour;
+                        EXPECT_TRUE(found) << where;
+                    }
+                }
+            }
+        }
+    }
+    render::releaseTextAtlases();
+    scheme.release();
 }
 
 // A gauge drawing on a test surface over four scripted aircraft after the
