@@ -1,5 +1,7 @@
 #include "render/GdiPlusObjects.h"
 
+#include <new>
+
 #include "render/GdiPlusFlat.h"
 
 namespace render {
@@ -132,14 +134,25 @@ namespace {
 // copies handle fastest. Every pixel of a backdrop is opaque, so the copy
 // gives the colours drawn.
 constexpr gdip::INT kBackdropFormat = gdip::kPixelFormat32bppPArgb;
+// Keeps the row stride (four bytes a pixel) and the pixel count in range.
+constexpr int32_t kLargestReadableSide = 16384;
 }  // namespace
 
-bool Backdrop::create(int32_t width, int32_t height) {
+bool Backdrop::create(int32_t width, int32_t height, bool readable) {
     release();
     resetStatus();
+    if (readable) {
+        if (width <= 0 || height <= 0 || width > kLargestReadableSide || height > kLargestReadableSide) return false;
+        pixels_ = new (std::nothrow) uint32_t[static_cast<size_t>(width) * static_cast<size_t>(height)]();
+        if (pixels_ == nullptr) return false;
+    }
     gdip::GpBitmap* bitmap = nullptr;
-    record(gdip::GdipCreateBitmapFromScan0(width, height, 0, kBackdropFormat, nullptr, &bitmap));
-    if (bitmap == nullptr) return false;
+    record(gdip::GdipCreateBitmapFromScan0(width, height, readable ? width * 4 : 0, kBackdropFormat,
+                                           reinterpret_cast<uint8_t*>(pixels_), &bitmap));
+    if (bitmap == nullptr) {
+        release();
+        return false;
+    }
     bitmap_ = bitmap;
     countHeld(bitmap_);
     gdip::GpGraphics* graphics = nullptr;
@@ -160,6 +173,8 @@ void Backdrop::release() {
     if (bitmap_ != nullptr) gdip::GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(bitmap_));
     countDeleted(bitmap_);
     bitmap_ = nullptr;
+    delete[] pixels_;
+    pixels_ = nullptr;
     width_ = 0;
     height_ = 0;
 }

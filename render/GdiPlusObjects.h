@@ -103,10 +103,13 @@ public:
     Backdrop& operator=(const Backdrop&) = delete;
 
     // Replaces any held bitmap; false, holding nothing, when GDI+ gives no
-    // bitmap or no graphics object for it.
-    bool create(int32_t width, int32_t height);
+    // bitmap or no graphics object for it. A readable backdrop's pixels are
+    // in memory of its own, which GDI+ draws into and pixels() reads.
+    bool create(int32_t width, int32_t height, bool readable = false);
     void release();
     bool valid() const { return bitmap_ != nullptr && graphics_.valid(); }
+    // Premultiplied ARGB, row after row; null unless made readable.
+    const uint32_t* pixels() const { return pixels_; }
 
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
@@ -117,6 +120,7 @@ private:
     friend class Graphics;
     gdip::GpBitmap* bitmap_ = nullptr;
     Graphics graphics_;
+    uint32_t* pixels_ = nullptr;  // owned; outlives the bitmap over it
     int32_t width_ = 0;
     int32_t height_ = 0;
 };

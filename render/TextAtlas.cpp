@@ -87,13 +87,14 @@ bool TextAtlas::build(const TextAtlasSpec& spec, float scaleX, float scaleY) {
     const double width = textWidth > drawingsWidth ? textWidth : drawingsWidth;
     const double height = static_cast<double>(cellHeightPixels_) * textRows_ + drawingHeightPixels_;
     if (width > kLargestSide || height > kLargestSide) return false;
-    if (!picture_.create(static_cast<int>(width), static_cast<int>(height))) return false;
+    if (!picture_.create(static_cast<int>(width), static_cast<int>(height), true)) return false;
     Graphics& graphics = picture_.graphics();
     graphics.clear(0x00000000u);
     graphics.scaleWorldTransform(scaleX, scaleY);
     graphics.setSmoothingMode(gdip::kSmoothingModeAntiAlias);
     graphics.setTextRenderingHint(kAntiAliasGridFitText);
     drawTexts(spec);
+    findTextInk();
     drawDrawings(spec.drawings);
     failed_ = false;
     ready_ = true;
@@ -114,6 +115,39 @@ void TextAtlas::drawTexts(const TextAtlasSpec& spec) {
                                          spec.brushes[brush]);
         }
     }
+}
+
+// The part of a text cell that any text inks: the rest of every cell is
+// transparent, and leaving it out of the copies leaves the picture as it is
+// while sparing the drawing library its pixels.
+void TextAtlas::findTextInk() {
+    inkLeft_ = 0;
+    inkTop_ = 0;
+    inkWidth_ = cellWidthPixels_;
+    inkHeight_ = cellHeightPixels_;
+    const uint32_t* pixels = picture_.pixels();
+    if (pixels == nullptr) return;
+    int left = cellWidthPixels_, top = cellHeightPixels_, right = -1, bottom = -1;
+    const int stride = picture_.width();
+    for (int slot = 0; slot < 2 * cells_; ++slot) {
+        const RectF cell = textCell(slot);
+        const int cellX = static_cast<int>(cell.X), cellY = static_cast<int>(cell.Y);
+        for (int y = 0; y < cellHeightPixels_; ++y) {
+            const uint32_t* row = pixels + static_cast<size_t>(cellY + y) * stride + cellX;
+            for (int x = 0; x < cellWidthPixels_; ++x) {
+                if ((row[x] >> 24) == 0) continue;
+                if (x < left) left = x;
+                if (x > right) right = x;
+                if (y < top) top = y;
+                if (y > bottom) bottom = y;
+            }
+        }
+    }
+    if (right < 0) return;  // nothing to read: the whole cell is copied
+    inkLeft_ = left;
+    inkTop_ = top;
+    inkWidth_ = right - left + 1;
+    inkHeight_ = bottom - top + 1;
 }
 
 bool TextAtlas::placeDrawings(const AtlasDrawings& drawings) {
@@ -172,12 +206,14 @@ void TextAtlas::release() {
 void TextAtlas::draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,
                      float textTop) const {
     if (!ready_ || cell < 0 || cell >= cells_ || brush < 0 || brush > 1) return;
-    const RectF source = textCell(brush * cells_ + cell);
-    const float width = source.Width / scaleX_;
+    const RectF whole = textCell(brush * cells_ + cell);
+    const float width = whole.Width / scaleX_;
     // Snapped to the pixel the cell's corner falls in.
     const double left = std::floor((static_cast<double>(centreX) - width / 2 + originX) * scaleX_ + 0.5);
     const double top = std::floor((static_cast<double>(textTop) + originY) * scaleY_ - kMarginPixels + 0.5);
-    copyCell(target, originX, originY, left, top, source);
+    const RectF ink{whole.X + inkLeft_, whole.Y + inkTop_, static_cast<float>(inkWidth_),
+                    static_cast<float>(inkHeight_)};
+    copyCell(target, originX, originY, left + inkLeft_, top + inkTop_, ink);
 }
 
 void TextAtlas::drawDrawing(Graphics& target, float originX, float originY, int drawing, int brush, float anchorX,

@@ -75,6 +75,7 @@ private:
     bool measure(const TextAtlasSpec& spec);
     bool placeDrawings(const AtlasDrawings& drawings);
     void drawTexts(const TextAtlasSpec& spec);
+    void findTextInk();
     void drawDrawings(const AtlasDrawings& drawings);
     // Source rectangles, in the picture's pixels.
     RectF textCell(int slot) const;
@@ -93,6 +94,11 @@ private:
     int cellHeightPixels_ = 0;
     float lineHeight_ = 0.0f;
     float textWidth_ = 0.0f;
+    // Where the texts' ink lies in a cell, in pixels from its corner.
+    int inkLeft_ = 0;
+    int inkTop_ = 0;
+    int inkWidth_ = 0;
+    int inkHeight_ = 0;
     // The line drawings: one row of cells under the texts.
     CellDrawing drawing_ = nullptr;
     int drawings_ = 0;

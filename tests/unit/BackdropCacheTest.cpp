@@ -7,6 +7,7 @@
 
 #include "gauge/BackdropCache.h"
 #include "render/GdiPlusFlat.h"
+#include "render/GdiPlusObjects.h"
 #include "tests/support/TestSurface.h"
 
 // Bitmap creation fails while asked to, as it does when GDI+ runs out of
@@ -132,6 +133,29 @@ TEST_F(Backdrops, ABitmapThatCannotBeMadeIsNotTriedAgainUntilTheSizeChanges) {
     ASSERT_NE(resized.backdrop, nullptr);
     EXPECT_TRUE(resized.repaint);
     EXPECT_EQ(cache.bytesHeld(), 65 * 64 * 4);
+}
+
+// The tags' atlas reads back where its texts put ink: the pixels must be
+// the very ones drawn, where they were drawn, with nothing elsewhere.
+TEST(ReadableBackdrop, HoldsThePixelsDrawnOnIt) {
+    testing::ensureGdiplusStarted();
+    render::Backdrop backdrop;
+    ASSERT_TRUE(backdrop.create(40, 20, true));
+    ASSERT_NE(backdrop.pixels(), nullptr);
+    render::SolidBrush brush(0xff00ff00u);
+    const render::Pen pen(brush, 2.0f, gdip::kUnitPixel);
+    backdrop.graphics().clear(0x00000000u);
+    backdrop.graphics().drawLine(pen, 10.0f, 5.0f, 30.0f, 5.0f);  // covers rows 4 and 5
+    const uint32_t* pixels = backdrop.pixels();
+    int inked = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const bool onLine = x >= 10 && x < 30 && (y == 4 || y == 5);
+            if (onLine) EXPECT_EQ(pixels[y * 40 + x], 0xff00ff00u) << x << "," << y;
+            if (!onLine && (x < 9 || x > 30 || y < 3 || y > 6)) EXPECT_EQ(pixels[y * 40 + x], 0u) << x << "," << y;
+            inked += pixels[y * 40 + x] != 0 ? 1 : 0;
+        }
+    EXPECT_GE(inked, 40);
 }
 
 }  // namespace
