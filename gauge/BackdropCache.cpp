@@ -13,7 +13,7 @@ constexpr int64_t kModuleBudgetBytes = BackdropCache::kDefaultBudgetBytes;
 #endif
 
 int64_t bitmapBytes(int32_t width, int32_t height) {
-    return int64_t{width} * int64_t{height} * BackdropCache::kBytesPerPixel;
+    return int64_t{width} * int64_t{height} * render::Backdrop::kBytesPerPixel;
 }
 
 }  // namespace
@@ -35,17 +35,16 @@ BackdropLease BackdropCache::lease(const void* owner, host::DeviceContext surfac
     slot->lastDrawn = ++drawSequence_;
     const bool sameSize = slot->content.width == content.width && slot->content.height == content.height;
     if (!sameSize) {
-        freeBitmap(*slot);
+        slot->painted = false;
         slot->failed = false;
     }
     if (slot->failed) return {};
-    if (!slot->backdrop.valid()) {
+    if (!sameSize || !slot->backdrop.valid()) {
         slot->content = content;
-        if (!makeRoom(bytes, slot) || !slot->backdrop.create(content.width, content.height)) {
+        if (!remake(*slot)) {
             slot->failed = true;
             return {};
         }
-        bytesHeld_ += bytes;
         slot->painted = false;
     }
     const bool repaint = !slot->painted || !(slot->content == content);
@@ -57,6 +56,12 @@ BackdropLease BackdropCache::lease(const void* owner, host::DeviceContext surfac
 void BackdropCache::releaseOwner(const void* owner) {
     for (Slot& slot : slots_)
         if (slot.owner == owner) empty(slot);
+}
+
+int64_t BackdropCache::bytesHeld() const {
+    int64_t held = 0;
+    for (const Slot& slot : slots_) held += slot.backdrop.storageBytes();
+    return held;
 }
 
 int BackdropCache::backdropsHeld() const {
@@ -89,7 +94,7 @@ BackdropCache::Slot& BackdropCache::freeOrOldestSlot() {
 BackdropCache::Slot* BackdropCache::oldestHolding(const Slot* spare) {
     Slot* oldest = nullptr;
     for (Slot& slot : slots_) {
-        if (&slot == spare || !slot.backdrop.valid()) continue;
+        if (&slot == spare || slot.backdrop.storageBytes() == 0) continue;
         if (oldest == nullptr || slot.lastDrawn < oldest->lastDrawn) oldest = &slot;
     }
     return oldest;
@@ -105,15 +110,27 @@ void BackdropCache::empty(Slot& slot) {
 }
 
 void BackdropCache::freeBitmap(Slot& slot) {
-    if (slot.backdrop.valid()) bytesHeld_ -= bitmapBytes(slot.backdrop.width(), slot.backdrop.height());
     slot.backdrop.release();
     slot.painted = false;
+}
+
+// A bitmap of the slot's size, in the storage the slot holds when that
+// serves, else in new storage once the budget has room for it.
+bool BackdropCache::remake(Slot& slot) {
+    const int64_t storage = slot.backdrop.storageBytesFor(slot.content.width, slot.content.height);
+    if (storage != slot.backdrop.storageBytes()) {
+        freeBitmap(slot);  // the old storage goes before the new is counted
+        if (storage == 0 || !makeRoom(storage, &slot)) return false;
+    }
+    if (slot.backdrop.create(slot.content.width, slot.content.height)) return true;
+    freeBitmap(slot);
+    return false;
 }
 
 // Frees the backdrops drawn longest ago, other than the spare one, until
 // the bytes fit in the budget beside what is held.
 bool BackdropCache::makeRoom(int64_t bytes, const Slot* spare) {
-    while (bytesHeld_ + bytes > budgetBytes_) {
+    while (bytesHeld() + bytes > budgetBytes_) {
         Slot* oldest = oldestHolding(spare);
         if (oldest == nullptr) return false;
         empty(*oldest);

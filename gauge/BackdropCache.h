@@ -39,14 +39,14 @@ class BackdropCache {
 public:
     static constexpr int kSlots = 32;
     static constexpr int64_t kDefaultBudgetBytes = int64_t{16} * 1024 * 1024;
-    static constexpr int64_t kBytesPerPixel = 4;
 
     // The surface's backdrop for the content; the caller paints it when told.
     BackdropLease lease(const void* owner, host::DeviceContext surface, const BackdropContent& content);
     // Frees every backdrop of the owner (a gauge going away).
     void releaseOwner(const void* owner);
 
-    int64_t bytesHeld() const { return bytesHeld_; }
+    // The storage of every backdrop, counted against the budget.
+    int64_t bytesHeld() const;
     int backdropsHeld() const;
     int64_t budgetBytes() const { return budgetBytes_; }
     // Backdrops beyond a lowered budget go at once, the oldest first.
@@ -68,10 +68,10 @@ private:
     Slot* oldestHolding(const Slot* spare);
     void empty(Slot& slot);
     void freeBitmap(Slot& slot);
+    bool remake(Slot& slot);
     bool makeRoom(int64_t bytes, const Slot* spare);
 
     Slot slots_[kSlots];
-    int64_t bytesHeld_ = 0;
     int64_t budgetBytes_ = kDefaultBudgetBytes;
     uint64_t drawSequence_ = 0;
 };

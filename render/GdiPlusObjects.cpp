@@ -1,6 +1,6 @@
 #include "render/GdiPlusObjects.h"
 
-#include <new>
+#include <cstring>
 
 #include "render/GdiPlusFlat.h"
 
@@ -138,27 +138,42 @@ constexpr gdip::INT kBackdropFormat = gdip::kPixelFormat32bppPArgb;
 constexpr int32_t kLargestReadableSide = 16384;
 }  // namespace
 
+// Bytes of a bitmap of the size, or 0 when its rows or the whole would not
+// fit GDI+'s 32-bit strides and sizes.
+int64_t Backdrop::storageBytesFor(int32_t width, int32_t height) const {
+    if (width <= 0 || height <= 0) return 0;
+    const int64_t stride = int64_t{width} * kBytesPerPixel;
+    const int64_t bytes = stride * height;
+    if (stride > INT32_MAX || bytes > INT32_MAX) return 0;
+    return storageServes(bytes) ? storageBytes_ : bytes;
+}
+
 bool Backdrop::create(int32_t width, int32_t height, bool readable) {
-    release();
+    releaseBitmap();
     resetStatus();
-    if (readable) {
-        if (width <= 0 || height <= 0 || width > kLargestReadableSide || height > kLargestReadableSide) return false;
-        pixels_ = new (std::nothrow) uint32_t[static_cast<size_t>(width) * static_cast<size_t>(height)]();
-        if (pixels_ == nullptr) return false;
+    if (readable && (width > kLargestReadableSide || height > kLargestReadableSide)) return false;
+    const int64_t storage = storageBytesFor(width, height);
+    if (storage == 0) return false;
+    if (storage != storageBytes_) {
+        releaseStorage();
+        pixels_ = static_cast<uint8_t*>(gdip::GdipAlloc(static_cast<size_t>(storage)));
+        if (pixels_ == nullptr) {
+            record(gdip::kOutOfMemory);
+            return false;
+        }
+        storageBytes_ = storage;
     }
+    if (readable) std::memset(pixels_, 0, static_cast<size_t>(int64_t{width} * height * kBytesPerPixel));
     gdip::GpBitmap* bitmap = nullptr;
-    record(gdip::GdipCreateBitmapFromScan0(width, height, readable ? width * 4 : 0, kBackdropFormat,
-                                           reinterpret_cast<uint8_t*>(pixels_), &bitmap));
-    if (bitmap == nullptr) {
-        release();
-        return false;
-    }
+    record(gdip::GdipCreateBitmapFromScan0(width, height, static_cast<gdip::INT>(width * kBytesPerPixel),
+                                           kBackdropFormat, pixels_, &bitmap));
+    if (bitmap == nullptr) return false;
     bitmap_ = bitmap;
     countHeld(bitmap_);
     gdip::GpGraphics* graphics = nullptr;
     record(gdip::GdipGetImageGraphicsContext(reinterpret_cast<gdip::GpImage*>(bitmap_), &graphics));
     if (graphics == nullptr) {
-        release();
+        releaseBitmap();
         return false;
     }
     graphics_.native_ = graphics;
@@ -169,14 +184,24 @@ bool Backdrop::create(int32_t width, int32_t height, bool readable) {
 }
 
 void Backdrop::release() {
+    releaseBitmap();
+    releaseStorage();
+}
+
+void Backdrop::releaseBitmap() {
     graphics_.release();  // before the bitmap it draws on
     if (bitmap_ != nullptr) gdip::GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(bitmap_));
     countDeleted(bitmap_);
     bitmap_ = nullptr;
-    delete[] pixels_;
-    pixels_ = nullptr;
     width_ = 0;
     height_ = 0;
+}
+
+// Only once no bitmap shows the pixels any more.
+void Backdrop::releaseStorage() {
+    if (pixels_ != nullptr) gdip::GdipFree(pixels_);
+    pixels_ = nullptr;
+    storageBytes_ = 0;
 }
 
 // ---- Brushes ----

@@ -94,7 +94,11 @@ private:
 };
 
 // A picture kept off the surface: a 32-bit bitmap of a fixed pixel size with
-// a graphics object drawing on it, copied onto a surface when needed.
+// a graphics object drawing on it, copied onto a surface when needed. Its
+// pixels live in storage of its own, which a new size reuses while it fits
+// there and fills at least half of it: a surface resized by a pixel or two
+// gets a new bitmap without a new megabyte, and GDI+ never zeroes pixels
+// that the picture's clear paints over anyway.
 class Backdrop : public StatusRecord {
 public:
     Backdrop() = default;
@@ -102,25 +106,39 @@ public:
     Backdrop(const Backdrop&) = delete;
     Backdrop& operator=(const Backdrop&) = delete;
 
-    // Replaces any held bitmap; false, holding nothing, when GDI+ gives no
-    // bitmap or no graphics object for it. A readable backdrop's pixels are
-    // in memory of its own, which GDI+ draws into and pixels() reads.
+    // Replaces any held bitmap; false, holding no bitmap, when the size is
+    // not drawable or GDI+ gives no bitmap or no graphics object for it.
+    // The pixels are undefined until drawn, but a readable backdrop (at most
+    // 16384 pixels a side) starts transparent, for pixels() to read.
     bool create(int32_t width, int32_t height, bool readable = false);
+    // Frees the bitmap and its storage.
     void release();
     bool valid() const { return bitmap_ != nullptr && graphics_.valid(); }
-    // Premultiplied ARGB, row after row; null unless made readable.
-    const uint32_t* pixels() const { return pixels_; }
+    // Premultiplied ARGB, row after row (width() a row); null without a bitmap.
+    const uint32_t* pixels() const { return bitmap_ != nullptr ? reinterpret_cast<const uint32_t*>(pixels_) : nullptr; }
 
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
+    // What the backdrop holds in memory, bitmap or not.
+    int64_t storageBytes() const { return storageBytes_; }
+    // What create() would hold for the size: the storage held now when it
+    // serves, else the size's own bytes.
+    int64_t storageBytesFor(int32_t width, int32_t height) const;
+    static constexpr int64_t kBytesPerPixel = 4;
+
     // Draws on the bitmap.
     Graphics& graphics() { return graphics_; }
 
 private:
     friend class Graphics;
+    bool storageServes(int64_t bytes) const { return bytes <= storageBytes_ && bytes * 2 >= storageBytes_; }
+    void releaseBitmap();
+    void releaseStorage();
+
     gdip::GpBitmap* bitmap_ = nullptr;
     Graphics graphics_;
-    uint32_t* pixels_ = nullptr;  // owned; outlives the bitmap over it
+    uint8_t* pixels_ = nullptr;  // owned; outlives the bitmap over it
+    int64_t storageBytes_ = 0;
     int32_t width_ = 0;
     int32_t height_ = 0;
 };

@@ -84,6 +84,34 @@ TEST_F(Backdrops, KeepTheirBitmapAndRepaintOnlyWhenWhatTheyShowChanges) {
     EXPECT_EQ(cache.backdropsHeld(), 0);
 }
 
+// A surface resized by a pixel or two gets a new bitmap in the storage it
+// had, counted at that storage's size; storage that a size would fill less
+// than half of is given back.
+TEST_F(Backdrops, KeepTheirStorageAcrossResizesThatFillAtLeastHalfOfIt) {
+    const BackdropLease first = cache.lease(&ownerA, surface(1), content(100, 100));
+    ASSERT_NE(first.backdrop, nullptr);
+    for (const auto& [w, h] : {std::pair{99, 100}, {100, 100}, {50, 100}, {100, 50}}) {
+        const BackdropLease resized = cache.lease(&ownerA, surface(1), content(w, h));
+        ASSERT_NE(resized.backdrop, nullptr) << w << " x " << h;
+        EXPECT_TRUE(resized.repaint);
+        EXPECT_EQ(resized.backdrop->width(), w);
+        EXPECT_EQ(resized.backdrop->height(), h);
+        EXPECT_EQ(cache.bytesHeld(), 100 * 100 * 4) << w << " x " << h;
+    }
+    EXPECT_NE(cache.lease(&ownerA, surface(1), content(49, 100)).backdrop, nullptr);
+    EXPECT_EQ(cache.bytesHeld(), 49 * 100 * 4);
+    EXPECT_NE(cache.lease(&ownerA, surface(1), content(101, 100)).backdrop, nullptr);
+    EXPECT_EQ(cache.bytesHeld(), 101 * 100 * 4);
+
+    // Growing makes room within the budget like a new backdrop.
+    cache.setBudgetBytes(2 * 101 * 100 * 4);
+    ASSERT_NE(cache.lease(&ownerB, surface(2), content(101, 100)).backdrop, nullptr);
+    ASSERT_NE(cache.lease(&ownerB, surface(2), content(102, 100)).backdrop, nullptr);
+    EXPECT_EQ(cache.bytesHeld(), 102 * 100 * 4);
+    EXPECT_EQ(cache.lease(&ownerA, surface(1), content(101, 100)).repaint, true);  // made again
+    EXPECT_LE(cache.bytesHeld(), cache.budgetBytes());
+}
+
 TEST_F(Backdrops, StayWithinTheBudgetTheOneDrawnLongestAgoGivingWayFirst) {
     cache.setBudgetBytes(3 * 100 * 100 * 4);
     for (int n = 1; n <= 3; ++n) ASSERT_NE(cache.lease(&ownerA, surface(n), content(100, 100)).backdrop, nullptr);
