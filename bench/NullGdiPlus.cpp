@@ -47,6 +47,8 @@ GpStatus WINGDIPAPI GdipScaleWorldTransform(GpGraphics*, REAL, REAL, INT) { retu
 GpStatus WINGDIPAPI GdipTranslateWorldTransform(GpGraphics*, REAL, REAL, INT) { return kOk; }
 GpStatus WINGDIPAPI GdipResetWorldTransform(GpGraphics*) { return kOk; }
 GpStatus WINGDIPAPI GdipGraphicsClear(GpGraphics*, ARGB) { return kOk; }
+GpStatus WINGDIPAPI GdipSetClipRectI(GpGraphics*, INT, INT, INT, INT, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipResetClip(GpGraphics*) { return kOk; }
 GpStatus WINGDIPAPI GdipSetSmoothingMode(GpGraphics*, INT) { return kOk; }
 GpStatus WINGDIPAPI GdipSetTextRenderingHint(GpGraphics*, INT) { return kOk; }
 GpStatus WINGDIPAPI GdipBeginContainer2(GpGraphics*, GraphicsContainer* state) {

@@ -20,6 +20,8 @@ GpStatus WINGDIPAPI GdipScaleWorldTransform(GpGraphics* graphics, REAL sx, REAL 
 GpStatus WINGDIPAPI GdipTranslateWorldTransform(GpGraphics* graphics, REAL dx, REAL dy, INT order);
 GpStatus WINGDIPAPI GdipResetWorldTransform(GpGraphics* graphics);
 GpStatus WINGDIPAPI GdipGraphicsClear(GpGraphics* graphics, ARGB colour);
+GpStatus WINGDIPAPI GdipSetClipRectI(GpGraphics* graphics, INT x, INT y, INT width, INT height, INT combineMode);
+GpStatus WINGDIPAPI GdipResetClip(GpGraphics* graphics);
 GpStatus WINGDIPAPI GdipSetSmoothingMode(GpGraphics* graphics, INT mode);
 GpStatus WINGDIPAPI GdipSetTextRenderingHint(GpGraphics* graphics, INT hint);
 GpStatus WINGDIPAPI GdipBeginContainer2(GpGraphics* graphics, GraphicsContainer* state);

@@ -107,11 +107,16 @@ RectF Graphics::measureText(const char16_t* text, int length, const Font& font, 
 
 void Graphics::drawBackdrop(const Backdrop& backdrop, int32_t x, int32_t y) {
     // The backdrop is opaque, so its pixels are copied rather than blended:
-    // the same result at about half the cost.
+    // the same result at about half the cost. Clipped to the copy's own
+    // rectangle: where the device context's bitmap is larger than the
+    // backdrop (a surface resized in place), libgdiplus would otherwise take
+    // a general path for the copy, more than twice as slow.
+    record(gdip::GdipSetClipRectI(native_, x, y, backdrop.width_, backdrop.height_, gdip::kCombineModeReplace));
     record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceCopy));
     record(gdip::GdipDrawImageRectI(native_, reinterpret_cast<gdip::GpImage*>(backdrop.bitmap_), x, y,
                                     backdrop.width_, backdrop.height_));
     record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceOver));
+    record(gdip::GdipResetClip(native_));
 }
 
 void Graphics::drawBackdropPart(const Backdrop& backdrop, const RectF& destination, const RectF& sourcePixels) {

@@ -32,6 +32,7 @@ constexpr GpStatus kOutOfMemory = 3;
 // Enumerations, passed as INT.
 constexpr INT kUnitWorld = 0;
 constexpr INT kUnitPixel = 2;
+constexpr INT kCombineModeReplace = 0;
 constexpr INT kUnitPoint = 3;
 constexpr INT kFontStyleRegular = 0;
 constexpr INT kFontStyleBold = 1;

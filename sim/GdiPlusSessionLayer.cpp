@@ -370,6 +370,9 @@ LAYER_USE(GdipScaleWorldTransform, (Handle graphics, float sx, float sy, int32_t
 LAYER_USE(GdipTranslateWorldTransform, (Handle graphics, float dx, float dy, int32_t order), (graphics, dx, dy, order))
 LAYER_USE(GdipResetWorldTransform, (Handle graphics), (graphics))
 LAYER_USE(GdipGraphicsClear, (Handle graphics, uint32_t colour), (graphics, colour))
+LAYER_USE(GdipSetClipRectI, (Handle graphics, int32_t x, int32_t y, int32_t width, int32_t height, int32_t combineMode),
+          (graphics, x, y, width, height, combineMode))
+LAYER_USE(GdipResetClip, (Handle graphics), (graphics))
 LAYER_USE(GdipSetSmoothingMode, (Handle graphics, int32_t mode), (graphics, mode))
 LAYER_USE(GdipSetTextRenderingHint, (Handle graphics, int32_t hint), (graphics, hint))
 LAYER_USE(GdipBeginContainer2, (Handle graphics, uint32_t* state), (graphics, state))
