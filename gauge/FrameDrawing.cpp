@@ -108,7 +108,9 @@ void RadarGauge::startPicture() {
 // for pixel; only a view that will draw gets one.
 bool RadarGauge::copyBackdrop() {
     if (!isView(displayMode_) || !viewHasItsResources()) return false;
-    const BackdropContent content{displayMode_, rangeNm_, surfaceWidth_, surfaceHeight_, scheme_.backgroundColour};
+    // A range change leaves a fixed part that does not show the range as it is.
+    const float shownRange = fixedPartShowsRange(displayMode_) ? rangeNm_ : 0.0f;
+    const BackdropContent content{displayMode_, shownRange, surfaceWidth_, surfaceHeight_, scheme_.backgroundColour};
     const BackdropLease lease = backdropCache().lease(this, deviceContext_, content);
     if (lease.backdrop == nullptr) return false;
     if (lease.repaint) paintBackdrop(*lease.backdrop);

@@ -19,6 +19,8 @@ bool isView(int32_t displayMode) {
     return displayMode == kFullCircleView || displayMode == kForwardArcView || displayMode == kGridView;
 }
 
+bool fixedPartShowsRange(int32_t displayMode) { return displayMode != kGridView; }
+
 void leavePenOfFixedPart(int32_t displayMode, render::Graphics& graphics, const render::ColourScheme& scheme) {
     // The radar scopes end with their spokes, the grid with a dashed line.
     const render::Pen& last = displayMode == kGridView ? *scheme.dashedPen : *scheme.dimPen;

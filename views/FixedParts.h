@@ -22,6 +22,8 @@ constexpr ViewOrigin kGridOrigin{500.0f, 500.0f};
 
 // The display modes that draw a view.
 bool isView(int32_t displayMode);
+// Whether the mode's fixed part changes with the range (the grid's does not).
+bool fixedPartShowsRange(int32_t displayMode);
 
 // Inside the view's container, origin at its own-ship centre.
 void drawFullCircleFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme, float rangeNm);
