@@ -43,6 +43,25 @@ TextAtlas& keptAtlas(int index) {
     return *std::launder(reinterpret_cast<TextAtlas*>(storage[index]));
 }
 
+// The host's address space is scarce and an atlas grows with the square of
+// the surface (about 2.4 MB at 512 pixels, 8.4 MB at 1,024): the atlases
+// together stay within the budget, those used longest ago giving way. False
+// when the bytes do not fit even alone.
+bool makeRoomForAtlas(int64_t bytes, const TextAtlas* spare) {
+    if (bytes > kTextAtlasBudgetBytes) return false;
+    while (textAtlasBytesHeld() + bytes > kTextAtlasBudgetBytes) {
+        TextAtlas* oldest = nullptr;
+        for (int i = 0; i < kKeptAtlases; ++i) {
+            TextAtlas& atlas = keptAtlas(i);
+            if (&atlas == spare || atlas.bytesHeld() == 0) continue;
+            if (oldest == nullptr || atlas.lastUse < oldest->lastUse) oldest = &atlas;
+        }
+        if (oldest == nullptr) return false;
+        oldest->release();
+    }
+    return true;
+}
+
 }  // namespace
 
 bool TextAtlas::measure(const TextAtlasSpec& spec) {
@@ -87,6 +106,8 @@ bool TextAtlas::build(const TextAtlasSpec& spec, float scaleX, float scaleY) {
     const double width = textWidth > drawingsWidth ? textWidth : drawingsWidth;
     const double height = static_cast<double>(cellHeightPixels_) * textRows_ + drawingHeightPixels_;
     if (width > kLargestSide || height > kLargestSide) return false;
+    const int64_t bytes = picture_.storageBytesFor(static_cast<int>(width), static_cast<int>(height));
+    if (!makeRoomForAtlas(bytes, this)) return false;
     if (!picture_.create(static_cast<int>(width), static_cast<int>(height), true)) return false;
     Graphics& graphics = picture_.graphics();
     graphics.clear(0x00000000u);
@@ -253,6 +274,12 @@ void releaseTextAtlases() {
         keptAtlas(i).release();
         keptAtlas(i).lastUse = 0;
     }
+}
+
+int64_t textAtlasBytesHeld() {
+    int64_t held = 0;
+    for (int i = 0; i < kKeptAtlases; ++i) held += keptAtlas(i).bytesHeld();
+    return held;
 }
 
 int liveTextAtlases() {

@@ -49,6 +49,8 @@ public:
     bool matches(const TextAtlasSpec& spec, float scaleX, float scaleY) const;
     void release();
     bool ready() const { return ready_; }
+    // The memory the atlas's picture holds.
+    int64_t bytesHeld() const { return picture_.storageBytes(); }
     // Built for the spec and scale, or found unbuildable for them.
     bool tried(const TextAtlasSpec& spec, float scaleX, float scaleY) const;
 
@@ -117,5 +119,8 @@ const TextAtlas* textAtlasFor(const TextAtlasSpec& spec, float scaleX, float sca
 // Deletes every atlas (with the other shared objects, before GDI+ shuts down).
 void releaseTextAtlases();
 int liveTextAtlases();
+// What all atlases hold together; never above the budget.
+int64_t textAtlasBytesHeld();
+constexpr int64_t kTextAtlasBudgetBytes = int64_t{24} * 1024 * 1024;
 
 }  // namespace render
