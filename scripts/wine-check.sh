@@ -1,14 +1,16 @@
 #!/bin/sh
 # Renders the fixed frame list twice, on Linux (Quillon.so, libgdiplus) and
 # under Wine (a Windows build's Quillon.dll, Wine's own gdiplus, real device
-# contexts), and compares the pictures frame by frame. No display is needed;
-# the Wine prefix lives in the Windows build's tree.
+# contexts), and compares the pictures frame by frame; then both again with
+# the altitude tags on. No display is needed; the Wine prefix lives in the
+# Windows build's tree.
 # Usage: wine-check.sh BUILD_DIR [windows-x64|windows-i686]
 #   windows-x64 (the default): the 64-bit DLL under wine64;
 #   windows-i686: the product itself under 32-bit Wine, called by the 32-bit
 #   stand-in in the simulator's calling conditions.
 # Pictures: BUILD_DIR/wine-check/linux/<frame>.png, and per Windows build
-# BUILD_DIR/wine-check/{wine,difference}/ (x64) or {wine-i686,difference-i686}/.
+# BUILD_DIR/wine-check/{wine,difference}/ (x64) or {wine-i686,difference-i686}/;
+# with the tags on the same folders with "-tags" at the end of their names.
 set -eu
 
 build=$(cd "${1:?usage: wine-check.sh BUILD_DIR [windows-x64|windows-i686]}" && pwd)
@@ -34,34 +36,50 @@ for file in "$linux_tool" "$compare_tool" "$build/linux/Quillon.so" "$wine_tool"
 done
 
 out="$build/wine-check"
-pictures="wine$suffix"
-difference="difference$suffix"
-rm -rf "$out/linux" "$out/$pictures" "$out/$difference"
-mkdir -p "$out/linux" "$out/$pictures" "$out/$difference"
+mkdir -p "$out"
 
 prefix="$windows/wine-prefix"
 sh "$here/wine-prefix.sh" "$prefix" "$arch"
 WINEPREFIX=$(cd "$prefix" && pwd)
 export WINEPREFIX WINEDEBUG=-all
 
-"$linux_tool" "$build/linux/Quillon.so" "$out/linux" >"$out/linux.log"
+# One pass over the frame list: rendered on Linux and under Wine with the same
+# named variables set (none: the defined picture), then compared.
+# Usage: compare_pass NAME_SUFFIX [--set NAME=VALUE]...
+compare_pass() {
+    tag=$1
+    shift
+    linux="linux$tag"
+    pictures="wine$suffix$tag"
+    difference="difference$suffix$tag"
+    rm -rf "$out/$linux" "$out/$pictures" "$out/$difference"
+    mkdir -p "$out/$linux" "$out/$pictures" "$out/$difference"
 
-# Relative paths: Wine maps the current Linux folder to a drive of its own.
-status=0
-(cd "$windows" && "$wine" tools/render-frames/quillon-render-frames.exe Quillon.dll \
-    "../wine-check/$pictures") >"$out/$pictures.log" 2>&1 || status=$?
-"$QUILLON_WINESERVER" -w
-if [ "$status" -ne 0 ]; then
-    echo "wine check: rendering under Wine failed (exit $status)" >&2
-    cat "$out/$pictures.log" >&2
-    exit "$status"
-fi
+    "$linux_tool" "$@" "$build/linux/Quillon.so" "$out/$linux" >"$out/$linux.log"
 
-# Both hosts must have run the same frames: same clock, same target clicked.
-if ! tr -d '\r' <"$out/$pictures.log" | cmp -s - "$out/linux.log"; then
-    echo "wine check: the Linux and Wine runs differ in clock or selection:" >&2
-    tr -d '\r' <"$out/$pictures.log" | diff "$out/linux.log" - >&2 || true
-    exit 1
-fi
+    # Relative paths: Wine maps the current Linux folder to a drive of its own.
+    status=0
+    (cd "$windows" && "$wine" tools/render-frames/quillon-render-frames.exe "$@" Quillon.dll \
+        "../wine-check/$pictures") >"$out/$pictures.log" 2>&1 || status=$?
+    "$QUILLON_WINESERVER" -w
+    if [ "$status" -ne 0 ]; then
+        echo "wine check: rendering under Wine failed (exit $status)" >&2
+        cat "$out/$pictures.log" >&2
+        exit "$status"
+    fi
 
-"$compare_tool" "$out/linux" "$out/$pictures" "$out/$difference"
+    # Both hosts must have run the same frames: same clock, same target clicked.
+    if ! tr -d '\r' <"$out/$pictures.log" | cmp -s - "$out/$linux.log"; then
+        echo "wine check: the Linux and Wine runs differ in clock or selection:" >&2
+        tr -d '\r' <"$out/$pictures.log" | diff "$out/$linux.log" - >&2 || true
+        exit 1
+    fi
+
+    "$compare_tool" "$out/$linux" "$out/$pictures" "$out/$difference"
+}
+
+compare_pass ""
+# The pilots' altitude tags draw text and arrows in every scope frame: the
+# same comparison with them on (the grid frames have none and stay as above).
+echo "with altitude tags on:"
+compare_pass "-tags" --set "Radar Altitude Tags=1"
