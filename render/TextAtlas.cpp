@@ -64,43 +64,43 @@ bool makeRoomForAtlas(int64_t bytes, const TextAtlas* spare) {
 
 }  // namespace
 
-bool TextAtlas::measure(const TextAtlasSpec& spec) {
+bool TextAtlas::measure(const TextAtlasContent& content) {
     char16_t text[kTextCapacity];
     textWidth_ = 0.0f;
     lineHeight_ = 0.0f;
     // The widest of the first, middle and last texts stands for all.
-    for (int cell : {0, spec.cells / 2, spec.cells - 1}) {
-        spec.cellText(cell, text, kTextCapacity);
-        const RectF bounds = picture_.graphics().measureText(text, -1, *spec.font, 0.0f, 0.0f);
+    for (int cell : {0, content.cells / 2, content.cells - 1}) {
+        content.cellText(cell, text, kTextCapacity);
+        const RectF bounds = picture_.graphics().measureText(text, -1, *content.font, 0.0f, 0.0f);
         if (bounds.Width > textWidth_) textWidth_ = bounds.Width;
         if (bounds.Height > lineHeight_) lineHeight_ = bounds.Height;
     }
     return textWidth_ > 0.0f && lineHeight_ > 0.0f && std::isfinite(textWidth_) && std::isfinite(lineHeight_);
 }
 
-bool TextAtlas::build(const TextAtlasSpec& spec, float scaleX, float scaleY) {
+bool TextAtlas::build(const TextAtlasContent& content, float scaleX, float scaleY) {
     release();
     // The key first, so that a failure is remembered for it.
-    cellText_ = spec.cellText;
-    colours_[0] = spec.brushColours[0];
-    colours_[1] = spec.brushColours[1];
+    cellText_ = content.cellText;
+    colours_[0] = content.brushColours[0];
+    colours_[1] = content.brushColours[1];
     scaleX_ = scaleX;
     scaleY_ = scaleY;
-    cells_ = spec.cells;
-    drawing_ = spec.drawings.draw;
-    drawings_ = drawingCount(spec.drawings);
+    cells_ = content.cells;
+    drawing_ = content.drawings.draw;
+    drawings_ = drawingCount(content.drawings);
     failed_ = true;
-    if (spec.cells <= 0 || !(scaleX > 0.0f) || !(scaleY > 0.0f)) return false;
+    if (content.cells <= 0 || !(scaleX > 0.0f) || !(scaleY > 0.0f)) return false;
     // A one-pixel picture first, to measure the text at the scale.
     if (!picture_.create(1, 1)) return false;
     picture_.graphics().scaleWorldTransform(scaleX, scaleY);
-    const bool measured = measure(spec);
+    const bool measured = measure(content);
     picture_.release();
-    if (!measured || !placeDrawings(spec.drawings)) return false;
+    if (!measured || !placeDrawings(content.drawings)) return false;
 
     cellWidthPixels_ = static_cast<int>(std::ceil(textWidth_ * scaleX)) + 2 * kMarginPixels;
     cellHeightPixels_ = static_cast<int>(std::ceil(lineHeight_ * scaleY)) + 2 * kMarginPixels;
-    textRows_ = (2 * spec.cells + kColumns - 1) / kColumns;
+    textRows_ = (2 * content.cells + kColumns - 1) / kColumns;
     const double textWidth = static_cast<double>(cellWidthPixels_) * kColumns;
     const double drawingsWidth = static_cast<double>(drawingWidthPixels_) * 2 * drawings_;
     const double width = textWidth > drawingsWidth ? textWidth : drawingsWidth;
@@ -114,26 +114,26 @@ bool TextAtlas::build(const TextAtlasSpec& spec, float scaleX, float scaleY) {
     graphics.scaleWorldTransform(scaleX, scaleY);
     graphics.setSmoothingMode(gdip::kSmoothingModeAntiAlias);
     graphics.setTextRenderingHint(kAntiAliasGridFitText);
-    drawTexts(spec);
+    drawTexts(content);
     findTextInk();
-    drawDrawings(spec.drawings);
+    drawDrawings(content.drawings);
     failed_ = false;
     ready_ = true;
     return true;
 }
 
-void TextAtlas::drawTexts(const TextAtlasSpec& spec) {
-    spec.format->setAlignment(gdip::kStringAlignmentCenter);
-    spec.format->setLineAlignment(gdip::kStringAlignmentNear);
+void TextAtlas::drawTexts(const TextAtlasContent& content) {
+    content.format->setAlignment(gdip::kStringAlignmentCenter);
+    content.format->setLineAlignment(gdip::kStringAlignmentNear);
     char16_t text[kTextCapacity];
     for (int brush = 0; brush < 2; ++brush) {
-        for (int cell = 0; cell < spec.cells; ++cell) {
-            const RectF at = textCell(brush * spec.cells + cell);
+        for (int cell = 0; cell < content.cells; ++cell) {
+            const RectF at = textCell(brush * content.cells + cell);
             const float left = (at.X + kMarginPixels) / scaleX_;
             const float top = (at.Y + kMarginPixels) / scaleY_;
-            spec.cellText(cell, text, kTextCapacity);
-            picture_.graphics().drawText(text, -1, *spec.font, left + textWidth_ / 2, top, spec.format,
-                                         spec.brushes[brush]);
+            content.cellText(cell, text, kTextCapacity);
+            picture_.graphics().drawText(text, -1, *content.font, left + textWidth_ / 2, top, content.format,
+                                         content.brushes[brush]);
         }
     }
 }
@@ -208,14 +208,14 @@ RectF TextAtlas::drawingCell(int slot) const {
                  static_cast<float>(drawingWidthPixels_), static_cast<float>(drawingHeightPixels_)};
 }
 
-bool TextAtlas::matches(const TextAtlasSpec& spec, float scaleX, float scaleY) const {
-    return ready_ && tried(spec, scaleX, scaleY);
+bool TextAtlas::matches(const TextAtlasContent& content, float scaleX, float scaleY) const {
+    return ready_ && tried(content, scaleX, scaleY);
 }
 
-bool TextAtlas::tried(const TextAtlasSpec& spec, float scaleX, float scaleY) const {
-    return (ready_ || failed_) && cellText_ == spec.cellText && cells_ == spec.cells && colours_[0] == spec.brushColours[0] &&
-           colours_[1] == spec.brushColours[1] && drawing_ == spec.drawings.draw &&
-           drawings_ == drawingCount(spec.drawings) && scaleX_ == scaleX && scaleY_ == scaleY;
+bool TextAtlas::tried(const TextAtlasContent& content, float scaleX, float scaleY) const {
+    return (ready_ || failed_) && cellText_ == content.cellText && cells_ == content.cells && colours_[0] == content.brushColours[0] &&
+           colours_[1] == content.brushColours[1] && drawing_ == content.drawings.draw &&
+           drawings_ == drawingCount(content.drawings) && scaleX_ == scaleX && scaleY_ == scaleY;
 }
 
 void TextAtlas::release() {
@@ -255,18 +255,18 @@ void TextAtlas::copyCell(Graphics& target, float originX, float originY, double 
     target.drawBackdropPart(picture_, destination, source);
 }
 
-const TextAtlas* textAtlasFor(const TextAtlasSpec& spec, float scaleX, float scaleY) {
+const TextAtlas* textAtlasFor(const TextAtlasContent& content, float scaleX, float scaleY) {
     TextAtlas* oldest = &keptAtlas(0);
     for (int i = 0; i < kKeptAtlases; ++i) {
         TextAtlas& atlas = keptAtlas(i);
-        if (atlas.tried(spec, scaleX, scaleY)) {
+        if (atlas.tried(content, scaleX, scaleY)) {
             atlas.lastUse = ++useCount;
             return atlas.ready() ? &atlas : nullptr;
         }
         if (atlas.lastUse < oldest->lastUse) oldest = &atlas;
     }
     oldest->lastUse = ++useCount;
-    return oldest->build(spec, scaleX, scaleY) ? oldest : nullptr;
+    return oldest->build(content, scaleX, scaleY) ? oldest : nullptr;
 }
 
 void releaseTextAtlases() {

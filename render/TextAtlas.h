@@ -31,7 +31,8 @@ struct AtlasDrawings {
     float lineWidth = 0.0f;
 };
 
-struct TextAtlasSpec {
+// What an atlas holds: its texts, drawn in two brushes, and its line drawings.
+struct TextAtlasContent {
     CellText cellText;
     int cells;
     const Font* font;
@@ -45,14 +46,14 @@ class TextAtlas {
 public:
     // Draws every cell in both brushes at the scale; false when the picture
     // cannot be had or would be too large.
-    bool build(const TextAtlasSpec& spec, float scaleX, float scaleY);
-    bool matches(const TextAtlasSpec& spec, float scaleX, float scaleY) const;
+    bool build(const TextAtlasContent& content, float scaleX, float scaleY);
+    bool matches(const TextAtlasContent& content, float scaleX, float scaleY) const;
     void release();
     bool ready() const { return ready_; }
     // The memory the atlas's picture holds.
     int64_t bytesHeld() const { return picture_.storageBytes(); }
-    // Built for the spec and scale, or found unbuildable for them.
-    bool tried(const TextAtlasSpec& spec, float scaleX, float scaleY) const;
+    // Built for the content and scale, or found unbuildable for them.
+    bool tried(const TextAtlasContent& content, float scaleX, float scaleY) const;
 
     // The cell's text in the brush, centred on x with the top of its line at
     // y, in the target's world units. The target maps world units to pixels
@@ -74,9 +75,9 @@ public:
     uint64_t lastUse = 0;
 
 private:
-    bool measure(const TextAtlasSpec& spec);
+    bool measure(const TextAtlasContent& content);
     bool placeDrawings(const AtlasDrawings& drawings);
-    void drawTexts(const TextAtlasSpec& spec);
+    void drawTexts(const TextAtlasContent& content);
     void findTextInk();
     void drawDrawings(const AtlasDrawings& drawings);
     // Source rectangles, in the picture's pixels.
@@ -112,10 +113,10 @@ private:
     float anchorPixelY_ = 0.0f;
 };
 
-// The atlas for the spec at this scale: kept from earlier frames, or built
+// The atlas for the content at this scale: kept from earlier frames, or built
 // now in place of the one used longest ago. Null when none can be had (the
 // caller then draws the text itself).
-const TextAtlas* textAtlasFor(const TextAtlasSpec& spec, float scaleX, float scaleY);
+const TextAtlas* textAtlasFor(const TextAtlasContent& content, float scaleX, float scaleY);
 // Deletes every atlas (with the other shared objects, before GDI+ shuts down).
 void releaseTextAtlases();
 int liveTextAtlases();

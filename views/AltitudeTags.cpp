@@ -60,6 +60,16 @@ render::AtlasDrawings climbArrowDrawings(const render::Pen* dimPen, const render
     return drawings;
 }
 
+render::TextAtlasContent altitudeTagAtlasContent(const render::ColourScheme& scheme, render::StringFormat& format) {
+    return {altitudeTagCellText,
+            kAltitudeTagCells,
+            scheme.smallFont.get(),
+            &format,
+            {scheme.dimBrush.get(), scheme.brightBrush.get()},
+            {scheme.colours.dim, scheme.colours.bright},
+            climbArrowDrawings(scheme.dimPen.get(), scheme.brightPen.get(), render::kSchemePenWidth)};
+}
+
 bool altitudeTagHundreds(double relativeFeet, int32_t& hundreds) {
     if (std::isnan(relativeFeet)) return false;
     // Halves go toward zero, so 50 ft either way still reads level.

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "render/ColourScheme.h"
 #include "render/GdiPlusObjects.h"
 #include "render/TextAtlas.h"
 
@@ -28,6 +29,8 @@ size_t altitudeTagCellText(int cell, char16_t* text, size_t capacity);
 int climbArrowDirection(double verticalSpeedFpm);
 // The climb and descent arrows in the symbols' two pens, for the tags' atlas.
 render::AtlasDrawings climbArrowDrawings(const render::Pen* dimPen, const render::Pen* brightPen, float penWidth);
+// The tags' atlas in the scheme's small font, brushes and pens.
+render::TextAtlasContent altitudeTagAtlasContent(const render::ColourScheme& scheme, render::StringFormat& format);
 
 // What a scope draws its tags with, the same for every target of a frame.
 struct TagStyle {

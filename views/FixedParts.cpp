@@ -13,6 +13,13 @@ ViewOrigin originOf(int32_t displayMode) {
     }
 }
 
+// In place of the fixed part: the pen it ends with, set up with a line of no length.
+void leavePenOfFixedPart(int32_t displayMode, render::Graphics& graphics, const render::ColourScheme& scheme) {
+    // The radar scopes end with their spokes, the grid with a dashed line.
+    const render::Pen& last = displayMode == kGridView ? *scheme.dashedPen : *scheme.dimPen;
+    graphics.drawLine(last, 0.0f, 0.0f, 0.0f, 0.0f);  // no length: no ink
+}
+
 }  // namespace
 
 bool isView(int32_t displayMode) {
@@ -21,10 +28,17 @@ bool isView(int32_t displayMode) {
 
 bool fixedPartShowsRange(int32_t displayMode) { return displayMode != kGridView; }
 
-void leavePenOfFixedPart(int32_t displayMode, render::Graphics& graphics, const render::ColourScheme& scheme) {
-    // The radar scopes end with their spokes, the grid with a dashed line.
-    const render::Pen& last = displayMode == kGridView ? *scheme.dashedPen : *scheme.dimPen;
-    graphics.drawLine(last, 0.0f, 0.0f, 0.0f, 0.0f);  // no length: no ink
+void drawFixedPartUnlessShown(int32_t displayMode, bool shownFromBackdrop, render::Graphics& graphics,
+                              const render::ColourScheme& scheme, float rangeNm) {
+    if (shownFromBackdrop) {
+        leavePenOfFixedPart(displayMode, graphics, scheme);
+        return;
+    }
+    switch (displayMode) {
+        case kFullCircleView: drawFullCircleFixedPart(graphics, scheme, rangeNm); break;
+        case kForwardArcView: drawForwardArcFixedPart(graphics, scheme, rangeNm); break;
+        default: drawGridFixedPart(graphics, scheme); break;
+    }
 }
 
 void drawFixedPart(int32_t displayMode, render::Graphics& graphics, const render::ColourScheme& scheme,
@@ -34,11 +48,7 @@ void drawFixedPart(int32_t displayMode, render::Graphics& graphics, const render
     const gdip::GraphicsContainer container = graphics.beginContainer();
     graphics.translateWorldTransform(origin.x, origin.y);
     applyRenderingQualityTo(graphics);
-    switch (displayMode) {
-        case kFullCircleView: drawFullCircleFixedPart(graphics, scheme, rangeNm); break;
-        case kForwardArcView: drawForwardArcFixedPart(graphics, scheme, rangeNm); break;
-        default: drawGridFixedPart(graphics, scheme); break;
-    }
+    drawFixedPartUnlessShown(displayMode, false, graphics, scheme, rangeNm);
     graphics.endContainer(container);
     applyRenderingQualityTo(graphics);
 }

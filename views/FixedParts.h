@@ -30,12 +30,13 @@ void drawFullCircleFixedPart(render::Graphics& graphics, const render::ColourSch
 void drawForwardArcFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme, float rangeNm);
 void drawGridFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme);
 
-// In place of the fixed part when the surface shows it from its backdrop:
-// libgdiplus sets a pen up for the current transform only when a graphics
-// object draws with another pen than its last one, so the surface is left
-// drawing with the pen the fixed part ends with, set up here, as the sweep
-// would find it after the fixed part.
-void leavePenOfFixedPart(int32_t displayMode, render::Graphics& graphics, const render::ColourScheme& scheme);
+// Inside the view's container: the fixed part, or, when the surface already
+// shows it from its backdrop, only the pen the part ends with. libgdiplus
+// sets a pen up for the current transform only when a graphics object draws
+// with another pen than its last one, so the sweep must find the surface as
+// it would after the fixed part.
+void drawFixedPartUnlessShown(int32_t displayMode, bool shownFromBackdrop, render::Graphics& graphics,
+                              const render::ColourScheme& scheme, float rangeNm);
 
 // The mode's fixed part in a container of its own, opened and closed as the
 // view opens and closes its container on the surface.

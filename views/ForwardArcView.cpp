@@ -67,10 +67,7 @@ void RadarGauge::drawForwardArcView() {
     render::Graphics& graphics = *graphics_;
 
     const auto container = openView(kForwardArcOrigin.x, kForwardArcOrigin.y);
-    if (fixedPartShown_)
-        leavePenOfFixedPart(kForwardArcView, graphics, scheme_);
-    else
-        drawForwardArcFixedPart(graphics, scheme_, rangeNm_);
+    drawFixedPartUnlessShown(kForwardArcView, fixedPartShown_, graphics, scheme_, rangeNm_);
 
     const HeadingAndClock readings = lookUpHeadingThenClock();
 

@@ -46,10 +46,7 @@ void RadarGauge::drawFullCircleView() {
     render::Graphics& graphics = *graphics_;
 
     const auto container = openView(kFullCircleOrigin.x, kFullCircleOrigin.y);
-    if (fixedPartShown_)
-        leavePenOfFixedPart(kFullCircleView, graphics, scheme_);
-    else
-        drawFullCircleFixedPart(graphics, scheme_, rangeNm_);
+    drawFixedPartUnlessShown(kFullCircleView, fixedPartShown_, graphics, scheme_, rangeNm_);
 
     const HeadingAndClock readings = lookUpHeadingThenClock();
 

@@ -47,10 +47,7 @@ void RadarGauge::drawGridView() {
     render::Graphics& graphics = *graphics_;
 
     const auto container = openView(kGridOrigin.x, kGridOrigin.y);
-    if (fixedPartShown_)
-        leavePenOfFixedPart(kGridView, graphics, scheme_);
-    else
-        drawGridFixedPart(graphics, scheme_);
+    drawFixedPartUnlessShown(kGridView, fixedPartShown_, graphics, scheme_, rangeNm_);
 
     static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
     static host::ModuleVariableRecord altitudeRecord = moduleVariable(host::kVarOwnAltitudeMetres);

@@ -70,15 +70,8 @@ TargetProcedure RadarGauge::targetProcedure(const TargetFrame& viewFrame) {
         // costs the drawing library several times what copying a small
         // picture does: tags and arrows come from an atlas drawn once per
         // surface scale and scheme.
-        const render::TextAtlasSpec atlasSpec{altitudeTagCellText,
-                                              kAltitudeTagCells,
-                                              scheme_.smallFont.get(),
-                                              &format,
-                                              {scheme_.dimBrush.get(), scheme_.brightBrush.get()},
-                                              {scheme_.colours.dim, scheme_.colours.bright},
-                                              climbArrowDrawings(scheme_.dimPen.get(), scheme_.brightPen.get(),
-                                                                 render::kSchemePenWidth)};
-        const render::TextAtlas* atlas = render::textAtlasFor(atlasSpec, scaleX_, scaleY_);
+        const render::TextAtlas* atlas =
+            render::textAtlasFor(altitudeTagAtlasContent(scheme_, format), scaleX_, scaleY_);
         if (atlas != nullptr) graphics_->setInterpolationMode(gdip::kInterpolationModeNearestNeighbor);
         style = TagStyle{scheme_.smallFont.get(), &format,           scheme_.dimBrush.get(), scheme_.brightBrush.get(),
                          trafficList_->limitedMode() != 0, atlas, viewOriginX_,           viewOriginY_};

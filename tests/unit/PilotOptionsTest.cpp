@@ -97,16 +97,6 @@ PixelBounds inkOf(const TestSurface& surface, int left, int top, int right, int 
     return b;
 }
 
-render::TextAtlasSpec tagAtlasSpec(const render::ColourScheme& scheme, render::StringFormat& format) {
-    return {altitudeTagCellText,
-            kAltitudeTagCells,
-            scheme.smallFont.get(),
-            &format,
-            {scheme.dimBrush.get(), scheme.brightBrush.get()},
-            {scheme.colours.dim, scheme.colours.bright},
-            climbArrowDrawings(scheme.dimPen.get(), scheme.brightPen.get(), render::kSchemePenWidth)};
-}
-
 // Large surfaces make atlases of several megabytes: the newest is always
 // had while it fits the budget alone, older ones give way, and one larger
 // than the whole budget is never made (its tags are drawn as text).
@@ -115,15 +105,15 @@ TEST(AltitudeTagAtlas, AtlasesStayWithinTheirBudget) {
     render::ColourScheme scheme;
     render::createScheme(scheme, render::kGreenColours);
     ASSERT_TRUE(scheme.complete());
-    const render::TextAtlasSpec spec =
-        tagAtlasSpec(scheme, render::sharedStringFormat(render::SharedFormat::AltitudeTag));
+    const render::TextAtlasContent tags =
+        altitudeTagAtlasContent(scheme, render::sharedStringFormat(render::SharedFormat::AltitudeTag));
     for (float scale : {1.0f, 1.01f, 1.02f, 1.03f}) {
-        EXPECT_NE(render::textAtlasFor(spec, scale, scale), nullptr) << scale;
+        EXPECT_NE(render::textAtlasFor(tags, scale, scale), nullptr) << scale;
         EXPECT_GT(render::textAtlasBytesHeld(), 0);
         EXPECT_LE(render::textAtlasBytesHeld(), render::kTextAtlasBudgetBytes) << scale;
     }
-    EXPECT_EQ(render::textAtlasFor(spec, 2.4f, 2.4f), nullptr);
-    EXPECT_NE(render::textAtlasFor(spec, 1.03f, 1.03f), nullptr) << "kept though a larger one was refused";
+    EXPECT_EQ(render::textAtlasFor(tags, 2.4f, 2.4f), nullptr);
+    EXPECT_NE(render::textAtlasFor(tags, 1.03f, 1.03f), nullptr) << "kept though a larger one was refused";
     render::releaseTextAtlases();
     scheme.release();
 }
@@ -138,11 +128,11 @@ TEST(AltitudeTagAtlas, CopiedArrowsCoverWhatTheStrokeWould) {
     render::createScheme(scheme, render::kGreenColours);
     ASSERT_TRUE(scheme.complete());
     render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::AltitudeTag);
-    const render::TextAtlasSpec spec = tagAtlasSpec(scheme, format);
+    const render::TextAtlasContent tags = altitudeTagAtlasContent(scheme, format);
     const uint32_t background = scheme.backgroundColour;
     for (int pixels : {128, 300, 512, 1024}) {
         const float scale = pixels * 0.001f;
-        const render::TextAtlas* atlas = render::textAtlasFor(spec, scale, scale);
+        const render::TextAtlas* atlas = render::textAtlasFor(tags, scale, scale);
         ASSERT_NE(atlas, nullptr) << pixels;
         ASSERT_TRUE(atlas->hasDrawings());
         for (float offset : {0.0f, 0.3f, 0.5f, 0.8f}) {
