@@ -107,7 +107,7 @@ void TrafficList::refresh() {
     // A host may offer its traffic only after the gauge was made (or offer
     // none for a while): without an interface, each refresh looks again.
     if (trafficInfo_ == nullptr) {
-        trafficInfo_ = bindTrafficInfo();
+        trafficInfo_ = bindTrafficInfo(panel_);
         if (trafficInfo_ == nullptr) return;
         lookUpIds();
     }
