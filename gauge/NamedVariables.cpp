@@ -25,6 +25,21 @@ void readSetting(const PanelCalls& panel, int32_t variableId, int32_t& setting) 
     if (std::isfinite(value)) setting = truncateToInt32(value);
 }
 
+// A host whose variable table cannot take a name answers the invalid id
+// (negative); it is asked again at the next sync, as the gauge cannot follow
+// the panel without the id. True when the id has just become good.
+bool registeredAfterRefusal(const PanelCalls& panel, int32_t& id, const char* name) {
+    if (id >= 0) return false;
+    id = panel.registerNamedVariable(name);
+    return id >= 0;
+}
+
+// The default that a first registration writes, written late: unless the
+// panel has set the variable meanwhile (nobody has while it reads 0).
+void publishLateDefault(const PanelCalls& panel, int32_t id, double value) {
+    if (panel.namedVariableValue(id) == 0.0) panel.setNamedVariableValue(id, value);
+}
+
 }  // namespace
 
 void RadarGauge::syncVariables() {
@@ -32,6 +47,15 @@ void RadarGauge::syncVariables() {
         registerVariables();
         return;  // the first call only registers and publishes the defaults
     }
+    RegisteredVariables& ids = registeredVariables_;
+    if (registeredAfterRefusal(panel_, ids.modeVarId, kModeName))
+        publishLateDefault(panel_, ids.modeVarId, displayMode_);
+    if (registeredAfterRefusal(panel_, ids.rangeVarId, kRangeName))
+        publishLateDefault(panel_, ids.rangeVarId, rangeNm_);
+    for (int i = 0; i < kTargetVariableCount; ++i)
+        registeredAfterRefusal(panel_, ids.targetVarIds[i], kTargetVariableNames[i]);
+    registeredAfterRefusal(panel_, ids.tagsVarId, kTagsName);
+    registeredAfterRefusal(panel_, ids.filterVarId, kFilterName);
     adoptRegisteredIds();
     readRange();
     readMode();
