@@ -71,9 +71,11 @@ int32_t clockPosition(double trueBearingDeg, double headingDeg) {
     return hour == 0 ? 12 : hour;
 }
 
-// Whole hundreds, halves toward zero as the altitude tags read them.
+// Whole hundreds, halves toward zero as the altitude tags read them; never
+// a negative zero, which a panel's text would show as "-0".
 double wholeHundreds(double feet) {
     const double hundreds = std::ceil(std::fabs(feet) / 100.0 - 0.5);
+    if (hundreds == 0.0) return 0.0;
     return (feet < 0.0 ? -hundreds : hundreds) * 100.0;
 }
 

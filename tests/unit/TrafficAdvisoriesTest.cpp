@@ -201,6 +201,7 @@ TEST(TrafficAdvisoriesTest, ClosestApproachAndSummaryFollowStraightLineMotion) {
         ASSERT_EQ(summary.slot, urgent) << "at " << t;
         EXPECT_NEAR(summary.distanceNm, encounter.distanceOf(urgent, t), 0.01);
         EXPECT_EQ(summary.relativeAltitudeFeet, urgent == 0 ? 0.0 : 400.0);
+        EXPECT_FALSE(std::signbit(summary.relativeAltitudeFeet));  // a panel would print "-0"
         double expectedSeconds = 0.0, expectedMiss = 0.0;
         analytic(urgent, t, expectedSeconds, expectedMiss);
         EXPECT_NEAR(summary.closestTimeSeconds, expectedSeconds, 1.0);
