@@ -127,13 +127,14 @@ void TrafficAdvisories::forgetTracks() {
     std::memset(tracks_, 0, sizeof tracks_);
 }
 
-bool TrafficAdvisories::update(const OwnAircraft& own, const TrafficList& list, double clock) {
+bool TrafficAdvisories::update(const TrafficList& list, double clock) {
     const uint32_t refreshes = list.refreshCount();
     if (seenAnyRefresh_ && refreshes == seenRefreshes_) return false;
     seenAnyRefresh_ = true;
     seenRefreshes_ = refreshes;
     // item(0) is the start of the list's slot array.
-    update(own, list.item(0), list.limitedMode() != 0 ? 0 : 1, static_cast<int>(list.count()), clock);
+    update(readOwnAircraft(list), list.item(0), list.limitedMode() != 0 ? 0 : 1, static_cast<int>(list.count()),
+           clock);
     return true;
 }
 

@@ -76,9 +76,11 @@ public:
     TrafficAdvisories(const TrafficAdvisories&) = delete;
     TrafficAdvisories& operator=(const TrafficAdvisories&) = delete;
 
-    // Classifies the list's aircraft after a refresh of the list; false, and
-    // nothing changed, when the list has not refreshed since the last call.
-    bool update(const OwnAircraft& own, const TrafficList& list, double clock);
+    // Classifies the list's aircraft after a refresh of the list, with the
+    // own aircraft read from the host then; false, and nothing read or
+    // changed, when the list has not refreshed since the last call. The
+    // clock is the host's (module variable 604) in this frame.
+    bool update(const TrafficList& list, double clock);
     // The same for the aircraft in slots first to count - 1 of an array.
     void update(const OwnAircraft& own, const TrafficTarget* targets, int first, int count, double clock);
     // Forgets every aircraft, as on a new flight.

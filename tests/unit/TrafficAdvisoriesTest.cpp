@@ -317,18 +317,32 @@ TEST(TrafficAdvisoriesTest, FedFromTheListOncePerRefresh) {
     list->setRange(40.0f);
     list->tickUpdate();
 
-    EXPECT_TRUE(advisories->update(readOwnAircraft(*list), *list, 0.0));
+    EXPECT_TRUE(advisories->update(*list, 0.0));
     EXPECT_EQ(advisories->classOf(0), AdvisoryClass::kNone);  // the own aircraft
     EXPECT_EQ(advisories->classOf(1), AdvisoryClass::kProximate);
-    EXPECT_FALSE(advisories->update(readOwnAircraft(*list), *list, 1.0));  // not refreshed since
+    EXPECT_FALSE(advisories->update(*list, 1.0));  // not refreshed since
     list->refresh();
-    ASSERT_TRUE(advisories->update(readOwnAircraft(*list), *list, 1.0));
+    ASSERT_TRUE(advisories->update(*list, 1.0));
     EXPECT_EQ(advisories->classOf(1), AdvisoryClass::kTrafficAdvisory);
 
     traffic.objects()[0].number("PLANE ALT ABOVE GROUND", "FEET", 80.0);  // own aircraft on the ground
     list->refresh();
-    ASSERT_TRUE(advisories->update(readOwnAircraft(*list), *list, 2.0));
+    ASSERT_TRUE(advisories->update(*list, 2.0));
     EXPECT_EQ(advisories->classOf(1), AdvisoryClass::kNone);
+
+    // Limited mode lists no own aircraft; the own altitude stands for its
+    // height above the ground. The label names the same aircraft, so it
+    // keeps its rate across the switch.
+    traffic.clearObjects();
+    traffic.setLimitedMode(1);
+    traffic.add(3, "NEAR")
+        .number("PLANE LATITUDE", "DEGREES", kReferenceLatitude + 0.4 / 60.0)
+        .number("PLANE LONGITUDE", "DEGREES", kReferenceLongitude)
+        .number("PLANE ALTITUDE", "FEET", 8000.0);
+    list->refresh();
+    list->tickUpdate();  // the count: one aircraft
+    ASSERT_TRUE(advisories->update(*list, 3.0));
+    EXPECT_EQ(advisories->classOf(0), AdvisoryClass::kTrafficAdvisory);
 }
 
 }  // namespace
