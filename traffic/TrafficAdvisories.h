@@ -6,8 +6,10 @@
 // refreshes, so a call between refreshes would see every aircraft standing
 // still. update() compares the list's refresh count with the one it saw last
 // and does nothing when the list has not refreshed since, so it may also be
-// called every frame after the list's tick. Everything is kept in fixed
-// arrays, one entry per list slot; nothing is allocated.
+// called every frame, after the list's tick (which brings its count up to
+// date). One instance follows one list: each list refreshes on its own
+// clock. Everything is kept in fixed arrays, one entry per list slot (about
+// 190 KB in all); nothing is allocated.
 //
 // Rates come from successive refreshes: the position and altitude of an
 // aircraft relative to the own one, matched by ATC identifier, divided by
