@@ -112,6 +112,7 @@ void TrafficList::refresh() {
         lookUpIds();
     }
     const uint32_t reported = trafficInfo_->objectsInRadius(queryRangeNm_ * kMetresPerNauticalMile, kMaxQuery, objectIds_);
+    ++refreshCount_;
     // A host that reports more ids than there are slots gets only the slots.
     queryCount_ = reported < static_cast<uint32_t>(kSlots) ? reported : static_cast<uint32_t>(kSlots);
     if (queryCount_ == 0) return;
