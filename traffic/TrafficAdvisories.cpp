@@ -95,13 +95,13 @@ SensitivityLevel sensitivityLevelFor(double heightAboveGroundFeet, double altitu
     return {7, 48.0, 1.30, 1200.0};
 }
 
-OwnAircraft readOwnAircraft(const TrafficList& list) {
-    static host::ModuleVariableRecord altitudeRecord = moduleVariable(host::kVarOwnAltitudeMetres);
-    static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
+OwnAircraft readOwnAircraft(const PanelCalls& panel, const TrafficList& list) {
+    host::ModuleVariableRecord altitudeRecord = moduleVariable(host::kVarOwnAltitudeMetres);
+    host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
     OwnAircraft own{};
-    own.position = ownPosition();
-    own.position.altitude = lookupModuleVariable(altitudeRecord) * kOwnAltitudeFeetPerMetre;
-    own.headingDeg = lookupModuleVariable(headingRecord);
+    own.position = ownPosition(panel);
+    own.position.altitude = panel.lookupModuleVariable(altitudeRecord) * kOwnAltitudeFeetPerMetre;
+    own.headingDeg = panel.lookupModuleVariable(headingRecord);
     if (list.limitedMode() != 0) {
         own.heightAboveGroundFeet = own.position.altitude;
     } else {
@@ -127,13 +127,13 @@ void TrafficAdvisories::forgetTracks() {
     std::memset(tracks_, 0, sizeof tracks_);
 }
 
-bool TrafficAdvisories::update(const TrafficList& list, double clock) {
+bool TrafficAdvisories::update(const PanelCalls& panel, const TrafficList& list, double clock) {
     const uint32_t refreshes = list.refreshCount();
     if (seenAnyRefresh_ && refreshes == seenRefreshes_) return false;
     seenAnyRefresh_ = true;
     seenRefreshes_ = refreshes;
     // item(0) is the start of the list's slot array.
-    update(readOwnAircraft(list), list.item(0), list.limitedMode() != 0 ? 0 : 1, static_cast<int>(list.count()),
+    update(readOwnAircraft(panel, list), list.item(0), list.limitedMode() != 0 ? 0 : 1, static_cast<int>(list.count()),
            clock);
     return true;
 }

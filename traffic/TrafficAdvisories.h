@@ -65,7 +65,7 @@ SensitivityLevel sensitivityLevelFor(double heightAboveGroundFeet, double altitu
 // The own aircraft from the host's module variables; in full mode the list's
 // first object is the own aircraft and gives the height above ground, in
 // limited mode the own altitude stands for it, as it does for the targets.
-OwnAircraft readOwnAircraft(const TrafficList& list);
+OwnAircraft readOwnAircraft(const PanelCalls& panel, const TrafficList& list);
 
 class TrafficAdvisories {
 public:
@@ -82,7 +82,7 @@ public:
     // own aircraft read from the host then; false, and nothing read or
     // changed, when the list has not refreshed since the last call. The
     // clock is the host's (module variable 604) in this frame.
-    bool update(const TrafficList& list, double clock);
+    bool update(const PanelCalls& panel, const TrafficList& list, double clock);
     // The same for the aircraft in slots first to count - 1 of an array.
     void update(const OwnAircraft& own, const TrafficTarget* targets, int first, int count, double clock);
     // Forgets every aircraft, as on a new flight.

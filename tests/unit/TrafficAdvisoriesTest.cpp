@@ -15,6 +15,7 @@
 #include "host/PanelServices.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/ScriptedTraffic.h"
+#include "module/PanelTableCalls.h"
 #include "traffic/TrafficAdvisories.h"
 
 namespace quillon {
@@ -312,22 +313,22 @@ TEST(TrafficAdvisoriesTest, FedFromTheListOncePerRefresh) {
     };
     object(1, "OWN", 0.0, 5000.0);
     object(2, "NEAR", 0.4, 5000.0);
-    auto list = std::make_unique<TrafficList>();
+    auto list = std::make_unique<TrafficList>(modulePanelCalls());
     auto advisories = std::make_unique<TrafficAdvisories>();
     list->setRange(40.0f);
     list->tickUpdate();
 
-    EXPECT_TRUE(advisories->update(*list, 0.0));
+    EXPECT_TRUE(advisories->update(modulePanelCalls(), *list, 0.0));
     EXPECT_EQ(advisories->classOf(0), AdvisoryClass::kNone);  // the own aircraft
     EXPECT_EQ(advisories->classOf(1), AdvisoryClass::kProximate);
-    EXPECT_FALSE(advisories->update(*list, 1.0));  // not refreshed since
+    EXPECT_FALSE(advisories->update(modulePanelCalls(), *list, 1.0));  // not refreshed since
     list->refresh();
-    ASSERT_TRUE(advisories->update(*list, 1.0));
+    ASSERT_TRUE(advisories->update(modulePanelCalls(), *list, 1.0));
     EXPECT_EQ(advisories->classOf(1), AdvisoryClass::kTrafficAdvisory);
 
     traffic.objects()[0].number("PLANE ALT ABOVE GROUND", "FEET", 80.0);  // own aircraft on the ground
     list->refresh();
-    ASSERT_TRUE(advisories->update(*list, 2.0));
+    ASSERT_TRUE(advisories->update(modulePanelCalls(), *list, 2.0));
     EXPECT_EQ(advisories->classOf(1), AdvisoryClass::kNone);
 
     // Limited mode lists no own aircraft; the own altitude stands for its
@@ -341,7 +342,7 @@ TEST(TrafficAdvisoriesTest, FedFromTheListOncePerRefresh) {
         .number("PLANE ALTITUDE", "FEET", 8000.0);
     list->refresh();
     list->tickUpdate();  // the count: one aircraft
-    ASSERT_TRUE(advisories->update(*list, 3.0));
+    ASSERT_TRUE(advisories->update(modulePanelCalls(), *list, 3.0));
     EXPECT_EQ(advisories->classOf(0), AdvisoryClass::kTrafficAdvisory);
 }
 
