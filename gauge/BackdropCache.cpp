@@ -53,6 +53,10 @@ BackdropLease BackdropCache::lease(const void* owner, host::DeviceContext surfac
     return BackdropLease{&slot->backdrop, repaint};
 }
 
+void BackdropCache::repaintNextTime(const void* owner, host::DeviceContext surface) {
+    if (Slot* slot = slotOf(owner, surface)) slot->painted = false;
+}
+
 void BackdropCache::releaseOwner(const void* owner) {
     for (Slot& slot : slots_)
         if (slot.owner == owner) empty(slot);

@@ -42,6 +42,9 @@ public:
 
     // The surface's backdrop for the content; the caller paints it when told.
     BackdropLease lease(const void* owner, host::DeviceContext surface, const BackdropContent& content);
+    // The lease's picture is incomplete (a GDI+ call failed while it was
+    // painted): the next lease repaints it.
+    void repaintNextTime(const void* owner, host::DeviceContext surface);
     // Frees every backdrop of the owner (a gauge going away).
     void releaseOwner(const void* owner);
 

@@ -32,11 +32,27 @@ bool drawableSize(int32_t width, int32_t height) {
 
 }  // namespace
 
-void RadarGauge::drawFrame(host::GaugeHeader* header) {
-    if (schemeCreated_ == 0) {
+bool RadarGauge::ensureSessionAndScheme() {
+    // Without a GDI+ session of its own the gauge must not touch GDI+ at all.
+    if (gdiplusToken_ == 0) {
+        if (!sessionRetry_.due()) return false;
+        if (!startGdiPlusSession()) return false;
+    }
+    if (schemeCreated_ == 0 || schemeRetry_.due()) {
+        const uint64_t failedBefore = render::failedGdiCalls();
+        scheme_.release();
         createScheme();
         schemeCreated_ = 1;
+        if (render::failedGdiCalls() != failedBefore || !scheme_.complete())
+            schemeRetry_.failed();
+        else
+            schemeRetry_.succeeded();
     }
+    return true;
+}
+
+void RadarGauge::drawFrame(host::GaugeHeader* header) {
+    const bool canDraw = ensureSessionAndScheme();
     if (header == nullptr) return;
 
     drawingElement_ = drawingElementOf(header);
@@ -54,7 +70,7 @@ void RadarGauge::drawFrame(host::GaugeHeader* header) {
     static host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);
     const double clock = lookupModuleVariable(clockRecord);
 
-    if (deviceContext_ != nullptr && !redrawSurface(clock)) return;
+    if (deviceContext_ != nullptr && (!canDraw || !redrawSurface(clock))) return;
     if (drawingElement_ != nullptr) drawingElement_->imageFlags &= ~host::kImageFlagRedraw;
 }
 
@@ -69,6 +85,7 @@ bool RadarGauge::redrawSurface(double clock) {
 
     entry->lastClock = clock;
     surfaceCache_.markDrawn(*entry);
+    const uint64_t failedBefore = render::failedGdiCalls();
     graphics_ = &entry->graphics;
     // Each surface keeps the scaling of its own size, whichever window was
     // drawn before it.
@@ -82,17 +99,26 @@ bool RadarGauge::redrawSurface(double clock) {
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
     drawSelectedView();
     publishSelection();
+    // A failed call may have left the surface's transform off (a translation
+    // whose container did not open): it is set afresh for the next frame.
+    if (render::failedGdiCalls() != failedBefore) {
+        entry->scaledWidth = 0;
+        entry->scaledHeight = 0;
+    }
     return true;
 }
 
 SurfaceEntry* RadarGauge::surfaceEntryFor(host::DeviceContext deviceContext) {
     if (SurfaceEntry* known = surfaceCache_.find(deviceContext)) return known;
+    if (graphicsRetry_.waiting() && !graphicsRetry_.due()) return nullptr;
 
     SurfaceEntry& entry = surfaceCache_.claim(deviceContext);
     if (!entry.graphics.createFromDeviceContext(deviceContext)) {
         surfaceCache_.discard(entry);
+        graphicsRetry_.failed();
         return nullptr;
     }
+    graphicsRetry_.succeeded();
     entry.graphics.scaleWorldTransform(scaleX_, scaleY_);
     entry.scaledWidth = surfaceWidth_;
     entry.scaledHeight = surfaceHeight_;
@@ -113,7 +139,13 @@ bool RadarGauge::copyBackdrop() {
     const BackdropContent content{displayMode_, shownRange, surfaceWidth_, surfaceHeight_, scheme_.backgroundColour};
     const BackdropLease lease = backdropCache().lease(this, deviceContext_, content);
     if (lease.backdrop == nullptr) return false;
-    if (lease.repaint) paintBackdrop(*lease.backdrop);
+    if (lease.repaint) {
+        const uint64_t failedBefore = render::failedGdiCalls();
+        paintBackdrop(*lease.backdrop);
+        // A call that failed left the picture short of something: it is
+        // painted again next time rather than copied as it is for good.
+        if (render::failedGdiCalls() != failedBefore) backdropCache().repaintNextTime(this, deviceContext_);
+    }
     // One bitmap pixel to one surface pixel: the copy goes in pixels.
     graphics_->resetWorldTransform();
     graphics_->drawBackdrop(*lease.backdrop, 0, 0);

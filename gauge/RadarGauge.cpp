@@ -28,7 +28,7 @@ RadarGauge::RegisteredVariables RadarGauge::registeredVariables_;
 RadarGauge::RadarGauge() {
     scheme_.backgroundColour = 0xff000000u;
     for (PlotPosition& position : plotPositions_) position = PlotPosition{0.0f, 0.0f};
-    render::startGdiPlus(gdiplusToken_, startupInput());
+    startGdiPlusSession();
 
     deviceContext_ = nullptr;
     graphics_ = nullptr;
@@ -60,6 +60,18 @@ RadarGauge::~RadarGauge() {
 }
 
 int RadarGauge::liveGauges() { return liveGaugeCount; }
+
+// GDI+ may refuse a session (out of memory): the gauge then draws nothing
+// and asks again at its later frames.
+bool RadarGauge::startGdiPlusSession() {
+    render::startGdiPlus(gdiplusToken_, startupInput());
+    if (gdiplusToken_ == 0) {
+        sessionRetry_.failed();
+        return false;
+    }
+    sessionRetry_.succeeded();
+    return true;
+}
 
 void RadarGauge::update() {
     if (trafficList_ != nullptr) trafficList_->tickUpdate();

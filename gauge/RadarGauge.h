@@ -9,6 +9,7 @@
 #include "host/GaugeRecords.h"
 #include "render/ColourScheme.h"
 #include "render/GdiPlusObjects.h"
+#include "render/RetryPacing.h"
 #include "traffic/TrafficList.h"
 
 namespace quillon {
@@ -176,6 +177,10 @@ protected:
     int32_t shownMode_ = 0;
     float viewOriginX_ = 0.0f;  // of the view drawing now (openView)
     float viewOriginY_ = 0.0f;
+    // Creations whose GDI+ calls failed, tried again frame by frame less often.
+    render::RetryPacing sessionRetry_;
+    render::RetryPacing schemeRetry_;
+    render::RetryPacing graphicsRetry_;
 
     friend struct RadarGaugeProbe;  // tests only
     template <typename Variant>
@@ -190,6 +195,9 @@ private:
     void startPicture();
     bool copyBackdrop();
     void paintBackdrop(render::Backdrop& backdrop);
+    // Starts GDI+ and makes the scheme, or tries again when their time has come.
+    bool ensureSessionAndScheme();
+    bool startGdiPlusSession();
     void drawSelectedView();
     void registerVariables();
     void adoptRegisteredIds();

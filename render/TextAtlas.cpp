@@ -79,6 +79,19 @@ bool TextAtlas::measure(const TextAtlasContent& content) {
 }
 
 bool TextAtlas::build(const TextAtlasContent& content, float scaleX, float scaleY) {
+    const bool again = buildAgain_;
+    const uint64_t failedBefore = failedGdiCalls();
+    const bool built = buildInPlace(content, scaleX, scaleY);
+    if (failedGdiCalls() == failedBefore) return built;
+    // A call failed: the picture may lack texts. Once more at the next use,
+    // after that the texts are drawn directly.
+    release();
+    failed_ = again;
+    buildAgain_ = !again;
+    return false;
+}
+
+bool TextAtlas::buildInPlace(const TextAtlasContent& content, float scaleX, float scaleY) {
     release();
     // The key first, so that a failure is remembered for it.
     cellText_ = content.cellText;
@@ -213,7 +226,7 @@ bool TextAtlas::matches(const TextAtlasContent& content, float scaleX, float sca
 }
 
 bool TextAtlas::tried(const TextAtlasContent& content, float scaleX, float scaleY) const {
-    return (ready_ || failed_) && cellText_ == content.cellText && cells_ == content.cells && colours_[0] == content.brushColours[0] &&
+    return (ready_ || failed_ || buildAgain_) && cellText_ == content.cellText && cells_ == content.cells && colours_[0] == content.brushColours[0] &&
            colours_[1] == content.brushColours[1] && drawing_ == content.drawings.draw &&
            drawings_ == drawingCount(content.drawings) && scaleX_ == scaleX && scaleY_ == scaleY;
 }
@@ -222,6 +235,7 @@ void TextAtlas::release() {
     picture_.release();
     ready_ = false;
     failed_ = false;
+    buildAgain_ = false;
 }
 
 void TextAtlas::draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,
@@ -261,6 +275,7 @@ const TextAtlas* textAtlasFor(const TextAtlasContent& content, float scaleX, flo
         TextAtlas& atlas = keptAtlas(i);
         if (atlas.tried(content, scaleX, scaleY)) {
             atlas.lastUse = ++useCount;
+            if (atlas.buildAgain()) return atlas.build(content, scaleX, scaleY) ? &atlas : nullptr;
             return atlas.ready() ? &atlas : nullptr;
         }
         if (atlas.lastUse < oldest->lastUse) oldest = &atlas;

@@ -52,8 +52,10 @@ public:
     bool ready() const { return ready_; }
     // The memory the atlas's picture holds.
     int64_t bytesHeld() const { return picture_.storageBytes(); }
-    // Built for the content and scale, or found unbuildable for them.
+    // Built for the content and scale, or found unbuildable for them, or
+    // waiting to be built again after a failed call.
     bool tried(const TextAtlasContent& content, float scaleX, float scaleY) const;
+    bool buildAgain() const { return buildAgain_; }
 
     // The cell's text in the brush, centred on x with the top of its line at
     // y, in the target's world units. The target maps world units to pixels
@@ -75,6 +77,7 @@ public:
     uint64_t lastUse = 0;
 
 private:
+    bool buildInPlace(const TextAtlasContent& content, float scaleX, float scaleY);
     bool measure(const TextAtlasContent& content);
     bool placeDrawings(const AtlasDrawings& drawings);
     void drawTexts(const TextAtlasContent& content);
@@ -88,6 +91,8 @@ private:
     Backdrop picture_;
     bool ready_ = false;
     bool failed_ = false;  // for the key below: not tried again in every frame
+    // A GDI+ call failed while it was built: built again once at the next use.
+    bool buildAgain_ = false;
     CellText cellText_ = nullptr;
     uint32_t colours_[2] = {};
     float scaleX_ = 0.0f;
