@@ -100,7 +100,9 @@ bool RadarGauge::redrawSurface(double clock) {
     drawSelectedView();
     publishSelection();
     // A failed call may have left the surface's transform off (a translation
-    // whose container did not open): it is set afresh for the next frame.
+    // whose container did not open): it is set afresh for the next frame. (A
+    // new graphics object would not do: libgdiplus strokes a pen's first line
+    // on a new one differently.)
     if (render::failedGdiCalls() != failedBefore) {
         entry->scaledWidth = 0;
         entry->scaledHeight = 0;

@@ -14,6 +14,9 @@ constexpr float kDefaultRangeNm = 40.0f;
 // Gauges alive in the module: the last one to go releases the GDI+ objects
 // that belong to no gauge, while its own GDI+ session still runs.
 int liveGaugeCount = 0;
+// Of them, those holding a GDI+ session: the shared objects are made and
+// released only within one.
+int gaugesInSession = 0;
 
 const gdip::GdiplusStartupInput& startupInput() {
     // Filled once, at the first construction in the module.
@@ -55,7 +58,8 @@ RadarGauge::~RadarGauge() {
     scheme_.release();
     delete trafficList_;
     trafficList_ = nullptr;
-    if (--liveGaugeCount == 0) render::releaseSharedGdiObjects();
+    --liveGaugeCount;
+    if (gdiplusToken_ != 0 && --gaugesInSession == 0) render::releaseSharedGdiObjects();
     render::shutdownGdiPlus(gdiplusToken_);
 }
 
@@ -70,6 +74,7 @@ bool RadarGauge::startGdiPlusSession() {
         return false;
     }
     sessionRetry_.succeeded();
+    ++gaugesInSession;
     return true;
 }
 

@@ -246,7 +246,13 @@ public:
     template <typename... Arguments>
     void uses(Arguments... arguments) {
         if (moduleHasNoSession() && byModule()) (checkUse(arguments), ...);
-        if (counting && byModule()) (checkAlive(arguments), ...);
+    }
+    // The first argument of a call on an object is that object: using one
+    // that was deleted is a use after its end. (Other pointers may be texts,
+    // results or pixel storage at an address a deleted object had.)
+    template <typename First, typename... Arguments>
+    void worksOn(First first, Arguments...) {
+        if (counting && byModule()) checkAlive(first);
     }
     // The status the call is to fail with; kOk when it goes ahead.
     Status fault() {
@@ -426,7 +432,9 @@ LAYER_EXPORT void* GdipAlloc(size_t size) {
     call.needsSession();
     if (call.fault() != kOk) return nullptr;
     Forwarded forwarded;
-    return next(size);
+    void* memory = next(size);
+    if (counting) unbury(memory);
+    return memory;
 }
 
 LAYER_EXPORT void GdipFree(void* memory) {
@@ -443,6 +451,7 @@ LAYER_EXPORT void GdipFree(void* memory) {
         static const auto next = following<Status(*) params>(#name);  \
         Call call(#name, __builtin_return_address(0));                \
         call.uses args;                                                \
+        call.worksOn args;                                             \
         if (const Status status = call.fault(); status != kOk)         \
             return status;                                             \
         Forwarded forwarded;                                           \
