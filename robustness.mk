@@ -4,7 +4,10 @@
 #   make valgrind-check  one end-to-end flight under valgrind memcheck
 #   make fuzz-smoke      each fuzz target for FUZZ_SMOKE_SECONDS (default 60)
 #   make fuzz            each fuzz target for FUZZ_SECONDS (default 300)
-#   make robustness      the first three; part of `make test`
+#   make gdiplus-faults  every GDI+ call of a scripted session failed in turn,
+#                        with each of three statuses, and every creation
+#                        failed for good (the test suite runs a stride)
+#   make robustness      all four; part of `make test`
 # Suppressions of leaks inside the uninstrumented drawing libraries (never the
 # module's own) are documented in tests/sanitizers/.
 
@@ -24,9 +27,19 @@ SANITIZER_ENV := \
 
 VALGRIND_SCENARIO := FlightUnderValgrind.*
 
-.PHONY: robustness sanitize sanitize-build valgrind-check fuzz-build fuzz fuzz-smoke
+.PHONY: robustness sanitize sanitize-build valgrind-check fuzz-build fuzz fuzz-smoke gdiplus-faults
 
-robustness: sanitize valgrind-check fuzz-smoke
+robustness: sanitize valgrind-check fuzz-smoke gdiplus-faults
+
+FAULT_SWEEP := $(BUILD)/linux/tests/quillon_gdiplus_fault_sweep
+FAULT_SWEEP_JOBS ?= $(JOBS)
+
+gdiplus-faults: build-linux
+	@$(QUIETLY) "GDI+ calls failed in turn" $(LOGS)/gdiplus-faults.log \
+	  $(FAULT_SWEEP) $(SO_LINUX) --status all --jobs $(FAULT_SWEEP_JOBS)
+	@$(QUIETLY) "GDI+ creations failed for good" $(LOGS)/gdiplus-faults-kept.log \
+	  $(FAULT_SWEEP) $(SO_LINUX) --keep-failing --status OutOfMemory --jobs $(FAULT_SWEEP_JOBS)
+	@grep -h "^GDI+ fault sweep" $(LOGS)/gdiplus-faults.log $(LOGS)/gdiplus-faults-kept.log
 
 sanitize-build: deps
 	@$(QUIETLY) "configure asan" $(LOGS)/configure-asan.log \

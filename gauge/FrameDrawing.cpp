@@ -45,11 +45,27 @@ void closeViewContainer(render::Graphics& graphics, gdip::GraphicsContainer cont
 
 }  // namespace
 
-void RadarGauge::drawFrame(host::GaugeHeader* header) {
-    if (schemeCreated_ == 0) {
+bool RadarGauge::ensureSessionAndScheme() {
+    // Without a GDI+ session of its own the gauge must not touch GDI+ at all.
+    if (gdiplusToken_ == 0) {
+        if (!sessionRetry_.due()) return false;
+        if (!startGdiPlusSession()) return false;
+    }
+    if (schemeCreated_ == 0 || schemeRetry_.due()) {
+        const uint64_t failedBefore = render::failedGdiCalls();
+        scheme_.release();
         createScheme();
         schemeCreated_ = 1;
+        if (render::failedGdiCalls() != failedBefore || !scheme_.complete())
+            schemeRetry_.failed();
+        else
+            schemeRetry_.succeeded();
     }
+    return true;
+}
+
+void RadarGauge::drawFrame(host::GaugeHeader* header) {
+    const bool canDraw = ensureSessionAndScheme();
     if (header == nullptr) return;
 
     drawingElement_ = drawingElementOf(header);
@@ -66,7 +82,7 @@ void RadarGauge::drawFrame(host::GaugeHeader* header) {
     syncVariables();
     const double clock = panel_.lookupModuleVariable(clockRecord_);
 
-    if (deviceContext_ != nullptr && !redrawSurface(clock)) return;
+    if (deviceContext_ != nullptr && (!canDraw || !redrawSurface(clock))) return;
     if (drawingElement_ != nullptr) drawingElement_->imageFlags &= ~host::kImageFlagRedraw;
 }
 
@@ -81,6 +97,7 @@ bool RadarGauge::redrawSurface(double clock) {
 
     entry->lastClock = clock;
     surfaceCache_.markDrawn(*entry);
+    const uint64_t failedBefore = render::failedGdiCalls();
     graphics_ = &entry->graphics;
     // Each surface keeps the scaling of its own size, whichever window was
     // drawn before it.
@@ -94,17 +111,28 @@ bool RadarGauge::redrawSurface(double clock) {
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
     drawSelectedView();
     publishSelection();
+    // A failed call may have left the surface's transform off (a translation
+    // whose container did not open): it is set afresh for the next frame. (A
+    // new graphics object would not do: libgdiplus strokes a pen's first line
+    // on a new one differently.)
+    if (render::failedGdiCalls() != failedBefore) {
+        entry->scaledWidth = 0;
+        entry->scaledHeight = 0;
+    }
     return true;
 }
 
 SurfaceEntry* RadarGauge::surfaceEntryFor(host::DeviceContext deviceContext) {
     if (SurfaceEntry* known = surfaceCache_.find(deviceContext)) return known;
+    if (graphicsRetry_.waiting() && !graphicsRetry_.due()) return nullptr;
 
     SurfaceEntry& entry = surfaceCache_.claim(deviceContext);
     if (!entry.graphics.createFromDeviceContext(deviceContext)) {
         surfaceCache_.discard(entry);
+        graphicsRetry_.failed();
         return nullptr;
     }
+    graphicsRetry_.succeeded();
     entry.graphics.scaleWorldTransform(scaleX_, scaleY_);
     entry.scaledWidth = surfaceWidth_;
     entry.scaledHeight = surfaceHeight_;
@@ -130,8 +158,11 @@ bool RadarGauge::copyBackdrop() {
     const BackdropLease lease = memory.leaseBackdrop(this, deviceContext_, content);
     if (lease.bitmap == nullptr) return false;
     if (lease.repaint) {
+        const uint64_t failedBefore = render::failedGdiCalls();
         paintBackdrop(*lease.bitmap, *view);
-        memory.markPainted(lease);
+        // A call that failed left the picture short of something: it is
+        // painted again next time rather than copied as it is for good.
+        if (render::failedGdiCalls() == failedBefore) memory.markPainted(lease);
     }
     graphics_->drawBitmap(*lease.bitmap, 0, 0);
     return true;

@@ -14,6 +14,9 @@ constexpr float kDefaultRangeNm = 40.0f;
 // Gauges alive in the module: the last one to go releases the GDI+ objects
 // that belong to no gauge, while its own GDI+ session still runs.
 int liveGaugeCount = 0;
+// Of them, those holding a GDI+ session: the shared objects are made and
+// released only within one.
+int gaugesInSession = 0;
 
 const gdip::GdiplusStartupInput& startupInput() {
     // Filled once, at the first construction in the module.
@@ -28,7 +31,7 @@ RadarGauge::RegisteredVariables RadarGauge::registeredVariables_;
 RadarGauge::RadarGauge(const PanelCalls& panel, const GaugeParts& parts) : panel_(panel), parts_(parts) {
     scheme_.backgroundColour = 0xff000000u;
     for (PlotPosition& position : plotPositions_) position = PlotPosition{0.0f, 0.0f};
-    render::startGdiPlus(gdiplusToken_, startupInput());
+    startGdiPlusSession();
 
     deviceContext_ = nullptr;
     graphics_ = nullptr;
@@ -55,7 +58,9 @@ RadarGauge::~RadarGauge() {
     scheme_.release();
     delete trafficList_;
     trafficList_ = nullptr;
-    if (--liveGaugeCount == 0) {
+    --liveGaugeCount;
+    // Only a gauge holding a session may release what belongs to no gauge.
+    if (gdiplusToken_ != 0 && --gaugesInSession == 0) {
         drawingMemory().releaseTextAtlases();
         render::releaseSharedGdiObjects();
     }
@@ -66,6 +71,19 @@ int RadarGauge::liveGauges() { return liveGaugeCount; }
 
 // The base gauge draws in green; the amber variants make their own scheme.
 void RadarGauge::createScheme() { render::createScheme(scheme_, render::kGreenColours); }
+
+// GDI+ may refuse a session (out of memory): the gauge then draws nothing
+// and asks again at its later frames.
+bool RadarGauge::startGdiPlusSession() {
+    render::startGdiPlus(gdiplusToken_, startupInput());
+    if (gdiplusToken_ == 0) {
+        sessionRetry_.failed();
+        return false;
+    }
+    sessionRetry_.succeeded();
+    ++gaugesInSession;
+    return true;
+}
 
 void RadarGauge::update() {
     if (trafficList_ != nullptr) trafficList_->tickUpdate();

@@ -11,6 +11,7 @@
 #include "host/PanelCalls.h"
 #include "render/ColourScheme.h"
 #include "render/GdiPlusObjects.h"
+#include "render/RetryPacing.h"
 #include "traffic/TrafficList.h"
 
 namespace quillon {
@@ -159,6 +160,10 @@ protected:
     PilotOptions options_;
     uint8_t shownTargets_[TrafficList::kSlots] = {};
     int32_t shownMode_ = 0;
+    // Creations whose GDI+ calls failed, tried again frame by frame less often.
+    render::RetryPacing sessionRetry_;
+    render::RetryPacing schemeRetry_;
+    render::RetryPacing graphicsRetry_;
 
     friend struct RadarGaugeProbe;  // tests only
     template <typename Variant>
@@ -173,6 +178,9 @@ private:
     void startPicture();
     bool copyBackdrop();
     void paintBackdrop(render::OffscreenBitmap& backdrop, const RadarView& view);
+    // Starts GDI+ and makes the scheme, or tries again when their time has come.
+    bool ensureSessionAndScheme();
+    bool startGdiPlusSession();
     void drawSelectedView();
     void registerVariables();
     void adoptRegisteredIds();

@@ -9,6 +9,7 @@ namespace {
 
 // Native objects held by wrappers now: a leak check for long runs.
 int liveNativeObjects = 0;
+uint64_t failedCalls = 0;
 
 void countHeld(const void* native) {
     if (native != nullptr) ++liveNativeObjects;
@@ -21,6 +22,10 @@ void countDeleted(const void* native) {
 }  // namespace
 
 int liveGdiObjects() { return liveNativeObjects; }
+
+uint64_t failedGdiCalls() { return failedCalls; }
+
+void countFailedGdiCall() { ++failedCalls; }
 
 void* GdipAllocated::operator new(size_t size) noexcept { return gdip::GdipAlloc(size); }
 

@@ -12,13 +12,21 @@ using gdip::GpStatus;
 using gdip::PointF;
 using gdip::RectF;
 
+// GDI+ calls of the module that failed so far: a picture kept for later
+// frames is drawn again when one failed while it was drawn.
+uint64_t failedGdiCalls();
+void countFailedGdiCall();
+
 class StatusRecord {
 public:
     GpStatus lastStatus() const { return lastStatus_; }
 
 protected:
     GpStatus record(GpStatus status) {
-        if (status != gdip::kOk) lastStatus_ = status;
+        if (status != gdip::kOk) {
+            lastStatus_ = status;
+            countFailedGdiCall();
+        }
         return status;
     }
     void resetStatus() { lastStatus_ = gdip::kOk; }

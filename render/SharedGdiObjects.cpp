@@ -1,5 +1,7 @@
 #include "render/SharedGdiObjects.h"
 
+#include "render/RetryPacing.h"
+
 #include <new>
 
 namespace render {
@@ -7,17 +9,23 @@ namespace {
 
 // Each shared object lives in static storage, constructed in place on first
 // use and destroyed explicitly: no allocation can fail here, and no static
-// destructor ever calls GDI+ at process exit.
+// destructor ever calls GDI+ at process exit. An object GDI+ did not give is
+// asked for again at later uses, less often each time.
 template <typename T>
 class SharedSlot {
 public:
     template <typename... Args>
     T& get(Args... args) {
+        if (live_ && !object().valid() && retry_.due()) release();
         if (!live_) {
             ::new (static_cast<void*>(storage_)) T(args...);
             live_ = true;
+            if (object().valid())
+                retry_.succeeded();
+            else
+                retry_.failed();
         }
-        return *std::launder(reinterpret_cast<T*>(storage_));
+        return object();
     }
     void release() {
         if (!live_) return;
@@ -27,14 +35,25 @@ public:
     bool live() const { return live_; }
 
 private:
+    T& object() { return *std::launder(reinterpret_cast<T*>(storage_)); }
+
     alignas(T) unsigned char storage_[sizeof(T)];
     bool live_ = false;
+    RetryPacing retry_;
 };
 
 // FontFamily's generic constructor is private; the slot builds it through this.
 struct GenericFamilySlot {
     FontFamily& get() {
-        if (family_ == nullptr) family_ = FontFamily::genericSansSerif();
+        if (tried_ && !found() && retry_.due()) release();
+        if (!tried_) {
+            tried_ = true;
+            family_ = FontFamily::genericSansSerif();
+            if (found())
+                retry_.succeeded();
+            else
+                retry_.failed();
+        }
         if (family_ == nullptr) return fallback_.get(u"");  // GDI+ out of memory: an empty family
         return *family_;
     }
@@ -42,11 +61,15 @@ struct GenericFamilySlot {
         delete family_;
         family_ = nullptr;
         fallback_.release();
+        tried_ = false;
     }
     bool live() const { return family_ != nullptr || fallback_.live(); }
+    bool found() const { return family_ != nullptr && family_->valid(); }
 
     FontFamily* family_ = nullptr;
     SharedSlot<FontFamily> fallback_;
+    bool tried_ = false;
+    RetryPacing retry_;
 };
 
 SharedSlot<StringFormat> formats[static_cast<int>(SharedFormat::Count)];

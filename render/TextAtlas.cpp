@@ -60,6 +60,20 @@ void TextAtlas::setKey(const TextAtlasContent& content, float scaleX, float scal
 }
 
 bool TextAtlas::build(const TextAtlasContent& content, float scaleX, float scaleY, PictureRoom& room) {
+    const bool again = buildAgain_;
+    const uint64_t failedBefore = failedGdiCalls();
+    const bool built = buildOnce(content, scaleX, scaleY, room);
+    buildAgain_ = false;
+    if (failedGdiCalls() == failedBefore) return built;
+    // A call failed: the picture may lack a text or its alignment. Built once
+    // more at the next use; after that the texts are drawn directly.
+    release();
+    failed_ = again;
+    buildAgain_ = !again;
+    return false;
+}
+
+bool TextAtlas::buildOnce(const TextAtlasContent& content, float scaleX, float scaleY, PictureRoom& room) {
     release();
     // The key first, so that a failure is remembered for it.
     setKey(content, scaleX, scaleY);
@@ -210,6 +224,7 @@ void TextAtlas::release() {
 void TextAtlas::forget() {
     release();
     keyed_ = false;
+    buildAgain_ = false;
 }
 
 void TextAtlas::draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,

@@ -90,6 +90,7 @@ public:
 
 private:
     void setKey(const TextAtlasContent& content, float scaleX, float scaleY);
+    bool buildOnce(const TextAtlasContent& content, float scaleX, float scaleY, PictureRoom& room);
 
     bool measure(const TextAtlasContent& content);
     bool placeDrawings(const AtlasDrawings& drawings);
@@ -105,6 +106,8 @@ private:
     bool ready_ = false;
     bool failed_ = false;  // for the key below: not tried again in every frame
     bool keyed_ = false;
+    // A GDI+ call failed during the last build: one more build at the next use.
+    bool buildAgain_ = false;
     int64_t refusedBytes_ = 0;
     // The key: everything the picture depends on.
     CellText cellText_ = nullptr;

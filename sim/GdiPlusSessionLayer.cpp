@@ -196,6 +196,43 @@ const char* anyObjectMaker() {
     return "?";
 }
 
+// ---- Faults and counting --------------------------------------------------------
+
+bool counting = false;
+FaultPlan plan;
+int64_t callCount = 0;
+const char* failedName = nullptr;
+const void* failedCaller = nullptr;  // where in the module the failed call came from
+int64_t callsSinceFailure = 0;
+
+// The module's objects deleted last: a use of one is a use after its end
+// (libgdiplus hands a new object the address of an old one now and then, so a
+// creation takes its handle off the list).
+struct Grave {
+    const void* handle;
+    const char* madeBy;
+};
+constexpr int kGraves = 64;
+Grave graves[kGraves];
+int nextGrave = 0;
+
+void bury(const void* handle, const char* madeBy) {
+    graves[nextGrave] = Grave{handle, madeBy};
+    nextGrave = (nextGrave + 1) % kGraves;
+}
+
+const Grave* graveOf(const void* handle) {
+    if (handle == nullptr) return nullptr;
+    for (const Grave& grave : graves)
+        if (grave.handle == handle) return &grave;
+    return nullptr;
+}
+
+void unbury(const void* handle) {
+    for (Grave& grave : graves)
+        if (grave.handle == handle) grave = Grave{};
+}
+
 // ---- One call -------------------------------------------------------------------
 
 // Whose call it is, worked out only when it matters: while the module has a
@@ -210,11 +247,35 @@ public:
     void uses(Arguments... arguments) {
         if (moduleHasNoSession() && byModule()) (checkUse(arguments), ...);
     }
+    // The first argument of a call on an object is that object: using one
+    // that was deleted is a use after its end. (Other pointers may be texts,
+    // results or pixel storage at an address a deleted object had.)
+    template <typename First, typename... Arguments>
+    void worksOn(First first, Arguments...) {
+        if (counting && byModule()) checkAlive(first);
+    }
+    // The status the call is to fail with; kOk when it goes ahead.
+    Status fault() {
+        if (!counting || !byModule()) return kOk;
+        ++callCount;
+        if (failedName != nullptr) {
+            if (caller_ != failedCaller || std::strcmp(failedName, name_) != 0) return kOk;
+            ++callsSinceFailure;
+            return plan.keepFailing ? plan.status : kOk;
+        }
+        if (callCount != plan.failCall) return kOk;
+        failedName = name_;
+        failedCaller = caller_;
+        return plan.status;
+    }
     void needsSession() {
         if (moduleHasNoSession() && byModule()) fail("the module called %s while it has no GDI+ session", name_);
     }
+    // Whoever made it: a surface of the host's may take a deleted object's address.
     void made(const void* handle) {
-        if (handle != nullptr && byModule()) remember(handle, name_);
+        if (handle == nullptr) return;
+        if (counting) unbury(handle);
+        if (byModule()) remember(handle, name_);
     }
     void deletes(const void* handle) {
         ObjectSlot* slot = liveObjects > 0 ? objectOf(handle) : nullptr;
@@ -222,7 +283,9 @@ public:
         if (moduleHasNoSession())
             fail("the module deleted a GDI+ object made by %s (%s) while it has no GDI+ session", slot->madeBy,
                  name_);
-        if (--slot->references == 0) forget(slot);
+        if (--slot->references > 0) return;
+        if (counting) bury(handle, slot->madeBy);
+        forget(slot);
     }
 
 private:
@@ -232,6 +295,14 @@ private:
     void checkUse(T* pointer) {
         if (const ObjectSlot* slot = objectOf(pointer))
             fail("the module used a GDI+ object made by %s (%s) while it has no GDI+ session", slot->madeBy, name_);
+    }
+    template <typename T>
+    void checkAlive(T) {}
+    template <typename T>
+    void checkAlive(T* pointer) {
+        if (objectOf(pointer) != nullptr) return;
+        if (const Grave* grave = graveOf(pointer))
+            fail("the module used a GDI+ object made by %s after deleting it (%s)", grave->madeBy, name_);
     }
 
     bool byModule() const {
@@ -255,6 +326,50 @@ Figures figures() { return Figures{failureCount, openSessions[kModule], openSess
 
 const char* lastFailure() { return failureText; }
 
+void startCounting(const FaultPlan& faultPlan) {
+    counting = true;
+    callCount = 0;
+    for (Grave& grave : graves) grave = Grave{};
+    planFault(faultPlan);
+}
+
+void planFault(const FaultPlan& faultPlan) {
+    plan = faultPlan;
+    failedName = nullptr;
+    failedCaller = nullptr;
+    callsSinceFailure = 0;
+}
+
+void stopCounting() { counting = false; }
+
+int64_t moduleCalls() { return callCount; }
+
+const char* failedFunction() { return failedName; }
+
+int64_t callsOfFailedFunctionSince() { return callsSinceFailure; }
+
+namespace {
+
+int32_t statusNamed(const char* text) {
+    if (std::strcmp(text, "GenericError") == 0) return kStatusGenericError;
+    if (std::strcmp(text, "InvalidParameter") == 0) return kStatusInvalidParameter;
+    if (std::strcmp(text, "OutOfMemory") == 0) return kStatusOutOfMemory;
+    const long number = std::strtol(text, nullptr, 10);
+    return number > 0 ? static_cast<int32_t>(number) : kStatusOutOfMemory;
+}
+
+// A fault planned for the whole run of a program that knows nothing of it.
+__attribute__((constructor)) void planFaultFromEnvironment() {
+    const char* call = std::getenv("QUILLON_GDIPLUS_FAIL_CALL");
+    if (call == nullptr || *call == '\0') return;
+    FaultPlan fromEnvironment;
+    fromEnvironment.failCall = std::strtoll(call, nullptr, 10);
+    if (const char* status = std::getenv("QUILLON_GDIPLUS_FAIL_STATUS")) fromEnvironment.status = statusNamed(status);
+    startCounting(fromEnvironment);
+}
+
+}  // namespace
+
 }  // namespace sim::gdiplus_layer
 
 // ---- The flat functions in front of libgdiplus ----------------------------------
@@ -269,6 +384,10 @@ LAYER_EXPORT Status GdiplusStartup(uintptr_t* token, const void* input, void* ou
     // The input record opens with the version: 1, or 2 for GDI+ 1.1.
     const uint32_t version = *static_cast<const uint32_t*>(input);
     if (version != 1 && version != 2) return kUnsupportedGdiplusVersion;
+    if (hostCallDepth == 0) {
+        Call call("GdiplusStartup", __builtin_return_address(0));
+        if (const Status status = call.fault(); status != kOk) return status;
+    }
     if (!libraryStarted) {
         uintptr_t libraryToken = 0;
         Status status;
@@ -311,8 +430,11 @@ LAYER_EXPORT void* GdipAlloc(size_t size) {
     static const auto next = following<void* (*)(size_t)>("GdipAlloc");
     Call call("GdipAlloc", __builtin_return_address(0));
     call.needsSession();
+    if (call.fault() != kOk) return nullptr;
     Forwarded forwarded;
-    return next(size);
+    void* memory = next(size);
+    if (counting) unbury(memory);
+    return memory;
 }
 
 LAYER_EXPORT void GdipFree(void* memory) {
@@ -329,6 +451,9 @@ LAYER_EXPORT void GdipFree(void* memory) {
         static const auto next = following<Status(*) params>(#name);  \
         Call call(#name, __builtin_return_address(0));                \
         call.uses args;                                                \
+        call.worksOn args;                                             \
+        if (const Status status = call.fault(); status != kOk)         \
+            return status;                                             \
         Forwarded forwarded;                                           \
         return next args;                                              \
     }
@@ -407,6 +532,9 @@ void freshenPenSetUp(void* graphics) {
         static const auto next = following<Status(*) params>(#name);  \
         Call call(#name, __builtin_return_address(0));                \
         call.uses args;                                                \
+        call.worksOn args;                                             \
+        if (const Status status = call.fault(); status != kOk)         \
+            return status;                                             \
         noteTransformChanged(graphics);                                \
         Forwarded forwarded;                                           \
         return next args;                                              \
@@ -418,6 +546,9 @@ void freshenPenSetUp(void* graphics) {
         static const auto next = following<Status(*) params>(#name);  \
         Call call(#name, __builtin_return_address(0));                \
         call.uses args;                                                \
+        call.worksOn args;                                             \
+        if (const Status status = call.fault(); status != kOk)         \
+            return status;                                             \
         freshenPenSetUp(graphics);                                     \
         Forwarded forwarded;                                           \
         return next args;                                              \
@@ -430,7 +561,11 @@ void freshenPenSetUp(void* graphics) {
         Call call(#name, __builtin_return_address(0));                \
         call.uses args;                                                \
         call.needsSession();                                           \
-        Status status;                                                 \
+        Status status = call.fault();                                  \
+        if (status != kOk) {                                           \
+            if ((out) != nullptr) *(out) = nullptr;                    \
+            return status;                                             \
+        }                                                              \
         {                                                              \
             Forwarded forwarded;                                       \
             status = next args;                                        \
@@ -444,9 +579,11 @@ void freshenPenSetUp(void* graphics) {
     LAYER_EXPORT Status name params {                                  \
         static const auto next = following<Status(*) params>(#name);  \
         Call call(#name, __builtin_return_address(0));                \
+        const Status failed = call.fault();                            \
         call.deletes(handle);                                          \
         Forwarded forwarded;                                           \
-        return next args;                                              \
+        const Status status = next args;                               \
+        return failed != kOk ? failed : status;                        \
     }
 
 // Every flat function the module imports (tests check the list against
@@ -458,10 +595,12 @@ LAYER_CREATE(GdipCreateFromHDC, (Handle hdc, Handle* graphics), (hdc, graphics),
 LAYER_EXPORT Status GdipDeleteGraphics(Handle graphics) {
     static const auto next = following<Status (*)(Handle)>("GdipDeleteGraphics");
     Call call("GdipDeleteGraphics", __builtin_return_address(0));
+    const Status failed = call.fault();
     call.deletes(graphics);
     forgetTransformChanged(graphics);
     Forwarded forwarded;
-    return next(graphics);
+    const Status status = next(graphics);
+    return failed != kOk ? failed : status;
 }
 LAYER_TRANSFORM(GdipScaleWorldTransform, (Handle graphics, float sx, float sy, int32_t order), (graphics, sx, sy, order))
 LAYER_TRANSFORM(GdipTranslateWorldTransform, (Handle graphics, float dx, float dy, int32_t order), (graphics, dx, dy, order))
@@ -484,6 +623,8 @@ LAYER_EXPORT Status GdipRestoreGraphics(Handle graphics, uint32_t state) {
     static const auto setMode = following<Status (*)(Handle, int32_t)>("GdipSetCompositingMode");
     Call call("GdipRestoreGraphics", __builtin_return_address(0));
     call.uses(graphics, state);
+    call.worksOn(graphics, state);
+    if (const Status status = call.fault(); status != kOk) return status;
     noteTransformChanged(graphics);
     Forwarded forwarded;
     const Status status = next(graphics, state);

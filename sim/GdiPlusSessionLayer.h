@@ -17,7 +17,17 @@
 // Whose call is whose: GDI+ calls made while a HostGdiPlusCalls lives on the
 // thread are the host's own (its surfaces and its sessions); libgdiplus's
 // calls into itself are its own business; every other call is the module's.
+//
+// Faults: the layer can make one of the module's calls fail, as GDI+ does
+// when it runs out of memory, to show that the module survives it (see
+// failCall). QUILLON_GDIPLUS_FAIL_CALL=<n> and QUILLON_GDIPLUS_FAIL_STATUS=<s>
+// plan the same for any hosting program from its start.
+//
+// It serves single-threaded hosts: its tables are unsynchronised, while the
+// flags that say whose a call is are per thread.
 #pragma once
+
+#include <cstdint>
 
 namespace sim::gdiplus_layer {
 
@@ -44,5 +54,38 @@ struct Figures {
 Figures figures();
 // The text of the last failure; empty when there was none.
 const char* lastFailure();
+
+// ---- Faults ---------------------------------------------------------------------
+// The module's calls that can report a failure are numbered from 1 from the
+// moment counting starts: every flat function with a status, GdipAlloc and
+// GdiplusStartup (GdiplusShutdown and GdipFree cannot fail). The call of
+// the plan's number does not reach libgdiplus: it returns the status (a
+// creator hands out no object, GdipAlloc null, GdiplusStartup no session).
+// A failed deletion still deletes: nobody could do anything else with the
+// object. Deleted objects are remembered for a while, and a use of one by the
+// module is a failure like the others.
+constexpr int32_t kStatusGenericError = 1;
+constexpr int32_t kStatusInvalidParameter = 2;
+constexpr int32_t kStatusOutOfMemory = 3;
+
+struct FaultPlan {
+    int64_t failCall = 0;  // its number; 0: none fails
+    int32_t status = kStatusOutOfMemory;
+    // Every later call of the same function from the same place in the
+    // module fails too: a creation that keeps failing.
+    bool keepFailing = false;
+};
+// Starts counting the module's calls from 0 with the plan.
+void startCounting(const FaultPlan& plan = {});
+// A new plan; the count goes on.
+void planFault(const FaultPlan& plan);
+void stopCounting();
+// The module's calls counted so far.
+int64_t moduleCalls();
+// The function whose call was made to fail; null before it failed.
+const char* failedFunction();
+// Calls of that function from the same place in the module after it failed
+// (the module trying again).
+int64_t callsOfFailedFunctionSince();
 
 }  // namespace sim::gdiplus_layer

@@ -1,0 +1,470 @@
+// Every GDI+ call of a scripted panel session made to fail in turn.
+//
+// The session: the four gauges over the default scene with an aircraft
+// dead ahead, altitude tags and a filter on, an aircraft selected on every
+// gauge, the three views, a surface resized in place, a range change, a
+// window moved onto a new surface, every window closed and the module
+// unloaded. A first run counts the module's GDI+ calls and keeps every frame's
+// pictures. Then the session runs again step by step, and before each step a
+// process is forked for every call of that step to fail: up to the failure
+// each such process is the run without a fault, after it its own.
+//
+// Each run must survive: no crash; at the unload no GDI+ object of the module
+// alive, none used after it was deleted or outside a session (the session
+// layer's report); from the second frame after the failed call every picture
+// as in the run without it. With --keep-failing a creation goes on failing
+// from the same place in the module, and must not be tried again in every
+// frame after it.
+//
+//   quillon_gdiplus_fault_sweep <Quillon.so> [--stride K] [--status S|all]
+//                               [--keep-failing] [--jobs J] [--verbose]
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sim/GdiPlusSessionLayer.h"
+#include "sim/Host.h"
+#include "sim/ScenarioLoader.h"
+#include "tests/e2e/GaugePictures.h"
+
+namespace {
+
+namespace layer = sim::gdiplus_layer;
+
+constexpr int kSide = 64;
+constexpr int kCapacity = 96;  // the first window is resized in place within it
+constexpr int kWindows = 4;
+constexpr int kMaxFrames = 64;
+constexpr int kMaxSteps = 96;
+
+// ---- What the run without a fault leaves for the others --------------------------
+
+struct FramePictures {
+    int width[kWindows];
+    int height[kWindows];
+    uint32_t pixels[kWindows][kCapacity * kCapacity];
+};
+
+struct Baseline {
+    int steps;
+    int frames;
+    int64_t callsAfterStep[kMaxSteps];
+    int framesAfterStep[kMaxSteps];
+    FramePictures pictures[kMaxFrames];
+};
+
+// One failed call's run, written by its process.
+struct Outcome {
+    enum Verdict : int32_t { NotRun, Survived, NoCreation, Crashed, LayerReport, PictureWrong, RetriedEveryFrame };
+    int32_t verdict;
+    int32_t wrongFrame;       // first frame that should have been right and was not
+    int32_t wrongPixels;
+    int32_t failedInFrame;    // the frame during or before which the call failed
+    int64_t retries;          // calls from the failed place after it, keep-failing runs
+    int32_t framesRetried;    // frames after the failure with such a call
+    int32_t framesAfter;
+    char function[48];
+    char report[240];
+};
+
+template <typename T>
+T* sharedArray(size_t count) {
+    void* memory = mmap(nullptr, sizeof(T) * count, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) {
+        std::perror("mmap");
+        std::exit(2);
+    }
+    return static_cast<T*>(memory);
+}
+
+// ---- The scripted session ------------------------------------------------------
+
+struct Session {
+    sim::Host* host = nullptr;
+    sim::Window* windows[kWindows] = {};
+    bool frameStep = false;  // the step just run drew a frame
+};
+
+using Step = std::function<void(Session&)>;
+
+sim::Scenario scenarioWithPickedAircraft() {
+    sim::Scenario scenario = sim::defaultScenario();
+    sim::Aircraft picked = pictures::aircraftAt(scenario.own, scenario.own.headingTrueDeg, "PICKED", 20.0, 0.0,
+                                                scenario.own.headingTrueDeg + 40.0, 180.0);
+    picked.altitudeFt = scenario.own.altitudeFt + 800.0;
+    picked.verticalSpeedFpm = 1200.0;
+    scenario.traffic.push_back(picked);
+    return scenario;
+}
+
+std::vector<Step> scriptedSession(const std::string& modulePath) {
+    std::vector<Step> steps;
+    auto frames = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            steps.push_back([](Session& s) {
+                s.host->frame();
+                s.frameStep = true;
+            });
+    };
+    steps.push_back([modulePath](Session& s) {
+        s.host = new sim::Host(modulePath);
+        if (!s.host->loaded()) {
+            std::fprintf(stderr, "cannot load %s: %s\n", modulePath.c_str(), s.host->error().c_str());
+            std::exit(2);
+        }
+        s.host->setScenario(scenarioWithPickedAircraft());
+    });
+    for (int i = 0; i < kWindows; ++i)
+        steps.push_back([i](Session& s) {
+            s.windows[i] = &s.host->openWindow(pictures::kVariants[i].name, kSide, kSide, kCapacity, kCapacity);
+        });
+    frames(1);  // the named variables registered
+    steps.push_back([](Session& s) {
+        s.host->setNamed("Radar Altitude Tags", 1.0);
+        s.host->setNamed("Radar Filter", 1.0);
+    });
+    frames(2);
+    steps.push_back([](Session& s) {
+        for (sim::Window* window : s.windows) pictures::clickAt(*s.host, *window, 500.0, 262.5);  // PICKED
+    });
+    frames(3);
+    for (double mode : {3.0, 4.0}) {
+        steps.push_back([mode](Session& s) { s.host->setNamed("Radar Mode", mode); });
+        frames(3);
+    }
+    steps.push_back([](Session& s) { s.windows[0]->resize(80, 56, sim::ResizeMode::KeepDeviceContext); });
+    frames(3);
+    steps.push_back([](Session& s) {
+        s.host->setNamed("Radar Mode", 2.0);
+        s.host->setNamed("Radar Range", 20.0);
+    });
+    frames(3);
+    steps.push_back([](Session& s) { s.windows[1]->resize(kSide, kSide, sim::ResizeMode::NewSurface); });
+    frames(3);
+    for (int i = 0; i < kWindows; ++i) steps.push_back([i](Session& s) { s.host->closeWindow(*s.windows[i]); });
+    steps.push_back([](Session& s) { s.host->unload(); });
+    steps.push_back([](Session& s) {
+        delete s.host;
+        s.host = nullptr;
+    });
+    return steps;
+}
+
+void keepPictures(const Session& session, FramePictures& pictures) {
+    for (int i = 0; i < kWindows; ++i) {
+        const sim::Window& window = *session.windows[i];
+        pictures.width[i] = window.width();
+        pictures.height[i] = window.height();
+        const std::vector<uint32_t> pixels = window.pixels();
+        std::copy(pixels.begin(), pixels.end(), pictures.pixels[i]);
+    }
+}
+
+// Pixels that differ from the frame of the run without a fault.
+int wrongPixels(const Session& session, const FramePictures& expected) {
+    int wrong = 0;
+    for (int i = 0; i < kWindows; ++i) {
+        const sim::Window& window = *session.windows[i];
+        if (window.width() != expected.width[i] || window.height() != expected.height[i]) return -1;
+        const std::vector<uint32_t> pixels = window.pixels();
+        for (size_t p = 0; p < pixels.size(); ++p) wrong += pixels[p] != expected.pixels[i][p] ? 1 : 0;
+    }
+    return wrong;
+}
+
+// ---- One run with a failed call ------------------------------------------------------
+
+// The calls that hand out something new, which a module might try again.
+bool isCreation(const char* function) {
+    for (const char* prefix : {"GdipCreate", "GdipGetImageGraphicsContext", "GdipGetGenericFontFamily", "GdipAlloc",
+                               "GdipCloneBrush", "GdiplusStartup"})
+        if (std::strncmp(function, prefix, std::strlen(prefix)) == 0) return true;
+    return false;
+}
+
+void copyText(char* to, size_t size, const char* from) {
+    std::snprintf(to, size, "%s", from != nullptr ? from : "");
+}
+
+// Runs the session from `firstStep` on; call `failCall` fails. Never returns.
+[[noreturn]] void runWithFault(const std::vector<Step>& steps, Session session, int firstStep, int framesDone,
+                               const Baseline& baseline, const layer::FaultPlan& plan, Outcome& outcome) {
+    layer::setOnFailure(layer::OnFailure::Count);
+    layer::planFault(plan);
+    outcome = Outcome{};
+    outcome.failedInFrame = -1;
+    outcome.wrongFrame = -1;
+    int frame = framesDone;
+    int firstChecked = -1;
+    int64_t retriesBefore = 0;
+    for (int step = firstStep; step < baseline.steps; ++step) {
+        const bool failedBefore = layer::failedFunction() != nullptr;
+        session.frameStep = false;
+        steps[step](session);
+        if (!failedBefore && layer::failedFunction() != nullptr) {
+            // Within a frame: right from the second frame after it; before
+            // one: from the frame after the first one it shows in.
+            outcome.failedInFrame = frame;
+            firstChecked = frame + (session.frameStep ? 2 : 1);
+            retriesBefore = layer::callsOfFailedFunctionSince();
+            if (plan.keepFailing && !isCreation(layer::failedFunction())) {
+                outcome.verdict = Outcome::NoCreation;
+                _exit(0);
+            }
+        }
+        if (!session.frameStep) continue;
+        if (failedBefore && plan.keepFailing) {
+            const int64_t retries = layer::callsOfFailedFunctionSince();
+            ++outcome.framesAfter;
+            outcome.framesRetried += retries > retriesBefore ? 1 : 0;
+            retriesBefore = retries;
+        }
+        if (!plan.keepFailing && firstChecked >= 0 && frame >= firstChecked && outcome.wrongFrame < 0) {
+            const int wrong = wrongPixels(session, baseline.pictures[frame]);
+            if (wrong != 0) {
+                outcome.wrongFrame = frame;
+                outcome.wrongPixels = wrong;
+            }
+        }
+        ++frame;
+    }
+    copyText(outcome.function, sizeof outcome.function, layer::failedFunction());
+    outcome.retries = layer::callsOfFailedFunctionSince();
+    const layer::Figures figures = layer::figures();
+    if (figures.failures > 0 || figures.moduleObjects > 0 || figures.moduleSessions > 0) {
+        outcome.verdict = Outcome::LayerReport;
+        char report[240];
+        std::snprintf(report, sizeof report, "%d objects alive, %d sessions open, %d reports: %s",
+                      figures.moduleObjects, figures.moduleSessions, figures.failures, layer::lastFailure());
+        copyText(outcome.report, sizeof outcome.report, report);
+    } else if (outcome.wrongFrame >= 0) {
+        outcome.verdict = Outcome::PictureWrong;
+    } else if (plan.keepFailing && outcome.framesAfter >= 4 && outcome.framesRetried == outcome.framesAfter) {
+        outcome.verdict = Outcome::RetriedEveryFrame;
+    } else {
+        outcome.verdict = Outcome::Survived;
+    }
+    std::fflush(nullptr);
+    _exit(0);
+}
+
+// ---- The sweep ---------------------------------------------------------------------
+
+struct Options {
+    std::string modulePath;
+    int64_t stride = 1;
+    std::vector<int32_t> statuses{layer::kStatusOutOfMemory, layer::kStatusGenericError,
+                                  layer::kStatusInvalidParameter};
+    bool keepFailing = false;
+    int jobs = 2;
+    bool verbose = false;
+};
+
+const char* statusName(int32_t status) {
+    switch (status) {
+        case layer::kStatusOutOfMemory: return "OutOfMemory";
+        case layer::kStatusGenericError: return "GenericError";
+        case layer::kStatusInvalidParameter: return "InvalidParameter";
+        default: return "?";
+    }
+}
+
+Options parse(int argc, char** argv) {
+    Options options;
+    if (argc < 2) {
+        std::fprintf(stderr,
+                     "usage: %s <Quillon.so> [--stride K] [--status OutOfMemory|GenericError|InvalidParameter|all]"
+                     " [--keep-failing] [--jobs J] [--verbose]\n",
+                     argv[0]);
+        std::exit(2);
+    }
+    options.modulePath = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : "";
+        if (argument == "--stride") {
+            options.stride = std::max<int64_t>(1, std::atoll(value));
+            ++i;
+        } else if (argument == "--jobs") {
+            options.jobs = std::max(1, std::atoi(value));
+            ++i;
+        } else if (argument == "--status") {
+            if (std::strcmp(value, "all") != 0) {
+                options.statuses.clear();
+                for (int32_t status : {layer::kStatusOutOfMemory, layer::kStatusGenericError,
+                                       layer::kStatusInvalidParameter})
+                    if (std::strcmp(value, statusName(status)) == 0) options.statuses.push_back(status);
+                if (options.statuses.empty()) {
+                    std::fprintf(stderr, "unknown status %s\n", value);
+                    std::exit(2);
+                }
+            }
+            ++i;
+        } else if (argument == "--keep-failing") {
+            options.keepFailing = true;
+        } else if (argument == "--verbose") {
+            options.verbose = true;
+        } else {
+            std::fprintf(stderr, "unknown argument %s\n", argument.c_str());
+            std::exit(2);
+        }
+    }
+    return options;
+}
+
+// The run without a fault, in a process of its own so that this one starts
+// the session afresh.
+bool recordBaseline(const std::vector<Step>& steps, Baseline& baseline) {
+    const pid_t child = fork();
+    if (child == 0) {
+        layer::startCounting();
+        Session session;
+        int frame = 0;
+        for (size_t step = 0; step < steps.size(); ++step) {
+            session.frameStep = false;
+            steps[step](session);
+            if (session.frameStep) keepPictures(session, baseline.pictures[frame++]);
+            baseline.callsAfterStep[step] = layer::moduleCalls();
+            baseline.framesAfterStep[step] = frame;
+        }
+        baseline.steps = static_cast<int>(steps.size());
+        baseline.frames = frame;
+        const layer::Figures figures = layer::figures();
+        _exit(figures.failures == 0 && figures.moduleObjects == 0 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+struct Running {
+    pid_t pid;
+    Outcome* outcome;
+};
+
+void reap(std::vector<Running>& running, size_t keepAtMost) {
+    while (running.size() > keepAtMost) {
+        int status = 0;
+        const pid_t done = wait(&status);
+        if (done < 0) return;
+        auto it = std::find_if(running.begin(), running.end(), [&](const Running& r) { return r.pid == done; });
+        if (it == running.end()) continue;
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            it->outcome->verdict = Outcome::Crashed;
+            std::snprintf(it->outcome->report, sizeof it->outcome->report, "%s %d",
+                          WIFSIGNALED(status) ? "signal" : "exit status",
+                          WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status));
+        }
+        running.erase(it);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options options = parse(argc, argv);
+    const std::vector<Step> steps = scriptedSession(options.modulePath);
+    if (steps.size() > static_cast<size_t>(kMaxSteps)) return 2;
+
+    Baseline& baseline = *sharedArray<Baseline>(1);
+    if (!recordBaseline(steps, baseline)) {
+        std::fprintf(stderr, "the session without a fault does not pass the session layer\n");
+        return 1;
+    }
+    const int64_t calls = baseline.callsAfterStep[baseline.steps - 1];
+    std::vector<int64_t> failing;
+    for (int64_t n = 1; n <= calls; n += options.stride) failing.push_back(n);
+    const size_t runs = failing.size() * options.statuses.size();
+    Outcome* outcomes = sharedArray<Outcome>(runs);
+
+    // The session again, each step preceded by the runs whose call it makes.
+    layer::startCounting();
+    Session session;
+    std::vector<Running> running;
+    size_t next = 0;
+    int frames = 0;
+    for (int step = 0; step < baseline.steps; ++step) {
+        const int64_t stepEnd = baseline.callsAfterStep[step];
+        for (; next < failing.size() && failing[next] <= stepEnd; ++next) {
+            for (size_t s = 0; s < options.statuses.size(); ++s) {
+                Outcome& outcome = outcomes[next * options.statuses.size() + s];
+                reap(running, static_cast<size_t>(options.jobs - 1));
+                std::fflush(nullptr);
+                const pid_t child = fork();
+                if (child == 0)
+                    runWithFault(steps, session, step, frames, baseline,
+                                 layer::FaultPlan{failing[next], options.statuses[s], options.keepFailing}, outcome);
+                if (child < 0) {
+                    std::perror("fork");
+                    return 2;
+                }
+                running.push_back(Running{child, &outcome});
+            }
+        }
+        session.frameStep = false;
+        steps[step](session);
+        if (session.frameStep) ++frames;
+        if (layer::moduleCalls() != stepEnd) {
+            std::fprintf(stderr, "the session is not repeatable: step %d ends at call %lld, before at %lld\n", step,
+                         static_cast<long long>(layer::moduleCalls()), static_cast<long long>(stepEnd));
+            reap(running, 0);
+            return 1;
+        }
+    }
+    reap(running, 0);
+
+    size_t survived = 0;
+    size_t noCreation = 0;
+    for (size_t r = 0; r < runs; ++r) {
+        const Outcome& outcome = outcomes[r];
+        if (outcome.verdict == Outcome::NoCreation) {
+            ++noCreation;
+            continue;
+        }
+        const int64_t n = failing[r / options.statuses.size()];
+        const char* status = statusName(options.statuses[r % options.statuses.size()]);
+        if (outcome.verdict == Outcome::Survived) {
+            ++survived;
+            if (options.verbose)
+                std::printf("call %lld (%s, %s, frame %d): survived\n", static_cast<long long>(n), outcome.function,
+                            status, outcome.failedInFrame);
+            continue;
+        }
+        std::printf("call %lld (%s, %s, frame %d): ", static_cast<long long>(n), outcome.function, status,
+                    outcome.failedInFrame);
+        switch (outcome.verdict) {
+            case Outcome::Crashed: std::printf("crashed (%s)\n", outcome.report); break;
+            case Outcome::LayerReport: std::printf("session layer: %s\n", outcome.report); break;
+            case Outcome::PictureWrong:
+                std::printf("frame %d differs from the run without the fault (%d pixels)\n", outcome.wrongFrame,
+                            outcome.wrongPixels);
+                break;
+            case Outcome::RetriedEveryFrame:
+                std::printf("tried again in each of the %d frames after it (%lld calls)\n", outcome.framesAfter,
+                            static_cast<long long>(outcome.retries));
+                break;
+            default: std::printf("not run\n"); break;
+        }
+    }
+    if (options.keepFailing) {
+        std::printf("GDI+ fault sweep, creations that keep failing: %lld calls in the session (%d frames), %zu "
+                    "creations failed for good in turn (stride %lld) x %zu statuses, %zu survived\n",
+                    static_cast<long long>(calls), baseline.frames, runs - noCreation,
+                    static_cast<long long>(options.stride), options.statuses.size(), survived);
+    } else {
+        std::printf("GDI+ fault sweep: %lld calls in the session (%d frames), %zu failed in turn (stride %lld) x %zu "
+                    "statuses = %zu runs, %zu survived\n",
+                    static_cast<long long>(calls), baseline.frames, failing.size(),
+                    static_cast<long long>(options.stride), options.statuses.size(), runs, survived);
+    }
+    return survived + noCreation == runs ? 0 : 1;
+}
