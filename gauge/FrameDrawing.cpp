@@ -38,8 +38,13 @@ gdip::GraphicsContainer openViewContainer(render::Graphics& graphics, const View
     return container;
 }
 
+// A container that does not close would hold every later drawing of the
+// graphics object: the object is given up, and made afresh where it is needed.
 void closeViewContainer(render::Graphics& graphics, gdip::GraphicsContainer container) {
-    graphics.endContainer(container);
+    if (!graphics.endContainer(container)) {
+        graphics.release();
+        return;
+    }
     applyRenderingQualityTo(graphics);
 }
 
@@ -91,13 +96,13 @@ bool RadarGauge::redrawSurface(double clock) {
     scaleX_ = static_cast<float>(surfaceWidth_ * kPixelsPerLogicalUnit);
     scaleY_ = static_cast<float>(surfaceHeight_ * kPixelsPerLogicalUnit);
 
+    const uint64_t failedBefore = render::failedGdiCalls();
     SurfaceEntry* entry = surfaceEntryFor(deviceContext_);
     if (entry == nullptr) return false;  // no graphics object yet: try again next time
     if (entry->lastClock == clock) return false;
 
     entry->lastClock = clock;
     surfaceCache_.markDrawn(*entry);
-    const uint64_t failedBefore = render::failedGdiCalls();
     graphics_ = &entry->graphics;
     // Each surface keeps the scaling of its own size, whichever window was
     // drawn before it.
@@ -123,7 +128,9 @@ bool RadarGauge::redrawSurface(double clock) {
 }
 
 SurfaceEntry* RadarGauge::surfaceEntryFor(host::DeviceContext deviceContext) {
-    if (SurfaceEntry* known = surfaceCache_.find(deviceContext)) return known;
+    SurfaceEntry* known = surfaceCache_.find(deviceContext);
+    if (known != nullptr && known->graphics.valid()) return known;
+    if (known != nullptr) surfaceCache_.discard(*known);  // its graphics object was given up
     if (graphicsRetry_.waiting() && !graphicsRetry_.due()) return nullptr;
 
     SurfaceEntry& entry = surfaceCache_.claim(deviceContext);
@@ -150,7 +157,9 @@ void RadarGauge::startPicture() {
 // pixel; only a view that will draw gets one.
 bool RadarGauge::copyBackdrop() {
     const RadarView* view = viewOf(displayMode_);
-    if (view == nullptr || !viewHasItsResources()) return false;
+    // A scheme made while a call failed is not painted into a picture kept
+    // for later frames: it is made again soon.
+    if (view == nullptr || !viewHasItsResources() || schemeRetry_.waiting()) return false;
     // A range change leaves a fixed part that does not show the range as it is.
     const float shownRange = view->fixedPartShowsRange() ? rangeNm_ : 0.0f;
     const BackdropContent content{displayMode_, shownRange, surfaceWidth_, surfaceHeight_, scheme_.backgroundColour};
@@ -164,8 +173,12 @@ bool RadarGauge::copyBackdrop() {
         // painted again next time rather than copied as it is for good.
         if (render::failedGdiCalls() == failedBefore) memory.markPainted(lease);
     }
-    graphics_->drawBitmap(*lease.bitmap, 0, 0);
-    return true;
+    if (graphics_->drawBitmap(*lease.bitmap, 0, 0)) return true;
+    // Not copied, or the surface's state did not come back: its scaling is
+    // set afresh and the fixed part drawn directly.
+    graphics_->resetWorldTransform();
+    graphics_->scaleWorldTransform(scaleX_, scaleY_);
+    return false;
 }
 
 // Drawn with the surface's own scaling and the same steps as on the surface.
@@ -234,7 +247,9 @@ void RadarGauge::drawView(RadarView& view) {
 
 // The block of the selected aircraft, when the view drew it in this frame.
 void RadarGauge::drawDataBlock() {
-    if (parts_.dataBlock == nullptr || selectedDrawn_ == 0 || graphics_ == nullptr || trafficList_ == nullptr) return;
+    if (parts_.dataBlock == nullptr || selectedDrawn_ == 0 || graphics_ == nullptr || !graphics_->valid() ||
+        trafficList_ == nullptr)
+        return;
     if (!scheme_.largeFont || !scheme_.brightBrush) return;
     const TrafficTarget* target = trafficList_->item(selectedIndex_);
     if (target == nullptr) return;

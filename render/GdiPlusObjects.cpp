@@ -73,8 +73,8 @@ gdip::GraphicsContainer Graphics::beginContainer() {
     return container;
 }
 
-void Graphics::endContainer(gdip::GraphicsContainer container) {
-    record(gdip::GdipEndContainer(native_, container));
+bool Graphics::endContainer(gdip::GraphicsContainer container) {
+    return record(gdip::GdipEndContainer(native_, container)) == gdip::kOk;
 }
 
 void Graphics::drawLine(const Pen& pen, float x1, float y1, float x2, float y2) {
@@ -110,10 +110,11 @@ RectF Graphics::measureText(const char16_t* text, int length, const Font& font, 
     return bounds;
 }
 
-void Graphics::drawBitmap(const OffscreenBitmap& bitmap, int32_t x, int32_t y) {
-    // The caller's transform, clip and compositing come back afterwards.
+bool Graphics::drawBitmap(const OffscreenBitmap& bitmap, int32_t x, int32_t y) {
+    // The caller's transform, clip and compositing come back afterwards;
+    // without a saved state nothing is touched.
     gdip::GraphicsState state = 0;
-    record(gdip::GdipSaveGraphics(native_, &state));
+    if (record(gdip::GdipSaveGraphics(native_, &state)) != gdip::kOk) return false;
     // One bitmap pixel to one surface pixel.
     record(gdip::GdipResetWorldTransform(native_));
     // The picture is opaque, so its pixels are copied rather than blended:
@@ -123,9 +124,14 @@ void Graphics::drawBitmap(const OffscreenBitmap& bitmap, int32_t x, int32_t y) {
     // a general path for the copy, more than twice as slow.
     record(gdip::GdipSetClipRectI(native_, x, y, bitmap.width_, bitmap.height_, gdip::kCombineModeReplace));
     record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceCopy));
-    record(gdip::GdipDrawImageRectI(native_, reinterpret_cast<gdip::GpImage*>(bitmap.bitmap_), x, y, bitmap.width_,
-                                    bitmap.height_));
-    record(gdip::GdipRestoreGraphics(native_, state));
+    const gdip::GpStatus drawn = record(gdip::GdipDrawImageRectI(
+        native_, reinterpret_cast<gdip::GpImage*>(bitmap.bitmap_), x, y, bitmap.width_, bitmap.height_));
+    if (record(gdip::GdipRestoreGraphics(native_, state)) == gdip::kOk) return drawn == gdip::kOk;
+    // What the caller drew with before, as far as it can be known: no clip,
+    // blending. The transform stays reset.
+    record(gdip::GdipResetClip(native_));
+    record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceOver));
+    return false;
 }
 
 void Graphics::drawBitmapPart(const OffscreenBitmap& bitmap, const RectF& destination, const RectF& sourcePixels) {

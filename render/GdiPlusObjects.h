@@ -72,7 +72,8 @@ public:
     void setSmoothingMode(int mode);
     void setTextRenderingHint(int hint);
     gdip::GraphicsContainer beginContainer();
-    void endContainer(gdip::GraphicsContainer container);
+    // False when the container stays open: later drawing would sit in it.
+    bool endContainer(gdip::GraphicsContainer container);
 
     void drawLine(const Pen& pen, float x1, float y1, float x2, float y2);
     void drawEllipse(const Pen& pen, float x, float y, float width, float height);
@@ -88,8 +89,9 @@ public:
 
     // The bitmap's pixels at the given pixel position, one to one, whatever
     // the world transform; transform, clip and compositing are as before
-    // afterwards.
-    void drawBitmap(const OffscreenBitmap& bitmap, int32_t x, int32_t y);
+    // afterwards. False when the pixels may not be there, or the world
+    // transform may not have come back (the caller sets it afresh).
+    bool drawBitmap(const OffscreenBitmap& bitmap, int32_t x, int32_t y);
     // The source rectangle (pixels) of the bitmap into the
     // destination (world units), as the world transform maps it.
     void drawBitmapPart(const OffscreenBitmap& bitmap, const RectF& destination, const RectF& sourcePixels);

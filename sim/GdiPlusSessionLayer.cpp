@@ -201,6 +201,7 @@ const char* anyObjectMaker() {
 bool counting = false;
 FaultPlan plan;
 int64_t callCount = 0;
+int64_t functionCallCount = 0;  // of the plan's function, when it names one
 const char* failedName = nullptr;
 const void* failedCaller = nullptr;  // where in the module the failed call came from
 int64_t callsSinceFailure = 0;
@@ -263,7 +264,11 @@ public:
             ++callsSinceFailure;
             return plan.keepFailing ? plan.status : kOk;
         }
-        if (callCount != plan.failCall) return kOk;
+        if (plan.function != nullptr) {
+            if (std::strcmp(plan.function, name_) != 0 || ++functionCallCount != plan.failCall) return kOk;
+        } else if (callCount != plan.failCall) {
+            return kOk;
+        }
         failedName = name_;
         failedCaller = caller_;
         return plan.status;
@@ -338,6 +343,7 @@ void planFault(const FaultPlan& faultPlan) {
     failedName = nullptr;
     failedCaller = nullptr;
     callsSinceFailure = 0;
+    functionCallCount = 0;
 }
 
 void stopCounting() { counting = false; }

@@ -74,6 +74,9 @@ struct FaultPlan {
     // Every later call of the same function from the same place in the
     // module fails too: a creation that keeps failing.
     bool keepFailing = false;
+    // When set, failCall numbers only the calls of this function (a test
+    // that fails one chosen call).
+    const char* function = nullptr;
 };
 // Starts counting the module's calls from 0 with the plan.
 void startCounting(const FaultPlan& plan = {});

@@ -9,12 +9,32 @@ FullCircleSweep& fullCircleSweep() {
     return sweep;
 }
 
+namespace {
+
+// A full turn's worth of owed turns at most: the calls per frame stay bounded
+// while the matrix cannot be had.
+constexpr int kMostStepsOwed = 72;
+
+void turnOwedSteps(FullCircleSweep& sweep, render::Matrix& matrix) {
+    while (sweep.stepsOwed > 0) {
+        render::PointF tip = sweep.tip;
+        const uint64_t failedBefore = render::failedGdiCalls();
+        matrix.reset();
+        matrix.rotate(kFullCircleSweepStep);
+        matrix.transformPoints(&tip, 1);
+        if (render::failedGdiCalls() != failedBefore) return;
+        sweep.tip = tip;
+        --sweep.stepsOwed;
+    }
+}
+
+}  // namespace
+
 void stepFullCircleSweep(FullCircleSweep& sweep, double clock, render::Matrix& matrix) {
     if (sameClockReading(clock, sweep.lastTime)) return;
     sweep.angle = std::fmod(sweep.angle + kFullCircleSweepStep, 360.0f);
-    matrix.reset();
-    matrix.rotate(kFullCircleSweepStep);
-    matrix.transformPoints(&sweep.tip, 1);
+    sweep.stepsOwed = sweep.stepsOwed < kMostStepsOwed ? sweep.stepsOwed + 1 : 1;
+    turnOwedSteps(sweep, matrix);
     sweep.lastTime = clock;
 }
 

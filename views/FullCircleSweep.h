@@ -14,13 +14,15 @@ struct FullCircleSweep {
     float angle = 0.0f;                             // clockwise from +x, a multiple of 5 in 0..355
     render::PointF tip{kFullCircleRadius, 0.0f};    // end of the line, from the view origin
     double lastTime = 0.0;                          // clock at the last step
+    int stepsOwed = 0;                              // turns of the tip whose GDI+ calls failed
 };
 
 // The one sweep of the module.
 FullCircleSweep& fullCircleSweep();
 
 // One step when the clock differs from the last step's; the tip turns with
-// the matrix, which is reset first.
+// the matrix, which is reset first. A turn whose calls failed is made at the
+// next step, so that the tip comes back to where every turn puts it.
 void stepFullCircleSweep(FullCircleSweep& sweep, double clock, render::Matrix& matrix);
 
 // The 5 degrees of relative bearing that the last step swept over, ending

@@ -19,6 +19,15 @@ constexpr float kDegreesPerRadian = 57.29578f;
 
 bool usablePoint(float x, float y) { return std::isfinite(x) && std::isfinite(y); }
 
+// The point turned about the origin as a GDI+ matrix rotation turns it
+// (clockwise on the screen, y pointing down).
+render::PointF turnedClockwise(render::PointF point, float degrees) {
+    const double radians = static_cast<double>(degrees) * (3.14159265358979323846 / 180.0);
+    const double c = std::cos(radians);
+    const double s = std::sin(radians);
+    return render::PointF{static_cast<float>(point.X * c - point.Y * s), static_cast<float>(point.X * s + point.Y * c)};
+}
+
 }  // namespace
 
 void drawTargetCross(render::Graphics& graphics, const render::Pen& pen, float x, float y) {
@@ -79,10 +88,15 @@ const render::Pen& TargetProcedure::paint(TrafficTarget& target, float relativeB
 }
 
 render::PointF TargetProcedure::plotPoint(float distanceNm, float relativeBearingDeg) {
-    render::PointF point{0.0f, -distanceNm * frame_.scale};
+    const render::PointF ahead{0.0f, -distanceNm * frame_.scale};
+    render::PointF point = ahead;
+    const uint64_t failedBefore = render::failedGdiCalls();
     targetMatrix_.reset();
     targetMatrix_.rotate(relativeBearingDeg);
     targetMatrix_.transformPoints(&point, 1);
+    // Where a matrix call failed, the same turn is worked out here: a target
+    // plotted in the wrong place would also take the clicks meant for another.
+    if (render::failedGdiCalls() != failedBefore) point = turnedClockwise(ahead, relativeBearingDeg);
     return point;
 }
 

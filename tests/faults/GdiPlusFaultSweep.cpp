@@ -16,8 +16,9 @@
 // from the same place in the module, and must not be tried again in every
 // frame after it.
 //
-//   quillon_gdiplus_fault_sweep <Quillon.so> [--stride K] [--status S|all]
-//                               [--keep-failing] [--jobs J] [--verbose]
+//   quillon_gdiplus_fault_sweep <Quillon.so> [--stride K] [--calls N[-M]]
+//                               [--status S|all] [--keep-failing] [--jobs J]
+//                               [--verbose]
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,14 +61,27 @@ struct Baseline {
     int64_t callsAfterStep[kMaxSteps];
     int framesAfterStep[kMaxSteps];
     FramePictures pictures[kMaxFrames];
+    // The same session drawn by the build that keeps no backdrops: what a
+    // window shows once its backdrop could not be made.
+    FramePictures direct[kMaxFrames];
 };
 
 // One failed call's run, written by its process.
 struct Outcome {
-    enum Verdict : int32_t { NotRun, Survived, NoCreation, Crashed, LayerReport, PictureWrong, RetriedEveryFrame };
+    enum Verdict : int32_t {
+        NotRun,
+        Survived,
+        SurvivedDrawnDirectly,
+        NoCreation,
+        Crashed,
+        LayerReport,
+        PictureWrong,
+        RetriedEveryFrame
+    };
     int32_t verdict;
     int32_t wrongFrame;       // first frame that should have been right and was not
     int32_t wrongPixels;
+    int32_t windowsDrawnDirectly;  // windows that showed the direct build's picture instead
     int32_t failedInFrame;    // the frame during or before which the call failed
     int64_t retries;          // calls from the failed place after it, keep-failing runs
     int32_t framesRetried;    // frames after the failure with such a call
@@ -169,14 +183,39 @@ void keepPictures(const Session& session, FramePictures& pictures) {
     }
 }
 
-// Pixels that differ from the frame of the run without a fault.
-int wrongPixels(const Session& session, const FramePictures& expected) {
+bool tracing = false;  // each wrong window of each frame checked, on stderr
+
+int differingPixels(const std::vector<uint32_t>& pixels, const FramePictures& expected, int window) {
     int wrong = 0;
+    for (size_t p = 0; p < pixels.size(); ++p) wrong += pixels[p] != expected.pixels[window][p] ? 1 : 0;
+    return wrong;
+}
+
+// The backdrop's bitmap, its storage or its graphics object: a creation the
+// module does not try again at the same size, drawing directly instead.
+bool isBackdropCreation(const char* function) {
+    for (const char* name : {"GdipCreateBitmapFromScan0", "GdipGetImageGraphicsContext", "GdipAlloc"})
+        if (std::strcmp(function, name) == 0) return true;
+    return false;
+}
+
+// Pixels that differ from the frame of the run without a fault. A window
+// whose backdrop creation failed may show the direct build's frame instead.
+int wrongPixels(const Session& session, const Baseline& baseline, int frame, bool directAllowed,
+                int& windowsDrawnDirectly) {
+    int wrong = 0;
+    const FramePictures& expected = baseline.pictures[frame];
     for (int i = 0; i < kWindows; ++i) {
         const sim::Window& window = *session.windows[i];
         if (window.width() != expected.width[i] || window.height() != expected.height[i]) return -1;
         const std::vector<uint32_t> pixels = window.pixels();
-        for (size_t p = 0; p < pixels.size(); ++p) wrong += pixels[p] != expected.pixels[i][p] ? 1 : 0;
+        int wrongHere = differingPixels(pixels, expected, i);
+        if (wrongHere > 0 && directAllowed && differingPixels(pixels, baseline.direct[frame], i) == 0) {
+            wrongHere = 0;
+            ++windowsDrawnDirectly;
+        }
+        if (tracing && wrongHere > 0) std::fprintf(stderr, "frame %d window %d: %d pixels\n", frame, i, wrongHere);
+        wrong += wrongHere;
     }
     return wrong;
 }
@@ -228,9 +267,10 @@ void copyText(char* to, size_t size, const char* from) {
             outcome.framesRetried += retries > retriesBefore ? 1 : 0;
             retriesBefore = retries;
         }
-        if (!plan.keepFailing && firstChecked >= 0 && frame >= firstChecked && outcome.wrongFrame < 0) {
-            const int wrong = wrongPixels(session, baseline.pictures[frame]);
-            if (wrong != 0) {
+        if (!plan.keepFailing && firstChecked >= 0 && frame >= firstChecked && (outcome.wrongFrame < 0 || tracing)) {
+            const bool directAllowed = isBackdropCreation(layer::failedFunction());
+            const int wrong = wrongPixels(session, baseline, frame, directAllowed, outcome.windowsDrawnDirectly);
+            if (wrong != 0 && outcome.wrongFrame < 0) {
                 outcome.wrongFrame = frame;
                 outcome.wrongPixels = wrong;
             }
@@ -251,7 +291,7 @@ void copyText(char* to, size_t size, const char* from) {
     } else if (plan.keepFailing && outcome.framesAfter >= 4 && outcome.framesRetried == outcome.framesAfter) {
         outcome.verdict = Outcome::RetriedEveryFrame;
     } else {
-        outcome.verdict = Outcome::Survived;
+        outcome.verdict = outcome.windowsDrawnDirectly > 0 ? Outcome::SurvivedDrawnDirectly : Outcome::Survived;
     }
     std::fflush(nullptr);
     _exit(0);
@@ -261,7 +301,10 @@ void copyText(char* to, size_t size, const char* from) {
 
 struct Options {
     std::string modulePath;
+    std::string directModulePath;  // the build without backdrops, beside it
     int64_t stride = 1;
+    int64_t first = 1;             // the calls failed: first, first + stride, ... up to last
+    int64_t last = INT64_MAX;
     std::vector<int32_t> statuses{layer::kStatusOutOfMemory, layer::kStatusGenericError,
                                   layer::kStatusInvalidParameter};
     bool keepFailing = false;
@@ -282,17 +325,26 @@ Options parse(int argc, char** argv) {
     Options options;
     if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: %s <Quillon.so> [--stride K] [--status OutOfMemory|GenericError|InvalidParameter|all]"
+                     "usage: %s <Quillon.so> [--stride K] [--calls N[-M]] [--status OutOfMemory|GenericError|InvalidParameter|all]"
                      " [--keep-failing] [--jobs J] [--verbose]\n",
                      argv[0]);
         std::exit(2);
     }
     options.modulePath = argv[1];
+    const size_t folder = options.modulePath.find_last_of('/');
+    options.directModulePath = options.modulePath.substr(0, folder == std::string::npos ? 0 : folder + 1) +
+                               "Quillon-direct.so";
     for (int i = 2; i < argc; ++i) {
         const std::string argument = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : "";
         if (argument == "--stride") {
             options.stride = std::max<int64_t>(1, std::atoll(value));
+            ++i;
+        } else if (argument == "--calls") {
+            // N or N-M
+            char* end = nullptr;
+            options.first = std::max<int64_t>(1, std::strtoll(value, &end, 10));
+            options.last = end != nullptr && *end == '-' ? std::strtoll(end + 1, nullptr, 10) : options.first;
             ++i;
         } else if (argument == "--jobs") {
             options.jobs = std::max(1, std::atoi(value));
@@ -313,6 +365,7 @@ Options parse(int argc, char** argv) {
             options.keepFailing = true;
         } else if (argument == "--verbose") {
             options.verbose = true;
+            tracing = true;
         } else {
             std::fprintf(stderr, "unknown argument %s\n", argument.c_str());
             std::exit(2);
@@ -322,8 +375,8 @@ Options parse(int argc, char** argv) {
 }
 
 // The run without a fault, in a process of its own so that this one starts
-// the session afresh.
-bool recordBaseline(const std::vector<Step>& steps, Baseline& baseline) {
+// the session afresh. The direct build's run keeps its pictures only.
+bool recordBaseline(const std::vector<Step>& steps, Baseline& baseline, bool direct) {
     const pid_t child = fork();
     if (child == 0) {
         layer::startCounting();
@@ -332,12 +385,15 @@ bool recordBaseline(const std::vector<Step>& steps, Baseline& baseline) {
         for (size_t step = 0; step < steps.size(); ++step) {
             session.frameStep = false;
             steps[step](session);
-            if (session.frameStep) keepPictures(session, baseline.pictures[frame++]);
+            if (session.frameStep) keepPictures(session, (direct ? baseline.direct : baseline.pictures)[frame++]);
+            if (direct) continue;
             baseline.callsAfterStep[step] = layer::moduleCalls();
             baseline.framesAfterStep[step] = frame;
         }
-        baseline.steps = static_cast<int>(steps.size());
-        baseline.frames = frame;
+        if (!direct) {
+            baseline.steps = static_cast<int>(steps.size());
+            baseline.frames = frame;
+        }
         const layer::Figures figures = layer::figures();
         _exit(figures.failures == 0 && figures.moduleObjects == 0 ? 0 : 1);
     }
@@ -376,13 +432,14 @@ int main(int argc, char** argv) {
     if (steps.size() > static_cast<size_t>(kMaxSteps)) return 2;
 
     Baseline& baseline = *sharedArray<Baseline>(1);
-    if (!recordBaseline(steps, baseline)) {
+    if (!recordBaseline(steps, baseline, false) ||
+        !recordBaseline(scriptedSession(options.directModulePath), baseline, true)) {
         std::fprintf(stderr, "the session without a fault does not pass the session layer\n");
         return 1;
     }
     const int64_t calls = baseline.callsAfterStep[baseline.steps - 1];
     std::vector<int64_t> failing;
-    for (int64_t n = 1; n <= calls; n += options.stride) failing.push_back(n);
+    for (int64_t n = options.first; n <= std::min(calls, options.last); n += options.stride) failing.push_back(n);
     const size_t runs = failing.size() * options.statuses.size();
     Outcome* outcomes = sharedArray<Outcome>(runs);
 
@@ -423,6 +480,7 @@ int main(int argc, char** argv) {
     reap(running, 0);
 
     size_t survived = 0;
+    size_t drawnDirectly = 0;
     size_t noCreation = 0;
     for (size_t r = 0; r < runs; ++r) {
         const Outcome& outcome = outcomes[r];
@@ -432,11 +490,13 @@ int main(int argc, char** argv) {
         }
         const int64_t n = failing[r / options.statuses.size()];
         const char* status = statusName(options.statuses[r % options.statuses.size()]);
-        if (outcome.verdict == Outcome::Survived) {
+        if (outcome.verdict == Outcome::Survived || outcome.verdict == Outcome::SurvivedDrawnDirectly) {
             ++survived;
+            const bool direct = outcome.verdict == Outcome::SurvivedDrawnDirectly;
+            drawnDirectly += direct ? 1 : 0;
             if (options.verbose)
-                std::printf("call %lld (%s, %s, frame %d): survived\n", static_cast<long long>(n), outcome.function,
-                            status, outcome.failedInFrame);
+                std::printf("call %lld (%s, %s, frame %d): survived%s\n", static_cast<long long>(n), outcome.function,
+                            status, outcome.failedInFrame, direct ? ", a window drawn directly" : "");
             continue;
         }
         std::printf("call %lld (%s, %s, frame %d): ", static_cast<long long>(n), outcome.function, status,
@@ -462,9 +522,10 @@ int main(int argc, char** argv) {
                     static_cast<long long>(options.stride), options.statuses.size(), survived);
     } else {
         std::printf("GDI+ fault sweep: %lld calls in the session (%d frames), %zu failed in turn (stride %lld) x %zu "
-                    "statuses = %zu runs, %zu survived\n",
+                    "statuses = %zu runs, %zu survived (%zu of them with a window drawn directly, its backdrop "
+                    "not made)\n",
                     static_cast<long long>(calls), baseline.frames, failing.size(),
-                    static_cast<long long>(options.stride), options.statuses.size(), runs, survived);
+                    static_cast<long long>(options.stride), options.statuses.size(), runs, survived, drawnDirectly);
     }
     return survived + noCreation == runs ? 0 : 1;
 }

@@ -14,6 +14,7 @@
 #include "views/GaugeVariants.h"
 #include "host/ExportedRecords.h"
 #include "render/GdiPlusFlat.h"
+#include "sim/GdiPlusSessionLayer.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/RadarGaugeProbe.h"
 #include "tests/support/TestSurface.h"
@@ -351,6 +352,69 @@ TEST_F(FrameDrawing, SurfaceWithoutABackdropShowsTheSamePicture) {
         EXPECT_EQ(backdrops.picturesHeld(DrawingMemory::kBackdrops), 1);
     }
     EXPECT_EQ(backdrops.picturesHeld(DrawingMemory::kBackdrops), 0);
+}
+
+int differingPixels(const TestSurface& a, const TestSurface& b) {
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return differing;
+}
+
+// A call that fails while a frame is drawn may leave a backdrop short of a
+// ring, a container open or the surface's state changed: the next frame is
+// drawn as it would have been all the same. Window b, drawn alongside
+// without a fault, shows what that is.
+TEST_F(FrameDrawing, ACallFailedInAFrameLeavesTheNextFrameAsItWouldHaveBeen) {
+    namespace layer = sim::gdiplus_layer;
+    struct Failure {
+        const char* function;
+        int nth;
+    } failures[] = {{"GdipDrawEllipse", 1},        {"GdipEndContainer", 1}, {"GdipEndContainer", 2},
+                    {"GdipResetWorldTransform", 1}, {"GdipSaveGraphics", 1}, {"GdipRestoreGraphics", 1}};
+    // Every surface outlives the gauge: a new one could take a gone one's
+    // device context, which the gauge still knows.
+    std::vector<std::unique_ptr<TestSurface>> surfaces;
+    for (size_t i = 0; i < 2 * std::size(failures); ++i) surfaces.push_back(std::make_unique<TestSurface>(90, 70));
+    RectangularGreenGauge gauge{modulePanelCalls()};
+    double clock = 10.0;
+    for (const Failure& failure : failures) {
+        TestSurface& faulted = *surfaces[2 * (&failure - failures)];
+        TestSurface& clean = *surfaces[2 * (&failure - failures) + 1];
+        Window a(*Linkage.gauges[0], faulted);
+        Window b(*Linkage.gauges[0], clean);
+        clock += 1.0;
+        layer::startCounting(layer::FaultPlan{failure.nth, layer::kStatusOutOfMemory, false, failure.function});
+        drawAt(gauge, a, clock);
+        const bool failed = layer::failedFunction() != nullptr;
+        layer::stopCounting();
+        EXPECT_TRUE(failed) << failure.function;
+        drawAt(gauge, b, clock);
+        clock += 1.0;
+        drawAt(gauge, a, clock);
+        drawAt(gauge, b, clock);
+        EXPECT_EQ(differingPixels(faulted, clean), 0) << failure.function << " " << failure.nth;
+        EXPECT_TRUE(faulted.colourNear(500.0f, 500.0f, 30.0f, 0xff008200u)) << failure.function;
+    }
+}
+
+// Without a GDI+ session of its own a gauge must not draw, nor release what
+// belongs to all gauges; it starts one at a later frame.
+TEST_F(FrameDrawing, AGaugeWithoutASessionDrawsNothingAndStartsOneAtALaterFrame) {
+    namespace layer = sim::gdiplus_layer;
+    TestSurface surface(40, 40);  // outlives the gauge
+    Window window(*Linkage.gauges[0], surface);
+    layer::startCounting(layer::FaultPlan{1, layer::kStatusOutOfMemory, true, "GdiplusStartup"});
+    RectangularGreenGauge starting{modulePanelCalls()};
+    for (double clock : {1.0, 2.0, 3.0}) drawAt(starting, window, clock);
+    EXPECT_EQ(layer::callsOfFailedFunctionSince(), 2);  // at the first frame, then after two more
+    layer::stopCounting();
+    EXPECT_EQ(surface.pixel(5, 5), kUntouched);
+    EXPECT_EQ(starting.surfaceCache().count(), 0);
+    for (double clock : {4.0, 5.0, 6.0}) drawAt(starting, window, clock);
+    EXPECT_EQ(surface.pixel(5, 5), kUntouched);
+    drawAt(starting, window, 7.0);  // four frames after the last try
+    EXPECT_EQ(surface.pixel(5, 5), kGreenBackground);
 }
 
 TEST_F(FrameDrawing, DestructionDeletesOneGraphicsObjectPerSurface) {
