@@ -110,13 +110,29 @@ struct Session {
 
 using Step = std::function<void(Session&)>;
 
-sim::Scenario scenarioWithPickedAircraft() {
+// A few aircraft, each drawn its own way, so that every call a target makes
+// is in the session while the session stays short enough to fail each call
+// in turn: one dead ahead (selected), one below and descending, one on the
+// ground (filtered out), one behind beyond the shorter range.
+sim::Scenario scriptedScenario() {
     sim::Scenario scenario = sim::defaultScenario();
-    sim::Aircraft picked = pictures::aircraftAt(scenario.own, scenario.own.headingTrueDeg, "PICKED", 20.0, 0.0,
-                                                scenario.own.headingTrueDeg + 40.0, 180.0);
-    picked.altitudeFt = scenario.own.altitudeFt + 800.0;
+    const sim::Aircraft& own = scenario.own;
+    const double heading = own.headingTrueDeg;
+    scenario.traffic.clear();
+    sim::Aircraft picked = pictures::aircraftAt(own, heading, "PICKED", 20.0, 0.0, heading + 40.0, 180.0);
+    picked.altitudeFt = own.altitudeFt + 800.0;
     picked.verticalSpeedFpm = 1200.0;
-    scenario.traffic.push_back(picked);
+    sim::Aircraft below = pictures::aircraftAt(own, heading, "BELOW", 12.0, 15.0, heading + 200.0, 250.0);
+    below.altitudeFt = own.altitudeFt - 1500.0;
+    below.verticalSpeedFpm = -900.0;
+    sim::Aircraft ground = pictures::aircraftAt(own, heading, "GROUND", 8.0, -10.0, heading, 0.0);
+    ground.altitudeFt = 400.0;
+    ground.groundElevationFt = 400.0;
+    ground.verticalSpeedFpm = 0.0;
+    sim::Aircraft behind = pictures::aircraftAt(own, heading, "BEHIND", 30.0, 160.0, heading + 90.0, 300.0);
+    behind.altitudeFt = own.altitudeFt;
+    behind.verticalSpeedFpm = 0.0;
+    scenario.traffic = {picked, below, ground, behind};
     return scenario;
 }
 
@@ -135,7 +151,7 @@ std::vector<Step> scriptedSession(const std::string& modulePath) {
             std::fprintf(stderr, "cannot load %s: %s\n", modulePath.c_str(), s.host->error().c_str());
             std::exit(2);
         }
-        s.host->setScenario(scenarioWithPickedAircraft());
+        s.host->setScenario(scriptedScenario());
     });
     for (int i = 0; i < kWindows; ++i)
         steps.push_back([i](Session& s) {
@@ -150,20 +166,20 @@ std::vector<Step> scriptedSession(const std::string& modulePath) {
     steps.push_back([](Session& s) {
         for (sim::Window* window : s.windows) pictures::clickAt(*s.host, *window, 500.0, 262.5);  // PICKED
     });
-    frames(3);
+    frames(2);
     for (double mode : {3.0, 4.0}) {
         steps.push_back([mode](Session& s) { s.host->setNamed("Radar Mode", mode); });
-        frames(3);
+        frames(2);
     }
     steps.push_back([](Session& s) { s.windows[0]->resize(80, 56, sim::ResizeMode::KeepDeviceContext); });
-    frames(3);
+    frames(2);
     steps.push_back([](Session& s) {
         s.host->setNamed("Radar Mode", 2.0);
         s.host->setNamed("Radar Range", 20.0);
     });
-    frames(3);
+    frames(2);
     steps.push_back([](Session& s) { s.windows[1]->resize(kSide, kSide, sim::ResizeMode::NewSurface); });
-    frames(3);
+    frames(2);
     for (int i = 0; i < kWindows; ++i) steps.push_back([i](Session& s) { s.host->closeWindow(*s.windows[i]); });
     steps.push_back([](Session& s) { s.host->unload(); });
     steps.push_back([](Session& s) {
