@@ -16,6 +16,12 @@ constexpr const char* kTargetVariableNames[kTargetVariableCount] = {
 // Registered after the ten, never given a value: unset they read 0 (off).
 constexpr const char* kTagsName = "Radar Altitude Tags";
 constexpr const char* kFilterName = "Radar Filter";
+constexpr const char* kAlertsName = "Radar Alerts";
+// Written by the module while alerts are on.
+constexpr const char* kAlertVariableNames[kAlertVariableCount] = {
+    "Radar Alert Level",    "Radar Alert Count",        "Radar Alert Clock",           "Radar Alert Relative Altitude",
+    "Radar Alert Distance", "Radar Alert Closest Time", "Radar Alert Closest Distance",
+};
 constexpr double kMinimumRangeNm = 5.0;
 
 // A setting read like the mode: fraction cut off, saturating; a value that
@@ -56,10 +62,14 @@ void RadarGauge::syncVariables() {
         registeredAfterRefusal(panel_, ids.targetVarIds[i], kTargetVariableNames[i]);
     registeredAfterRefusal(panel_, ids.tagsVarId, kTagsName);
     registeredAfterRefusal(panel_, ids.filterVarId, kFilterName);
+    registeredAfterRefusal(panel_, ids.alertsVarId, kAlertsName);
+    for (int i = 0; i < kAlertVariableCount; ++i)
+        registeredAfterRefusal(panel_, ids.alertVarIds[i], kAlertVariableNames[i]);
     adoptRegisteredIds();
     readRange();
     readMode();
     readPilotOptions();
+    followAlertsSetting();
 }
 
 void RadarGauge::registerVariables() {
@@ -71,6 +81,8 @@ void RadarGauge::registerVariables() {
     for (int i = 0; i < kTargetVariableCount; ++i) ids.targetVarIds[i] = panel_.registerNamedVariable(kTargetVariableNames[i]);
     ids.tagsVarId = panel_.registerNamedVariable(kTagsName);
     ids.filterVarId = panel_.registerNamedVariable(kFilterName);
+    ids.alertsVarId = panel_.registerNamedVariable(kAlertsName);
+    for (int i = 0; i < kAlertVariableCount; ++i) ids.alertVarIds[i] = panel_.registerNamedVariable(kAlertVariableNames[i]);
     ids.registered = 1;
     adoptRegisteredIds();
 }
@@ -89,7 +101,7 @@ void RadarGauge::readRange() {
     if (!std::isfinite(range) || !(range >= kMinimumRangeNm)) return;
     // No upper bound, but a value past float's range saturates rather than overflow.
     rangeNm_ = range > FLT_MAX ? FLT_MAX : static_cast<float>(range);
-    if (trafficList_ != nullptr) trafficList_->setRange(rangeNm_);
+    if (trafficList_ != nullptr) trafficList_->setRange(queryRangeNm());
 }
 
 void RadarGauge::readMode() {
@@ -100,6 +112,7 @@ void RadarGauge::readMode() {
 void RadarGauge::readPilotOptions() {
     readSetting(panel_, tagsVarId_, options_.altitudeTags);
     readSetting(panel_, filterVarId_, options_.filter);
+    readSetting(panel_, registeredVariables_.alertsVarId, options_.alerts);
 }
 
 }  // namespace quillon
