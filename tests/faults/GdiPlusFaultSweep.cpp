@@ -1,8 +1,8 @@
 // Every GDI+ call of a scripted panel session made to fail in turn.
 //
-// The session: the four gauges over the default scene with an aircraft
-// dead ahead, altitude tags and a filter on, an aircraft selected on every
-// gauge, the three views, a surface resized in place, a range change, a
+// The session: the four gauges over four aircraft of the default scene,
+// altitude tags, a filter and the traffic advisories on, an aircraft
+// selected on every gauge, the three views, a surface resized in place, a range change, a
 // window moved onto a new surface, every window closed and the module
 // unloaded. A first run counts the module's GDI+ calls and keeps every frame's
 // pictures. Then the session runs again step by step, and before each step a
@@ -18,7 +18,7 @@
 //
 //   quillon_gdiplus_fault_sweep <Quillon.so> [--stride K] [--calls N[-M]]
 //                               [--status S|all] [--keep-failing] [--jobs J]
-//                               [--verbose]
+//                               [--verbose] [--pictures FOLDER]
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -112,8 +112,9 @@ using Step = std::function<void(Session&)>;
 
 // A few aircraft, each drawn its own way, so that every call a target makes
 // is in the session while the session stays short enough to fail each call
-// in turn: one dead ahead (selected), one below and descending, one on the
-// ground (filtered out), one behind beyond the shorter range.
+// in turn: one dead ahead (selected), one below climbing towards the own
+// aircraft (a traffic advisory), one on the ground (filtered out), one behind
+// beyond the shorter range.
 sim::Scenario scriptedScenario() {
     sim::Scenario scenario = sim::defaultScenario();
     const sim::Aircraft& own = scenario.own;
@@ -122,9 +123,9 @@ sim::Scenario scriptedScenario() {
     sim::Aircraft picked = pictures::aircraftAt(own, heading, "PICKED", 20.0, 0.0, heading + 40.0, 180.0);
     picked.altitudeFt = own.altitudeFt + 800.0;
     picked.verticalSpeedFpm = 1200.0;
-    sim::Aircraft below = pictures::aircraftAt(own, heading, "BELOW", 12.0, 15.0, heading + 200.0, 250.0);
-    below.altitudeFt = own.altitudeFt - 1500.0;
-    below.verticalSpeedFpm = -900.0;
+    sim::Aircraft closing = pictures::aircraftAt(own, heading, "CLOSING", 4.0, 15.0, heading + 195.0, 250.0);
+    closing.altitudeFt = own.altitudeFt - 600.0;
+    closing.verticalSpeedFpm = 900.0;
     sim::Aircraft ground = pictures::aircraftAt(own, heading, "GROUND", 8.0, -10.0, heading, 0.0);
     ground.altitudeFt = 400.0;
     ground.groundElevationFt = 400.0;
@@ -132,7 +133,7 @@ sim::Scenario scriptedScenario() {
     sim::Aircraft behind = pictures::aircraftAt(own, heading, "BEHIND", 30.0, 160.0, heading + 90.0, 300.0);
     behind.altitudeFt = own.altitudeFt;
     behind.verticalSpeedFpm = 0.0;
-    scenario.traffic = {picked, below, ground, behind};
+    scenario.traffic = {picked, closing, ground, behind};
     return scenario;
 }
 
@@ -152,6 +153,9 @@ std::vector<Step> scriptedSession(const std::string& modulePath) {
             std::exit(2);
         }
         s.host->setScenario(scriptedScenario());
+        // Two frames a second of clock: the traffic list refreshes every
+        // other frame, so that the advisories have rates to work from.
+        s.host->setFramesPerSecond(2.0);
     });
     for (int i = 0; i < kWindows; ++i)
         steps.push_back([i](Session& s) {
@@ -161,6 +165,7 @@ std::vector<Step> scriptedSession(const std::string& modulePath) {
     steps.push_back([](Session& s) {
         s.host->setNamed("Radar Altitude Tags", 1.0);
         s.host->setNamed("Radar Filter", 1.0);
+        s.host->setNamed("Radar Alerts", 1.0);
     });
     frames(2);
     steps.push_back([](Session& s) {
@@ -213,6 +218,17 @@ bool isBackdropCreation(const char* function) {
     for (const char* name : {"GdipCreateBitmapFromScan0", "GdipGetImageGraphicsContext", "GdipAlloc"})
         if (std::strcmp(function, name) == 0) return true;
     return false;
+}
+
+// The run without a fault as pictures, to see what the session shows.
+const char* picturesFolder = nullptr;
+
+void savePictures(const Session& session, const char* folder, int frame) {
+    for (int i = 0; i < kWindows; ++i) {
+        char path[512];
+        std::snprintf(path, sizeof path, "%s/frame%02d-window%d.png", folder, frame, i);
+        session.windows[i]->savePng(path);
+    }
 }
 
 // Pixels that differ from the frame of the run without a fault. A window
@@ -342,7 +358,7 @@ Options parse(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: %s <Quillon.so> [--stride K] [--calls N[-M]] [--status OutOfMemory|GenericError|InvalidParameter|all]"
-                     " [--keep-failing] [--jobs J] [--verbose]\n",
+                     " [--keep-failing] [--jobs J] [--verbose] [--pictures FOLDER]\n",
                      argv[0]);
         std::exit(2);
     }
@@ -379,6 +395,8 @@ Options parse(int argc, char** argv) {
             ++i;
         } else if (argument == "--keep-failing") {
             options.keepFailing = true;
+        } else if (argument == "--pictures") {
+            picturesFolder = argv[++i];
         } else if (argument == "--verbose") {
             options.verbose = true;
             tracing = true;
@@ -401,7 +419,11 @@ bool recordBaseline(const std::vector<Step>& steps, Baseline& baseline, bool dir
         for (size_t step = 0; step < steps.size(); ++step) {
             session.frameStep = false;
             steps[step](session);
-            if (session.frameStep) keepPictures(session, (direct ? baseline.direct : baseline.pictures)[frame++]);
+            if (session.frameStep) {
+                keepPictures(session, (direct ? baseline.direct : baseline.pictures)[frame]);
+                if (picturesFolder != nullptr && !direct) savePictures(session, picturesFolder, frame);
+                ++frame;
+            }
             if (direct) continue;
             baseline.callsAfterStep[step] = layer::moduleCalls();
             baseline.framesAfterStep[step] = frame;
