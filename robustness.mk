@@ -32,13 +32,15 @@ VALGRIND_SCENARIO := FlightUnderValgrind.*
 robustness: sanitize valgrind-check fuzz-smoke gdiplus-faults
 
 FAULT_SWEEP := $(BUILD)/linux/tests/quillon_gdiplus_fault_sweep
+FAULT_SWEEP_DIRECT := $(BUILD)/linux/Quillon-direct.so
 FAULT_SWEEP_JOBS ?= $(JOBS)
 
 gdiplus-faults: build-linux
 	@$(QUIETLY) "GDI+ calls failed in turn" $(LOGS)/gdiplus-faults.log \
-	  $(FAULT_SWEEP) $(SO_LINUX) --status all --jobs $(FAULT_SWEEP_JOBS)
+	  $(FAULT_SWEEP) $(SO_LINUX) --direct $(FAULT_SWEEP_DIRECT) --status all --jobs $(FAULT_SWEEP_JOBS)
 	@$(QUIETLY) "GDI+ creations failed for good" $(LOGS)/gdiplus-faults-kept.log \
-	  $(FAULT_SWEEP) $(SO_LINUX) --keep-failing --status OutOfMemory --jobs $(FAULT_SWEEP_JOBS)
+	  $(FAULT_SWEEP) $(SO_LINUX) --direct $(FAULT_SWEEP_DIRECT) --keep-failing --status OutOfMemory \
+	    --jobs $(FAULT_SWEEP_JOBS)
 	@grep -h "^GDI+ fault sweep" $(LOGS)/gdiplus-faults.log $(LOGS)/gdiplus-faults-kept.log
 
 sanitize-build: deps

@@ -18,7 +18,9 @@
 //
 //   quillon_gdiplus_fault_sweep <Quillon.so> [--stride K] [--calls N[-M]]
 //                               [--status S|all] [--keep-failing] [--jobs J]
-//                               [--verbose] [--pictures FOLDER]
+//                               [--direct <Quillon-direct.so>] [--verbose]
+//                               [--pictures FOLDER]
+// The build without backdrops is looked for beside the module unless named.
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -358,7 +360,7 @@ Options parse(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: %s <Quillon.so> [--stride K] [--calls N[-M]] [--status OutOfMemory|GenericError|InvalidParameter|all]"
-                     " [--keep-failing] [--jobs J] [--verbose] [--pictures FOLDER]\n",
+                     " [--keep-failing] [--jobs J] [--direct Quillon-direct.so] [--verbose] [--pictures FOLDER]\n",
                      argv[0]);
         std::exit(2);
     }
@@ -395,6 +397,9 @@ Options parse(int argc, char** argv) {
             ++i;
         } else if (argument == "--keep-failing") {
             options.keepFailing = true;
+        } else if (argument == "--direct") {
+            options.directModulePath = value;
+            ++i;
         } else if (argument == "--pictures") {
             picturesFolder = argv[++i];
         } else if (argument == "--verbose") {
