@@ -362,7 +362,7 @@ int differingPixels(const TestSurface& a, const TestSurface& b) {
 }
 
 // A call that fails while a frame is drawn may leave a backdrop short of a
-// ring, a container open or the surface's state changed: the next frame is
+// spoke, a container open or the surface's state changed: the next frame is
 // drawn as it would have been all the same. Window b, drawn alongside
 // without a fault, shows what that is.
 TEST_F(FrameDrawing, ACallFailedInAFrameLeavesTheNextFrameAsItWouldHaveBeen) {
@@ -370,7 +370,7 @@ TEST_F(FrameDrawing, ACallFailedInAFrameLeavesTheNextFrameAsItWouldHaveBeen) {
     struct Failure {
         const char* function;
         int nth;
-    } failures[] = {{"GdipDrawEllipse", 1},        {"GdipEndContainer", 1}, {"GdipEndContainer", 2},
+    } failures[] = {{"GdipDrawLine", 1},           {"GdipEndContainer", 1}, {"GdipEndContainer", 2},
                     {"GdipResetWorldTransform", 1}, {"GdipSaveGraphics", 1}, {"GdipRestoreGraphics", 1}};
     // Every surface outlives the gauge: a new one could take a gone one's
     // device context, which the gauge still knows.
