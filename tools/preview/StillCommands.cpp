@@ -164,6 +164,7 @@ int renderAnimation(const PreviewOptions& options, const AnimationRequest& reque
     sim::Window& window = host->addGauge(request.gauge, request.size.width, request.size.height);
     host->setView(request.view);
     host->setRange(request.rangeNm);
+    if (request.startSeconds > 0) host->runUntil(request.startSeconds);
     const int count = std::max(1, static_cast<int>(std::lround(request.seconds * options.fps)));
     std::vector<Image> frames;
     frames.reserve(count);

@@ -212,6 +212,8 @@ int main(int argc, char** argv) {
     animate->add_option("--seconds", animation.seconds, "length in simulated seconds")
         ->capture_default_str()
         ->check(numberValidator(0.1, 600.0));
+    animate->add_option("--start", animation.startSeconds, "simulated time to skip before the first frame")
+        ->check(numberValidator(0.0, 3600.0));
     animate->add_option("-o,--output", animation.output, "GIF to write (default out/<gauge>-<view>.gif)")
         ->check(outputValidator(".gif"));
 
