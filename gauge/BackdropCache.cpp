@@ -50,7 +50,7 @@ BackdropLease BackdropCache::lease(const void* owner, host::DeviceContext surfac
     const bool repaint = !slot->painted || !(slot->content == content);
     slot->content = content;
     slot->painted = true;
-    return BackdropLease{&slot->backdrop, repaint};
+    return BackdropLease{&slot->backdrop, repaint, slot->frame.valid() ? &slot->frame : nullptr};
 }
 
 void BackdropCache::releaseOwner(const void* owner) {
@@ -60,7 +60,7 @@ void BackdropCache::releaseOwner(const void* owner) {
 
 int64_t BackdropCache::bytesHeld() const {
     int64_t held = 0;
-    for (const Slot& slot : slots_) held += slot.backdrop.storageBytes();
+    for (const Slot& slot : slots_) held += slot.bytesHeld();
     return held;
 }
 
@@ -94,7 +94,7 @@ BackdropCache::Slot& BackdropCache::freeOrOldestSlot() {
 BackdropCache::Slot* BackdropCache::oldestHolding(const Slot* spare) {
     Slot* oldest = nullptr;
     for (Slot& slot : slots_) {
-        if (&slot == spare || slot.backdrop.storageBytes() == 0) continue;
+        if (&slot == spare || slot.bytesHeld() == 0) continue;
         if (oldest == nullptr || slot.lastDrawn < oldest->lastDrawn) oldest = &slot;
     }
     return oldest;
@@ -110,6 +110,7 @@ void BackdropCache::empty(Slot& slot) {
 }
 
 void BackdropCache::freeBitmap(Slot& slot) {
+    slot.frame.release();
     slot.backdrop.release();
     slot.painted = false;
 }
@@ -122,9 +123,21 @@ bool BackdropCache::remake(Slot& slot) {
         freeBitmap(slot);  // the old storage goes before the new is counted
         if (storage == 0 || !makeRoom(storage, &slot)) return false;
     }
-    if (slot.backdrop.create(slot.content.width, slot.content.height)) return true;
-    freeBitmap(slot);
-    return false;
+    slot.frame.release();  // of the old size
+    if (!slot.backdrop.create(slot.content.width, slot.content.height)) {
+        freeBitmap(slot);
+        return false;
+    }
+    remakeFrame(slot);
+    return true;
+}
+
+// The frame buffer beside the backdrop, when the host has GDI's functions and
+// the budget room for it; without one, the backdrop is copied onto the surface.
+void BackdropCache::remakeFrame(Slot& slot) {
+    const int64_t bytes = render::FrameBuffer::bytesFor(slot.content.width, slot.content.height);
+    if (bytes == 0 || !render::FrameBuffer::available() || !makeRoom(bytes, &slot)) return;
+    slot.frame.create(slot.content.width, slot.content.height);
 }
 
 // Frees the backdrops drawn longest ago, other than the spare one, until

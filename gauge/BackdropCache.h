@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "host/HostTypes.h"
+#include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 
 namespace quillon {
@@ -30,9 +31,12 @@ struct BackdropContent {
 
 // The backdrop a surface may copy: null to draw directly; repaint when its
 // bitmap does not show the content yet (new, resized, or shown otherwise).
+// frame, of the same size, composes the surface's picture off the surface;
+// null where the host has no GDI or the budget no room for it.
 struct BackdropLease {
     render::Backdrop* backdrop = nullptr;
     bool repaint = false;
+    render::FrameBuffer* frame = nullptr;
 };
 
 class BackdropCache {
@@ -45,7 +49,7 @@ public:
     // Frees every backdrop of the owner (a gauge going away).
     void releaseOwner(const void* owner);
 
-    // The storage of every backdrop, counted against the budget.
+    // The storage of every backdrop and frame buffer, counted against the budget.
     int64_t bytesHeld() const;
     int backdropsHeld() const;
     int64_t budgetBytes() const { return budgetBytes_; }
@@ -61,6 +65,8 @@ private:
         bool failed = false;  // the bitmap of this size could not be made: not tried again
         uint64_t lastDrawn = 0;
         render::Backdrop backdrop;
+        render::FrameBuffer frame;
+        int64_t bytesHeld() const { return backdrop.storageBytes() + frame.storageBytes(); }
     };
 
     Slot* slotOf(const void* owner, host::DeviceContext surface);
@@ -69,6 +75,7 @@ private:
     void empty(Slot& slot);
     void freeBitmap(Slot& slot);
     bool remake(Slot& slot);
+    void remakeFrame(Slot& slot);
     bool makeRoom(int64_t bytes, const Slot* spare);
 
     Slot slots_[kSlots];

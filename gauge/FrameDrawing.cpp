@@ -81,6 +81,7 @@ bool RadarGauge::redrawSurface(double clock) {
     startPicture();
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
     drawSelectedView();
+    finishPicture(entry->graphics);
     publishSelection();
     return true;
 }
@@ -100,8 +101,34 @@ SurfaceEntry* RadarGauge::surfaceEntryFor(host::DeviceContext deviceContext) {
 }
 
 void RadarGauge::startPicture() {
+    composing_ = nullptr;
     fixedPartShown_ = copyBackdrop();
     if (!fixedPartShown_) graphics_->clear(scheme_.backgroundColour);
+}
+
+// A picture composed off the surface goes onto it in one blit; should the
+// host's device context refuse the blit, GDI+ copies it instead.
+void RadarGauge::finishPicture(render::Graphics& surface) {
+    if (composing_ == nullptr) return;
+    if (!composing_->blitTo(deviceContext_)) {
+        surface.resetWorldTransform();
+        composing_->drawOnto(surface);
+        surface.scaleWorldTransform(scaleX_, scaleY_);
+    }
+    composing_ = nullptr;
+    graphics_ = &surface;
+}
+
+// The backdrop's pixels copied into the surface's frame buffer as memory; the
+// views then draw on the frame buffer.
+bool RadarGauge::composeOffSurface(render::FrameBuffer* frame, const render::Backdrop& backdrop) {
+    if (frame == nullptr || !frame->copyPixelsFrom(backdrop)) return false;
+    render::Graphics& graphics = frame->graphics();
+    graphics.resetWorldTransform();
+    graphics.scaleWorldTransform(scaleX_, scaleY_);
+    graphics_ = &graphics;
+    composing_ = frame;
+    return true;
 }
 
 // The backdrop replaces the clear and the view's unchanging drawing, pixel
@@ -114,6 +141,7 @@ bool RadarGauge::copyBackdrop() {
     const BackdropLease lease = backdropCache().lease(this, deviceContext_, content);
     if (lease.backdrop == nullptr) return false;
     if (lease.repaint) paintBackdrop(*lease.backdrop);
+    if (composeOffSurface(lease.frame, *lease.backdrop)) return true;
     // One bitmap pixel to one surface pixel: the copy goes in pixels.
     graphics_->resetWorldTransform();
     graphics_->drawBackdrop(*lease.backdrop, 0, 0);

@@ -8,6 +8,7 @@
 #include "gauge/SurfaceCache.h"
 #include "host/GaugeRecords.h"
 #include "render/ColourScheme.h"
+#include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 #include "traffic/TrafficList.h"
 
@@ -177,6 +178,9 @@ protected:
     float viewOriginX_ = 0.0f;  // of the view drawing now (openView)
     float viewOriginY_ = 0.0f;
 
+    // The frame buffer this redraw composes on, null when it draws on the surface.
+    render::FrameBuffer* composing_ = nullptr;
+
     friend struct RadarGaugeProbe;  // tests only
     template <typename Variant>
     friend class testing::ViewHarness;  // tests only
@@ -189,6 +193,8 @@ private:
     // Puts the backdrop on the surface, or clears it for direct drawing.
     void startPicture();
     bool copyBackdrop();
+    bool composeOffSurface(render::FrameBuffer* frame, const render::Backdrop& backdrop);
+    void finishPicture(render::Graphics& surface);
     void paintBackdrop(render::Backdrop& backdrop);
     void drawSelectedView();
     void registerVariables();
