@@ -56,6 +56,11 @@ GpStatus WINGDIPAPI GdipBeginContainer2(GpGraphics*, GraphicsContainer* state) {
     return kOk;
 }
 GpStatus WINGDIPAPI GdipEndContainer(GpGraphics*, GraphicsContainer) { return kOk; }
+GpStatus WINGDIPAPI GdipSaveGraphics(GpGraphics*, GraphicsState* state) {
+    *state = 1;
+    return kOk;
+}
+GpStatus WINGDIPAPI GdipRestoreGraphics(GpGraphics*, GraphicsState) { return kOk; }
 
 GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(INT, INT, INT, INT, uint8_t*, GpBitmap** bitmap) {
     return handOut(bitmap);
@@ -93,7 +98,6 @@ GpStatus WINGDIPAPI GdipDrawImageRectRect(GpGraphics*, GpImage*, REAL, REAL, REA
 GpStatus WINGDIPAPI GdipSetInterpolationMode(GpGraphics*, INT) { return kOk; }
 
 GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB, GpSolidFill** brush) { return handOut(brush); }
-GpStatus WINGDIPAPI GdipCloneBrush(GpBrush*, GpBrush** clone) { return handOut(clone); }
 GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush*) { return kOk; }
 
 GpStatus WINGDIPAPI GdipCreatePen2(GpBrush*, REAL, INT, GpPen** pen) { return handOut(pen); }

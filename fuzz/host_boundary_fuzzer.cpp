@@ -6,7 +6,7 @@
 // values that stand still, go back or are not numbers, runs of frames with
 // the size, range or view changed before each, and backdrop budgets from
 // nothing to the module's own. The backdrops never hold more than their
-// budget, and nothing once every gauge is gone.
+// bound, and nothing once every gauge is gone.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "fuzz/HostileValues.h"
-#include "gauge/BackdropCache.h"
+#include "gauge/DrawingMemory.h"
 #include "module/GaugeCallbacks.h"
 #include "host/ExportedRecords.h"
 #include "tests/support/FakePanel.h"
@@ -209,19 +209,24 @@ struct Run {
     }
 
     void setBackdropBudget() {
-        constexpr int64_t kBudgets[] = {0, 4, 4096, 65536, 1 << 20, quillon::BackdropCache::kDefaultBudgetBytes};
-        quillon::backdropCache().setBudgetBytes(data.PickValueInArray(kBudgets));
+        constexpr int64_t kBudgets[] = {0, 4, 4096, 65536, 1 << 20, quillon::DrawingMemory::kBackdropBoundBytes};
+        quillon::drawingMemory().setBoundBytes(quillon::DrawingMemory::kBackdrops, data.PickValueInArray(kBudgets));
     }
 
     static void checkBackdropBudget() {
-        const quillon::BackdropCache& cache = quillon::backdropCache();
-        if (cache.bytesHeld() > cache.budgetBytes() || cache.bytesHeld() < 0) __builtin_trap();
+        const quillon::DrawingMemory& memory = quillon::drawingMemory();
+        for (auto kind : {quillon::DrawingMemory::kBackdrops, quillon::DrawingMemory::kTextAtlases})
+            if (memory.bytesHeld(kind) > memory.boundBytes(kind) || memory.bytesHeld(kind) < 0) __builtin_trap();
     }
 
     // A panel table with an entry missing, or none at all, for a while.
     void breakPanelTable() {
         if (data.ConsumeBool()) {
-            ImportTable.panels.pointer = ImportTable.panels.pointer != nullptr ? nullptr : &host.panel.table();
+            if (host.panel.tableWithdrawn()) {
+                host.panel.restoreTable();
+            } else {
+                host.panel.withdrawTable();
+            }
             return;
         }
         constexpr size_t kSlots[] = {host::kSlotElementQuery,         host::kSlotElementInstall,
@@ -240,7 +245,7 @@ struct Run {
 
     // Puts the table back as the host had it.
     void repairPanelTable() {
-        ImportTable.panels.pointer = &host.panel.table();
+        host.panel.restoreTable();
         for (const auto& [slot, entry] : removed) host.panel.table().slots[slot] = entry;
         removed.clear();
     }
@@ -309,8 +314,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     run.repairPanelTable();
     quillon::testing::disconnectEveryGauge();
     Run::checkBackdropBudget();
-    if (quillon::backdropCache().bytesHeld() != 0) __builtin_trap();  // gone with their gauges
-    quillon::backdropCache().setBudgetBytes(quillon::BackdropCache::kDefaultBudgetBytes);
+    // Gone with their gauges.
+    if (quillon::drawingMemory().bytesHeld() != 0) __builtin_trap();
+    quillon::drawingMemory().setBoundBytes(quillon::DrawingMemory::kBackdrops,
+                                           quillon::DrawingMemory::kBackdropBoundBytes);
     run.windows.clear();
     run.surfaces.clear();
     host->panel.clearCalls();

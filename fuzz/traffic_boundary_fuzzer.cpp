@@ -55,9 +55,10 @@ void clickPlottedTarget(FuzzedDataProvider& data, PanelWindow& window) {
                           ? static_cast<int>(data.ConsumeIntegralInRange<uint32_t>(0, count - 1))
                           : data.ConsumeIntegralInRange<int>(0, quillon::TrafficList::kSlots - 1);
     const quillon::PlotPosition& plotted = gauge->plotPosition(index);
-    const float centreY = gauge->displayMode() == quillon::kForwardArcView ? 975.0f : 500.0f;
-    const double x = 500.0 + plotted.x + data.ConsumeIntegralInRange<int>(-25, 25);
-    const double y = centreY + plotted.y + data.ConsumeIntegralInRange<int>(-25, 25);
+    quillon::ViewOrigin origin{};
+    if (!quillon::viewOriginOf(gauge->displayMode(), origin)) origin = quillon::kFullCircleOrigin;
+    const double x = origin.x + plotted.x + data.ConsumeIntegralInRange<int>(-25, 25);
+    const double y = origin.y + plotted.y + data.ConsumeIntegralInRange<int>(-25, 25);
     // Plot positions may be anything (NaN, huge): the host only ever sends whole pixels.
     const auto pixel = [](double v) { return v == v && v > -1e9 && v < 1e9 ? static_cast<int32_t>(v) : 0; };
     window.click(pixel(x), pixel(y), 1000, 1000);

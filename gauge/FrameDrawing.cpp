@@ -1,7 +1,7 @@
+#include "gauge/DrawingMemory.h"
 #include "gauge/RadarGauge.h"
-#include "gauge/BackdropCache.h"
-#include "views/FixedParts.h"
-#include "host/PanelCalls.h"
+
+#include <cstring>
 
 namespace quillon {
 namespace {
@@ -30,6 +30,19 @@ bool drawableSize(int32_t width, int32_t height) {
            height >= -kLargestDrawableSide;
 }
 
+// A view's drawing sits in a container with the origin at its own-ship centre.
+gdip::GraphicsContainer openViewContainer(render::Graphics& graphics, const ViewOrigin& origin) {
+    const gdip::GraphicsContainer container = graphics.beginContainer();
+    graphics.translateWorldTransform(origin.x, origin.y);
+    applyRenderingQualityTo(graphics);
+    return container;
+}
+
+void closeViewContainer(render::Graphics& graphics, gdip::GraphicsContainer container) {
+    graphics.endContainer(container);
+    applyRenderingQualityTo(graphics);
+}
+
 }  // namespace
 
 void RadarGauge::drawFrame(host::GaugeHeader* header) {
@@ -51,8 +64,7 @@ void RadarGauge::drawFrame(host::GaugeHeader* header) {
     }
 
     syncVariables();
-    static host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);
-    const double clock = lookupModuleVariable(clockRecord);
+    const double clock = panel_.lookupModuleVariable(clockRecord_);
 
     if (deviceContext_ != nullptr && !redrawSurface(clock)) return;
     if (drawingElement_ != nullptr) drawingElement_->imageFlags &= ~host::kImageFlagRedraw;
@@ -100,6 +112,8 @@ SurfaceEntry* RadarGauge::surfaceEntryFor(host::DeviceContext deviceContext) {
     return &entry;
 }
 
+// The one place that decides whether the surface shows the view's fixed
+// part already.
 void RadarGauge::startPicture() {
     composing_ = nullptr;
     fixedPartShown_ = copyBackdrop();
@@ -110,52 +124,58 @@ void RadarGauge::startPicture() {
 // host's device context refuse the blit, GDI+ copies it instead.
 void RadarGauge::finishPicture(render::Graphics& surface) {
     if (composing_ == nullptr) return;
-    if (!composing_->blitTo(deviceContext_)) {
-        surface.resetWorldTransform();
-        composing_->drawOnto(surface);
-        surface.scaleWorldTransform(scaleX_, scaleY_);
-    }
+    if (!composing_->blitTo(deviceContext_)) composing_->drawOnto(surface);
     composing_ = nullptr;
     graphics_ = &surface;
 }
 
-// The backdrop's pixels copied into the surface's frame buffer as memory; the
-// views then draw on the frame buffer.
-bool RadarGauge::composeOffSurface(render::FrameBuffer* frame, const render::Backdrop& backdrop) {
+// The backdrop's pixels copied as memory into the surface's frame buffer,
+// on which the view then draws what moves.
+bool RadarGauge::composeOffSurface(render::FrameBuffer* frame, const render::OffscreenBitmap& backdrop) {
     if (frame == nullptr || !frame->copyPixelsFrom(backdrop)) return false;
-    render::Graphics& graphics = frame->graphics();
-    graphics.resetWorldTransform();
-    graphics.scaleWorldTransform(scaleX_, scaleY_);
-    graphics_ = &graphics;
+    graphics_ = &frame->graphics(scaleX_, scaleY_);
     composing_ = frame;
     return true;
 }
 
-// The backdrop replaces the clear and the view's unchanging drawing, pixel
-// for pixel; only a view that will draw gets one.
+// The backdrop replaces the clear and the view's fixed part, pixel for
+// pixel; only a view that will draw gets one.
 bool RadarGauge::copyBackdrop() {
-    if (!isView(displayMode_) || !viewHasItsResources()) return false;
+    const RadarView* view = viewOf(displayMode_);
+    if (view == nullptr || !viewHasItsResources()) return false;
     // A range change leaves a fixed part that does not show the range as it is.
-    const float shownRange = fixedPartShowsRange(displayMode_) ? rangeNm_ : 0.0f;
+    const float shownRange = view->fixedPartShowsRange() ? rangeNm_ : 0.0f;
     const BackdropContent content{displayMode_, shownRange, surfaceWidth_, surfaceHeight_, scheme_.backgroundColour};
-    const BackdropLease lease = backdropCache().lease(this, deviceContext_, content);
-    if (lease.backdrop == nullptr) return false;
-    if (lease.repaint) paintBackdrop(*lease.backdrop);
-    if (composeOffSurface(lease.frame, *lease.backdrop)) return true;
-    // One bitmap pixel to one surface pixel: the copy goes in pixels.
-    graphics_->resetWorldTransform();
-    graphics_->drawBackdrop(*lease.backdrop, 0, 0);
-    graphics_->scaleWorldTransform(scaleX_, scaleY_);
+    DrawingMemory& memory = drawingMemory();
+    const BackdropLease lease = memory.leaseBackdrop(this, deviceContext_, content);
+    if (lease.bitmap == nullptr) return false;
+    if (lease.repaint) {
+        paintBackdrop(*lease.bitmap, *view);
+        memory.markPainted(lease);
+    }
+    if (composeOffSurface(lease.frame, *lease.bitmap)) return true;
+    graphics_->drawBitmap(*lease.bitmap, 0, 0);
     return true;
 }
 
 // Drawn with the surface's own scaling and the same steps as on the surface.
-void RadarGauge::paintBackdrop(render::Backdrop& backdrop) {
+void RadarGauge::paintBackdrop(render::OffscreenBitmap& backdrop, const RadarView& view) {
     render::Graphics& graphics = backdrop.graphics();
     graphics.resetWorldTransform();
     graphics.scaleWorldTransform(scaleX_, scaleY_);
     graphics.clear(scheme_.backgroundColour);
-    drawFixedPart(displayMode_, graphics, scheme_, rangeNm_);
+    const gdip::GraphicsContainer container = openViewContainer(graphics, view.origin());
+    view.drawFixedPart(graphics, scheme_, rangeNm_);
+    closeViewContainer(graphics, container);
+}
+
+RadarView* RadarGauge::viewOf(int32_t displayMode) const {
+    switch (displayMode) {
+        case kFullCircleView: return parts_.fullCircle;
+        case kForwardArcView: return parts_.forwardArc;
+        case kGridView: return parts_.grid;
+        default: return nullptr;
+    }
 }
 
 void RadarGauge::drawSelectedView() {
@@ -168,6 +188,65 @@ void RadarGauge::drawSelectedView() {
             beginShownTargets();
             break;
     }
+}
+
+// The three view operations keep their places in the table; each hands its
+// frame to its view.
+void RadarGauge::drawFullCircleView() {
+    if (parts_.fullCircle != nullptr) drawView(*parts_.fullCircle);
+}
+
+void RadarGauge::drawForwardArcView() {
+    if (parts_.forwardArc != nullptr) drawView(*parts_.forwardArc);
+}
+
+void RadarGauge::drawGridView() {
+    if (parts_.grid != nullptr) drawView(*parts_.grid);
+}
+
+void RadarGauge::drawView(RadarView& view) {
+    if (!viewCanDraw()) return;
+    render::Graphics& graphics = *graphics_;
+    const gdip::GraphicsContainer container = openViewContainer(graphics, view.origin());
+    if (!fixedPartShown_) view.drawFixedPart(graphics, scheme_, rangeNm_);
+
+    beginShownTargets();
+    selectedDrawn_ = 0;
+    const ViewRecords records{plotPositions_,        &selectedIndex_,       selectedAtcId_, &selectedDrawn_,
+                              &selectedDistanceNm_, &selectedBearingDeg_, shownTargets_};
+    LiveFrame frame{graphics, scheme_, panel_, *trafficList_, drawingMemory(), records, options_, rangeNm_,
+                    scaleX_,  scaleY_};
+    view.drawLivePart(frame);
+
+    closeViewContainer(graphics, container);
+    drawDataBlock();
+}
+
+// The block of the selected aircraft, when the view drew it in this frame.
+void RadarGauge::drawDataBlock() {
+    if (parts_.dataBlock == nullptr || selectedDrawn_ == 0 || graphics_ == nullptr || trafficList_ == nullptr) return;
+    if (!scheme_.largeFont || !scheme_.brightBrush) return;
+    const TrafficTarget* target = trafficList_->item(selectedIndex_);
+    if (target == nullptr) return;
+    const SelectedTarget selected{*target, selectedDistanceNm_, selectedBearingDeg_, trafficList_->limitedMode() != 0,
+                                  displayMode_};
+    parts_.dataBlock->draw(*graphics_, scheme_, selected);
+}
+
+bool RadarGauge::viewCanDraw() {
+    if (graphics_ != nullptr && trafficList_ != nullptr && scheme_.complete()) return true;
+    selectedDrawn_ = 0;  // nothing drawn, so no data block either
+    beginShownTargets();  // and nothing to click on
+    return false;
+}
+
+void RadarGauge::beginShownTargets() {
+    std::memset(shownTargets_, 0, sizeof shownTargets_);
+    shownMode_ = displayMode_;
+}
+
+bool RadarGauge::targetShown(int index) const {
+    return index >= 0 && index < TrafficList::kSlots && shownMode_ == displayMode_ && shownTargets_[index] != 0;
 }
 
 void RadarGauge::applyRenderingQuality() {

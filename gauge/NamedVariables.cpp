@@ -2,7 +2,6 @@
 #include <cmath>
 
 #include "gauge/RadarGauge.h"
-#include "host/PanelCalls.h"
 #include "numeric/SaturatingConversion.h"
 
 namespace quillon {
@@ -21,8 +20,8 @@ constexpr double kMinimumRangeNm = 5.0;
 
 // A setting read like the mode: fraction cut off, saturating; a value that
 // is not finite keeps the previous setting.
-void readSetting(int32_t variableId, int32_t& setting) {
-    const double value = namedVariableValue(variableId);
+void readSetting(const PanelCalls& panel, int32_t variableId, int32_t& setting) {
+    const double value = panel.namedVariableValue(variableId);
     if (std::isfinite(value)) setting = truncateToInt32(value);
 }
 
@@ -41,13 +40,13 @@ void RadarGauge::syncVariables() {
 
 void RadarGauge::registerVariables() {
     RegisteredVariables& ids = registeredVariables_;
-    ids.modeVarId = registerNamedVariable(kModeName);
-    setNamedVariableValue(ids.modeVarId, static_cast<double>(displayMode_));
-    ids.rangeVarId = registerNamedVariable(kRangeName);
-    setNamedVariableValue(ids.rangeVarId, static_cast<double>(rangeNm_));
-    for (int i = 0; i < kTargetVariableCount; ++i) ids.targetVarIds[i] = registerNamedVariable(kTargetVariableNames[i]);
-    ids.tagsVarId = registerNamedVariable(kTagsName);
-    ids.filterVarId = registerNamedVariable(kFilterName);
+    ids.modeVarId = panel_.registerNamedVariable(kModeName);
+    panel_.setNamedVariableValue(ids.modeVarId, static_cast<double>(displayMode_));
+    ids.rangeVarId = panel_.registerNamedVariable(kRangeName);
+    panel_.setNamedVariableValue(ids.rangeVarId, static_cast<double>(rangeNm_));
+    for (int i = 0; i < kTargetVariableCount; ++i) ids.targetVarIds[i] = panel_.registerNamedVariable(kTargetVariableNames[i]);
+    ids.tagsVarId = panel_.registerNamedVariable(kTagsName);
+    ids.filterVarId = panel_.registerNamedVariable(kFilterName);
     ids.registered = 1;
     adoptRegisteredIds();
 }
@@ -61,7 +60,7 @@ void RadarGauge::adoptRegisteredIds() {
 }
 
 void RadarGauge::readRange() {
-    const double range = namedVariableValue(rangeVarId_);
+    const double range = panel_.namedVariableValue(rangeVarId_);
     // Below the minimum, NaN and infinity leave the range as it is.
     if (!std::isfinite(range) || !(range >= kMinimumRangeNm)) return;
     // No upper bound, but a value past float's range saturates rather than overflow.
@@ -70,13 +69,13 @@ void RadarGauge::readRange() {
 }
 
 void RadarGauge::readMode() {
-    const int32_t mode = truncateToInt32(namedVariableValue(modeVarId_));
+    const int32_t mode = truncateToInt32(panel_.namedVariableValue(modeVarId_));
     if (mode != 0) displayMode_ = mode;
 }
 
 void RadarGauge::readPilotOptions() {
-    readSetting(tagsVarId_, options_.altitudeTags);
-    readSetting(filterVarId_, options_.filter);
+    readSetting(panel_, tagsVarId_, options_.altitudeTags);
+    readSetting(panel_, filterVarId_, options_.filter);
 }
 
 }  // namespace quillon

@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "gauge/RadarGauge.h"
-#include "host/PanelCalls.h"
 #include "numeric/SaturatingConversion.h"
 
 namespace quillon {
@@ -36,27 +35,27 @@ void RadarGauge::publishSelection() {
         selectedDrawn_ != 0 && trafficList_ != nullptr ? trafficList_->item(selectedIndex_) : nullptr;
     if (target == nullptr) {
         // The other seven keep their last values.
-        if (publishedSelected) setNamedVariableValue(ids[kSelected], 0.0);
+        if (publishedSelected) panel_.setNamedVariableValue(ids[kSelected], 0.0);
         publishedSelected = false;
         return;
     }
     const bool limited = trafficList_->limitedMode() != 0;
-    setNamedVariableValue(ids[kSelected], 1.0);
-    setNamedVariableValue(ids[kLatitude], target->position().latitude);
-    setNamedVariableValue(ids[kLongitude], target->position().longitude);
-    setNamedVariableValue(ids[kAltitude], blockAltitudeFeet(target->position().altitude));
-    setNamedVariableValue(ids[kDistance], static_cast<double>(selectedDistanceNm_));
+    panel_.setNamedVariableValue(ids[kSelected], 1.0);
+    panel_.setNamedVariableValue(ids[kLatitude], target->position().latitude);
+    panel_.setNamedVariableValue(ids[kLongitude], target->position().longitude);
+    panel_.setNamedVariableValue(ids[kAltitude], blockAltitudeFeet(target->position().altitude));
+    panel_.setNamedVariableValue(ids[kDistance], static_cast<double>(selectedDistanceNm_));
     // Limited traffic has no ground speed, only a placeholder.
-    setNamedVariableValue(ids[kSpeed], limited ? 0.0 : target->groundSpeed());
-    setNamedVariableValue(ids[kVerticalSpeed], target->verticalSpeed());
-    setNamedVariableValue(ids[kSource], limited ? kSourceLimitedTraffic : kSourceFullTraffic);
+    panel_.setNamedVariableValue(ids[kSpeed], limited ? 0.0 : target->groundSpeed());
+    panel_.setNamedVariableValue(ids[kVerticalSpeed], target->verticalSpeed());
+    panel_.setNamedVariableValue(ids[kSource], limited ? kSourceLimitedTraffic : kSourceFullTraffic);
     publishedSelected = true;
 }
 
 void RadarGauge::withdrawPublishing() {
     if (publisher != this) return;
     if (publishedSelected && registeredVariables_.registered != 0)
-        setNamedVariableValue(registeredVariables_.targetVarIds[kSelected], 0.0);
+        panel_.setNamedVariableValue(registeredVariables_.targetVarIds[kSelected], 0.0);
     publishedSelected = false;
     publisher = nullptr;
 }

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "gauge/BackdropCache.h"
+#include "gauge/DrawingMemory.h"
 #include "render/GdiPlusSession.h"
 #include "render/SharedGdiObjects.h"
 
@@ -25,7 +25,7 @@ const gdip::GdiplusStartupInput& startupInput() {
 
 RadarGauge::RegisteredVariables RadarGauge::registeredVariables_;
 
-RadarGauge::RadarGauge() {
+RadarGauge::RadarGauge(const PanelCalls& panel, const GaugeParts& parts) : panel_(panel), parts_(parts) {
     scheme_.backgroundColour = 0xff000000u;
     for (PlotPosition& position : plotPositions_) position = PlotPosition{0.0f, 0.0f};
     render::startGdiPlus(gdiplusToken_, startupInput());
@@ -39,7 +39,7 @@ RadarGauge::RadarGauge() {
     selectedAtcId_[0] = '\0';
     rangeNm_ = kDefaultRangeNm;
 
-    trafficList_ = new (std::nothrow) TrafficList();
+    trafficList_ = new (std::nothrow) TrafficList(panel_);
     if (trafficList_ != nullptr) trafficList_->setRange(rangeNm_);
 
     modeVarId_ = 0;
@@ -51,15 +51,21 @@ RadarGauge::~RadarGauge() {
     withdrawPublishing();
     graphics_ = nullptr;  // one of the cache's objects, deleted with it
     surfaceCache_.releaseAll();
-    backdropCache().releaseOwner(this);
+    drawingMemory().releaseOwner(this);
     scheme_.release();
     delete trafficList_;
     trafficList_ = nullptr;
-    if (--liveGaugeCount == 0) render::releaseSharedGdiObjects();
+    if (--liveGaugeCount == 0) {
+        drawingMemory().releaseTextAtlases();
+        render::releaseSharedGdiObjects();
+    }
     render::shutdownGdiPlus(gdiplusToken_);
 }
 
 int RadarGauge::liveGauges() { return liveGaugeCount; }
+
+// The base gauge draws in green; the amber variants make their own scheme.
+void RadarGauge::createScheme() { render::createScheme(scheme_, render::kGreenColours); }
 
 void RadarGauge::update() {
     if (trafficList_ != nullptr) trafficList_->tickUpdate();

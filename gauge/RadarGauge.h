@@ -5,8 +5,10 @@
 
 #include <cstdint>
 
+#include "gauge/RadarView.h"
 #include "gauge/SurfaceCache.h"
 #include "host/GaugeRecords.h"
+#include "host/PanelCalls.h"
 #include "render/ColourScheme.h"
 #include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
@@ -19,9 +21,6 @@ template <typename Variant>
 class ViewHarness;
 }
 
-class TargetProcedure;
-struct TargetFrame;
-
 struct LogicalPoint {
     int32_t x;
     int32_t y;
@@ -32,41 +31,26 @@ struct CentrePoint {
     float y;
 };
 
-struct PlotPosition {
-    float x;
-    float y;
-};
-
-enum DisplayMode : int32_t {
-    kFullCircleView = 2,
-    kForwardArcView = 3,
-    kGridView = 4,
-};
-
-constexpr int32_t kNoSelection = 99999;
 constexpr int kTargetVariableCount = 8;
 
-// The pilots' options, each off (0) until a panel variable turns it on.
-enum TrafficFilter : int32_t {
-    kShowAllTraffic = 0,
-    kAirborneOnly = 1,
-    kNormalBand = 2,
-    kAboveBand = 3,
-    kBelowBand = 4,
-};
-struct PilotOptions {
-    int32_t altitudeTags = 0;  // 1 draws relative-altitude tags
-    int32_t filter = kShowAllTraffic;
-};
 // The selection keeps a whole copy of a target's identifier.
 constexpr size_t kAtcIdCapacity = TrafficTarget::kAtcIdCapacity;
 
 // Smoothing and text quality of every view's drawing.
 void applyRenderingQualityTo(render::Graphics& graphics);
 
+// The views and the data block a gauge draws with; they keep no state of
+// one gauge, so every gauge of the module may share them.
+struct GaugeParts {
+    RadarView* fullCircle;
+    RadarView* forwardArc;
+    RadarView* grid;
+    const DataBlock* dataBlock;
+};
+
 class RadarGauge {
 public:
-    RadarGauge();
+    RadarGauge(const PanelCalls& panel, const GaugeParts& parts);
     RadarGauge(const RadarGauge&) = delete;
     RadarGauge& operator=(const RadarGauge&) = delete;
 
@@ -112,22 +96,19 @@ public:
 protected:
     void applyRenderingQuality();
 
+    // The view of a display mode; null for a mode that draws none.
+    RadarView* viewOf(int32_t displayMode) const;
     // What a view needs to draw at all: the traffic list and a whole scheme.
     bool viewHasItsResources() const { return trafficList_ != nullptr && scheme_.complete(); }
-    // The frame every view draws in (views/ViewFrame.cpp). False, with the
-    // drawn flag cleared, when the surface, the list or the scheme is missing.
+    // One frame of a view, the same for all three: its container at the
+    // own-ship centre, the fixed part unless the backdrop showed it, the
+    // live part, then the data block.
+    void drawView(RadarView& view);
+    // False, with the drawn flag cleared, when the surface, the list or the
+    // scheme is missing.
     bool viewCanDraw();
-    // Opens the view's container with the origin at its own-ship centre.
-    gdip::GraphicsContainer openView(float originX, float originY);
-    // Closes it, restores the quality settings and draws the data block.
-    void closeView(gdip::GraphicsContainer container);
-    // In full mode the host's first object is the own aircraft: skipped.
-    int firstListedTarget() const;
     // Forgets which targets were drawn: a new frame of the view begins.
     void beginShownTargets();
-    // The radar scopes' target procedure, writing this gauge's plotted
-    // points and selection.
-    TargetProcedure targetProcedure(const TargetFrame& frame);
 
     // The named variables are registered once per module; every gauge then
     // polls with the ids that registration got.
@@ -140,6 +121,10 @@ protected:
         int32_t filterVarId = 0;
     };
     static RegisteredVariables registeredVariables_;
+
+    const PanelCalls& panel_;
+    GaugeParts parts_;
+    host::ModuleVariableRecord clockRecord_ = moduleVariable(host::kVarClock);
 
     host::ImageElement* drawingElement_ = nullptr;
     host::DeviceContext deviceContext_ = nullptr;
@@ -167,6 +152,8 @@ protected:
     // This redraw started from the surface's backdrop: the view's unchanging
     // drawing is on the surface already.
     bool fixedPartShown_ = false;
+    // The frame buffer this redraw composes on; null when it draws on the surface.
+    render::FrameBuffer* composing_ = nullptr;
 
     // Beyond the ten operations' fields: the pilots' options and their
     // variable ids, and which slots the last frame drew and in which view.
@@ -175,11 +162,6 @@ protected:
     PilotOptions options_;
     uint8_t shownTargets_[TrafficList::kSlots] = {};
     int32_t shownMode_ = 0;
-    float viewOriginX_ = 0.0f;  // of the view drawing now (openView)
-    float viewOriginY_ = 0.0f;
-
-    // The frame buffer this redraw composes on, null when it draws on the surface.
-    render::FrameBuffer* composing_ = nullptr;
 
     friend struct RadarGaugeProbe;  // tests only
     template <typename Variant>
@@ -193,9 +175,9 @@ private:
     // Puts the backdrop on the surface, or clears it for direct drawing.
     void startPicture();
     bool copyBackdrop();
-    bool composeOffSurface(render::FrameBuffer* frame, const render::Backdrop& backdrop);
+    bool composeOffSurface(render::FrameBuffer* frame, const render::OffscreenBitmap& backdrop);
     void finishPicture(render::Graphics& surface);
-    void paintBackdrop(render::Backdrop& backdrop);
+    void paintBackdrop(render::OffscreenBitmap& backdrop, const RadarView& view);
     void drawSelectedView();
     void registerVariables();
     void adoptRegisteredIds();

@@ -8,16 +8,6 @@ namespace {
 
 constexpr double kHitTolerance = 20.0;  // half side of the open square around a plotted target
 
-// The own-ship centre of the view, the origin of its plot positions.
-bool viewCentre(int32_t displayMode, CentrePoint& centre) {
-    switch (displayMode) {
-        case kFullCircleView:
-        case kGridView: centre = CentrePoint{500.0f, 500.0f}; return true;
-        case kForwardArcView: centre = CentrePoint{500.0f, 975.0f}; return true;
-        default: return false;
-    }
-}
-
 // Inside the open square around the plotted point. The differences are taken
 // in double, where two floats subtract exactly: in float, 10 + 9.999999 would
 // round up to 20 and miss a target that lies inside.
@@ -29,8 +19,11 @@ bool withinTolerance(float dx, float dy, const PlotPosition& plotted) {
 }  // namespace
 
 void RadarGauge::onClick(const LogicalPoint* point) {
-    CentrePoint centre{};
-    if (point == nullptr || !viewCentre(displayMode_, centre)) return;  // no view, no selection change
+    const RadarView* view = viewOf(displayMode_);
+    if (point == nullptr || view == nullptr) return;  // no view, no selection change
+    // The own-ship centre of the view, the origin of its plot positions.
+    const ViewOrigin origin = view->origin();
+    const CentrePoint centre{origin.x, origin.y};
     selectTargetAt(point, &centre);
     if (selectedIndex_ != kNoSelection) {
         takeOverPublishing();  // the latest selection is the panel's

@@ -1,7 +1,7 @@
 #include "module/ElementListRoutines.h"
 
-#include "host/PanelCalls.h"
 #include "host/ExportedRecords.h"
+#include "module/PanelTableCalls.h"
 
 namespace quillon {
 namespace {
@@ -16,24 +16,24 @@ host::ImageElement* firstGaugeElement() {
 
 }  // namespace
 
-int32_t HOST_API elementQuery() { return forwardElementList(host::kSlotElementQuery, firstGaugeElement()); }
+int32_t HOST_API elementQuery() { return modulePanelCalls().forwardElementList(host::kSlotElementQuery, firstGaugeElement()); }
 
 int32_t HOST_API elementInstall(uintptr_t value) {
-    return forwardElementList(host::kSlotElementInstall, firstGaugeElement(), value);
+    return modulePanelCalls().forwardElementList(host::kSlotElementInstall, firstGaugeElement(), value);
 }
 
 int32_t HOST_API elementInitialize() {
-    return forwardElementList(host::kSlotElementInitialize, firstGaugeElement());
+    return modulePanelCalls().forwardElementList(host::kSlotElementInitialize, firstGaugeElement());
 }
 
-int32_t HOST_API elementUpdate() { return forwardElementList(host::kSlotElementUpdate, firstGaugeElement()); }
+int32_t HOST_API elementUpdate() { return modulePanelCalls().forwardElementList(host::kSlotElementUpdate, firstGaugeElement()); }
 
 int32_t HOST_API elementGenerate(uintptr_t value) {
-    return forwardElementList(host::kSlotElementGenerate, firstGaugeElement(), value);
+    return modulePanelCalls().forwardElementList(host::kSlotElementGenerate, firstGaugeElement(), value);
 }
 
-int32_t HOST_API elementDraw() { return forwardElementList(host::kSlotElementDraw, firstGaugeElement()); }
+int32_t HOST_API elementDraw() { return modulePanelCalls().forwardElementList(host::kSlotElementDraw, firstGaugeElement()); }
 
-int32_t HOST_API elementKill() { return forwardElementList(host::kSlotElementKill, firstGaugeElement()); }
+int32_t HOST_API elementKill() { return modulePanelCalls().forwardElementList(host::kSlotElementKill, firstGaugeElement()); }
 
 }  // namespace quillon

@@ -2,7 +2,8 @@
 
 #include <new>
 
-#include "gauge/GaugeVariants.h"
+#include "module/PanelTableCalls.h"
+#include "views/GaugeVariants.h"
 #include "numeric/SaturatingConversion.h"
 
 namespace quillon {
@@ -18,10 +19,10 @@ VariantState variants[kVariantCount];
 
 RadarGauge* constructGauge(GaugeVariant variant) {
     switch (variant) {
-        case kRectangularGreen: return new (std::nothrow) RectangularGreenGauge();
-        case kRectangularAmber: return new (std::nothrow) RectangularAmberGauge();
-        case kCircularGreen: return new (std::nothrow) CircularGreenGauge();
-        case kCircularAmber: return new (std::nothrow) CircularAmberGauge();
+        case kRectangularGreen: return new (std::nothrow) RectangularGreenGauge(modulePanelCalls());
+        case kRectangularAmber: return new (std::nothrow) RectangularAmberGauge(modulePanelCalls());
+        case kCircularGreen: return new (std::nothrow) CircularGreenGauge(modulePanelCalls());
+        case kCircularAmber: return new (std::nothrow) CircularAmberGauge(modulePanelCalls());
         default: return nullptr;
     }
 }

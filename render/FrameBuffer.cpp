@@ -82,9 +82,21 @@ void FrameBuffer::release() {
     pixels_ = nullptr;
     width_ = 0;
     height_ = 0;
+    scaleX_ = 0.0f;
+    scaleY_ = 0.0f;
 }
 
-bool FrameBuffer::copyPixelsFrom(const Backdrop& backdrop) {
+Graphics& FrameBuffer::graphics(float scaleX, float scaleY) {
+    if (scaleX != scaleX_ || scaleY != scaleY_) {
+        graphics_.resetWorldTransform();
+        graphics_.scaleWorldTransform(scaleX, scaleY);
+        scaleX_ = scaleX;
+        scaleY_ = scaleY;
+    }
+    return graphics_;
+}
+
+bool FrameBuffer::copyPixelsFrom(const OffscreenBitmap& backdrop) {
     const uint32_t* source = backdrop.pixels();
     if (!valid() || source == nullptr || backdrop.width() != width_ || backdrop.height() != height_) return false;
     // GDI may still be reading the last frame's picture for its blit.
@@ -102,12 +114,15 @@ bool FrameBuffer::blitTo(host::DeviceContext deviceContext) {
 
 void FrameBuffer::drawOnto(Graphics& target) {
     if (!valid()) return;
+    // As Graphics::drawBitmap: pixel for pixel, copied, the caller's state kept.
     gdip::GpGraphics* native = target.native_;
+    gdip::GraphicsState state = 0;
+    target.record(gdip::GdipSaveGraphics(native, &state));
+    target.record(gdip::GdipResetWorldTransform(native));
     target.record(gdip::GdipSetClipRectI(native, 0, 0, width_, height_, gdip::kCombineModeReplace));
     target.record(gdip::GdipSetCompositingMode(native, gdip::kCompositingModeSourceCopy));
     target.record(gdip::GdipDrawImageRectI(native, reinterpret_cast<gdip::GpImage*>(bitmap_), 0, 0, width_, height_));
-    target.record(gdip::GdipSetCompositingMode(native, gdip::kCompositingModeSourceOver));
-    target.record(gdip::GdipResetClip(native));
+    target.record(gdip::GdipRestoreGraphics(native, state));
 }
 
 }  // namespace render

@@ -36,13 +36,13 @@ public:
     int64_t storageBytes() const { return valid() ? bytesFor(width_, height_) : 0; }
 
     // The backdrop's pixels as the picture's start; false when the sizes differ.
-    bool copyPixelsFrom(const Backdrop& backdrop);
-    // Draws on the picture.
-    Graphics& graphics() { return graphics_; }
+    bool copyPixelsFrom(const OffscreenBitmap& backdrop);
+    // Draws on the picture, scaled as asked (the transform set again only
+    // when the scale changes).
+    Graphics& graphics(float scaleX, float scaleY);
     // The picture onto the device context, at its top-left corner, pixel for pixel.
     bool blitTo(host::DeviceContext deviceContext);
-    // The picture copied by GDI+ instead, at the origin; the world transform
-    // must be the identity.
+    // The picture copied by GDI+ instead, at the origin, pixel for pixel.
     void drawOnto(Graphics& target);
 
 private:
@@ -54,6 +54,8 @@ private:
     Graphics graphics_;
     int32_t width_ = 0;
     int32_t height_ = 0;
+    float scaleX_ = 0.0f;  // of the graphics' world transform; 0 before the first use
+    float scaleY_ = 0.0f;
 };
 
 }  // namespace render

@@ -32,6 +32,8 @@ GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride,
 GpStatus WINGDIPAPI GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics);
 GpStatus WINGDIPAPI GdipDisposeImage(GpImage* image);
 GpStatus WINGDIPAPI GdipSetCompositingMode(GpGraphics* graphics, INT mode);
+GpStatus WINGDIPAPI GdipSaveGraphics(GpGraphics* graphics, GraphicsState* state);
+GpStatus WINGDIPAPI GdipRestoreGraphics(GpGraphics* graphics, GraphicsState state);
 GpStatus WINGDIPAPI GdipDrawImageRectI(GpGraphics* graphics, GpImage* image, INT x, INT y, INT width, INT height);
 
 GpStatus WINGDIPAPI GdipDrawLine(GpGraphics* graphics, GpPen* pen, REAL x1, REAL y1, REAL x2, REAL y2);
@@ -53,7 +55,6 @@ GpStatus WINGDIPAPI GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, 
 GpStatus WINGDIPAPI GdipSetInterpolationMode(GpGraphics* graphics, INT mode);
 
 GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB colour, GpSolidFill** brush);
-GpStatus WINGDIPAPI GdipCloneBrush(GpBrush* brush, GpBrush** clone);
 GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush* brush);
 
 GpStatus WINGDIPAPI GdipCreatePen2(GpBrush* brush, REAL width, INT unit, GpPen** pen);

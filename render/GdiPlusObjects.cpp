@@ -117,22 +117,26 @@ RectF Graphics::measureText(const char16_t* text, int length, const Font& font, 
     return bounds;
 }
 
-void Graphics::drawBackdrop(const Backdrop& backdrop, int32_t x, int32_t y) {
-    // The backdrop is opaque, so its pixels are copied rather than blended:
+void Graphics::drawBitmap(const OffscreenBitmap& bitmap, int32_t x, int32_t y) {
+    // The caller's transform, clip and compositing come back afterwards.
+    gdip::GraphicsState state = 0;
+    record(gdip::GdipSaveGraphics(native_, &state));
+    // One bitmap pixel to one surface pixel.
+    record(gdip::GdipResetWorldTransform(native_));
+    // The picture is opaque, so its pixels are copied rather than blended:
     // the same result at about half the cost. Clipped to the copy's own
     // rectangle: where the device context's bitmap is larger than the
-    // backdrop (a surface resized in place), libgdiplus would otherwise take
+    // picture (a surface resized in place), libgdiplus would otherwise take
     // a general path for the copy, more than twice as slow.
-    record(gdip::GdipSetClipRectI(native_, x, y, backdrop.width_, backdrop.height_, gdip::kCombineModeReplace));
+    record(gdip::GdipSetClipRectI(native_, x, y, bitmap.width_, bitmap.height_, gdip::kCombineModeReplace));
     record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceCopy));
-    record(gdip::GdipDrawImageRectI(native_, reinterpret_cast<gdip::GpImage*>(backdrop.bitmap_), x, y,
-                                    backdrop.width_, backdrop.height_));
-    record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceOver));
-    record(gdip::GdipResetClip(native_));
+    record(gdip::GdipDrawImageRectI(native_, reinterpret_cast<gdip::GpImage*>(bitmap.bitmap_), x, y, bitmap.width_,
+                                    bitmap.height_));
+    record(gdip::GdipRestoreGraphics(native_, state));
 }
 
-void Graphics::drawBackdropPart(const Backdrop& backdrop, const RectF& destination, const RectF& sourcePixels) {
-    record(gdip::GdipDrawImageRectRect(native_, reinterpret_cast<gdip::GpImage*>(backdrop.bitmap_), destination.X,
+void Graphics::drawBitmapPart(const OffscreenBitmap& bitmap, const RectF& destination, const RectF& sourcePixels) {
+    record(gdip::GdipDrawImageRectRect(native_, reinterpret_cast<gdip::GpImage*>(bitmap.bitmap_), destination.X,
                                        destination.Y, destination.Width, destination.Height, sourcePixels.X,
                                        sourcePixels.Y, sourcePixels.Width, sourcePixels.Height, gdip::kUnitPixel,
                                        nullptr, nullptr, nullptr));
@@ -144,20 +148,20 @@ void Graphics::drawLines(const Pen& pen, const PointF* points, int count) {
     record(gdip::GdipDrawLines(native_, pen.native_, points, count));
 }
 
-// ---- Backdrop ----
+// ---- OffscreenBitmap ----
 
 namespace {
 // Premultiplied 32-bit pixels: GDI+'s own working format, which its image
 // copies handle fastest. Every pixel of a backdrop is opaque, so the copy
 // gives the colours drawn.
-constexpr gdip::INT kBackdropFormat = gdip::kPixelFormat32bppPArgb;
+constexpr gdip::INT kOffscreenFormat = gdip::kPixelFormat32bppPArgb;
 // Keeps the row stride (four bytes a pixel) and the pixel count in range.
 constexpr int32_t kLargestReadableSide = 16384;
 }  // namespace
 
 // Bytes of a bitmap of the size, or 0 when its rows or the whole would not
 // fit GDI+'s 32-bit strides and sizes.
-int64_t Backdrop::storageBytesFor(int32_t width, int32_t height) const {
+int64_t OffscreenBitmap::storageBytesFor(int32_t width, int32_t height) const {
     if (width <= 0 || height <= 0) return 0;
     const int64_t stride = int64_t{width} * kBytesPerPixel;
     const int64_t bytes = stride * height;
@@ -165,7 +169,7 @@ int64_t Backdrop::storageBytesFor(int32_t width, int32_t height) const {
     return storageServes(bytes) ? storageBytes_ : bytes;
 }
 
-bool Backdrop::create(int32_t width, int32_t height, bool readable) {
+bool OffscreenBitmap::create(int32_t width, int32_t height, bool readable) {
     releaseBitmap();
     resetStatus();
     if (readable && (width > kLargestReadableSide || height > kLargestReadableSide)) return false;
@@ -183,7 +187,7 @@ bool Backdrop::create(int32_t width, int32_t height, bool readable) {
     if (readable) std::memset(pixels_, 0, static_cast<size_t>(int64_t{width} * height * kBytesPerPixel));
     gdip::GpBitmap* bitmap = nullptr;
     record(gdip::GdipCreateBitmapFromScan0(width, height, static_cast<gdip::INT>(width * kBytesPerPixel),
-                                           kBackdropFormat, pixels_, &bitmap));
+                                           kOffscreenFormat, pixels_, &bitmap));
     if (bitmap == nullptr) return false;
     bitmap_ = bitmap;
     countHeld(bitmap_);
@@ -200,12 +204,12 @@ bool Backdrop::create(int32_t width, int32_t height, bool readable) {
     return true;
 }
 
-void Backdrop::release() {
+void OffscreenBitmap::release() {
     releaseBitmap();
     releaseStorage();
 }
 
-void Backdrop::releaseBitmap() {
+void OffscreenBitmap::releaseBitmap() {
     graphics_.release();  // before the bitmap it draws on
     if (bitmap_ != nullptr) gdip::GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(bitmap_));
     countDeleted(bitmap_);
@@ -215,7 +219,7 @@ void Backdrop::releaseBitmap() {
 }
 
 // Only once no bitmap shows the pixels any more.
-void Backdrop::releaseStorage() {
+void OffscreenBitmap::releaseStorage() {
     if (pixels_ != nullptr) gdip::GdipFree(pixels_);
     pixels_ = nullptr;
     storageBytes_ = 0;
@@ -226,21 +230,6 @@ void Backdrop::releaseStorage() {
 Brush::~Brush() {
     if (native_ != nullptr) gdip::GdipDeleteBrush(native_);
     countDeleted(native_);
-}
-
-Brush* Brush::clone() const {
-    gdip::GpBrush* copy = nullptr;
-    if (gdip::GdipCloneBrush(native_, &copy) != gdip::kOk || copy == nullptr) return nullptr;
-    // A clone is an unspecialised brush around the copied handle.
-    struct ClonedBrush final : Brush {
-        explicit ClonedBrush(gdip::GpBrush* handle) {
-            native_ = handle;
-            countHeld(native_);
-        }
-    };
-    Brush* wrapper = new ClonedBrush(copy);
-    if (wrapper == nullptr) gdip::GdipDeleteBrush(copy);
-    return wrapper;
 }
 
 SolidBrush::SolidBrush(uint32_t argb) {
@@ -270,7 +259,15 @@ void Pen::setDashPattern(const float* dashes, int count) {
 
 // ---- Fonts ----
 
-FontFamily::FontFamily(const char16_t* name) {
+bool FontDescription::operator==(const FontDescription& other) const {
+    for (int i = 0; i < kFamilyCapacity; ++i) {
+        if (family[i] != other.family[i]) return false;
+        if (family[i] == 0) break;
+    }
+    return emSize == other.emSize && style == other.style && unit == other.unit;
+}
+
+FontFamily::FontFamily(const char16_t* name) : name_(name) {
     record(gdip::GdipCreateFontFamilyFromName(name, nullptr, &native_));
     countHeld(native_);
 }
@@ -301,7 +298,17 @@ bool Font::create(const FontFamily& family, float emSize, int style, int unit) {
     countDeleted(native_);
     native_ = created;
     countHeld(native_);
+    describe(family, emSize, style, unit);
     return true;
+}
+
+void Font::describe(const FontFamily& family, float emSize, int style, int unit) {
+    description_ = FontDescription{};
+    const char16_t* name = family.name_ != nullptr ? family.name_ : u"";
+    for (int i = 0; i < FontDescription::kFamilyCapacity - 1 && name[i] != 0; ++i) description_.family[i] = name[i];
+    description_.emSize = emSize;
+    description_.style = style;
+    description_.unit = unit;
 }
 
 float Font::size() {
@@ -312,7 +319,7 @@ float Font::size() {
 
 // ---- String format ----
 
-StringFormat::StringFormat(int flags, uint16_t language) {
+StringFormat::StringFormat(int flags, uint16_t language) : flags_(flags), language_(language) {
     record(gdip::GdipCreateStringFormat(flags, language, &native_));
     countHeld(native_);
 }

@@ -44,7 +44,7 @@ class Pen;
 class Font;
 class FontFamily;
 class StringFormat;
-class Backdrop;
+class OffscreenBitmap;
 
 // A graphics object drawing on a host device context. Lives inline in the
 // surface cache, so it can be emptied and re-created in place.
@@ -83,18 +83,19 @@ public:
     // Bounds of the text laid out at the origin, with GDI+'s default format.
     RectF measureText(const char16_t* text, int length, const Font& font, float x, float y);
 
-    // The backdrop's pixels at the given pixel position, one to one: the
-    // world transform must be the identity for the copy to be exact.
-    void drawBackdrop(const Backdrop& backdrop, int32_t x, int32_t y);
-    // The source rectangle (pixels) of the backdrop's bitmap into the
+    // The bitmap's pixels at the given pixel position, one to one, whatever
+    // the world transform; transform, clip and compositing are as before
+    // afterwards.
+    void drawBitmap(const OffscreenBitmap& bitmap, int32_t x, int32_t y);
+    // The source rectangle (pixels) of the bitmap into the
     // destination (world units), as the world transform maps it.
-    void drawBackdropPart(const Backdrop& backdrop, const RectF& destination, const RectF& sourcePixels);
+    void drawBitmapPart(const OffscreenBitmap& bitmap, const RectF& destination, const RectF& sourcePixels);
     void setInterpolationMode(int mode);
     // Connected lines through the points, stroked as one.
     void drawLines(const Pen& pen, const PointF* points, int count);
 
 private:
-    friend class Backdrop;
+    friend class OffscreenBitmap;
     friend class FrameBuffer;
     gdip::GpGraphics* native_ = nullptr;
 };
@@ -105,12 +106,12 @@ private:
 // there and fills at least half of it: a surface resized by a pixel or two
 // gets a new bitmap without a new megabyte, and GDI+ never zeroes pixels
 // that the picture's clear paints over anyway.
-class Backdrop : public StatusRecord {
+class OffscreenBitmap : public StatusRecord {
 public:
-    Backdrop() = default;
-    ~Backdrop() { release(); }
-    Backdrop(const Backdrop&) = delete;
-    Backdrop& operator=(const Backdrop&) = delete;
+    OffscreenBitmap() = default;
+    ~OffscreenBitmap() { release(); }
+    OffscreenBitmap(const OffscreenBitmap&) = delete;
+    OffscreenBitmap& operator=(const OffscreenBitmap&) = delete;
 
     // Replaces any held bitmap; false, holding no bitmap, when the size is
     // not drawable or GDI+ gives no bitmap or no graphics object for it.
@@ -149,14 +150,12 @@ private:
     int32_t height_ = 0;
 };
 
-// Brush base: destruction and cloning are its two virtual operations.
+// Brush base: destruction is its virtual operation.
 class Brush : public StatusRecord, public GdipAllocated {
 public:
     Brush(const Brush&) = delete;
     Brush& operator=(const Brush&) = delete;
     virtual ~Brush();
-    // Never used by the gauge; kept for the brush's published shape.
-    virtual Brush* clone() const;
 
     bool valid() const { return native_ != nullptr; }
 
@@ -194,6 +193,18 @@ private:
     gdip::GpPen* native_ = nullptr;
 };
 
+// What a font was made from: two fonts with equal descriptions draw alike.
+struct FontDescription {
+    static constexpr int kFamilyCapacity = 32;
+    char16_t family[kFamilyCapacity] = {};  // empty: the generic sans-serif family
+    float emSize = 0.0f;
+    int style = 0;
+    int unit = 0;
+
+    bool operator==(const FontDescription& other) const;
+    bool operator!=(const FontDescription& other) const { return !(*this == other); }
+};
+
 class FontFamily : public StatusRecord, public GdipAllocated {
 public:
     // Looks the family up by name; valid() tells whether it was found.
@@ -210,6 +221,7 @@ private:
     FontFamily() = default;
     friend class Font;
     gdip::GpFontFamily* native_ = nullptr;
+    const char16_t* name_ = nullptr;  // null for the generic family
 };
 
 class Font : public StatusRecord, public GdipAllocated {
@@ -225,10 +237,13 @@ public:
     void recordFailure(GpStatus status) { record(status); }
     float size();
     bool valid() const { return native_ != nullptr; }
+    const FontDescription& description() const { return description_; }
 
 private:
     friend class Graphics;
     gdip::GpFont* native_ = nullptr;
+    FontDescription description_;
+    void describe(const FontFamily& family, float emSize, int style, int unit);
 };
 
 class StringFormat : public StatusRecord, public GdipAllocated {
@@ -241,10 +256,15 @@ public:
     void setAlignment(int alignment);
     void setLineAlignment(int alignment);
     bool valid() const { return native_ != nullptr; }
+    // What it was made with (its alignments are set by each user).
+    int flags() const { return flags_; }
+    uint16_t language() const { return language_; }
 
 private:
     friend class Graphics;
     gdip::GpStringFormat* native_ = nullptr;
+    int flags_ = 0;
+    uint16_t language_ = 0;
 };
 
 // Every rotation and translation is prepended to the current matrix.

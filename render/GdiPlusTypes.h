@@ -22,6 +22,7 @@ using BOOL = int32_t;
 using WCHAR = char16_t;
 using LANGID = uint16_t;
 using GraphicsContainer = uint32_t;
+using GraphicsState = uint32_t;
 using ULONG_PTR = uintptr_t;
 
 constexpr GpStatus kOk = 0;

@@ -1,7 +1,5 @@
 #include "render/SharedGdiObjects.h"
 
-#include "render/TextAtlas.h"
-
 #include <new>
 
 namespace render {
@@ -66,7 +64,6 @@ Matrix& sharedMatrix(SharedMatrix slot) { return matrices[static_cast<int>(slot)
 FontFamily& genericSansSerifFamily() { return genericFamily.get(); }
 
 void releaseSharedGdiObjects() {
-    releaseTextAtlases();
     for (auto& format : formats) format.release();
     for (auto& matrix : matrices) matrix.release();
     genericFamily.release();
@@ -74,7 +71,6 @@ void releaseSharedGdiObjects() {
 
 int liveSharedGdiObjects() {
     int live = genericFamily.live() ? 1 : 0;
-    live += liveTextAtlases();
     for (const auto& format : formats) live += format.live() ? 1 : 0;
     for (const auto& matrix : matrices) live += matrix.live() ? 1 : 0;
     return live;

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <initializer_list>
-#include <new>
 
 namespace render {
 namespace {
@@ -14,10 +13,7 @@ constexpr int kTextCapacity = 16;
 constexpr int kLargestSide = 4096;
 // Room around each cell's ink, in pixels.
 constexpr int kMarginPixels = 2;
-constexpr int kKeptAtlases = 4;
 constexpr int kAntiAliasGridFitText = 3;  // ClearType needs an opaque background
-
-uint64_t useCount = 0;
 
 int drawingCount(const AtlasDrawings& drawings) {
     return drawings.draw != nullptr && drawings.count > 0 ? drawings.count : 0;
@@ -29,37 +25,6 @@ int drawingCount(const AtlasDrawings& drawings) {
 float anchorPhase(float lineWidth, float scale) {
     const double pixels = std::floor(static_cast<double>(lineWidth) * scale + 0.5);
     return pixels >= 2.0 && std::fmod(pixels, 2.0) == 0.0 ? 0.0f : 0.5f;
-}
-
-// In static storage, made on first use and never destroyed: no static
-// destructor may call GDI+ at process exit (the last gauge releases them).
-TextAtlas& keptAtlas(int index) {
-    alignas(TextAtlas) static unsigned char storage[kKeptAtlases][sizeof(TextAtlas)];
-    static const bool made = [] {
-        for (auto& slot : storage) new (slot) TextAtlas();
-        return true;
-    }();
-    (void)made;
-    return *std::launder(reinterpret_cast<TextAtlas*>(storage[index]));
-}
-
-// The host's address space is scarce and an atlas grows with the square of
-// the surface (about 2.4 MB at 512 pixels, 8.4 MB at 1,024): the atlases
-// together stay within the budget, those used longest ago giving way. False
-// when the bytes do not fit even alone.
-bool makeRoomForAtlas(int64_t bytes, const TextAtlas* spare) {
-    if (bytes > kTextAtlasBudgetBytes) return false;
-    while (textAtlasBytesHeld() + bytes > kTextAtlasBudgetBytes) {
-        TextAtlas* oldest = nullptr;
-        for (int i = 0; i < kKeptAtlases; ++i) {
-            TextAtlas& atlas = keptAtlas(i);
-            if (&atlas == spare || atlas.bytesHeld() == 0) continue;
-            if (oldest == nullptr || atlas.lastUse < oldest->lastUse) oldest = &atlas;
-        }
-        if (oldest == nullptr) return false;
-        oldest->release();
-    }
-    return true;
 }
 
 }  // namespace
@@ -78,19 +43,30 @@ bool TextAtlas::measure(const TextAtlasContent& content) {
     return textWidth_ > 0.0f && lineHeight_ > 0.0f && std::isfinite(textWidth_) && std::isfinite(lineHeight_);
 }
 
-bool TextAtlas::build(const TextAtlasContent& content, float scaleX, float scaleY) {
-    release();
-    // The key first, so that a failure is remembered for it.
+void TextAtlas::setKey(const TextAtlasContent& content, float scaleX, float scaleY) {
     cellText_ = content.cellText;
     colours_[0] = content.brushColours[0];
     colours_[1] = content.brushColours[1];
+    font_ = content.font != nullptr ? content.font->description() : FontDescription{};
+    formatFlags_ = content.format != nullptr ? content.format->flags() : 0;
+    formatLanguage_ = content.format != nullptr ? content.format->language() : 0;
+    lineWidth_ = content.drawings.lineWidth;
     scaleX_ = scaleX;
     scaleY_ = scaleY;
     cells_ = content.cells;
     drawing_ = content.drawings.draw;
     drawings_ = drawingCount(content.drawings);
+    keyed_ = true;
+}
+
+bool TextAtlas::build(const TextAtlasContent& content, float scaleX, float scaleY, PictureRoom& room) {
+    release();
+    // The key first, so that a failure is remembered for it.
+    setKey(content, scaleX, scaleY);
     failed_ = true;
-    if (content.cells <= 0 || !(scaleX > 0.0f) || !(scaleY > 0.0f)) return false;
+    if (content.cells <= 0 || content.font == nullptr || content.format == nullptr || !(scaleX > 0.0f) ||
+        !(scaleY > 0.0f))
+        return false;
     // A one-pixel picture first, to measure the text at the scale.
     if (!picture_.create(1, 1)) return false;
     picture_.graphics().scaleWorldTransform(scaleX, scaleY);
@@ -107,7 +83,12 @@ bool TextAtlas::build(const TextAtlasContent& content, float scaleX, float scale
     const double height = static_cast<double>(cellHeightPixels_) * textRows_ + drawingHeightPixels_;
     if (width > kLargestSide || height > kLargestSide) return false;
     const int64_t bytes = picture_.storageBytesFor(static_cast<int>(width), static_cast<int>(height));
-    if (!makeRoomForAtlas(bytes, this)) return false;
+    if (bytes == 0) return false;
+    if (!room.makeRoomFor(bytes)) {
+        failed_ = false;  // no room now is no verdict on the key: asked again later
+        refusedBytes_ = bytes;
+        return false;
+    }
     if (!picture_.create(static_cast<int>(width), static_cast<int>(height), true)) return false;
     Graphics& graphics = picture_.graphics();
     graphics.clear(0x00000000u);
@@ -208,20 +189,27 @@ RectF TextAtlas::drawingCell(int slot) const {
                  static_cast<float>(drawingWidthPixels_), static_cast<float>(drawingHeightPixels_)};
 }
 
-bool TextAtlas::matches(const TextAtlasContent& content, float scaleX, float scaleY) const {
-    return ready_ && tried(content, scaleX, scaleY);
-}
-
-bool TextAtlas::tried(const TextAtlasContent& content, float scaleX, float scaleY) const {
-    return (ready_ || failed_) && cellText_ == content.cellText && cells_ == content.cells && colours_[0] == content.brushColours[0] &&
-           colours_[1] == content.brushColours[1] && drawing_ == content.drawings.draw &&
-           drawings_ == drawingCount(content.drawings) && scaleX_ == scaleX && scaleY_ == scaleY;
+bool TextAtlas::keyedFor(const TextAtlasContent& content, float scaleX, float scaleY) const {
+    const FontDescription font = content.font != nullptr ? content.font->description() : FontDescription{};
+    const int flags = content.format != nullptr ? content.format->flags() : 0;
+    const uint16_t language = content.format != nullptr ? content.format->language() : 0;
+    return keyed_ && cellText_ == content.cellText && cells_ == content.cells &&
+           colours_[0] == content.brushColours[0] && colours_[1] == content.brushColours[1] && font_ == font &&
+           formatFlags_ == flags && formatLanguage_ == language && lineWidth_ == content.drawings.lineWidth &&
+           drawing_ == content.drawings.draw && drawings_ == drawingCount(content.drawings) && scaleX_ == scaleX &&
+           scaleY_ == scaleY;
 }
 
 void TextAtlas::release() {
     picture_.release();
     ready_ = false;
     failed_ = false;
+    refusedBytes_ = 0;
+}
+
+void TextAtlas::forget() {
+    release();
+    keyed_ = false;
 }
 
 void TextAtlas::draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,
@@ -252,40 +240,7 @@ void TextAtlas::copyCell(Graphics& target, float originX, float originY, double 
                          const RectF& source) const {
     const RectF destination{static_cast<float>(left / scaleX_ - originX), static_cast<float>(top / scaleY_ - originY),
                             source.Width / scaleX_, source.Height / scaleY_};
-    target.drawBackdropPart(picture_, destination, source);
-}
-
-const TextAtlas* textAtlasFor(const TextAtlasContent& content, float scaleX, float scaleY) {
-    TextAtlas* oldest = &keptAtlas(0);
-    for (int i = 0; i < kKeptAtlases; ++i) {
-        TextAtlas& atlas = keptAtlas(i);
-        if (atlas.tried(content, scaleX, scaleY)) {
-            atlas.lastUse = ++useCount;
-            return atlas.ready() ? &atlas : nullptr;
-        }
-        if (atlas.lastUse < oldest->lastUse) oldest = &atlas;
-    }
-    oldest->lastUse = ++useCount;
-    return oldest->build(content, scaleX, scaleY) ? oldest : nullptr;
-}
-
-void releaseTextAtlases() {
-    for (int i = 0; i < kKeptAtlases; ++i) {
-        keptAtlas(i).release();
-        keptAtlas(i).lastUse = 0;
-    }
-}
-
-int64_t textAtlasBytesHeld() {
-    int64_t held = 0;
-    for (int i = 0; i < kKeptAtlases; ++i) held += keptAtlas(i).bytesHeld();
-    return held;
-}
-
-int liveTextAtlases() {
-    int live = 0;
-    for (int i = 0; i < kKeptAtlases; ++i) live += keptAtlas(i).ready() ? 1 : 0;
-    return live;
+    target.drawBitmapPart(picture_, destination, source);
 }
 
 }  // namespace render

@@ -42,18 +42,34 @@ struct TextAtlasContent {
     AtlasDrawings drawings;
 };
 
+// Whoever keeps the atlas's memory: asked for room before the picture is made.
+class PictureRoom {
+public:
+    // True when a picture of the bytes may be made now.
+    virtual bool makeRoomFor(int64_t bytes) = 0;
+
+protected:
+    ~PictureRoom() = default;
+};
+
 class TextAtlas {
 public:
     // Draws every cell in both brushes at the scale; false when the picture
-    // cannot be had or would be too large.
-    bool build(const TextAtlasContent& content, float scaleX, float scaleY);
-    bool matches(const TextAtlasContent& content, float scaleX, float scaleY) const;
+    // cannot be had, would be too large, or finds no room.
+    bool build(const TextAtlasContent& content, float scaleX, float scaleY, PictureRoom& room);
     void release();
     bool ready() const { return ready_; }
     // The memory the atlas's picture holds.
     int64_t bytesHeld() const { return picture_.storageBytes(); }
-    // Built for the content and scale, or found unbuildable for them.
-    bool tried(const TextAtlasContent& content, float scaleX, float scaleY) const;
+    // Built for the content and scale (ready or found unbuildable), or
+    // refused for want of room.
+    bool keyedFor(const TextAtlasContent& content, float scaleX, float scaleY) const;
+    // Found unbuildable for its key: not tried again.
+    bool failed() const { return failed_; }
+    // The bytes its picture needed when the last build found no room; 0 otherwise.
+    int64_t refusedBytes() const { return refusedBytes_; }
+    // Forgets the key too.
+    void forget();
 
     // The cell's text in the brush, centred on x with the top of its line at
     // y, in the target's world units. The target maps world units to pixels
@@ -72,9 +88,9 @@ public:
     void drawDrawing(Graphics& target, float originX, float originY, int drawing, int brush, float anchorX,
                      float anchorY) const;
 
-    uint64_t lastUse = 0;
-
 private:
+    void setKey(const TextAtlasContent& content, float scaleX, float scaleY);
+
     bool measure(const TextAtlasContent& content);
     bool placeDrawings(const AtlasDrawings& drawings);
     void drawTexts(const TextAtlasContent& content);
@@ -85,11 +101,18 @@ private:
     RectF drawingCell(int slot) const;
     void copyCell(Graphics& target, float originX, float originY, double left, double top, const RectF& source) const;
 
-    Backdrop picture_;
+    OffscreenBitmap picture_;
     bool ready_ = false;
     bool failed_ = false;  // for the key below: not tried again in every frame
+    bool keyed_ = false;
+    int64_t refusedBytes_ = 0;
+    // The key: everything the picture depends on.
     CellText cellText_ = nullptr;
     uint32_t colours_[2] = {};
+    FontDescription font_;
+    int formatFlags_ = 0;
+    uint16_t formatLanguage_ = 0;
+    float lineWidth_ = 0.0f;
     float scaleX_ = 0.0f;
     float scaleY_ = 0.0f;
     int cells_ = 0;
@@ -112,16 +135,5 @@ private:
     float anchorPixelX_ = 0.0f;
     float anchorPixelY_ = 0.0f;
 };
-
-// The atlas for the content at this scale: kept from earlier frames, or built
-// now in place of the one used longest ago. Null when none can be had (the
-// caller then draws the text itself).
-const TextAtlas* textAtlasFor(const TextAtlasContent& content, float scaleX, float scaleY);
-// Deletes every atlas (with the other shared objects, before GDI+ shuts down).
-void releaseTextAtlases();
-int liveTextAtlases();
-// What all atlases hold together; never above the budget.
-int64_t textAtlasBytesHeld();
-constexpr int64_t kTextAtlasBudgetBytes = int64_t{24} * 1024 * 1024;
 
 }  // namespace render

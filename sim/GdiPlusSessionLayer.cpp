@@ -333,6 +333,96 @@ LAYER_EXPORT void GdipFree(void* memory) {
         return next args;                                              \
     }
 
+// ---- libgdiplus's pen set-up ------------------------------------------------------
+//
+// libgdiplus sets a pen up for the graphics' world transform only when the
+// graphics strokes with another pen than its last one: a stroke with the
+// same pen after the transform changed would keep the set-up of the old
+// transform. After a change, the layer strokes a line of no length with a
+// transparent pen of its own (no ink) before the graphics' next stroke, so
+// that the stroke's pen is set up afresh. Gdiplus.dll needs no such help,
+// and the module draws only what its picture needs.
+
+namespace {
+
+constexpr int kWatchedTransforms = 256;
+void* transformChanged[kWatchedTransforms];
+int transformChangedCount = 0;
+bool tooManyChanged = false;  // then every stroke is preceded by the reset line
+
+void noteTransformChanged(void* graphics) {
+    for (int i = 0; i < transformChangedCount; ++i)
+        if (transformChanged[i] == graphics) return;
+    if (transformChangedCount < kWatchedTransforms) {
+        transformChanged[transformChangedCount++] = graphics;
+    } else {
+        tooManyChanged = true;
+    }
+}
+
+bool takeTransformChanged(void* graphics) {
+    for (int i = 0; i < transformChangedCount; ++i) {
+        if (transformChanged[i] != graphics) continue;
+        transformChanged[i] = transformChanged[--transformChangedCount];
+        return true;
+    }
+    return tooManyChanged;
+}
+
+void* resetPen() {
+    static void* pen = [] {
+        static const auto create = following<Status (*)(uint32_t, float, int32_t, void**)>("GdipCreatePen1");
+        void* made = nullptr;
+        Forwarded forwarded;
+        create(0x00000000u, 1.0f, 0 /* world units */, &made);
+        return made;
+    }();
+    return pen;
+}
+
+// A graphics deleted is watched no longer (its handle may come back).
+void forgetTransformChanged(void* graphics) {
+    for (int i = 0; i < transformChangedCount; ++i) {
+        if (transformChanged[i] != graphics) continue;
+        transformChanged[i] = transformChanged[--transformChangedCount];
+        return;
+    }
+}
+
+void freshenPenSetUp(void* graphics) {
+    static const auto drawLine = following<Status (*)(void*, void*, float, float, float, float)>("GdipDrawLine");
+    // libgdiplus's own strokes within a stroke are set up by it.
+    if (forwardedDepth > 0 || graphics == nullptr || !takeTransformChanged(graphics)) return;
+    void* pen = resetPen();
+    if (pen == nullptr) return;
+    Forwarded forwarded;
+    drawLine(graphics, pen, 0.0f, 0.0f, 0.0f, 0.0f);
+}
+
+}  // namespace
+
+// A call that changes the graphics' world transform.
+#define LAYER_TRANSFORM(name, params, args)                            \
+    LAYER_EXPORT Status name params {                                  \
+        static const auto next = following<Status(*) params>(#name);  \
+        Call call(#name, __builtin_return_address(0));                \
+        call.uses args;                                                \
+        noteTransformChanged(graphics);                                \
+        Forwarded forwarded;                                           \
+        return next args;                                              \
+    }
+
+// A stroke with a pen.
+#define LAYER_STROKE(name, params, args)                               \
+    LAYER_EXPORT Status name params {                                  \
+        static const auto next = following<Status(*) params>(#name);  \
+        Call call(#name, __builtin_return_address(0));                \
+        call.uses args;                                                \
+        freshenPenSetUp(graphics);                                     \
+        Forwarded forwarded;                                           \
+        return next args;                                              \
+    }
+
 // A call that makes an object, handed out through `out`.
 #define LAYER_CREATE(name, params, args, out)                         \
     LAYER_EXPORT Status name params {                                  \
@@ -365,18 +455,42 @@ using Handle = void*;
 using Text = const char16_t*;
 
 LAYER_CREATE(GdipCreateFromHDC, (Handle hdc, Handle* graphics), (hdc, graphics), graphics)
-LAYER_DELETE(GdipDeleteGraphics, (Handle graphics), (graphics), graphics)
-LAYER_USE(GdipScaleWorldTransform, (Handle graphics, float sx, float sy, int32_t order), (graphics, sx, sy, order))
-LAYER_USE(GdipTranslateWorldTransform, (Handle graphics, float dx, float dy, int32_t order), (graphics, dx, dy, order))
-LAYER_USE(GdipResetWorldTransform, (Handle graphics), (graphics))
+LAYER_EXPORT Status GdipDeleteGraphics(Handle graphics) {
+    static const auto next = following<Status (*)(Handle)>("GdipDeleteGraphics");
+    Call call("GdipDeleteGraphics", __builtin_return_address(0));
+    call.deletes(graphics);
+    forgetTransformChanged(graphics);
+    Forwarded forwarded;
+    return next(graphics);
+}
+LAYER_TRANSFORM(GdipScaleWorldTransform, (Handle graphics, float sx, float sy, int32_t order), (graphics, sx, sy, order))
+LAYER_TRANSFORM(GdipTranslateWorldTransform, (Handle graphics, float dx, float dy, int32_t order), (graphics, dx, dy, order))
+LAYER_TRANSFORM(GdipResetWorldTransform, (Handle graphics), (graphics))
 LAYER_USE(GdipGraphicsClear, (Handle graphics, uint32_t colour), (graphics, colour))
 LAYER_USE(GdipSetClipRectI, (Handle graphics, int32_t x, int32_t y, int32_t width, int32_t height, int32_t combineMode),
           (graphics, x, y, width, height, combineMode))
 LAYER_USE(GdipResetClip, (Handle graphics), (graphics))
 LAYER_USE(GdipSetSmoothingMode, (Handle graphics, int32_t mode), (graphics, mode))
 LAYER_USE(GdipSetTextRenderingHint, (Handle graphics, int32_t hint), (graphics, hint))
-LAYER_USE(GdipBeginContainer2, (Handle graphics, uint32_t* state), (graphics, state))
-LAYER_USE(GdipEndContainer, (Handle graphics, uint32_t state), (graphics, state))
+LAYER_TRANSFORM(GdipBeginContainer2, (Handle graphics, uint32_t* state), (graphics, state))
+LAYER_TRANSFORM(GdipEndContainer, (Handle graphics, uint32_t state), (graphics, state))
+LAYER_USE(GdipSaveGraphics, (Handle graphics, uint32_t* state), (graphics, state))
+// libgdiplus restores the compositing mode it records but leaves its
+// drawing surface compositing as before the restore: the layer applies the
+// restored mode again, as gdiplus.dll does.
+LAYER_EXPORT Status GdipRestoreGraphics(Handle graphics, uint32_t state) {
+    static const auto next = following<Status (*)(Handle, uint32_t)>("GdipRestoreGraphics");
+    static const auto getMode = following<Status (*)(Handle, int32_t*)>("GdipGetCompositingMode");
+    static const auto setMode = following<Status (*)(Handle, int32_t)>("GdipSetCompositingMode");
+    Call call("GdipRestoreGraphics", __builtin_return_address(0));
+    call.uses(graphics, state);
+    noteTransformChanged(graphics);
+    Forwarded forwarded;
+    const Status status = next(graphics, state);
+    int32_t mode = 0;
+    if (status == kOk && getMode(graphics, &mode) == kOk) setMode(graphics, mode);
+    return status;
+}
 
 LAYER_CREATE(GdipCreateBitmapFromScan0,
              (int32_t width, int32_t height, int32_t stride, int32_t format, uint8_t* scan0, Handle* bitmap),
@@ -387,16 +501,16 @@ LAYER_USE(GdipSetCompositingMode, (Handle graphics, int32_t mode), (graphics, mo
 LAYER_USE(GdipDrawImageRectI, (Handle graphics, Handle image, int32_t x, int32_t y, int32_t width, int32_t height),
           (graphics, image, x, y, width, height))
 
-LAYER_USE(GdipDrawLine, (Handle graphics, Handle pen, float x1, float y1, float x2, float y2),
+LAYER_STROKE(GdipDrawLine, (Handle graphics, Handle pen, float x1, float y1, float x2, float y2),
           (graphics, pen, x1, y1, x2, y2))
-LAYER_USE(GdipDrawLines, (Handle graphics, Handle pen, const void* points, int32_t count),
+LAYER_STROKE(GdipDrawLines, (Handle graphics, Handle pen, const void* points, int32_t count),
           (graphics, pen, points, count))
-LAYER_USE(GdipDrawEllipse, (Handle graphics, Handle pen, float x, float y, float width, float height),
+LAYER_STROKE(GdipDrawEllipse, (Handle graphics, Handle pen, float x, float y, float width, float height),
           (graphics, pen, x, y, width, height))
-LAYER_USE(GdipDrawArc,
+LAYER_STROKE(GdipDrawArc,
           (Handle graphics, Handle pen, float x, float y, float width, float height, float start, float sweep),
           (graphics, pen, x, y, width, height, start, sweep))
-LAYER_USE(GdipDrawRectangle, (Handle graphics, Handle pen, float x, float y, float width, float height),
+LAYER_STROKE(GdipDrawRectangle, (Handle graphics, Handle pen, float x, float y, float width, float height),
           (graphics, pen, x, y, width, height))
 LAYER_USE(GdipDrawString,
           (Handle graphics, Text text, int32_t length, Handle font, const void* layout, Handle format, Handle brush),

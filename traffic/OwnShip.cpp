@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "numeric/FloatRemainder.h"
-#include "host/PanelCalls.h"
 
 namespace quillon {
 namespace {
@@ -24,11 +23,11 @@ Position ownShipPosition{0.0, 0.0, 0.0};
 
 }  // namespace
 
-const Position& ownPosition() {
-    static host::ModuleVariableRecord latitude = moduleVariable(host::kVarOwnLatitude);
-    static host::ModuleVariableRecord longitude = moduleVariable(host::kVarOwnLongitude);
-    const double latitudeUnits = lookupModuleVariable(latitude);
-    const double longitudeUnits = lookupModuleVariable(longitude);
+const Position& ownPosition(const PanelCalls& panel) {
+    host::ModuleVariableRecord latitude = moduleVariable(host::kVarOwnLatitude);
+    host::ModuleVariableRecord longitude = moduleVariable(host::kVarOwnLongitude);
+    const double latitudeUnits = panel.lookupModuleVariable(latitude);
+    const double longitudeUnits = panel.lookupModuleVariable(longitude);
     ownShipPosition.latitude = latitudeUnits * 360.0 * kLatitudeUnitsToCircle;
     // Not wrapped: the geometry only uses it through sines and cosines.
     ownShipPosition.longitude = longitudeUnits * 360.0 * kLongitudeUnitsToCircle;

@@ -16,8 +16,8 @@ constexpr int kLabelCharacters = kIdentifierBufferSize - 1;
 constexpr double kLimitedModeGroundSpeed = 200.0;  // the host gives none in limited mode
 
 // The interface through the host's service provider; neither is released.
-host::ITrafficInfo* bindTrafficInfo() {
-    host::ServiceProvider* provider = findHostService(host::kTrafficInfoName);
+host::ITrafficInfo* bindTrafficInfo(const PanelCalls& panel) {
+    host::ServiceProvider* provider = panel.findService(host::kTrafficInfoName);
     if (provider == nullptr) return nullptr;
     return static_cast<host::ITrafficInfo*>(provider->getInterface(host::kTrafficInfoName));
 }
@@ -46,8 +46,8 @@ struct TrafficList::ObjectReadings {
     char flightNumber[kTextBufferSize] = {};
 };
 
-TrafficList::TrafficList() {
-    trafficInfo_ = bindTrafficInfo();
+TrafficList::TrafficList(const PanelCalls& panel) : panel_(panel) {
+    trafficInfo_ = bindTrafficInfo(panel);
     if (trafficInfo_ != nullptr) lookUpIds();
     queryCount_ = 0;
     extraCount_ = 0;
@@ -88,8 +88,7 @@ void TrafficList::setRange(float rangeNm) {
 }
 
 void TrafficList::tickUpdate() {
-    static host::ModuleVariableRecord clock = moduleVariable(host::kVarClock);
-    const double now = lookupModuleVariable(clock);
+    const double now = panel_.lookupModuleVariable(clockRecord_);
     // Strictly more than the interval; NaN compares false and never refreshes.
     // An infinite clock is passed over too: taken as the last refresh time it
     // would hold every later refresh back for good. A clock set back below

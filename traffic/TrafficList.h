@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "host/PanelCalls.h"
 #include "host/TrafficInfo.h"
 #include "traffic/TrafficTarget.h"
 
@@ -15,7 +16,7 @@ public:
     static constexpr int32_t kMaxQuery = 300;
 
     // Binds the host interface (if any) and looks up the variable and unit ids.
-    TrafficList();
+    explicit TrafficList(const PanelCalls& panel);
     TrafficList(const TrafficList&) = delete;
     TrafficList& operator=(const TrafficList&) = delete;
 
@@ -53,6 +54,8 @@ private:
     void readText(host::ObjectId object, Variable variable, char* buffer, int32_t size);
     void storeTarget(int index, const ObjectReadings& readings);
 
+    const PanelCalls& panel_;
+    host::ModuleVariableRecord clockRecord_ = moduleVariable(host::kVarClock);
     double queryRangeNm_ = 0.0;
     bool rangeStored_ = false;  // the first setRange always stores and refreshes
     host::ITrafficInfo* trafficInfo_ = nullptr;

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "views/TargetProcedure.h"
 #include "views/TextFormats.h"
 
 namespace quillon {
@@ -111,8 +110,7 @@ void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bri
         style.atlas->draw(graphics, style.originX, style.originY, hundreds + (kAltitudeTagCells - 1) / 2, bright ? 1 : 0,
                           x, textTop);
     } else {
-        // One tag at a time, for every gauge: formatted just before it is drawn.
-        static char16_t text[kAltitudeTagCapacity];
+        char16_t text[kAltitudeTagCapacity];
         formatAltitudeTag(hundreds, text, kAltitudeTagCapacity);
         style.format->setAlignment(gdip::kStringAlignmentCenter);
         style.format->setLineAlignment(below ? gdip::kStringAlignmentNear : gdip::kStringAlignmentFar);

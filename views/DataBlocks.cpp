@@ -1,7 +1,5 @@
-// The selected target's data block: the compact form of the circular gauges
-// (distance at the top, altitude or ground speed at the bottom) and the full
-// form of the rectangular gauges (seven texts in the four corners).
-#include "gauge/GaugeVariants.h"
+#include "views/DataBlocks.h"
+
 #include "render/SharedGdiObjects.h"
 #include "views/TextFormats.h"
 
@@ -17,28 +15,17 @@ constexpr float kBlockCentreX = 500.0f;
 constexpr float kBlockRight = 1000.0f;
 constexpr float kBlockBottom = 1000.0f;
 
-// The selected aircraft when its block is due: the view drew it in this
-// frame and there is a surface, a font and a brush to write with.
-const TrafficTarget* describedTarget(int32_t selectedDrawn, int32_t selectedIndex, const TrafficList* list,
-                                     const render::Graphics* graphics, const render::ColourScheme& scheme) {
-    if (selectedDrawn == 0 || graphics == nullptr || list == nullptr) return nullptr;
-    if (!scheme.largeFont || !scheme.brightBrush) return nullptr;
-    return list->item(selectedIndex);
-}
-
 }  // namespace
 
 // The full block.
-void RadarGauge::drawDataBlock() {
-    const TrafficTarget* target = describedTarget(selectedDrawn_, selectedIndex_, trafficList_, graphics_, scheme_);
-    if (target == nullptr) return;
-
-    static char16_t text[kBlockTextCapacity];
-    render::Graphics& graphics = *graphics_;
+void FullDataBlock::draw(render::Graphics& graphics, const render::ColourScheme& scheme,
+                         const SelectedTarget& selected) const {
+    const TrafficTarget* target = &selected.target;
+    char16_t text[kBlockTextCapacity];
     render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::FullBlock);
-    const render::Font& font = *scheme_.largeFont;
-    const render::Brush* brush = scheme_.brightBrush.get();
-    const float lineHeight = scheme_.lineHeight;
+    const render::Font& font = *scheme.largeFont;
+    const render::Brush* brush = scheme.brightBrush.get();
+    const float lineHeight = scheme.lineHeight;
 
     // Top left: vertical speed, then altitude.
     formatVerticalSpeedText(target->verticalSpeed(), text, kBlockTextCapacity);
@@ -50,9 +37,9 @@ void RadarGauge::drawDataBlock() {
 
     // Top right: bearing, then distance.
     format.setAlignment(gdip::kStringAlignmentFar);
-    formatBearingText(selectedBearingDeg_, text, kBlockTextCapacity);
+    formatBearingText(selected.bearingDeg, text, kBlockTextCapacity);
     graphics.drawText(text, -1, font, kBlockRight, 0.0f, &format, brush);
-    formatDistanceText(selectedDistanceNm_, text, kBlockTextCapacity);
+    formatDistanceText(selected.distanceNm, text, kBlockTextCapacity);
     graphics.drawText(text, -1, font, kBlockRight, lineHeight, &format, brush);
 
     // Bottom left: ATC id one line up, airline and flight number on the last line.
@@ -65,7 +52,7 @@ void RadarGauge::drawDataBlock() {
                       brush);
 
     // Bottom right: ground speed, unless the host hides it.
-    if (trafficList_->limitedMode() != 0) {
+    if (selected.limitedMode) {
         formatHiddenGroundSpeedText(text, kBlockTextCapacity);
     } else {
         formatGroundSpeedText(target->groundSpeed(), text, kBlockTextCapacity);
@@ -75,25 +62,23 @@ void RadarGauge::drawDataBlock() {
 }
 
 // The compact block.
-void CircularGreenGauge::drawDataBlock() {
-    const TrafficTarget* target = describedTarget(selectedDrawn_, selectedIndex_, trafficList_, graphics_, scheme_);
-    if (target == nullptr) return;
-
-    static char16_t text[kBlockTextCapacity];
-    render::Graphics& graphics = *graphics_;
+void CompactDataBlock::draw(render::Graphics& graphics, const render::ColourScheme& scheme,
+                            const SelectedTarget& selected) const {
+    const TrafficTarget* target = &selected.target;
+    char16_t text[kBlockTextCapacity];
     render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::CompactBlock);
-    const render::Font& font = *scheme_.largeFont;
-    const render::Brush* brush = scheme_.brightBrush.get();
+    const render::Font& font = *scheme.largeFont;
+    const render::Brush* brush = scheme.brightBrush.get();
 
     format.setLineAlignment(gdip::kStringAlignmentNear);
     format.setAlignment(gdip::kStringAlignmentCenter);
-    formatDistanceText(selectedDistanceNm_, text, kBlockTextCapacity);
+    formatDistanceText(selected.distanceNm, text, kBlockTextCapacity);
     graphics.drawText(text, -1, font, kBlockCentreX, kCompactTopY, &format, brush);
 
     // The grid shows relative altitude itself, so there the bottom line is
     // the ground speed (as the host gives it, even in limited mode).
     format.setLineAlignment(gdip::kStringAlignmentFar);
-    if (displayMode_ == kGridView) {
+    if (selected.displayMode == kGridView) {
         formatGroundSpeedText(target->groundSpeed(), text, kBlockTextCapacity);
     } else {
         formatAltitudeText(target->position().altitude, text, kBlockTextCapacity);

@@ -1,9 +1,6 @@
-// The forward-arc view: the 120 degrees ahead as a fan of range arcs with
-// the own aircraft at the bottom centre, and a sweep that swings between the
-// sector's edges.
-#include "gauge/RadarGauge.h"
+#include "views/ForwardArcView.h"
+
 #include "render/SharedGdiObjects.h"
-#include "views/FixedParts.h"
 #include "views/ForwardArcGeometry.h"
 #include "views/RingLabels.h"
 #include "views/Spokes.h"
@@ -13,7 +10,7 @@
 namespace quillon {
 namespace {
 
-constexpr float kOuterRadius = 950.0f;
+constexpr float kOuterRadius = kForwardArcRadius;
 constexpr float kArcSpacing = kOuterRadius / 4;  // 237.5
 // GDI+ measures arc angles clockwise from +x: from -30 anticlockwise to
 // -150 is relative bearing 60 through 0 to 300.
@@ -52,7 +49,8 @@ void drawSweepLine(render::Graphics& graphics, const render::Pen& pen, const Arc
 
 }  // namespace
 
-void drawForwardArcFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme, float rangeNm) {
+void ForwardArcView::drawFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme,
+                                   float rangeNm) const {
     render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::ForwardArcLabel);
     labelFormat.setAlignment(gdip::kStringAlignmentCenter);
     drawRangeArcs(graphics, scheme, labelFormat, rangeNm);
@@ -62,25 +60,22 @@ void drawForwardArcFixedPart(render::Graphics& graphics, const render::ColourSch
                kSpokeTurn, kSpokes);
 }
 
-void RadarGauge::drawForwardArcView() {
-    if (!viewCanDraw()) return;
-    render::Graphics& graphics = *graphics_;
-
-    const auto container = openView(kForwardArcOrigin.x, kForwardArcOrigin.y);
-    drawFixedPartUnlessShown(kForwardArcView, fixedPartShown_, graphics, scheme_, rangeNm_);
-
-    const HeadingAndClock readings = lookUpHeadingThenClock();
+void ForwardArcView::drawLivePart(LiveFrame& frame) {
+    const HeadingAndClock readings = lookUpHeadingThenClock(frame.panel);
 
     ArcSweep& sweep = forwardArcSweep();
     sweep.advance(readings.now);
-    drawSweepLine(graphics, *scheme_.brightPen, sweep);
+    drawSweepLine(frame.graphics, *frame.scheme.brightPen, sweep);
 
-    TargetProcedure procedure =
-        targetProcedure(TargetFrame{readings.now, readings.headingDeg, kOuterRadius / rangeNm_, sweep.window()});
-    selectedDrawn_ = 0;
+    TagStyle tagStyle{};
+    TargetProcedure procedure = scopeTargetProcedure(
+        frame, origin(),
+        TargetFrame{&frame.panel, readings.now, readings.headingDeg, kOuterRadius / frame.rangeNm, sweep.window()},
+        tagStyle);
 
-    for (int index = firstListedTarget(); index < static_cast<int>(trafficList_->count()); ++index) {
-        TrafficTarget* target = trafficList_->item(index);
+    TrafficList& list = frame.traffic;
+    for (int index = firstListedTarget(list); index < static_cast<int>(list.count()); ++index) {
+        TrafficTarget* target = list.item(index);
         if (target == nullptr) break;  // never past the list's slots
         // Aircraft on or near the ground, or hidden by the pilot's filter, are
         // left alone, even their fading.
@@ -91,8 +86,6 @@ void RadarGauge::drawForwardArcView() {
         if (!insideForwardSector(fix.relativeBearingDeg)) continue;
         procedure.plot(index, *target, fix, pen);
     }
-
-    closeView(container);
 }
 
 }  // namespace quillon

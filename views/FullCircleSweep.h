@@ -2,12 +2,12 @@
 // clockwise each time the host clock changes, shared by every gauge.
 #pragma once
 
+#include "gauge/ViewOrigins.h"
 #include "render/GdiPlusObjects.h"
 #include "views/TargetProcedure.h"
 
 namespace quillon {
 
-constexpr float kFullCircleRadius = 475.0f;
 constexpr float kFullCircleSweepStep = 5.0f;
 
 struct FullCircleSweep {

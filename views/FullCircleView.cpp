@@ -1,10 +1,7 @@
-// The full-circle view: range rings with labels, spokes, the turning sweep
-// and every target of the list around the own aircraft at the centre.
-#include "views/FullCircleSweep.h"
+#include "views/FullCircleView.h"
 
-#include "gauge/RadarGauge.h"
 #include "render/SharedGdiObjects.h"
-#include "views/FixedParts.h"
+#include "views/FullCircleSweep.h"
 #include "views/RingLabels.h"
 #include "views/Spokes.h"
 #include "views/ViewFrame.h"
@@ -32,7 +29,8 @@ void drawRangeRings(render::Graphics& graphics, const render::ColourScheme& sche
 
 }  // namespace
 
-void drawFullCircleFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme, float rangeNm) {
+void FullCircleView::drawFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme,
+                                   float rangeNm) const {
     render::StringFormat& labelFormat = render::sharedStringFormat(render::SharedFormat::FullCircleLabel);
     labelFormat.setAlignment(gdip::kStringAlignmentCenter);
     drawRangeRings(graphics, scheme, labelFormat, rangeNm);
@@ -41,31 +39,27 @@ void drawFullCircleFixedPart(render::Graphics& graphics, const render::ColourSch
                kSpokeStep, kSpokes);
 }
 
-void RadarGauge::drawFullCircleView() {
-    if (!viewCanDraw()) return;
-    render::Graphics& graphics = *graphics_;
-
-    const auto container = openView(kFullCircleOrigin.x, kFullCircleOrigin.y);
-    drawFixedPartUnlessShown(kFullCircleView, fixedPartShown_, graphics, scheme_, rangeNm_);
-
-    const HeadingAndClock readings = lookUpHeadingThenClock();
+void FullCircleView::drawLivePart(LiveFrame& frame) {
+    const HeadingAndClock readings = lookUpHeadingThenClock(frame.panel);
 
     FullCircleSweep& sweep = fullCircleSweep();
     stepFullCircleSweep(sweep, readings.now, render::sharedMatrix(render::SharedMatrix::FullCircleSweep));
-    graphics.drawLine(*scheme_.brightPen, 0.0f, 0.0f, sweep.tip.X, sweep.tip.Y);
+    frame.graphics.drawLine(*frame.scheme.brightPen, 0.0f, 0.0f, sweep.tip.X, sweep.tip.Y);
 
-    TargetProcedure procedure = targetProcedure(
-        TargetFrame{readings.now, readings.headingDeg, kFullCircleRadius / rangeNm_, fullCircleSweepWindow(sweep.angle)});
-    selectedDrawn_ = 0;
+    TagStyle tagStyle{};
+    TargetProcedure procedure = scopeTargetProcedure(
+        frame, origin(),
+        TargetFrame{&frame.panel, readings.now, readings.headingDeg, kFullCircleRadius / frame.rangeNm,
+                    fullCircleSweepWindow(sweep.angle)},
+        tagStyle);
 
-    for (int index = firstListedTarget(); index < static_cast<int>(trafficList_->count()); ++index) {
-        TrafficTarget* target = trafficList_->item(index);
+    TrafficList& list = frame.traffic;
+    for (int index = firstListedTarget(list); index < static_cast<int>(list.count()); ++index) {
+        TrafficTarget* target = list.item(index);
         if (target == nullptr) break;
         if (procedure.hidden(*target)) continue;  // by the pilot's filter: not even faded
         procedure.run(index, *target);
     }
-
-    closeView(container);
 }
 
 }  // namespace quillon

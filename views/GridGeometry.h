@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "gauge/RadarGauge.h"
+#include "gauge/RadarView.h"
 #include "numeric/FloatRemainder.h"
 #include "views/SwingingSweep.h"
 #include "views/TargetProcedure.h"

@@ -1,21 +1,18 @@
-// The grid view: a vertical profile of the 40 degrees ahead, relative
-// bearing across and altitude difference up and down, with a sweep that
-// scans left and right.
+#include "views/GridView.h"
+
 #include <cstring>
 
-#include "gauge/RadarGauge.h"
-#include "host/PanelCalls.h"
 #include "traffic/OwnShip.h"
-#include "views/FixedParts.h"
 #include "views/ForwardArcGeometry.h"
 #include "views/GridGeometry.h"
 #include "views/TargetProcedure.h"
+#include "views/ViewFrame.h"
 
 namespace quillon {
 
 // Verticals over the full height, the outer two solid; horizontals across
 // the grid's width only, the own-altitude line solid.
-void drawGridFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme) {
+void GridView::drawFixedPart(render::Graphics& graphics, const render::ColourScheme& scheme, float) const {
     for (int k = -2; k <= 2; ++k) {
         const float x = GridLayout::kSpacing * static_cast<float>(k);
         const render::Pen& pen = (k == -2 || k == 2) ? *scheme.dimPen : *scheme.dashedPen;
@@ -42,32 +39,28 @@ const render::Pen& paintOnGrid(TrafficTarget& target, float x, const GridSpan& w
 
 }  // namespace
 
-void RadarGauge::drawGridView() {
-    if (!viewCanDraw()) return;
-    render::Graphics& graphics = *graphics_;
-
-    const auto container = openView(kGridOrigin.x, kGridOrigin.y);
-    drawFixedPartUnlessShown(kGridView, fixedPartShown_, graphics, scheme_, rangeNm_);
-
-    static host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
-    static host::ModuleVariableRecord altitudeRecord = moduleVariable(host::kVarOwnAltitudeMetres);
-    static host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);
-    const double heading = lookupModuleVariable(headingRecord);
-    const double ownAltitudeMetres = lookupModuleVariable(altitudeRecord);
-    const double now = lookupModuleVariable(clockRecord);
+void GridView::drawLivePart(LiveFrame& frame) {
+    render::Graphics& graphics = frame.graphics;
+    const render::ColourScheme& scheme = frame.scheme;
+    host::ModuleVariableRecord headingRecord = moduleVariable(host::kVarOwnHeading);
+    host::ModuleVariableRecord altitudeRecord = moduleVariable(host::kVarOwnAltitudeMetres);
+    host::ModuleVariableRecord clockRecord = moduleVariable(host::kVarClock);
+    const double heading = frame.panel.lookupModuleVariable(headingRecord);
+    const double ownAltitudeMetres = frame.panel.lookupModuleVariable(altitudeRecord);
+    const double now = frame.panel.lookupModuleVariable(clockRecord);
 
     GridSweep& sweep = gridSweep();
     sweep.advance(now);
-    graphics.drawLine(*scheme_.brightPen, sweep.position, -GridLayout::kHalfHeight, sweep.position,
+    graphics.drawLine(*scheme.brightPen, sweep.position, -GridLayout::kHalfHeight, sweep.position,
                       GridLayout::kHalfHeight);
     const GridSpan window = sweep.window();
 
-    selectedDrawn_ = 0;
-    beginShownTargets();
-    const int32_t filter = options_.filter;
-    const bool anySelection = selectedIndex_ < kNoSelection;
-    for (int index = firstListedTarget(); index < static_cast<int>(trafficList_->count()); ++index) {
-        TrafficTarget* target = trafficList_->item(index);
+    const ViewRecords& records = frame.records;
+    const int32_t filter = frame.options.filter;
+    const bool anySelection = *records.selectedIndex < kNoSelection;
+    TrafficList& list = frame.traffic;
+    for (int index = firstListedTarget(list); index < static_cast<int>(list.count()); ++index) {
+        TrafficTarget* target = list.item(index);
         if (target == nullptr) break;  // never past the list's slots
         // Aircraft on or near the ground are left alone, even their fading.
         if (!highEnoughToShow(target->altitudeAboveGround())) continue;
@@ -78,30 +71,28 @@ void RadarGauge::drawGridView() {
 
         float distanceNm = 0.0f;
         float reversedBearing = 0.0f;
-        greatCircle(ownPosition(), target->position(), distanceNm, reversedBearing);
+        greatCircle(ownPosition(frame.panel), target->position(), distanceNm, reversedBearing);
         const float bearing = trueBearingDegrees(reversedBearing);
         const float relative = signedRelativeBearing(bearing, heading);
 
         // Stored before the sector test: the click test sees every target.
         const PlotPosition at = gridPlotPosition(relative, ownAltitudeMetres, target->position().altitude);
-        plotPositions_[index] = at;
-        const render::Pen& pen = paintOnGrid(*target, at.x, window, now, scheme_);
+        records.plotPositions[index] = at;
+        const render::Pen& pen = paintOnGrid(*target, at.x, window, now, scheme);
         if (!insideGridSector(relative)) continue;
-        shownTargets_[index] = 1;
+        records.shownTargets[index] = 1;
 
         drawTargetCross(graphics, pen, at.x, at.y);
         // Found again by ATC id, so the box follows the aircraft across slots.
-        if (anySelection && std::strcmp(target->atcId(), selectedAtcId_) == 0) {
-            selectedDistanceNm_ = distanceNm;
-            selectedBearingDeg_ = bearing;
-            selectedDrawn_ = 1;
-            selectedIndex_ = index;
+        if (anySelection && std::strcmp(target->atcId(), records.selectedAtcId) == 0) {
+            *records.selectedDistanceNm = distanceNm;
+            *records.selectedBearingDeg = bearing;
+            *records.selectedDrawn = 1;
+            *records.selectedIndex = index;
             drawSelectionBox(graphics, pen, at.x, at.y);
         }
         drawTargetLine(graphics, pen, at.x, at.y, at.x, trendLineEndY(at.y, target->verticalSpeed()));
     }
-
-    closeView(container);
 }
 
 }  // namespace quillon

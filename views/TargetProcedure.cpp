@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "gauge/RadarGauge.h"
 #include "numeric/FloatRemainder.h"
 #include "traffic/OwnShip.h"
 #include "traffic/TrafficTarget.h"
@@ -54,7 +53,7 @@ bool paintPersists(double paintTime, double now) {
     return paintTime <= now && paintTime + kPaintPersistence >= now;
 }
 
-TargetProcedure::TargetProcedure(render::Graphics& graphics, const TargetPens& pens, const TargetRecords& records,
+TargetProcedure::TargetProcedure(render::Graphics& graphics, const TargetPens& pens, const ViewRecords& records,
                                  const TargetFrame& frame, render::Matrix& targetMatrix,
                                  render::Matrix& vectorMatrix)
     : graphics_(graphics),
@@ -67,7 +66,7 @@ TargetProcedure::TargetProcedure(render::Graphics& graphics, const TargetPens& p
 TargetFix TargetProcedure::locate(const TrafficTarget& target) const {
     float distanceNm = 0.0f;
     float reversedBearing = 0.0f;
-    greatCircle(ownPosition(), target.position(), distanceNm, reversedBearing);
+    greatCircle(ownPosition(*frame_.panel), target.position(), distanceNm, reversedBearing);
     const float bearing = trueBearingDegrees(reversedBearing);
     return TargetFix{distanceNm, bearing, relativeBearingDegrees(bearing, frame_.headingDeg)};
 }

@@ -8,12 +8,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "gauge/RadarView.h"
+#include "host/PanelCalls.h"
 #include "render/GdiPlusObjects.h"
 
 namespace quillon {
 
 class TrafficTarget;
-struct PlotPosition;
 struct TagStyle;
 
 // Relative bearings (degrees clockwise from the top of the view) swept over
@@ -50,18 +51,6 @@ struct TargetFix {
     float relativeBearingDeg;
 };
 
-// The gauge's fields the procedure writes: the plotted points (one per list
-// slot) and the selection it finds again each frame.
-struct TargetRecords {
-    PlotPosition* plotPositions;
-    int32_t* selectedIndex;
-    const char* selectedAtcId;
-    int32_t* selectedDrawn;
-    float* selectedDistanceNm;
-    float* selectedBearingDeg;
-    uint8_t* shownTargets = nullptr;  // per slot: drawn in this frame
-};
-
 struct TargetPens {
     const render::Pen* dim;
     const render::Pen* bright;
@@ -69,9 +58,10 @@ struct TargetPens {
 
 // Values of one view call, the same for every target of that call.
 struct TargetFrame {
-    double now;         // host clock
-    double headingDeg;  // own heading
-    float scale;        // logical units per nautical mile
+    const PanelCalls* panel;  // the own position is read for every target
+    double now;               // host clock
+    double headingDeg;        // own heading
+    float scale;              // logical units per nautical mile
     SweepWindow window;
     // The pilot's options: the traffic filter, and the tag style when tags
     // are on; the own altitude is read only when either needs it.
@@ -106,7 +96,7 @@ void drawTargetLine(render::Graphics& graphics, const render::Pen& pen, float x,
 class TargetProcedure {
 public:
     // The two matrices are reset before every use; the caller keeps them.
-    TargetProcedure(render::Graphics& graphics, const TargetPens& pens, const TargetRecords& records,
+    TargetProcedure(render::Graphics& graphics, const TargetPens& pens, const ViewRecords& records,
                     const TargetFrame& frame, render::Matrix& targetMatrix, render::Matrix& vectorMatrix);
 
     // Distance, true bearing and bearing relative to the own heading.
@@ -134,7 +124,7 @@ private:
 
     render::Graphics& graphics_;
     TargetPens pens_;
-    TargetRecords records_;
+    ViewRecords records_;
     TargetFrame frame_;
     render::Matrix& targetMatrix_;
     render::Matrix& vectorMatrix_;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "gauge/RadarGauge.h"
+#include "gauge/RadarView.h"
 
 namespace quillon {
 

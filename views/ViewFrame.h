@@ -1,19 +1,33 @@
-// What the radar scopes share besides the target procedure: the host values
-// every call reads. The rest of the views' frame is in RadarGauge
-// (viewCanDraw, openView, closeView, firstListedTarget, targetProcedure).
+// What the views share around their own drawing: the host values each
+// frame reads, where the target loop starts, and the radar scopes' target
+// procedure over the gauge's frame (pens, records, the pilot's options and
+// the tags' style).
 #pragma once
+
+#include "gauge/RadarView.h"
+#include "host/PanelCalls.h"
+#include "views/AltitudeTags.h"
+#include "views/TargetProcedure.h"
 
 namespace quillon {
 
 // The own heading and the host clock, looked up in this order once per
-// call of a radar scope; every target of the call uses them.
+// frame of a radar scope; every target of the frame uses them.
 struct HeadingAndClock {
     double headingDeg;
     double now;
 };
-HeadingAndClock lookUpHeadingThenClock();
+HeadingAndClock lookUpHeadingThenClock(const PanelCalls& panel);
 
 // The own altitude in metres (module variable 73).
-double ownAltitudeMetres();
+double ownAltitudeMetres(const PanelCalls& panel);
+
+// In full mode the host's first object is the own aircraft: skipped.
+int firstListedTarget(const TrafficList& list);
+
+// The radar scopes' target procedure for the frame. The tags' style lives
+// in the caller's frame while the procedure uses it.
+TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin, const TargetFrame& viewFrame,
+                                     TagStyle& tagStyle);
 
 }  // namespace quillon

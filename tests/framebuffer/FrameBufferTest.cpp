@@ -5,7 +5,7 @@
 // cover the copy by GDI+ that a host without it gets.)
 #include <gtest/gtest.h>
 
-#include "gauge/BackdropCache.h"
+#include "gauge/DrawingMemory.h"
 #include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 #include "tests/support/TestSurface.h"
@@ -23,38 +23,36 @@ BackdropContent content(int32_t width, int32_t height) {
 
 constexpr int64_t kPicture = 100 * 80 * 4;
 
-TEST(FrameBuffers, AreCountedWithTheirBackdropAndGoFirstWhenTheBudgetIsShort) {
+TEST(FrameBuffers, AreCountedWithTheirBackdropAndLeftOutWhenTheBoundIsShort) {
     testing::ensureGdiplusStarted();
     ASSERT_TRUE(render::FrameBuffer::available());
-    BackdropCache cache;
-    const BackdropLease both = cache.lease(&owner, surface(1), content(100, 80));
+    constexpr DrawingMemory::Kind kBackdrops = DrawingMemory::kBackdrops;
+    DrawingMemory memory;
+    const BackdropLease both = memory.leaseBackdrop(&owner, surface(1), content(100, 80));
     ASSERT_NE(both.frame, nullptr);
     EXPECT_EQ(both.frame->width(), 100);
-    EXPECT_EQ(cache.bytesHeld(), 2 * kPicture);
+    EXPECT_EQ(memory.bytesHeld(kBackdrops), 2 * kPicture);
 
     // Room for a backdrop alone: the surface gets its backdrop copied by GDI+.
-    cache.setBudgetBytes(2 * kPicture - 1);
-    EXPECT_EQ(cache.bytesHeld(), 0);
-    const BackdropLease alone = cache.lease(&owner, surface(1), content(100, 80));
-    EXPECT_NE(alone.backdrop, nullptr);
+    memory.setBoundBytes(kBackdrops, 2 * kPicture - 1);
+    EXPECT_EQ(memory.bytesHeld(kBackdrops), 0);
+    const BackdropLease alone = memory.leaseBackdrop(&owner, surface(1), content(100, 80));
+    EXPECT_NE(alone.bitmap, nullptr);
     EXPECT_EQ(alone.frame, nullptr);
-    EXPECT_EQ(cache.bytesHeld(), kPicture);
+    EXPECT_EQ(memory.bytesHeld(kBackdrops), kPicture);
 
-    // A newer surface's frame buffer takes the room of the older surface.
-    cache.setBudgetBytes(2 * kPicture);
-    const BackdropLease newer = cache.lease(&owner, surface(2), content(100, 80));
-    EXPECT_NE(newer.frame, nullptr);
-    EXPECT_EQ(cache.bytesHeld(), 2 * kPicture);
-    EXPECT_EQ(cache.backdropsHeld(), 1);
-    cache.releaseOwner(&owner);
-    EXPECT_EQ(cache.bytesHeld(), 0);
+    memory.setBoundBytes(kBackdrops, 4 * kPicture);
+    EXPECT_NE(memory.leaseBackdrop(&owner, surface(1), content(101, 80)).frame, nullptr) << "made with the backdrop";
+    EXPECT_EQ(memory.bytesHeld(kBackdrops), 2 * 101 * 80 * 4);
+    memory.releaseOwner(&owner);
+    EXPECT_EQ(memory.bytesHeld(kBackdrops), 0);
 }
 
 TEST(FrameBuffers, StartFromTheBackdropAndReachTheSurfaceRowForRow) {
     testing::ensureGdiplusStarted();
     testing::TestSurface target(60, 40);
     target.clear(0xff000000u);
-    render::Backdrop backdrop;
+    render::OffscreenBitmap backdrop;
     ASSERT_TRUE(backdrop.create(50, 30, true));
     render::SolidBrush red(0xffff0000u);
     render::SolidBrush green(0xff00ff00u);
@@ -66,7 +64,7 @@ TEST(FrameBuffers, StartFromTheBackdropAndReachTheSurfaceRowForRow) {
     render::FrameBuffer frame;
     ASSERT_TRUE(frame.create(50, 30));
     ASSERT_TRUE(frame.copyPixelsFrom(backdrop));
-    frame.graphics().drawLine(greenPen, 41.0f, 0.0f, 41.0f, 30.0f);  // columns 40 and 41
+    frame.graphics(1.0f, 1.0f).drawLine(greenPen, 41.0f, 0.0f, 41.0f, 30.0f);  // columns 40 and 41
     ASSERT_TRUE(frame.blitTo(target.deviceContext()));
 
     EXPECT_EQ(target.pixel(10, 2), 0xffff0000u);   // the backdrop's line, at the top
@@ -76,7 +74,7 @@ TEST(FrameBuffers, StartFromTheBackdropAndReachTheSurfaceRowForRow) {
     EXPECT_EQ(target.pixel(50, 29), 0xff000000u);  // nothing beyond it
     EXPECT_EQ(target.pixel(10, 30), 0xff000000u);
 
-    render::Backdrop other;
+    render::OffscreenBitmap other;
     ASSERT_TRUE(other.create(49, 30, true));
     EXPECT_FALSE(frame.copyPixelsFrom(other)) << "a backdrop of another size";
 }

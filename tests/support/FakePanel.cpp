@@ -127,6 +127,12 @@ FakePanel::FakePanel() : provider_(new Provider(*this)) {
     ImportTable.panels.pointer = &table_;
 }
 
+void FakePanel::withdrawTable() { ImportTable.panels.pointer = nullptr; }
+
+void FakePanel::restoreTable() { ImportTable.panels.pointer = &table_; }
+
+bool FakePanel::tableWithdrawn() const { return ImportTable.panels.pointer != &table_; }
+
 FakePanel::~FakePanel() {
     ImportTable.panels.pointer = previousTable_;
     gActive = previousActive_;

@@ -41,6 +41,11 @@ public:
 
     // The table itself, e.g. to clear a slot and see the module cope.
     host::HostPanelServices& table() { return table_; }
+    // The host takes its table's address out of the module's ImportTable,
+    // or writes it back, as a broken host might.
+    void withdrawTable();
+    void restoreTable();
+    bool tableWithdrawn() const;
 
     // Module variables by token; a token never set reads 0.
     void setModuleVariable(int32_t token, double value) { moduleVariables_[token] = value; }

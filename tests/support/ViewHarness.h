@@ -7,7 +7,8 @@
 #include <cstring>
 #include <memory>
 
-#include "gauge/GaugeVariants.h"
+#include "module/PanelTableCalls.h"
+#include "views/GaugeVariants.h"
 #include "tests/support/TestSurface.h"
 
 namespace quillon::testing {
@@ -15,7 +16,7 @@ namespace quillon::testing {
 template <typename Variant>
 class ViewHarness {
 public:
-    explicit ViewHarness(TestSurface& surface) : surface_(surface), gauge_(std::make_unique<Variant>()) {
+    explicit ViewHarness(TestSurface& surface) : surface_(surface), gauge_(std::make_unique<Variant>(modulePanelCalls())) {
         gauge_->graphics_ = &surface.graphics();
         gauge_->scaleX_ = static_cast<float>(surface.width() * 0.001);
         gauge_->scaleY_ = static_cast<float>(surface.height() * 0.001);

@@ -95,7 +95,7 @@ protected:
 };
 
 using CompactBlock = DataBlockTest<CircularGreenGauge>;
-using FullBlock = DataBlockTest<RadarGauge>;
+using FullBlock = DataBlockTest<RectangularGreenGauge>;
 
 TEST_F(CompactBlock, DistanceAtTheTopAndAltitudeAtTheBottom) {
     drawBlock();

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "host/PanelCalls.h"
 #include "host/ExportedRecords.h"
+#include "module/PanelTableCalls.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/ScriptedTraffic.h"
 
@@ -31,17 +31,17 @@ TEST(FakePanelTest, ModuleVariablesAndNamedVariablesBehaveLikeTheHost) {
     FakePanel panel;
     panel.setClock(12.5);
     auto clock = moduleVariable(host::kVarClock);
-    EXPECT_EQ(lookupModuleVariable(clock), 12.5);
+    EXPECT_EQ(modulePanelCalls().lookupModuleVariable(clock), 12.5);
     auto unknown = moduleVariable(9999);
-    EXPECT_EQ(lookupModuleVariable(unknown), 0.0);
+    EXPECT_EQ(modulePanelCalls().lookupModuleVariable(unknown), 0.0);
 
-    int32_t id = registerNamedVariable("Radar Range");
-    EXPECT_EQ(registerNamedVariable("RADAR RANGE"), id);
-    EXPECT_NE(registerNamedVariable("Radar Mode"), id);
-    EXPECT_EQ(namedVariableValue(id), 0.0);
+    int32_t id = modulePanelCalls().registerNamedVariable("Radar Range");
+    EXPECT_EQ(modulePanelCalls().registerNamedVariable("RADAR RANGE"), id);
+    EXPECT_NE(modulePanelCalls().registerNamedVariable("Radar Mode"), id);
+    EXPECT_EQ(modulePanelCalls().namedVariableValue(id), 0.0);
     panel.setNamedVariable("radar range", 20.0);
-    EXPECT_EQ(namedVariableValue(id), 20.0);
-    setNamedVariableValue(id, 10.0);
+    EXPECT_EQ(modulePanelCalls().namedVariableValue(id), 20.0);
+    modulePanelCalls().setNamedVariableValue(id, 10.0);
     EXPECT_EQ(panel.namedVariable("Radar Range"), 10.0);
 
     const auto& calls = panel.calls();
@@ -55,10 +55,10 @@ TEST(FakePanelTest, ModuleVariablesAndNamedVariablesBehaveLikeTheHost) {
 
 TEST(FakePanelTest, FindServiceHandsOutTheOfferedInterface) {
     FakePanel panel;
-    EXPECT_EQ(findHostService(host::kTrafficInfoName), nullptr);
+    EXPECT_EQ(modulePanelCalls().findService(host::kTrafficInfoName), nullptr);
     ScriptedTraffic traffic;
     panel.offerTrafficInfo(&traffic);
-    host::ServiceProvider* provider = findHostService(host::kTrafficInfoName);
+    host::ServiceProvider* provider = modulePanelCalls().findService(host::kTrafficInfoName);
     ASSERT_NE(provider, nullptr);
     EXPECT_EQ(provider->getInterface(host::kTrafficInfoName), static_cast<host::ITrafficInfo*>(&traffic));
     EXPECT_EQ(provider->getInterface("ISomethingElse"), nullptr);

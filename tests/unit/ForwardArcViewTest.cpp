@@ -9,6 +9,7 @@
 #include "tests/support/TargetPlacement.h"
 #include "tests/support/ViewHarness.h"
 #include "traffic/OwnShip.h"
+#include "module/PanelTableCalls.h"
 #include "views/ForwardArcGeometry.h"
 
 namespace quillon {
@@ -19,7 +20,7 @@ using testing::ScriptedTraffic;
 using testing::placeNorth;
 using testing::placeTarget;
 using testing::TestSurface;
-using Gauge = testing::ViewHarness<RadarGauge>;
+using Gauge = testing::ViewHarness<RectangularGreenGauge>;
 
 constexpr float kUntouched = 12345.0f;
 constexpr uint32_t kBackground = 0xff001400u;
@@ -35,7 +36,7 @@ void startSweep(float angle, float direction, double lastTime) {
 float distanceTo(const TrafficTarget& target) {
     float distanceNm = 0.0f;
     float reversed = 0.0f;
-    greatCircle(ownPosition(), target.position(), distanceNm, reversed);
+    greatCircle(ownPosition(modulePanelCalls()), target.position(), distanceNm, reversed);
     return distanceNm;
 }
 

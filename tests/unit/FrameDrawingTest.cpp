@@ -9,8 +9,9 @@
 #include <set>
 #include <vector>
 
-#include "gauge/BackdropCache.h"
-#include "gauge/GaugeVariants.h"
+#include "gauge/DrawingMemory.h"
+#include "module/PanelTableCalls.h"
+#include "views/GaugeVariants.h"
 #include "host/ExportedRecords.h"
 #include "render/GdiPlusFlat.h"
 #include "tests/support/FakePanel.h"
@@ -111,7 +112,7 @@ protected:
     void setMode(double mode) { panel.setNamedVariable("Radar Mode", mode); }
 
     FakePanel panel;
-    RadarGauge gauge;  // "Rectangular Green"
+    RectangularGreenGauge gauge{modulePanelCalls()};  // "Rectangular Green"
 };
 
 TEST_F(FrameDrawing, SurfaceFirstSeenAtClockZeroWaitsForTheClockToMove) {
@@ -244,7 +245,7 @@ TEST_F(FrameDrawing, ASurfaceFollowsItsOwnNewSizeEvenWhenNoticedWithoutARedraw) 
 }
 
 TEST_F(FrameDrawing, ModeWithoutAViewLeavesOnlyTheBackground) {
-    RectangularAmberGauge amber;
+    RectangularAmberGauge amber{modulePanelCalls()};
     TestSurface surface(100, 100);
     Window window(*Linkage.gauges[1], surface);
     setMode(7);
@@ -325,8 +326,8 @@ TEST_F(FrameDrawing, FullCacheGivesTheSurfaceDrawnLongestAgoToANewOne) {
 // A surface beyond the backdrops' budget is drawn directly, to the same
 // pixels; a gauge going away frees its backdrops.
 TEST_F(FrameDrawing, SurfaceWithoutABackdropShowsTheSamePicture) {
-    BackdropCache& backdrops = backdropCache();
-    const int64_t budget = backdrops.budgetBytes();
+    DrawingMemory& backdrops = drawingMemory();
+    const int64_t budget = backdrops.boundBytes(DrawingMemory::kBackdrops);
     TestSurface fromBackdrop(150, 110);
     TestSurface direct(150, 110);
     Window a(*Linkage.gauges[0], fromBackdrop);
@@ -334,10 +335,10 @@ TEST_F(FrameDrawing, SurfaceWithoutABackdropShowsTheSamePicture) {
     for (double mode : {2.0, 3.0, 4.0}) {
         setMode(mode);
         drawAt(gauge, a, mode);
-        EXPECT_EQ(backdrops.backdropsHeld(), 1);
-        backdrops.setBudgetBytes(150 * 110 * 4 - 1);  // too small for the surface: a's backdrop goes too
+        EXPECT_EQ(backdrops.picturesHeld(DrawingMemory::kBackdrops), 1);
+        backdrops.setBoundBytes(DrawingMemory::kBackdrops, 150 * 110 * 4 - 1);  // too small for the surface: a's backdrop goes too
         drawAt(gauge, b, mode);  // the clock has not moved: the sweep is where a left it
-        backdrops.setBudgetBytes(budget);
+        backdrops.setBoundBytes(DrawingMemory::kBackdrops, budget);
         int differing = 0;
         for (int y = 0; y < 110; ++y)
             for (int x = 0; x < 150; ++x) differing += fromBackdrop.pixel(x, y) != direct.pixel(x, y) ? 1 : 0;
@@ -345,11 +346,11 @@ TEST_F(FrameDrawing, SurfaceWithoutABackdropShowsTheSamePicture) {
         EXPECT_TRUE(fromBackdrop.colourNear(500.0f, 500.0f, 30.0f, 0xff008200u)) << "mode " << mode;
     }
     {
-        RadarGauge other;
+        RectangularGreenGauge other{modulePanelCalls()};
         drawAt(other, a, 10.0);
-        EXPECT_EQ(backdrops.backdropsHeld(), 1);
+        EXPECT_EQ(backdrops.picturesHeld(DrawingMemory::kBackdrops), 1);
     }
-    EXPECT_EQ(backdrops.backdropsHeld(), 0);
+    EXPECT_EQ(backdrops.picturesHeld(DrawingMemory::kBackdrops), 0);
 }
 
 TEST_F(FrameDrawing, DestructionDeletesOneGraphicsObjectPerSurface) {
@@ -361,7 +362,7 @@ TEST_F(FrameDrawing, DestructionDeletesOneGraphicsObjectPerSurface) {
     Window c(*Linkage.gauges[0], third);
     int deletedBefore = graphicsDeleted;
     {
-        auto drawn = std::make_unique<RadarGauge>();
+        auto drawn = std::make_unique<RectangularGreenGauge>(modulePanelCalls());
         for (double clock : {1.0, 2.0}) {
             drawAt(*drawn, a, clock);
             drawAt(*drawn, b, clock);
@@ -373,7 +374,7 @@ TEST_F(FrameDrawing, DestructionDeletesOneGraphicsObjectPerSurface) {
     EXPECT_EQ(graphicsDeleted, deletedBefore + 3);
 
     deletedBefore = graphicsDeleted;
-    { RadarGauge neverDrawn; }
+    { RectangularGreenGauge neverDrawn{modulePanelCalls()}; }
     EXPECT_EQ(graphicsDeleted, deletedBefore);
 }
 

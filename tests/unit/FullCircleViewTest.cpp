@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/PanelServices.h"
+#include "module/PanelTableCalls.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/ScriptedTraffic.h"
 #include "tests/support/TestSurface.h"
@@ -18,7 +19,7 @@ namespace {
 using testing::FakePanel;
 using testing::ScriptedTraffic;
 using testing::TestSurface;
-using Gauge = testing::ViewHarness<RadarGauge>;
+using Gauge = testing::ViewHarness<RectangularGreenGauge>;
 
 constexpr uint32_t kBackground = 0xff001400u;
 constexpr uint32_t kDim = 0xff008200u;

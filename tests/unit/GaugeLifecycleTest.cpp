@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "gauge/GaugeVariants.h"
+#include "module/PanelTableCalls.h"
+#include "views/GaugeVariants.h"
 #include "module/GaugeCallbacks.h"
 #include "host/ExportedRecords.h"
 #include "render/GdiPlusSession.h"

@@ -8,6 +8,7 @@
 #include "tests/support/TargetPlacement.h"
 #include "tests/support/ViewHarness.h"
 #include "views/GridGeometry.h"
+#include "module/PanelTableCalls.h"
 
 namespace quillon {
 namespace {
@@ -17,7 +18,7 @@ using testing::ScriptedTraffic;
 using testing::placeNorth;
 using testing::placeTarget;
 using testing::TestSurface;
-using Gauge = testing::ViewHarness<RadarGauge>;
+using Gauge = testing::ViewHarness<RectangularGreenGauge>;
 
 constexpr float kUntouched = 12345.0f;
 constexpr uint32_t kBackground = 0xff001400u;

@@ -7,7 +7,8 @@
 #include <limits>
 #include <string>
 
-#include "gauge/GaugeVariants.h"
+#include "module/PanelTableCalls.h"
+#include "views/GaugeVariants.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/RadarGaugeProbe.h"
 #include "tests/support/TestSurface.h"
@@ -32,7 +33,7 @@ protected:
 };
 
 TEST_F(NamedVariables, FirstSyncRegistersAllTwelveAndPublishesTheDefaultsOnly) {
-    RadarGauge gauge;
+    RectangularGreenGauge gauge{modulePanelCalls()};
     panel.clearCalls();
     gauge.syncVariables();
     EXPECT_DOUBLE_EQ(panel.namedVariable("Radar Mode"), 2.0);
@@ -73,7 +74,7 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwelveAndPublishesTheDefaultsOnly) {
 }
 
 TEST_F(NamedVariables, RangeTakesFiniteValuesFromFiveUp) {
-    RadarGauge gauge;
+    RectangularGreenGauge gauge{modulePanelCalls()};
     gauge.syncVariables();
     const double inf = std::numeric_limits<double>::infinity();
     struct Step {
@@ -92,7 +93,7 @@ TEST_F(NamedVariables, RangeTakesFiniteValuesFromFiveUp) {
 }
 
 TEST_F(NamedVariables, ModeTruncatesSaturatesAndIgnoresZero) {
-    RadarGauge gauge;
+    RectangularGreenGauge gauge{modulePanelCalls()};
     gauge.syncVariables();
     struct Step {
         double panelValue;
@@ -109,7 +110,7 @@ TEST_F(NamedVariables, ModeTruncatesSaturatesAndIgnoresZero) {
 }
 
 TEST_F(NamedVariables, PilotOptionsTruncateSaturateAndKeepTheirValueWhenNotFinite) {
-    RadarGauge gauge;
+    RectangularGreenGauge gauge{modulePanelCalls()};
     gauge.syncVariables();
     const double inf = std::numeric_limits<double>::infinity();
     struct Step {
@@ -131,9 +132,9 @@ TEST_F(NamedVariables, PilotOptionsTruncateSaturateAndKeepTheirValueWhenNotFinit
 }
 
 TEST_F(NamedVariables, EveryGaugeFollowsThePanelWithTheModuleWideIds) {
-    CircularGreenGauge first;
+    CircularGreenGauge first{modulePanelCalls()};
     first.syncVariables();
-    RectangularAmberGauge second;  // created after the registration
+    RectangularAmberGauge second{modulePanelCalls()};  // created after the registration
     panel.setNamedVariable("Radar Mode", 3.0);
     panel.setNamedVariable("Radar Range", 80.0);
     panel.clearCalls();
@@ -153,7 +154,7 @@ TEST_F(NamedVariables, EveryGaugeFollowsThePanelWithTheModuleWideIds) {
 }
 
 TEST_F(NamedVariables, GaugeUpdateTicksTheTrafficThenSyncs) {
-    RadarGauge gauge;
+    RectangularGreenGauge gauge{modulePanelCalls()};
     gauge.syncVariables();
     panel.setNamedVariable("Radar Mode", 4.0);
     panel.clearCalls();

@@ -6,6 +6,7 @@
 
 #include "tests/support/FakePanel.h"
 #include "traffic/OwnShip.h"
+#include "module/PanelTableCalls.h"
 
 namespace quillon {
 namespace {
@@ -79,14 +80,14 @@ TEST(OwnPositionTest, ConvertsHostUnitsToDegrees) {
     // 10 degrees north in units of 40007000 per circle, 20 west in 2^48.
     panel.setModuleVariable(host::kVarOwnLatitude, 10.0 * 40007000.0 / 360.0);
     panel.setModuleVariable(host::kVarOwnLongitude, -20.0 * 281474976710656.0 / 360.0);
-    const Position& own = ownPosition();
+    const Position& own = ownPosition(modulePanelCalls());
     EXPECT_NEAR(own.latitude, 10.0, 1e-9);
     EXPECT_NEAR(own.longitude, -20.0, 1e-9);
     EXPECT_EQ(panel.lookedUpTokens(), (std::vector<int32_t>{host::kVarOwnLatitude, host::kVarOwnLongitude}));
 
     // Each call reads afresh and overwrites the one shared record.
     panel.setModuleVariable(host::kVarOwnLatitude, 0.0);
-    const Position& again = ownPosition();
+    const Position& again = ownPosition(modulePanelCalls());
     EXPECT_EQ(&again, &own);
     EXPECT_EQ(again.latitude, 0.0);
     EXPECT_EQ(panel.lookedUpTokens().size(), 4u);
@@ -95,7 +96,7 @@ TEST(OwnPositionTest, ConvertsHostUnitsToDegrees) {
 TEST(OwnPositionTest, LongitudeBeyondAFullCircleIsNotWrapped) {
     testing::FakePanel panel;
     panel.setModuleVariable(host::kVarOwnLongitude, 370.0 * 281474976710656.0 / 360.0);
-    EXPECT_NEAR(ownPosition().longitude, 370.0, 1e-9);
+    EXPECT_NEAR(ownPosition(modulePanelCalls()).longitude, 370.0, 1e-9);
 }
 
 }  // namespace

@@ -15,7 +15,9 @@
 #include "tests/support/TestSurface.h"
 #include "tests/support/ViewHarness.h"
 #include "render/ColourScheme.h"
+#include "module/PanelTableCalls.h"
 #include "render/SharedGdiObjects.h"
+#include "gauge/DrawingMemory.h"
 #include "render/TextAtlas.h"
 #include "views/AltitudeTags.h"
 #include "views/FullCircleSweep.h"
@@ -28,7 +30,7 @@ using testing::FakePanel;
 using testing::placeTarget;
 using testing::ScriptedTraffic;
 using testing::TestSurface;
-using Gauge = testing::ViewHarness<RadarGauge>;
+using Gauge = testing::ViewHarness<RectangularGreenGauge>;
 
 constexpr uint32_t kDim = 0xff008200u;
 constexpr uint32_t kBright = 0xff00ff00u;
@@ -97,27 +99,6 @@ PixelBounds inkOf(const TestSurface& surface, int left, int top, int right, int 
     return b;
 }
 
-// Large surfaces make atlases of several megabytes: the newest is always
-// had while it fits the budget alone, older ones give way, and one larger
-// than the whole budget is never made (its tags are drawn as text).
-TEST(AltitudeTagAtlas, AtlasesStayWithinTheirBudget) {
-    testing::ensureGdiplusStarted();
-    render::ColourScheme scheme;
-    render::createScheme(scheme, render::kGreenColours);
-    ASSERT_TRUE(scheme.complete());
-    const render::TextAtlasContent tags =
-        altitudeTagAtlasContent(scheme, render::sharedStringFormat(render::SharedFormat::AltitudeTag));
-    for (float scale : {1.0f, 1.01f, 1.02f, 1.03f}) {
-        EXPECT_NE(render::textAtlasFor(tags, scale, scale), nullptr) << scale;
-        EXPECT_GT(render::textAtlasBytesHeld(), 0);
-        EXPECT_LE(render::textAtlasBytesHeld(), render::kTextAtlasBudgetBytes) << scale;
-    }
-    EXPECT_EQ(render::textAtlasFor(tags, 2.4f, 2.4f), nullptr);
-    EXPECT_NE(render::textAtlasFor(tags, 1.03f, 1.03f), nullptr) << "kept though a larger one was refused";
-    render::releaseTextAtlases();
-    scheme.release();
-}
-
 // The arrows copied from the atlas against the same arrows stroked, at
 // surface sizes with odd and even pen widths in pixels and at points
 // between pixels: whole, in place within the half-pixel snap, and in the
@@ -132,7 +113,7 @@ TEST(AltitudeTagAtlas, CopiedArrowsCoverWhatTheStrokeWould) {
     const uint32_t background = scheme.backgroundColour;
     for (int pixels : {128, 300, 512, 1024}) {
         const float scale = pixels * 0.001f;
-        const render::TextAtlas* atlas = render::textAtlasFor(tags, scale, scale);
+        const render::TextAtlas* atlas = drawingMemory().textAtlas(tags, scale, scale);
         ASSERT_NE(atlas, nullptr) << pixels;
         ASSERT_TRUE(atlas->hasDrawings());
         for (float offset : {0.0f, 0.3f, 0.5f, 0.8f}) {
@@ -176,7 +157,7 @@ TEST(AltitudeTagAtlas, CopiedArrowsCoverWhatTheStrokeWould) {
             }
         }
     }
-    render::releaseTextAtlases();
+    drawingMemory().releaseTextAtlases();
     scheme.release();
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "gauge/RadarGauge.h"
+#include "module/PanelTableCalls.h"
 #include "render/ColourScheme.h"
 #include "render/GdiPlusTypes.h"
 #include "tests/support/TestSurface.h"
@@ -103,8 +104,8 @@ protected:
     }
 
     TargetProcedure procedure(double now = 10.0, double heading = 0.0, SweepWindow window = {85.0f, 90.0f}) {
-        const TargetFrame frame{now, heading, 475.0f / 40.0f, window};
-        const TargetRecords records{plots_, &selectedIndex_, selectedAtcId_, &selectedDrawn_, &selectedDistance_,
+        const TargetFrame frame{&modulePanelCalls(), now, heading, 475.0f / 40.0f, window};
+        const ViewRecords records{plots_, &selectedIndex_, selectedAtcId_, &selectedDrawn_, &selectedDistance_,
                                     &selectedBearing_};
         return TargetProcedure(surface_.graphics(), TargetPens{&dimPen_, &brightPen_}, records, frame,
                                targetMatrix_, vectorMatrix_);

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <string>
 
-#include "gauge/GaugeVariants.h"
+#include "module/PanelTableCalls.h"
+#include "views/GaugeVariants.h"
 #include "module/GaugeCallbacks.h"
 #include "host/ExportedRecords.h"
 #include "tests/support/FakePanel.h"
@@ -39,7 +40,7 @@ protected:
     }
     // A gauge whose list holds the scripted objects.
     std::unique_ptr<RadarGauge> gaugeWithTraffic() {
-        auto gauge = std::make_unique<RadarGauge>();
+        auto gauge = std::make_unique<RectangularGreenGauge>(modulePanelCalls());
         gauge->update();  // publishes the count of the first refresh
         return gauge;
     }

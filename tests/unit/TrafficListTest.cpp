@@ -11,6 +11,7 @@
 #include "tests/support/FakePanel.h"
 #include "tests/support/ScriptedTraffic.h"
 #include "traffic/TrafficList.h"
+#include "module/PanelTableCalls.h"
 
 namespace quillon {
 namespace {
@@ -77,7 +78,7 @@ protected:
     }
 
     std::unique_ptr<TrafficList> makeList() {
-        auto list = std::make_unique<TrafficList>();
+        auto list = std::make_unique<TrafficList>(modulePanelCalls());
         traffic.clearCalls();
         panel.clearCalls();
         return list;
@@ -88,7 +89,7 @@ protected:
 };
 
 TEST_F(TrafficListTest, BindsTheInterfaceAndLooksUpIdsInTheHostsOrder) {
-    auto list = std::make_unique<TrafficList>();
+    auto list = std::make_unique<TrafficList>(modulePanelCalls());
     EXPECT_TRUE(list->hasTrafficInfo());
     const auto& calls = panel.calls();
     ASSERT_EQ(calls.size(), 2u);
@@ -120,7 +121,7 @@ TEST_F(TrafficListTest, BindsTheInterfaceAndLooksUpIdsInTheHostsOrder) {
 TEST(TrafficListWithoutHostTest, NoServiceOrNullInterfaceLeavesTheListEmpty) {
     FakePanel panel;
     panel.setClock(50.0);
-    auto withoutService = std::make_unique<TrafficList>();
+    auto withoutService = std::make_unique<TrafficList>(modulePanelCalls());
     withoutService->setRange(40.0f);
     withoutService->tickUpdate();
     EXPECT_FALSE(withoutService->hasTrafficInfo());
@@ -129,7 +130,7 @@ TEST(TrafficListWithoutHostTest, NoServiceOrNullInterfaceLeavesTheListEmpty) {
     EXPECT_EQ(panel.callCount(FakePanel::kGetInterfaceCall), 0u);
 
     panel.offerTrafficInfo(nullptr);  // a provider that has no interface to give
-    auto withNullInterface = std::make_unique<TrafficList>();
+    auto withNullInterface = std::make_unique<TrafficList>(modulePanelCalls());
     panel.setClock(60.0);
     withNullInterface->setRange(10.0f);
     withNullInterface->tickUpdate();

@@ -91,6 +91,8 @@ const std::vector<Thunk>& thunks() {
         TIMED_GDIP(GdipBeginContainer2, kOther),
         TIMED_GDIP(GdipEndContainer, kOther),
         TIMED_GDIP(GdipSetCompositingMode, kOther),
+        TIMED_GDIP(GdipSaveGraphics, kOther),
+        TIMED_GDIP(GdipRestoreGraphics, kOther),
         TIMED_GDIP(GdipSetInterpolationMode, kOther),
         TIMED_GDIP(GdipSetMatrixElements, kOther),
         TIMED_GDIP(GdipRotateMatrix, kOther),

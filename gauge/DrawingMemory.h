@@ -1,0 +1,135 @@
+// The module's drawing memory: every off-screen picture it keeps to spare
+// the frame rate, in one store with one accounting and one policy. Two kinds
+// live here: backdrops (for each surface a gauge draws on, the current
+// view's fixed part, copied in place of drawing it again) and the tags' text
+// atlases (short texts and arrows drawn once per scale and scheme). The
+// simulators are 32-bit processes with little address space to spare: each
+// kind stays within its bound.
+//
+// When more pictures compete than fit, those that hold a picture keep it and
+// the newcomer draws directly: a holder gives way only once it has not been
+// used since the newcomer last asked (a closed window, a view no longer
+// shown). Nothing is made in one frame only to be thrown out by the next.
+#pragma once
+
+#include <cstdint>
+
+#include "host/HostTypes.h"
+#include "render/FrameBuffer.h"
+#include "render/GdiPlusObjects.h"
+#include "render/TextAtlas.h"
+
+namespace quillon {
+
+// Everything a backdrop's picture depends on.
+struct BackdropContent {
+    int32_t displayMode;
+    float rangeNm;
+    int32_t width;
+    int32_t height;
+    uint32_t backgroundColour;
+
+    bool operator==(const BackdropContent& other) const {
+        return displayMode == other.displayMode && rangeNm == other.rangeNm && width == other.width &&
+               height == other.height && backgroundColour == other.backgroundColour;
+    }
+};
+
+// The backdrop a surface may copy: none to draw directly; repaint when its
+// bitmap does not show the content yet (new, resized, or shown otherwise).
+// Once repainted, markPainted says so.
+// frame, of the same size, composes the surface's picture off the surface;
+// none where the host has no GDI or the bound no room for it.
+struct BackdropLease {
+    render::OffscreenBitmap* bitmap = nullptr;
+    bool repaint = false;
+    int slot = -1;
+    render::FrameBuffer* frame = nullptr;
+};
+
+class DrawingMemory {
+public:
+    enum Kind { kBackdrops, kTextAtlases, kKinds };
+
+    static constexpr int kBackdropSlots = 32;
+    static constexpr int kTextAtlasSlots = 8;  // keys; the bound limits the pictures
+    static constexpr int64_t kBackdropBoundBytes = int64_t{16} * 1024 * 1024;
+    static constexpr int64_t kTextAtlasBoundBytes = int64_t{24} * 1024 * 1024;
+
+    DrawingMemory();
+    DrawingMemory(const DrawingMemory&) = delete;
+    DrawingMemory& operator=(const DrawingMemory&) = delete;
+
+    // The surface's backdrop for the content; the caller paints it when told.
+    BackdropLease leaseBackdrop(const void* owner, host::DeviceContext surface, const BackdropContent& content);
+    void markPainted(const BackdropLease& lease);
+    // Frees every backdrop of the owner (a gauge going away).
+    void releaseOwner(const void* owner);
+
+    // The atlas for the content at this scale, kept from earlier frames or
+    // built now; null when none can be had (the caller draws the texts).
+    const render::TextAtlas* textAtlas(const render::TextAtlasContent& content, float scaleX, float scaleY);
+    // Frees every atlas (with the last gauge, before its GDI+ shut-down).
+    void releaseTextAtlases();
+
+    int64_t bytesHeld(Kind kind) const;
+    int64_t bytesHeld() const { return bytesHeld(kBackdrops) + bytesHeld(kTextAtlases); }
+    int picturesHeld(Kind kind) const;
+    int64_t boundBytes(Kind kind) const { return bounds_[kind]; }
+    // Pictures beyond a lowered bound go at once, those used longest ago first.
+    void setBoundBytes(Kind kind, int64_t bytes);
+    // Pictures made (painted afresh or built) since the start: a redraw that
+    // keeps remaking them is thrashing.
+    uint64_t picturesMade(Kind kind) const { return made_[kind]; }
+
+private:
+    // What every kept picture has: when it was last used, and when its
+    // requester asked before that (the measure of who may give way to it).
+    struct Use {
+        uint64_t last = 0;
+        uint64_t previousRequest = 0;
+    };
+    struct BackdropSlot {
+        Use use;
+        const void* owner = nullptr;
+        host::DeviceContext surface = nullptr;
+        BackdropContent content{};
+        bool painted = false;
+        bool failed = false;  // the bitmap of this size could not be made: not tried again
+        render::OffscreenBitmap bitmap;
+        render::FrameBuffer frame;  // counted with the backdrop
+    };
+    struct AtlasSlot {
+        Use use;
+        render::TextAtlas atlas;
+    };
+    class AtlasRoom;
+
+    // The one policy, over both kinds.
+    int slotCount(Kind kind) const;
+    Use& useOf(Kind kind, int slot);
+    int64_t slotBytes(Kind kind, int slot) const;
+    void evict(Kind kind, int slot);
+    void stampRequest(Use& use);
+    bool makeRoom(Kind kind, int64_t bytes, int requester);
+    int oldestIdle(Kind kind, int requester, uint64_t before) const;
+
+    void forgetBackdrop(BackdropSlot& slot);
+    int backdropSlotOf(const void* owner, host::DeviceContext surface) const;
+    int claimBackdropSlot();
+    bool remakeBackdrop(int slot);
+    void remakeFrame(int slot);
+    int atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY);
+
+    BackdropSlot backdrops_[kBackdropSlots];
+    AtlasSlot atlases_[kTextAtlasSlots];
+    int64_t bounds_[kKinds] = {kBackdropBoundBytes, kTextAtlasBoundBytes};
+    uint64_t made_[kKinds] = {};
+    uint64_t sequence_ = 0;
+};
+
+// The module's one store. Never destroyed: its pictures go with the gauges
+// that use them, before their GDI+ shut-down, never at process exit.
+DrawingMemory& drawingMemory();
+
+}  // namespace quillon
