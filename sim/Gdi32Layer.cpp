@@ -1,8 +1,9 @@
 // The GDI functions a gauge module calls to hand its picture to the host,
 // for the Linux programs that host the module: memory device contexts, 32-bit
-// DIB sections and BitBlt from them onto the host's surfaces. The surfaces'
-// device contexts are libgdiplus graphics handles (sim/SurfaceGdiPlus.cpp),
-// so a blit is a GDI+ copy onto a graphics made from that handle. Only what a
+// DIB sections and BitBlt from them onto the host's surfaces. A surface whose
+// pixels the host registered gets its rows copied as memory; any other
+// device context is a libgdiplus graphics handle (sim/SurfaceGdiPlus.cpp),
+// which gets a GDI+ copy onto a graphics made from that handle. Only what a
 // module needs for that: top-down 32-bit sections, SRCCOPY, a section's own
 // device context as the source. Calls outside it fail as GDI's would, with
 // zero or null.
@@ -10,6 +11,9 @@
 #include <cstdlib>
 #include <new>
 
+#include <cstring>
+
+#include "sim/Gdi32Layer.h"
 #include "sim/GdiPlusHost.h"
 #include "sim/GdiPlusSessionLayer.h"
 
@@ -92,6 +96,48 @@ void forget(const void* handle) {
         }
 }
 
+struct RegisteredSurface {
+    void* deviceContext = nullptr;
+    uint8_t* pixels = nullptr;
+    int32_t stride = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+constexpr int kMaxSurfaces = 1024;
+RegisteredSurface surfaces[kMaxSurfaces];
+int surfaceCount = 0;
+
+RegisteredSurface* registeredSurface(const void* deviceContext) {
+    for (int i = 0; i < surfaceCount; ++i)
+        if (surfaces[i].deviceContext == deviceContext) return &surfaces[i];
+    return nullptr;
+}
+
+// The section's rows onto the surface's, clipped to the surface. Both hold
+// 32-bit pixels; the module's pictures are opaque, so the bytes are the colours.
+void copyRows(const DibSection& section, int32_t sourceX, int32_t sourceY, const RegisteredSurface& surface, int32_t x,
+              int32_t y, int32_t width, int32_t height) {
+    if (x < 0) {
+        sourceX -= x;
+        width += x;
+        x = 0;
+    }
+    if (y < 0) {
+        sourceY -= y;
+        height += y;
+        y = 0;
+    }
+    if (x + width > surface.width) width = surface.width - x;
+    if (y + height > surface.height) height = surface.height - y;
+    if (width <= 0 || height <= 0) return;
+    const size_t sourceStride = static_cast<size_t>(section.width) * 4;
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* from = section.pixels + (sourceY + row) * sourceStride + static_cast<size_t>(sourceX) * 4;
+        uint8_t* to = surface.pixels + static_cast<size_t>(y + row) * surface.stride + static_cast<size_t>(x) * 4;
+        std::memcpy(to, from, static_cast<size_t>(width) * 4);
+    }
+}
+
 template <typename T>
 T* handleOf(void* handle, Kind kind) {
     if (handle == nullptr || !known(handle)) return nullptr;
@@ -109,6 +155,21 @@ void freeSection(DibSection* section) {
 }
 
 }  // namespace
+
+void registerSurface(void* deviceContext, uint8_t* pixels, int32_t stride, int32_t width, int32_t height) {
+    RegisteredSurface* surface = registeredSurface(deviceContext);
+    if (surface == nullptr) {
+        if (surfaceCount == kMaxSurfaces) return;  // blitted through GDI+ instead
+        surface = &surfaces[surfaceCount++];
+    }
+    *surface = RegisteredSurface{deviceContext, pixels, stride, width, height};
+}
+
+void forgetSurface(void* deviceContext) {
+    RegisteredSurface* surface = registeredSurface(deviceContext);
+    if (surface != nullptr) *surface = surfaces[--surfaceCount];
+}
+
 }  // namespace sim::gdi_layer
 
 using namespace sim::gdi_layer;
@@ -187,6 +248,10 @@ GDI_LAYER_EXPORT int32_t BitBlt(void* destination, int32_t x, int32_t y, int32_t
         known(destination) || width <= 0 || height <= 0 || sourceX < 0 || sourceY < 0 ||
         sourceX + width > context->selected->width || sourceY + height > context->selected->height)
         return 0;
+    if (const RegisteredSurface* surface = registeredSurface(destination)) {
+        copyRows(*context->selected, sourceX, sourceY, *surface, x, y, width, height);
+        return 1;
+    }
     HostGdiPlusCalls hostCalls;
     simgdip::GpGraphics* graphics = nullptr;
     if (simgdip::GdipCreateFromHDC(destination, &graphics) != simgdip::kOk || graphics == nullptr) return 0;
