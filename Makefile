@@ -33,8 +33,14 @@ SO_LINUX := $(BUILD)/linux/Quillon.so
 
 all: build
 
+# The Debian packages: what the builds and the preview need for `make run`,
+# `make build` and `make bench`; with Wine, 32-bit Wine, an X server, the
+# fuzzers' compiler and valgrind added for any goal that runs checks.
+CHECK_GOALS := test test-% wine-check robustness sanitize% valgrind-check fuzz% dist
+DEPS_SET := $(if $(filter $(CHECK_GOALS),$(MAKECMDGOALS)),test,build)
+
 deps:
-	@$(ROOT)/scripts/install-deps.sh
+	@$(ROOT)/scripts/install-deps.sh $(DEPS_SET)
 
 # ---- Builds -------------------------------------------------------------------
 # Windows first: the Linux tests inspect the two DLLs.

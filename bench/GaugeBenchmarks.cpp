@@ -1,9 +1,11 @@
 // What a gauge costs the simulator's frame, measured through the stand-in
 // host exactly as the simulator drives the module: draw notifications that
 // redraw (per view, data block, number of aircraft and surface size), draw
-// notifications that find the clock unchanged, update services, and traffic
-// refreshes with the number of host calls they make. Some frames have the
-// pilots' options on: altitude tags, or the traffic filter's normal band.
+// notifications that find the clock unchanged, update services, traffic
+// refreshes with the number of host calls they make, and panel windows of
+// several large gauges whose backdrops together exceed the module's bound.
+// Some frames have the pilots' options on: altitude tags, or the traffic
+// filter's normal band.
 //
 // Every case runs three times: against the module drawing with libgdiplus,
 // against a copy of the module linked to a GDI+ that does nothing, and
@@ -128,6 +130,21 @@ public:
         redraw(window);
     }
 
+    // The windows of a panel of count gauges of the size, opened once.
+    std::vector<sim::Window*> panelWindows(int count, int pixels) {
+        std::vector<sim::Window*> panel;
+        for (int i = 0; i < count; ++i) {
+            const std::string key = "panel/" + std::to_string(i) + "/" + std::to_string(pixels);
+            auto found = windows_.find(key);
+            if (found == windows_.end()) {
+                sim::Window& opened = host_->openWindow(gaugeFor(kCompact), pixels, pixels);
+                found = windows_.emplace(key, &opened).first;
+            }
+            panel.push_back(found->second);
+        }
+        return panel;
+    }
+
     // Host calls made by one run of the action.
     template <typename Action>
     size_t countCalls(Action action) {
@@ -211,6 +228,19 @@ struct NoticeCase {
     std::string name(Drawing drawing) const { return std::string("notice/") + label + "/" + kDrawingNames[drawing]; }
 };
 
+// One panel window with several large gauges, all redrawn in every frame.
+struct PanelCase {
+    PanelCase(int n, int px) : gauges(n), pixels(px) {}
+    int gauges;
+    int pixels;
+    double micros[kDrawingCount] = {NAN, NAN, NAN};
+    std::string name(Drawing drawing) const {
+        return "panel/gauges:" + std::to_string(gauges) + "/px:" + std::to_string(pixels) + "/" +
+               kDrawingNames[drawing];
+    }
+};
+constexpr int kPanelAircraft = 30;
+
 constexpr int kNoticeAircraft = 300;
 constexpr int kNoticePixels = 512;
 constexpr int32_t kUpdateService = 0;
@@ -236,6 +266,21 @@ void runFrames(benchmark::State& state, FrameCase& c, Drawing drawing) {
     if (c.change == Change::Range) host.setNamed("Radar Range", bench::kRangeNm);
     if (c.change == Change::Size) window.resize(c.pixels, c.pixels, sim::ResizeMode::KeepDeviceContext);
     c.hostCalls = s.countCalls([&] { s.redraw(window); });
+}
+
+void runPanel(benchmark::State& state, PanelCase& c, Drawing drawing) {
+    Stage& s = stage(drawing);
+    s.useTraffic(kPanelAircraft);
+    const std::vector<sim::Window*> panel = s.panelWindows(c.gauges, c.pixels);
+    s.prepareView(*panel.front(), 2, false);
+    sim::Host& host = s.host();
+    const double base = host.clock();
+    bool odd = false;
+    for (auto _ : state) {
+        odd = !odd;
+        host.setClock(base + (odd ? kFrameStep : 2 * kFrameStep));
+        for (sim::Window* window : panel) host.drawWindow(*window);
+    }
 }
 
 void runNotice(benchmark::State& state, NoticeCase& c, Drawing drawing) {
@@ -299,7 +344,8 @@ double share(const double micros[kDrawingCount]) {
 // How many times cheaper the frame is than the directly drawn one.
 double saving(const double micros[kDrawingCount]) { return micros[kDirect] / micros[kLibGdiPlus]; }
 
-void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeCase>& notices) {
+void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeCase>& notices,
+                 const std::vector<PanelCase>& panels) {
     std::printf("\nRedrawing draw notification, per frame (CPU time; module's share = do-nothing GDI+ / libgdiplus;\n"
                 "direct = the reference module drawing without backdrops; saving = direct / libgdiplus)\n");
     std::printf("%-12s %-8s %-7s %8s %6s %-6s %14s %14s %8s %11s %11s %7s\n", "view", "block", "options", "aircraft",
@@ -326,6 +372,14 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
                         optionsName(c.options), c.aircraft, c.pixels, c.micros[kLibGdiPlus] / plain.micros[kLibGdiPlus],
                         c.micros[kNullGdiPlus] / plain.micros[kNullGdiPlus]);
         }
+    }
+    std::printf("\nPanel windows, every gauge redrawn per frame (%d aircraft, full circle, compact block)\n",
+                kPanelAircraft);
+    std::printf("%-8s %6s %14s %14s %11s %8s\n", "gauges", "px", "libgdiplus us", "null GDI+ us", "direct us", "saving");
+    for (const PanelCase& c : panels) {
+        if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kDirect])) continue;
+        std::printf("%-8d %6d %14.1f %14.2f %11.1f %7.2fx\n", c.gauges, c.pixels, c.micros[kLibGdiPlus],
+                    c.micros[kNullGdiPlus], c.micros[kDirect], saving(c.micros));
     }
     std::printf("\nOther notifications (%d aircraft, %d px full-circle, compact block)\n", kNoticeAircraft,
                 kNoticePixels);
@@ -357,8 +411,8 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
     }
 }
 
-void writeJson(const std::string& path, const std::vector<FrameCase>& frames,
-               const std::vector<NoticeCase>& notices) {
+void writeJson(const std::string& path, const std::vector<FrameCase>& frames, const std::vector<NoticeCase>& notices,
+               const std::vector<PanelCase>& panels) {
     nlohmann::json out;
     out["unit"] = "microseconds of CPU time per notification";
     out["aircraftNote"] = "aircraft besides the own one; the host returns at most 300 objects, the own one first";
@@ -386,6 +440,16 @@ void writeJson(const std::string& path, const std::vector<FrameCase>& frames,
                                 {"hostCalls", c.hostCalls}};
         for (const auto& [kind, n] : c.callKinds) entry["hostCallsByKind"][kind] = n;
         out["notifications"].push_back(entry);
+    }
+    for (const PanelCase& c : panels) {
+        if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kDirect])) continue;
+        out["panels"].push_back({{"gauges", c.gauges},
+                                 {"pixels", c.pixels},
+                                 {"aircraft", kPanelAircraft},
+                                 {"libgdiplus", c.micros[kLibGdiPlus]},
+                                 {"nullGdiplus", c.micros[kNullGdiPlus]},
+                                 {"direct", c.micros[kDirect]},
+                                 {"directOverBackdrop", saving(c.micros)}});
     }
     std::ofstream file(path);
     file << out.dump(2) << "\n";
@@ -455,6 +519,8 @@ int main(int argc, char** argv) {
             for (int aircraft : {30, 100, 300})
                 frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, options});
         }
+    // Three gauges of 1,024 pixels fit the backdrops' bound, six do not.
+    std::vector<PanelCase> panels{{3, 1024}, {6, 1024}};
     std::vector<NoticeCase> notices{
         {Notice::DrawUnchanged, "draw, clock unchanged"},
         {Notice::Update, "update service, no refresh"},
@@ -480,6 +546,13 @@ int main(int argc, char** argv) {
             const Drawing drawing = static_cast<Drawing>(d);
             configure(benchmark::RegisterBenchmark(c.name(drawing).c_str(), [&c, drawing](benchmark::State& st) {
                 runFrames(st, c, drawing);
+            }));
+        }
+    for (PanelCase& c : panels)
+        for (int d = 0; d < kDrawingCount; ++d) {
+            const Drawing drawing = static_cast<Drawing>(d);
+            configure(benchmark::RegisterBenchmark(c.name(drawing).c_str(), [&c, drawing](benchmark::State& st) {
+                runPanel(st, c, drawing);
             }));
         }
     for (NoticeCase& c : notices)
@@ -515,9 +588,14 @@ int main(int argc, char** argv) {
             auto found = collector.microsByName.find(c.name(static_cast<Drawing>(d)));
             if (found != collector.microsByName.end()) c.micros[d] = found->second;
         }
+    for (PanelCase& c : panels)
+        for (int d = 0; d < kDrawingCount; ++d) {
+            auto found = collector.microsByName.find(c.name(static_cast<Drawing>(d)));
+            if (found != collector.microsByName.end()) c.micros[d] = found->second;
+        }
 
-    printTables(frames, notices);
-    if (!jsonPath.empty()) writeJson(jsonPath, frames, notices);
+    printTables(frames, notices, panels);
+    if (!jsonPath.empty()) writeJson(jsonPath, frames, notices, panels);
     if (!picturesDir.empty()) savePictures(picturesDir, frames);
     return 0;
 }

@@ -75,6 +75,8 @@ GpStatus WINGDIPAPI GdipDrawLines(GpGraphics*, GpPen*, const PointF*, INT) { ret
 GpStatus WINGDIPAPI GdipDrawEllipse(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }
 GpStatus WINGDIPAPI GdipDrawArc(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL, REAL, REAL) { return kOk; }
 GpStatus WINGDIPAPI GdipDrawRectangle(GpGraphics*, GpPen*, REAL, REAL, REAL, REAL) { return kOk; }
+GpStatus WINGDIPAPI GdipFillEllipse(GpGraphics*, GpBrush*, REAL, REAL, REAL, REAL) { return kOk; }
+GpStatus WINGDIPAPI GdipFillPie(GpGraphics*, GpBrush*, REAL, REAL, REAL, REAL, REAL, REAL) { return kOk; }
 GpStatus WINGDIPAPI GdipDrawString(GpGraphics*, const WCHAR*, INT, const GpFont*, const RectF*,
                                    const GpStringFormat*, const GpBrush*) {
     return kOk;

@@ -114,6 +114,19 @@ bool DrawingMemory::makeRoom(Kind kind, int64_t bytes, int requester) {
     return true;
 }
 
+// The slot a newcomer's key takes: one holding no picture (a free slot
+// holds none and was never used) before one that does, the one used longest
+// ago among them.
+int DrawingMemory::replaceableSlot(Kind kind) {
+    int chosen = 0;
+    for (int slot = 1; slot < slotCount(kind); ++slot) {
+        const bool holds = slotBytes(kind, slot) > 0;
+        const bool chosenHolds = slotBytes(kind, chosen) > 0;
+        if (holds != chosenHolds ? !holds : useOf(kind, slot).last < useOf(kind, chosen).last) chosen = slot;
+    }
+    return chosen;
+}
+
 void DrawingMemory::setBoundBytes(Kind kind, int64_t bytes) {
     bounds_[kind] = bytes < 0 ? 0 : bytes;
     while (bytesHeld(kind) > bounds_[kind]) {
@@ -143,22 +156,8 @@ int DrawingMemory::backdropSlotOf(const void* owner, host::DeviceContext surface
     return -1;
 }
 
-// A free slot, else the one asked for longest ago, preferring one that
-// holds no picture.
 int DrawingMemory::claimBackdropSlot() {
-    int chosen = -1;
-    for (int slot = 0; slot < kBackdropSlots; ++slot) {
-        const BackdropSlot& candidate = backdrops_[slot];
-        if (candidate.owner == nullptr) return slot;
-        if (chosen < 0) {
-            chosen = slot;
-            continue;
-        }
-        const BackdropSlot& best = backdrops_[chosen];
-        const bool holds = slotBytes(kBackdrops, slot) > 0;
-        const bool bestHolds = slotBytes(kBackdrops, chosen) > 0;
-        if (holds != bestHolds ? !holds : candidate.use.last < best.use.last) chosen = slot;
-    }
+    const int chosen = replaceableSlot(kBackdrops);
     forgetBackdrop(backdrops_[chosen]);
     return chosen;
 }
@@ -243,22 +242,11 @@ void DrawingMemory::releaseOwner(const void* owner) {
 
 // ---- Text atlases ----
 
-// The slot keyed for the content, else a fresh one: an unkeyed slot, else
-// the one used longest ago, preferring one that holds no picture.
+// The slot keyed for the content, else a fresh one.
 int DrawingMemory::atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY) {
-    int chosen = -1;
-    for (int slot = 0; slot < kTextAtlasSlots; ++slot) {
-        const AtlasSlot& candidate = atlases_[slot];
-        if (candidate.atlas.keyedFor(content, scaleX, scaleY)) return slot;
-        if (chosen < 0) {
-            chosen = slot;
-            continue;
-        }
-        const AtlasSlot& best = atlases_[chosen];
-        const bool holds = candidate.atlas.bytesHeld() > 0;
-        const bool bestHolds = best.atlas.bytesHeld() > 0;
-        if (holds != bestHolds ? !holds : candidate.use.last < best.use.last) chosen = slot;
-    }
+    for (int slot = 0; slot < kTextAtlasSlots; ++slot)
+        if (atlases_[slot].atlas.keyedFor(content, scaleX, scaleY)) return slot;
+    const int chosen = replaceableSlot(kTextAtlases);
     atlases_[chosen].atlas.forget();
     atlases_[chosen].use = {};
     return chosen;

@@ -113,6 +113,7 @@ private:
     void stampRequest(Use& use);
     bool makeRoom(Kind kind, int64_t bytes, int requester);
     int oldestIdle(Kind kind, int requester, uint64_t before) const;
+    int replaceableSlot(Kind kind);
 
     void forgetBackdrop(BackdropSlot& slot);
     int backdropSlotOf(const void* owner, host::DeviceContext surface) const;

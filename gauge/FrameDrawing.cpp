@@ -92,6 +92,7 @@ bool RadarGauge::redrawSurface(double clock) {
     }
     startPicture();
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
+    classifyTraffic(clock);
     drawSelectedView();
     finishPicture(entry->graphics);
     publishSelection();
@@ -214,8 +215,8 @@ void RadarGauge::drawView(RadarView& view) {
     selectedDrawn_ = 0;
     const ViewRecords records{plotPositions_,        &selectedIndex_,       selectedAtcId_, &selectedDrawn_,
                               &selectedDistanceNm_, &selectedBearingDeg_, shownTargets_};
-    LiveFrame frame{graphics, scheme_, panel_, *trafficList_, drawingMemory(), records, options_, rangeNm_,
-                    scaleX_,  scaleY_};
+    LiveFrame frame{graphics, scheme_, panel_,    *trafficList_, drawingMemory(), records, options_,
+                    alertsOn() ? advisories_ : nullptr,   rangeNm_, scaleX_,       scaleY_};
     view.drawLivePart(frame);
 
     closeViewContainer(graphics, container);

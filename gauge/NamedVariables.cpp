@@ -16,6 +16,12 @@ constexpr const char* kTargetVariableNames[kTargetVariableCount] = {
 // Registered after the ten, never given a value: unset they read 0 (off).
 constexpr const char* kTagsName = "Radar Altitude Tags";
 constexpr const char* kFilterName = "Radar Filter";
+constexpr const char* kAlertsName = "Radar Alerts";
+// Written by the module while alerts are on.
+constexpr const char* kAlertVariableNames[kAlertVariableCount] = {
+    "Radar Alert Level",    "Radar Alert Count",        "Radar Alert Clock",           "Radar Alert Relative Altitude",
+    "Radar Alert Distance", "Radar Alert Closest Time", "Radar Alert Closest Distance",
+};
 constexpr double kMinimumRangeNm = 5.0;
 
 // A setting read like the mode: fraction cut off, saturating; a value that
@@ -25,6 +31,21 @@ void readSetting(const PanelCalls& panel, int32_t variableId, int32_t& setting) 
     if (std::isfinite(value)) setting = truncateToInt32(value);
 }
 
+// A host whose variable table cannot take a name answers the invalid id
+// (negative); it is asked again at the next sync, as the gauge cannot follow
+// the panel without the id. True when the id has just become good.
+bool registeredAfterRefusal(const PanelCalls& panel, int32_t& id, const char* name) {
+    if (id >= 0) return false;
+    id = panel.registerNamedVariable(name);
+    return id >= 0;
+}
+
+// The default that a first registration writes, written late: unless the
+// panel has set the variable meanwhile (nobody has while it reads 0).
+void publishLateDefault(const PanelCalls& panel, int32_t id, double value) {
+    if (panel.namedVariableValue(id) == 0.0) panel.setNamedVariableValue(id, value);
+}
+
 }  // namespace
 
 void RadarGauge::syncVariables() {
@@ -32,10 +53,23 @@ void RadarGauge::syncVariables() {
         registerVariables();
         return;  // the first call only registers and publishes the defaults
     }
+    RegisteredVariables& ids = registeredVariables_;
+    if (registeredAfterRefusal(panel_, ids.modeVarId, kModeName))
+        publishLateDefault(panel_, ids.modeVarId, displayMode_);
+    if (registeredAfterRefusal(panel_, ids.rangeVarId, kRangeName))
+        publishLateDefault(panel_, ids.rangeVarId, rangeNm_);
+    for (int i = 0; i < kTargetVariableCount; ++i)
+        registeredAfterRefusal(panel_, ids.targetVarIds[i], kTargetVariableNames[i]);
+    registeredAfterRefusal(panel_, ids.tagsVarId, kTagsName);
+    registeredAfterRefusal(panel_, ids.filterVarId, kFilterName);
+    registeredAfterRefusal(panel_, ids.alertsVarId, kAlertsName);
+    for (int i = 0; i < kAlertVariableCount; ++i)
+        registeredAfterRefusal(panel_, ids.alertVarIds[i], kAlertVariableNames[i]);
     adoptRegisteredIds();
     readRange();
     readMode();
     readPilotOptions();
+    followAlertsSetting();
 }
 
 void RadarGauge::registerVariables() {
@@ -47,6 +81,8 @@ void RadarGauge::registerVariables() {
     for (int i = 0; i < kTargetVariableCount; ++i) ids.targetVarIds[i] = panel_.registerNamedVariable(kTargetVariableNames[i]);
     ids.tagsVarId = panel_.registerNamedVariable(kTagsName);
     ids.filterVarId = panel_.registerNamedVariable(kFilterName);
+    ids.alertsVarId = panel_.registerNamedVariable(kAlertsName);
+    for (int i = 0; i < kAlertVariableCount; ++i) ids.alertVarIds[i] = panel_.registerNamedVariable(kAlertVariableNames[i]);
     ids.registered = 1;
     adoptRegisteredIds();
 }
@@ -65,7 +101,7 @@ void RadarGauge::readRange() {
     if (!std::isfinite(range) || !(range >= kMinimumRangeNm)) return;
     // No upper bound, but a value past float's range saturates rather than overflow.
     rangeNm_ = range > FLT_MAX ? FLT_MAX : static_cast<float>(range);
-    if (trafficList_ != nullptr) trafficList_->setRange(rangeNm_);
+    if (trafficList_ != nullptr) trafficList_->setRange(queryRangeNm());
 }
 
 void RadarGauge::readMode() {
@@ -76,6 +112,7 @@ void RadarGauge::readMode() {
 void RadarGauge::readPilotOptions() {
     readSetting(panel_, tagsVarId_, options_.altitudeTags);
     readSetting(panel_, filterVarId_, options_.filter);
+    readSetting(panel_, registeredVariables_.alertsVarId, options_.alerts);
 }
 
 }  // namespace quillon

@@ -49,6 +49,9 @@ RadarGauge::RadarGauge(const PanelCalls& panel, const GaugeParts& parts) : panel
 
 RadarGauge::~RadarGauge() {
     withdrawPublishing();
+    if (liveGaugeCount == 1) withdrawAlerts();
+    delete advisories_;
+    advisories_ = nullptr;
     graphics_ = nullptr;  // one of the cache's objects, deleted with it
     surfaceCache_.releaseAll();
     drawingMemory().releaseOwner(this);

@@ -32,6 +32,7 @@ struct CentrePoint {
 };
 
 constexpr int kTargetVariableCount = 8;
+constexpr int kAlertVariableCount = 7;  // level, count and the most urgent advisory
 
 // The selection keeps a whole copy of a target's identifier.
 constexpr size_t kAtcIdCapacity = TrafficTarget::kAtcIdCapacity;
@@ -85,6 +86,8 @@ public:
     bool schemeCreated() const { return schemeCreated_ != 0; }
     const SurfaceCache& surfaceCache() const { return surfaceCache_; }
     const PilotOptions& pilotOptions() const { return options_; }
+    // The classes of the list's aircraft; null until alerts were first on.
+    const TrafficAdvisories* advisories() const { return advisories_; }
     // Whether list slot index was drawn in the most recent frame of the
     // current view: only such targets take clicks.
     bool targetShown(int index) const;
@@ -119,6 +122,8 @@ protected:
         int32_t targetVarIds[kTargetVariableCount] = {};
         int32_t tagsVarId = 0;
         int32_t filterVarId = 0;
+        int32_t alertsVarId = 0;
+        int32_t alertVarIds[kAlertVariableCount] = {};
     };
     static RegisteredVariables registeredVariables_;
 
@@ -160,6 +165,7 @@ protected:
     int32_t tagsVarId_ = 0;
     int32_t filterVarId_ = 0;
     PilotOptions options_;
+    TrafficAdvisories* advisories_ = nullptr;  // made when alerts are first turned on
     uint8_t shownTargets_[TrafficList::kSlots] = {};
     int32_t shownMode_ = 0;
 
@@ -184,6 +190,14 @@ private:
     void readRange();
     void readMode();
     void readPilotOptions();
+    // The traffic advisories (gauge/TrafficAlerts.cpp): the list's query
+    // range, the classification after a refresh, and the panel's variables.
+    float queryRangeNm() const;
+    bool alertsOn() const { return options_.alerts == 1 && advisories_ != nullptr; }
+    void followAlertsSetting();
+    void classifyTraffic(double clock);
+    void publishAlerts(double clock);
+    void withdrawAlerts();
     // The selection published to the panel by the gauge that made the
     // latest one (gauge/PublishedSelection.cpp).
     void takeOverPublishing();

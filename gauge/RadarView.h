@@ -11,6 +11,7 @@
 #include "host/PanelCalls.h"
 #include "render/ColourScheme.h"
 #include "render/GdiPlusObjects.h"
+#include "traffic/TrafficAdvisories.h"
 #include "traffic/TrafficList.h"
 
 namespace quillon {
@@ -35,6 +36,7 @@ enum TrafficFilter : int32_t {
 struct PilotOptions {
     int32_t altitudeTags = 0;  // 1 draws relative-altitude tags
     int32_t filter = kShowAllTraffic;
+    int32_t alerts = 0;  // 1 warns of the traffic that threatens the own aircraft
 };
 
 // The gauge's records a view writes while it draws: where each list slot
@@ -58,6 +60,8 @@ struct LiveFrame {
     DrawingMemory& memory;  // the tags' atlases
     ViewRecords records;
     PilotOptions options;
+    // The classes of the list's aircraft while alerts are on; null while off.
+    const TrafficAdvisories* advisories;
     float rangeNm;
     float scaleX;  // pixels per logical unit
     float scaleY;

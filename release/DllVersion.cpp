@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "tests/packaging/PeImage.h"
+#include "tools/pe-image/PeImage.h"
 
 namespace {
 

@@ -101,6 +101,15 @@ void Graphics::drawRectangle(const Pen& pen, float x, float y, float width, floa
     record(gdip::GdipDrawRectangle(native_, pen.native_, x, y, width, height));
 }
 
+void Graphics::fillEllipse(const Brush& brush, float x, float y, float width, float height) {
+    record(gdip::GdipFillEllipse(native_, brush.native_, x, y, width, height));
+}
+
+void Graphics::fillPie(const Brush& brush, float x, float y, float width, float height, float startAngle,
+                       float sweepAngle) {
+    record(gdip::GdipFillPie(native_, brush.native_, x, y, width, height, startAngle, sweepAngle));
+}
+
 void Graphics::drawText(const char16_t* text, int length, const Font& font, float x, float y,
                         const StringFormat* format, const Brush* brush) {
     const RectF layout{x, y, 0.0f, 0.0f};

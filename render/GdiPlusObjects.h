@@ -75,6 +75,9 @@ public:
     void drawEllipse(const Pen& pen, float x, float y, float width, float height);
     void drawArc(const Pen& pen, float x, float y, float width, float height, float startAngle, float sweepAngle);
     void drawRectangle(const Pen& pen, float x, float y, float width, float height);
+    void fillEllipse(const Brush& brush, float x, float y, float width, float height);
+    // The slice of the ellipse from the start angle (degrees clockwise from +x) over the sweep.
+    void fillPie(const Brush& brush, float x, float y, float width, float height, float startAngle, float sweepAngle);
 
     // Text at an origin point: the layout rectangle has zero size there, so
     // the format's alignments act around the point. length -1: zero-terminated.

@@ -50,6 +50,7 @@ struct GenericFamilySlot {
 };
 
 SharedSlot<StringFormat> formats[static_cast<int>(SharedFormat::Count)];
+SharedSlot<SolidBrush> brushes[static_cast<int>(SharedBrush::Count)];
 SharedSlot<Matrix> matrices[static_cast<int>(SharedMatrix::Count)];
 GenericFamilySlot genericFamily;
 
@@ -61,11 +62,17 @@ StringFormat& sharedStringFormat(SharedFormat slot) {
 
 Matrix& sharedMatrix(SharedMatrix slot) { return matrices[static_cast<int>(slot)].get(); }
 
+Brush& sharedBrush(SharedBrush slot) {
+    constexpr uint32_t kColours[static_cast<int>(SharedBrush::Count)] = {kTrafficAdvisoryColour};
+    return brushes[static_cast<int>(slot)].get(kColours[static_cast<int>(slot)]);
+}
+
 FontFamily& genericSansSerifFamily() { return genericFamily.get(); }
 
 void releaseSharedGdiObjects() {
     for (auto& format : formats) format.release();
     for (auto& matrix : matrices) matrix.release();
+    for (auto& brush : brushes) brush.release();
     genericFamily.release();
 }
 
@@ -73,6 +80,7 @@ int liveSharedGdiObjects() {
     int live = genericFamily.live() ? 1 : 0;
     for (const auto& format : formats) live += format.live() ? 1 : 0;
     for (const auto& matrix : matrices) live += matrix.live() ? 1 : 0;
+    for (const auto& brush : brushes) live += brush.live() ? 1 : 0;
     return live;
 }
 

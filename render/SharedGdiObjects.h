@@ -13,6 +13,14 @@ enum class SharedFormat { FullCircleLabel, ForwardArcLabel, CompactBlock, FullBl
 // are reset before every use, so the views share one set across calls.
 enum class SharedMatrix { FullCircleSweep, ForwardArcSweep, ViewSpokes, ViewTarget, ViewVector, Count };
 
+// Brushes of colours no scheme has: the traffic advisories' symbols.
+enum class SharedBrush { TrafficAdvisory, Count };
+// Yellow: apart from both schemes' dim and bright colours (green, amber).
+constexpr uint32_t kTrafficAdvisoryColour = 0xffffff00u;
+
+// The brush of the slot, created on first use.
+Brush& sharedBrush(SharedBrush slot);
+
 // The string format of the slot, created (flags 0, neutral language) on first use.
 StringFormat& sharedStringFormat(SharedFormat slot);
 // The matrix of the slot, created on first use.

@@ -2,9 +2,15 @@
 # Installs the Debian packages that building and testing Quillon need, and
 # only when one of them is missing: a machine that has them all is left
 # alone (no apt-get, no sudo).
+# Usage: install-deps.sh [build|test] [--print]
+#   build  what the three builds and the preview need (`make run`, `make build`);
+#   test   those and what the tests add (`make test`): Wine, 32-bit Wine from
+#          Debian's i386 architecture, an X server for the window tests, the
+#          fuzzers' compiler, valgrind. The default.
+#   --print  prints the set's packages that are missing and installs nothing.
 set -eu
 
-PACKAGES="
+BUILD_PACKAGES="
 build-essential
 cmake
 pkg-config
@@ -23,6 +29,10 @@ libinih-dev
 g++-mingw-w64-i686
 g++-mingw-w64-x86-64
 binutils-mingw-w64
+python3
+"
+
+TEST_PACKAGES="
 wine64
 wine
 wine32:i386
@@ -33,8 +43,21 @@ xauth
 clang
 libclang-rt-14-dev
 valgrind
-python3
 "
+
+set_name=test
+print_only=0
+for argument in "$@"; do
+    case "$argument" in
+    build | test) set_name=$argument ;;
+    --print) print_only=1 ;;
+    *) echo "usage: install-deps.sh [build|test] [--print]" >&2; exit 2 ;;
+    esac
+done
+case "$set_name" in
+build) PACKAGES=$BUILD_PACKAGES ;;
+test) PACKAGES="$BUILD_PACKAGES $TEST_PACKAGES" ;;
+esac
 
 is_installed() {
     [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = "installed" ]
@@ -45,6 +68,10 @@ for package in $PACKAGES; do
     is_installed "$package" || missing="$missing $package"
 done
 
+if [ "$print_only" = 1 ]; then
+    for package in $missing; do echo "$package"; done
+    exit 0
+fi
 if [ -z "$missing" ]; then
     exit 0
 fi

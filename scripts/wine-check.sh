@@ -11,6 +11,10 @@
 # Pictures: BUILD_DIR/wine-check/linux/<frame>.png, and per Windows build
 # BUILD_DIR/wine-check/{wine,difference}/ (x64) or {wine-i686,difference-i686}/;
 # with the tags on the same folders with "-tags" at the end of their names.
+# The 32-bit build then renders the tagged frames twice more with all but 8
+# and all but 64 MB of its address space taken first ({wine-i686,
+# difference-i686}-tags-spent-<N>mb/, the figures in wine-i686-tags-spent-
+# <N>mb.err): the same pictures, and every frame leaves the heap as it found it.
 set -eu
 
 build=$(cd "${1:?usage: wine-check.sh BUILD_DIR [windows-x64|windows-i686]}" && pwd)
@@ -78,8 +82,42 @@ compare_pass() {
     "$compare_tool" "$out/$linux" "$out/$pictures" "$out/$difference"
 }
 
+# The product in a 32-bit host whose address space is nearly spent: drawn
+# with the tags on, compared with the Linux pictures of the pass above; where
+# backdrops and tag atlases cannot be had the module draws directly.
+# Usage: spent_pass MEGABYTES_LEFT
+spent_pass() {
+    pictures="wine$suffix-tags-spent-$1mb"
+    difference="difference$suffix-tags-spent-$1mb"
+    rm -rf "$out/$pictures" "$out/$difference"
+    mkdir -p "$out/$pictures" "$out/$difference"
+    status=0
+    (cd "$windows" && "$wine" tools/render-frames/quillon-render-frames.exe --set "Radar Altitude Tags=1" \
+        --leave-address-space "$1" Quillon.dll "../wine-check/$pictures") \
+        >"$out/$pictures.log" 2>"$out/$pictures.err" || status=$?
+    "$QUILLON_WINESERVER" -w
+    if [ "$status" -ne 0 ]; then
+        echo "wine check: rendering with all but $1 MB of the address space taken failed (exit $status)" >&2
+        cat "$out/$pictures.err" >&2
+        exit "$status"
+    fi
+    if ! tr -d '\r' <"$out/$pictures.log" | cmp -s - "$out/linux-tags.log"; then
+        echo "wine check: the run with all but $1 MB of the address space differs in clock or selection:" >&2
+        tr -d '\r' <"$out/$pictures.log" | diff "$out/linux-tags.log" - >&2 || true
+        exit 1
+    fi
+    head -n 1 "$out/$pictures.err"
+    "$compare_tool" "$out/linux-tags" "$out/$pictures" "$out/$difference"
+}
+
 compare_pass ""
 # The pilots' altitude tags draw text and arrows in every scope frame: the
 # same comparison with them on (the grid frames have none and stay as above).
 echo "with altitude tags on:"
 compare_pass "-tags" --set "Radar Altitude Tags=1"
+if [ "$windows_build" = windows-i686 ]; then
+    for megabytes in 8 64; do
+        echo "with altitude tags on and all but $megabytes MB of the address space taken:"
+        spent_pass "$megabytes"
+    done
+fi

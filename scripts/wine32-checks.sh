@@ -7,22 +7,29 @@
 # When all passed, BUILD_DIR/windows-i686/Quillon.dll.checked holds the
 # DLL's sha256 (sha256sum format): the bytes these checks ran.
 # Usage: wine32-checks.sh BUILD_DIR
-# QUILLON_SKIP_32BIT_CHECKS=1 skips them, saying so; on a machine that cannot
-# run 32-bit programs they fail with one line naming that variable.
+# QUILLON_SKIP_32BIT_CHECKS=1 skips them, saying so, before anything of Wine
+# is looked at; on a machine that cannot run 32-bit programs they fail with
+# one line naming that variable. The stamp is written only when every test of
+# EXPECTED_TESTS below ran in the i686 tree and passed: a tree that registered
+# fewer (configured without Wine, say) checked less than the product needs.
 set -eu
 
 build=$(cd "${1:?usage: wine32-checks.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-env.sh"
 
 dll="$build/windows-i686/Quillon.dll"
 stamp="$dll.checked"
 rm -f "$stamp"
 
 if [ "${QUILLON_SKIP_32BIT_CHECKS:-0}" = 1 ]; then
-    echo "  32-bit checks SKIPPED (QUILLON_SKIP_32BIT_CHECKS=1): $dll was not run"
+    echo "  32-bit checks SKIPPED (QUILLON_SKIP_32BIT_CHECKS=1): $dll was not run and is not stamped as checked"
     exit 0
 fi
+
+# The i686 tree's tests (tests/windows/CMakeLists.txt) that the stamp vouches for.
+EXPECTED_TESTS="windows.LoadsRunsAndUnloads windows.StandInHostSurfacesAndLoader windows.HostCallingConditions"
+
+. "$here/wine-env.sh"
 
 cannot_run() {
     echo "error: this machine cannot run 32-bit Windows programs ($1), which the checks of $dll need; set QUILLON_SKIP_32BIT_CHECKS=1 to skip them" >&2
@@ -39,6 +46,12 @@ sh "$here/wine-prefix.sh" "$prefix" win32 || cannot_run "no 32-bit Wine prefix c
 before=$(sha256sum "$dll" | cut -d' ' -f1)
 echo "  32-bit checks: $dll (sha256 $before)"
 "$here/run-ctest.sh" "windows-i686 tests" "$build/windows-i686" 1
+for test in $EXPECTED_TESTS; do
+    if ! grep -q -E "Test +#[0-9]+: $test \.+ +Passed" "$build/windows-i686/ctest.log"; then
+        echo "error: the 32-bit test $test did not run in $build/windows-i686 (configured without Wine?); $dll is not stamped as checked" >&2
+        exit 1
+    fi
+done
 echo "  wine check (32-bit): Linux and 32-bit Wine renders compared"
 "$here/wine-check.sh" "$build" windows-i686
 

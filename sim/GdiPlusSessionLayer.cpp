@@ -512,6 +512,11 @@ LAYER_STROKE(GdipDrawArc,
           (graphics, pen, x, y, width, height, start, sweep))
 LAYER_STROKE(GdipDrawRectangle, (Handle graphics, Handle pen, float x, float y, float width, float height),
           (graphics, pen, x, y, width, height))
+LAYER_USE(GdipFillEllipse, (Handle graphics, Handle brush, float x, float y, float width, float height),
+          (graphics, brush, x, y, width, height))
+LAYER_USE(GdipFillPie,
+          (Handle graphics, Handle brush, float x, float y, float width, float height, float start, float sweep),
+          (graphics, brush, x, y, width, height, start, sweep))
 LAYER_USE(GdipDrawString,
           (Handle graphics, Text text, int32_t length, Handle font, const void* layout, Handle format, Handle brush),
           (graphics, text, length, font, layout, format, brush))

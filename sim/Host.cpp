@@ -154,7 +154,7 @@ void Host::frames(int count) {
 }
 
 void Host::advance(double seconds) {
-    setClock(clock() + seconds);
+    if (!clockStopped_) setClock(clock() + seconds);
     traffic_.advance(seconds);
     if (options_.ownShipVariablesFollowTraffic) writeOwnShipVariables();
 }
@@ -261,6 +261,7 @@ void Host::lookupModuleVariable(host::ModuleVariableRecord* record) {
 
 int32_t Host::registerNamedVariable(const char* name) {
     int32_t id = name != nullptr ? namedVariables_.registerName(name) : 0;
+    if (namedRegistrationFailing_) id = kInvalidNamedVariableId;
     CallRecord r{Call::RegisterNamedVariable};
     r.slot = host::kSlotRegisterNamedVariable;
     r.id = id;

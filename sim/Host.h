@@ -81,6 +81,9 @@ public:
     // Sets the clock without moving the traffic.
     void setClock(double seconds);
     double clock() const;
+    // A stopped clock stands while time passes: the traffic moves on, the
+    // clock variable (604) does not.
+    void setClockStopped(bool stopped) { clockStopped_ = stopped; }
     void setFramesPerSecond(double fps) { options_.framesPerSecond = fps; }
     HostOptions& options() { return options_; }
 
@@ -125,6 +128,10 @@ public:
     void loadScenario(const std::string& path);
     // When off, finding the service "ITrafficInfo" answers null.
     void setTrafficServiceAvailable(bool available) { trafficServiceAvailable_ = available; }
+    // A host whose named-variable table fails: registering any name answers
+    // the invalid id, with which reads give 0 and writes are dropped.
+    void setNamedVariableRegistrationFailing(bool failing) { namedRegistrationFailing_ = failing; }
+    static constexpr int32_t kInvalidNamedVariableId = -1;
 
     // ---- Observation ------------------------------------------------------
     CallLog& calls() { return calls_; }
@@ -148,6 +155,8 @@ private:
     NamedVariables namedVariables_;
     TrafficService traffic_{&calls_};
     bool trafficServiceAvailable_ = true;
+    bool namedRegistrationFailing_ = false;
+    bool clockStopped_ = false;
 
     std::string modulePath_;
     std::string error_;

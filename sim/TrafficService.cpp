@@ -214,7 +214,7 @@ double TrafficService::distanceFromOwnMetres(const Aircraft& aircraft) const {
 
 void* TrafficService::getInterface(const char* name) {
     void* result = nullptr;
-    if (interfaceAvailable_ && name != nullptr && std::strcmp(name, host::kTrafficInfoName) == 0)
+    if (interfaceAvailable_ && !gone_ && name != nullptr && std::strcmp(name, host::kTrafficInfoName) == 0)
         result = static_cast<host::ITrafficInfo*>(&info_);
     if (logging()) {
         CallRecord r{Call::GetInterface};
@@ -261,7 +261,8 @@ int32_t TrafficService::unitId(const char* name) {
 
 uint32_t TrafficService::objectsInRadius(double radiusMetres, int32_t maxCount, host::ObjectId* ids) {
     uint32_t count = 0;
-    if (ids != nullptr && maxCount > 0 && radiusMetres >= 0.0) {  // NaN fails the comparison too
+    const bool answers = !gone_ && refreshFault_ != RefreshFault::ErrorCount;
+    if (answers && ids != nullptr && maxCount > 0 && radiusMetres >= 0.0) {  // NaN fails the comparison too
         const size_t cap = static_cast<size_t>(maxCount);
         // The user's own aircraft leads in full mode: it is at distance 0.
         if (!scenario_.limitedMode) ids[count++] = scenario_.own.objectId;
@@ -284,12 +285,14 @@ uint32_t TrafficService::objectsInRadius(double radiusMetres, int32_t maxCount, 
         r.result = count;
         log(std::move(r));
     }
+    if (refreshFault_ == RefreshFault::ErrorCount) return kRefreshErrorCount;
+    if (refreshFault_ == RefreshFault::CountNotHonoured) return count + 50;
     return count;
 }
 
 int32_t TrafficService::numberValue(host::ObjectId object, int32_t variable, int32_t unit, double* value,
                                     int32_t reserved) {
-    const Aircraft* a = find(object);
+    const Aircraft* a = gone_ ? nullptr : find(object);
     const VariableInfo* v = variableById(variable);
     const UnitInfo* u = unitById(unit);
     int32_t result = kTrafficReadFailed;
@@ -316,7 +319,7 @@ int32_t TrafficService::numberValue(host::ObjectId object, int32_t variable, int
 
 int32_t TrafficService::stringValue(host::ObjectId object, int32_t variable, char* buffer, int32_t bufferSize,
                                     int32_t reserved) {
-    const Aircraft* a = find(object);
+    const Aircraft* a = gone_ ? nullptr : find(object);
     const VariableInfo* v = variableById(variable);
     int32_t result = kTrafficReadFailed;
     std::string written;
@@ -355,7 +358,7 @@ int32_t TrafficService::queryLimitedMode() {
 const char* TrafficService::objectLabel(host::ObjectId object) {
     static const char kEmpty[] = "";
     const char* result = kEmpty;
-    if (const Aircraft* a = find(object)) {
+    if (const Aircraft* a = gone_ ? nullptr : find(object)) {
         std::string label = utf8ToCp1252(a->label);
         std::string& kept = labels_[object];
         // The text handed out stays put until the label itself changes.

@@ -52,6 +52,17 @@ public:
     void setInterfaceAvailable(bool available) { interfaceAvailable_ = available; }
     bool interfaceAvailable() const { return interfaceAvailable_; }
 
+    // Faults of a host whose simulation fails mid-session, each until it is
+    // switched off again. Gone: the interface a module found answers as if
+    // the simulation behind it had ended (no objects, every read fails, an
+    // empty label) and the provider hands out no interface.
+    void setGone(bool gone) { gone_ = gone; }
+    // A refresh that reports an error (the count kRefreshErrorCount, no id
+    // written) or more ids than it wrote (50 more; the others as usual).
+    enum class RefreshFault { None, ErrorCount, CountNotHonoured };
+    void setRefreshFault(RefreshFault fault) { refreshFault_ = fault; }
+    static constexpr uint32_t kRefreshErrorCount = 0xffffffffu;
+
     host::ServiceProvider* provider() { return &provider_; }
     host::ITrafficInfo* trafficInfo() { return &info_; }
 
@@ -125,6 +136,8 @@ private:
     CallLog* log_;
     Scenario scenario_;
     bool interfaceAvailable_ = true;
+    bool gone_ = false;
+    RefreshFault refreshFault_ = RefreshFault::None;
     std::unordered_map<host::ObjectId, size_t> indexById_;  // traffic index; own aircraft kept apart
     std::unordered_map<host::ObjectId, std::string> labels_;  // stable texts handed out by objectLabel
     Provider provider_{*this};

@@ -104,8 +104,15 @@ void TrafficList::tickUpdate() {
 }
 
 void TrafficList::refresh() {
-    if (trafficInfo_ == nullptr) return;
+    // A host may offer its traffic only after the gauge was made (or offer
+    // none for a while): without an interface, each refresh looks again.
+    if (trafficInfo_ == nullptr) {
+        trafficInfo_ = bindTrafficInfo(panel_);
+        if (trafficInfo_ == nullptr) return;
+        lookUpIds();
+    }
     const uint32_t reported = trafficInfo_->objectsInRadius(queryRangeNm_ * kMetresPerNauticalMile, kMaxQuery, objectIds_);
+    ++refreshCount_;
     // A host that reports more ids than there are slots gets only the slots.
     queryCount_ = reported < static_cast<uint32_t>(kSlots) ? reported : static_cast<uint32_t>(kSlots);
     if (queryCount_ == 0) return;

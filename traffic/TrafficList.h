@@ -36,6 +36,9 @@ public:
     int32_t limitedMode() const;
     double queryRangeNm() const { return queryRangeNm_; }
     bool hasTrafficInfo() const { return trafficInfo_ != nullptr; }
+    // How many times the host has been asked; tells a reader of the records
+    // whether they are new since it looked last. Wraps harmlessly.
+    uint32_t refreshCount() const { return refreshCount_; }
 
 private:
     enum Variable { kLatitude, kLongitude, kPlaneAltitude, kIndicatedAltitude, kVerticalSpeed, kHeadingMagnetic,
@@ -65,6 +68,7 @@ private:
     uint32_t count_ = 0;
     uint32_t queryCount_ = 0;
     uint32_t extraCount_ = 0;
+    uint32_t refreshCount_ = 0;
     double lastRefreshTime_ = 0.0;  // per list: each gauge refreshes on its own
     TrafficTarget targets_[kSlots];
 };

@@ -18,6 +18,7 @@ constexpr float kArcStart = -30.0f;
 constexpr float kArcSweep = -120.0f;
 constexpr float kSpokeTurn = -30.0f;
 constexpr int kSpokes = 5;
+constexpr double kSectorHalfWidth = 60.0;
 
 void drawRangeArc(render::Graphics& graphics, const render::Pen& pen, float radius) {
     graphics.drawArc(pen, -radius, -radius, 2 * radius, 2 * radius, kArcStart, kArcSweep);
@@ -45,6 +46,23 @@ void drawSweepLine(render::Graphics& graphics, const render::Pen& pen, const Arc
     matrix.rotate(sweep.angle);
     matrix.transformPoints(&tip, 1);
     graphics.drawLine(pen, 0.0f, 0.0f, tip.X, tip.Y);
+}
+
+// An advisory outside the sector, or beyond the range: on the sector's side
+// nearest its bearing at its distance (or on the outer arc), half of its
+// symbol turned into the sector.
+void plotAtSectorEdge(TargetProcedure& procedure, int index, const TrafficTarget& target, const TargetFix& fix,
+                      const render::Pen& pen) {
+    const double signedBearing = fix.relativeBearingDeg > 180.0f ? fix.relativeBearingDeg - 360.0 : fix.relativeBearingDeg;
+    const double edgeBearing = signedBearing > kSectorHalfWidth   ? kSectorHalfWidth
+                               : signedBearing < -kSectorHalfWidth ? -kSectorHalfWidth
+                                                                   : signedBearing;
+    const double plotted = static_cast<double>(fix.distanceNm) * kOuterRadius / procedure.rangeNm();
+    const double radius = plotted < kOuterRadius ? plotted : kOuterRadius;
+    double inward = edgeBearing + 180.0;  // on the outer arc: towards the own aircraft
+    if (signedBearing > kSectorHalfWidth) inward = edgeBearing - 90.0;
+    if (signedBearing < -kSectorHalfWidth) inward = edgeBearing + 90.0;
+    procedure.plotAtEdge(index, target, fix, pointOnBearing(radius, edgeBearing), screenDirectionOf(inward), pen);
 }
 
 }  // namespace
@@ -78,13 +96,22 @@ void ForwardArcView::drawLivePart(LiveFrame& frame) {
         TrafficTarget* target = list.item(index);
         if (target == nullptr) break;  // never past the list's slots
         // Aircraft on or near the ground, or hidden by the pilot's filter, are
-        // left alone, even their fading.
-        if (!highEnoughToShow(target->altitudeAboveGround()) || procedure.hidden(*target)) continue;
+        // left alone, even their fading; an advisory shows whatever the filter.
+        const AdvisoryClass advisory = procedure.advisoryClassOf(index);
+        const bool threat = advisory == AdvisoryClass::kTrafficAdvisory;
+        if (!highEnoughToShow(target->altitudeAboveGround()) || (!threat && procedure.hidden(*target))) continue;
         const TargetFix fix = procedure.locate(*target);
+        const bool beyond = procedure.beyondRange(fix);
+        if (beyond && !threat) continue;
         // Paint and fade every target above the ground, in the sector or not.
-        const render::Pen& pen = procedure.paint(*target, fix.relativeBearingDeg);
-        if (!insideForwardSector(fix.relativeBearingDeg)) continue;
-        procedure.plot(index, *target, fix, pen);
+        const render::Pen& pen = procedure.paint(*target, fix.relativeBearingDeg, advisory);
+        const bool inside = insideForwardSector(fix.relativeBearingDeg);
+        if (threat && (beyond || !inside)) {
+            plotAtSectorEdge(procedure, index, *target, fix, pen);
+            continue;
+        }
+        if (!inside) continue;
+        procedure.plot(index, *target, fix, pen, advisory);
     }
 }
 

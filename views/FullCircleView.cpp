@@ -57,8 +57,21 @@ void FullCircleView::drawLivePart(LiveFrame& frame) {
     for (int index = firstListedTarget(list); index < static_cast<int>(list.count()); ++index) {
         TrafficTarget* target = list.item(index);
         if (target == nullptr) break;
-        if (procedure.hidden(*target)) continue;  // by the pilot's filter: not even faded
-        procedure.run(index, *target);
+        // An advisory shows whatever the filter and the range.
+        const AdvisoryClass advisory = procedure.advisoryClassOf(index);
+        const bool threat = advisory == AdvisoryClass::kTrafficAdvisory;
+        if (!threat && procedure.hidden(*target)) continue;  // by the pilot's filter: not even faded
+        const TargetFix fix = procedure.locate(*target);
+        const bool beyond = procedure.beyondRange(fix);
+        if (beyond && !threat) continue;
+        const render::Pen& pen = procedure.paint(*target, fix.relativeBearingDeg, advisory);
+        if (beyond) {
+            // On the outer ring, half of it turned towards the centre.
+            const render::PointF at = pointOnBearing(kFullCircleRadius, fix.relativeBearingDeg);
+            procedure.plotAtEdge(index, *target, fix, at, screenDirectionOf(fix.relativeBearingDeg + 180.0), pen);
+            continue;
+        }
+        procedure.plot(index, *target, fix, pen, advisory);
     }
 }
 

@@ -30,11 +30,11 @@ namespace {
 // Stamps the target when the sweep covered its x, clears a faded stamp, and
 // gives the pen it is drawn with.
 const render::Pen& paintOnGrid(TrafficTarget& target, float x, const GridSpan& window, double now,
-                               const render::ColourScheme& scheme) {
+                               const render::ColourScheme& scheme, AdvisoryClass advisory) {
     if (window.contains(x)) target.setPaintTime(now);
     if (paintPersists(target.paintTime(), now)) return *scheme.brightPen;
     target.clearPaintTime();
-    return *scheme.dimPen;
+    return advisory != AdvisoryClass::kNone ? *scheme.brightPen : *scheme.dimPen;
 }
 
 }  // namespace
@@ -57,40 +57,51 @@ void GridView::drawLivePart(LiveFrame& frame) {
 
     const ViewRecords& records = frame.records;
     const int32_t filter = frame.options.filter;
-    const bool anySelection = *records.selectedIndex < kNoSelection;
     TrafficList& list = frame.traffic;
     for (int index = firstListedTarget(list); index < static_cast<int>(list.count()); ++index) {
         TrafficTarget* target = list.item(index);
         if (target == nullptr) break;  // never past the list's slots
         // Aircraft on or near the ground are left alone, even their fading.
         if (!highEnoughToShow(target->altitudeAboveGround())) continue;
-        // Hidden by the pilot's filter: left alone like those on the ground.
-        if (filterHides(filter, target->altitudeAboveGround(),
-                        relativeAltitudeFeet(ownAltitudeMetres, target->position().altitude)))
+        // Hidden by the pilot's filter: left alone like those on the ground,
+        // unless it is an advisory.
+        const AdvisoryClass advisory =
+            frame.advisories != nullptr ? frame.advisories->classOf(index) : AdvisoryClass::kNone;
+        const bool threat = advisory == AdvisoryClass::kTrafficAdvisory;
+        if (!threat && filterHides(filter, target->altitudeAboveGround(),
+                                   relativeAltitudeFeet(ownAltitudeMetres, target->position().altitude)))
             continue;
 
         float distanceNm = 0.0f;
         float reversedBearing = 0.0f;
         greatCircle(ownPosition(frame.panel), target->position(), distanceNm, reversedBearing);
+        // While alerts are on the list looks beyond the range: only advisories show from there.
+        if (!threat && frame.advisories != nullptr && distanceNm > frame.rangeNm) continue;
         const float bearing = trueBearingDegrees(reversedBearing);
         const float relative = signedRelativeBearing(bearing, heading);
 
         // Stored before the sector test: the click test sees every target.
-        const PlotPosition at = gridPlotPosition(relative, ownAltitudeMetres, target->position().altitude);
+        PlotPosition at = gridPlotPosition(relative, ownAltitudeMetres, target->position().altitude);
         records.plotPositions[index] = at;
-        const render::Pen& pen = paintOnGrid(*target, at.x, window, now, scheme);
-        if (!insideGridSector(relative)) continue;
-        records.shownTargets[index] = 1;
-
-        drawTargetCross(graphics, pen, at.x, at.y);
-        // Found again by ATC id, so the box follows the aircraft across slots.
-        if (anySelection && std::strcmp(target->atcId(), records.selectedAtcId) == 0) {
-            *records.selectedDistanceNm = distanceNm;
-            *records.selectedBearingDeg = bearing;
-            *records.selectedDrawn = 1;
-            *records.selectedIndex = index;
-            drawSelectionBox(graphics, pen, at.x, at.y);
+        const render::Pen& pen = paintOnGrid(*target, at.x, window, now, scheme, advisory);
+        if (!insideGridSector(relative)) {
+            if (!threat) continue;
+            // On the side nearest its bearing, at its height, half turned inwards.
+            const bool right = relative > 0.0f;
+            at.x = right ? GridLayout::kRightEdge : GridLayout::kLeftEdge;
+            records.plotPositions[index] = at;
+            drawAdvisoryAtEdge(graphics, at.x, at.y, right ? 180.0f : 0.0f);
+            recordDrawnTarget(graphics, records, pen, index, *target, at.x, at.y, distanceNm, bearing);
+            continue;
         }
+
+        if (threat) {
+            drawAdvisorySymbol(graphics, at.x, at.y);
+        } else {
+            drawTargetCross(graphics, pen, at.x, at.y);
+        }
+        // Found again by ATC id, so the box follows the aircraft across slots.
+        recordDrawnTarget(graphics, records, pen, index, *target, at.x, at.y, distanceNm, bearing);
         drawTargetLine(graphics, pen, at.x, at.y, at.x, trendLineEndY(at.y, target->verticalSpeed()));
     }
 }

@@ -12,8 +12,7 @@ float ringLabelValue(float ring, float rangeNm) {
 
 void drawRingLabel(render::Graphics& graphics, const render::Font& font, const render::Brush& brush,
                    const render::StringFormat& format, float ring, float rangeNm, float radius) {
-    // Shared by every view and call: one label is drawn at a time.
-    static char16_t labelText[kRingLabelCapacity];
+    char16_t labelText[kRingLabelCapacity];
     formatRingLabel(ringLabelValue(ring, rangeNm), labelText, kRingLabelCapacity);
     graphics.drawText(labelText, -1, font, 0.0f, -radius, &format, &brush);
 }

@@ -7,6 +7,7 @@
 #include "traffic/OwnShip.h"
 #include "traffic/TrafficTarget.h"
 #include "views/AltitudeTags.h"
+#include "render/SharedGdiObjects.h"
 #include "views/TrafficFilter.h"
 
 namespace quillon {
@@ -35,6 +36,44 @@ void drawSelectionBox(render::Graphics& graphics, const render::Pen& pen, float 
 void drawTargetLine(render::Graphics& graphics, const render::Pen& pen, float x, float y, float endX, float endY) {
     if (!usablePoint(x, y) || !usablePoint(endX, endY)) return;
     graphics.drawLine(pen, x, y, endX, endY);
+}
+
+void drawAdvisorySymbol(render::Graphics& graphics, float x, float y) {
+    if (!usablePoint(x, y)) return;
+    graphics.fillEllipse(render::sharedBrush(render::SharedBrush::TrafficAdvisory), x - kAdvisoryRadius,
+                         y - kAdvisoryRadius, 2 * kAdvisoryRadius, 2 * kAdvisoryRadius);
+}
+
+void drawAdvisoryAtEdge(render::Graphics& graphics, float x, float y, float inwardDeg) {
+    if (!usablePoint(x, y) || !std::isfinite(inwardDeg)) return;
+    graphics.fillPie(render::sharedBrush(render::SharedBrush::TrafficAdvisory), x - kAdvisoryRadius,
+                     y - kAdvisoryRadius, 2 * kAdvisoryRadius, 2 * kAdvisoryRadius, inwardDeg - 90.0f, 180.0f);
+}
+
+render::PointF pointOnBearing(double distance, double bearingDeg) {
+    const double radians = bearingDeg * (3.14159265358979323846 / 180.0);
+    return render::PointF{static_cast<float>(distance * std::sin(radians)),
+                          static_cast<float>(-distance * std::cos(radians))};
+}
+
+float screenDirectionOf(double bearingDeg) { return static_cast<float>(bearingDeg - 90.0); }
+
+bool namesSelectedTarget(const ViewRecords& records, const TrafficTarget& target) {
+    // The index only tells whether there is a selection; the aircraft is
+    // found by its ATC id, wherever the list has put it this time.
+    return *records.selectedIndex < kNoSelection && std::strcmp(target.atcId(), records.selectedAtcId) == 0;
+}
+
+void recordDrawnTarget(render::Graphics& graphics, const ViewRecords& records, const render::Pen& pen, int index,
+                       const TrafficTarget& target, float x, float y, float distanceNm, float trueBearingDeg) {
+    if (namesSelectedTarget(records, target)) {
+        *records.selectedDistanceNm = distanceNm;
+        *records.selectedBearingDeg = trueBearingDeg;
+        *records.selectedDrawn = 1;
+        *records.selectedIndex = index;
+        drawSelectionBox(graphics, pen, x, y);
+    }
+    if (records.shownTargets != nullptr) records.shownTargets[index] = 1;
 }
 
 float trueBearingDegrees(float reversedBearing) {
@@ -71,11 +110,21 @@ TargetFix TargetProcedure::locate(const TrafficTarget& target) const {
     return TargetFix{distanceNm, bearing, relativeBearingDegrees(bearing, frame_.headingDeg)};
 }
 
-const render::Pen& TargetProcedure::paint(TrafficTarget& target, float relativeBearingDeg) const {
+const render::Pen& TargetProcedure::paint(TrafficTarget& target, float relativeBearingDeg,
+                                          AdvisoryClass advisory) const {
     if (frame_.window.contains(relativeBearingDeg)) target.setPaintTime(frame_.now);
+    const bool alerting = advisory != AdvisoryClass::kNone;
     if (paintPersists(target.paintTime(), frame_.now)) return *pens_.bright;
     target.clearPaintTime();
-    return *pens_.dim;
+    return alerting ? *pens_.bright : *pens_.dim;
+}
+
+AdvisoryClass TargetProcedure::advisoryClassOf(int index) const {
+    return frame_.advisories != nullptr ? frame_.advisories->classOf(index) : AdvisoryClass::kNone;
+}
+
+bool TargetProcedure::beyondRange(const TargetFix& fix) const {
+    return frame_.advisories != nullptr && fix.distanceNm > frame_.rangeNm;
 }
 
 render::PointF TargetProcedure::plotPoint(float distanceNm, float relativeBearingDeg) {
@@ -100,32 +149,30 @@ render::PointF TargetProcedure::vectorEnd(render::PointF from, double groundSpee
     return end;
 }
 
-bool TargetProcedure::isSelected(const TrafficTarget& target) const {
-    // The index only tells whether there is a selection; the aircraft is
-    // found by its ATC id, wherever the list has put it this time.
-    return *records_.selectedIndex < kNoSelection && std::strcmp(target.atcId(), records_.selectedAtcId) == 0;
-}
-
-void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetFix& fix, const render::Pen& pen) {
+void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetFix& fix, const render::Pen& pen,
+                           AdvisoryClass advisory) {
     const render::PointF at = plotPoint(fix.distanceNm, fix.relativeBearingDeg);
     records_.plotPositions[index] = PlotPosition{at.X, at.Y};
 
-    const bool selected = isSelected(target);
-    drawTargetCross(graphics_, pen, at.X, at.Y);
-    if (selected) {
-        *records_.selectedDistanceNm = fix.distanceNm;
-        *records_.selectedBearingDeg = fix.trueBearingDeg;
-        *records_.selectedDrawn = 1;
-        *records_.selectedIndex = index;
-        drawSelectionBox(graphics_, pen, at.X, at.Y);
+    if (advisory == AdvisoryClass::kTrafficAdvisory) {
+        drawAdvisorySymbol(graphics_, at.X, at.Y);
+    } else {
+        drawTargetCross(graphics_, pen, at.X, at.Y);
     }
+    recordDrawnTarget(graphics_, records_, pen, index, target, at.X, at.Y, fix.distanceNm, fix.trueBearingDeg);
     const render::PointF end = vectorEnd(at, target.groundSpeed(), target.heading());
     drawTargetLine(graphics_, pen, at.X, at.Y, end.X, end.Y);
     if (frame_.tags != nullptr) {
         drawAltitudeTag(graphics_, *frame_.tags, &pen == pens_.bright, pen, at.X, at.Y, relativeAltitude(target),
                         target.verticalSpeed());
     }
-    if (records_.shownTargets != nullptr) records_.shownTargets[index] = 1;
+}
+
+void TargetProcedure::plotAtEdge(int index, const TrafficTarget& target, const TargetFix& fix, render::PointF at,
+                                 float inwardDeg, const render::Pen& pen) {
+    records_.plotPositions[index] = PlotPosition{at.X, at.Y};
+    drawAdvisoryAtEdge(graphics_, at.X, at.Y, inwardDeg);
+    recordDrawnTarget(graphics_, records_, pen, index, target, at.X, at.Y, fix.distanceNm, fix.trueBearingDeg);
 }
 
 double TargetProcedure::relativeAltitude(const TrafficTarget& target) const {

@@ -68,6 +68,10 @@ struct TargetFrame {
     int32_t filter = 0;
     const TagStyle* tags = nullptr;
     double ownAltitudeMetres = 0.0;
+    // While alerts are on: the aircraft's classes, and the range the view
+    // shows (the list then looks further, for the advisories).
+    const TrafficAdvisories* advisories = nullptr;
+    float rangeNm = 0.0f;
 };
 
 // Lengths of the target symbols in logical units.
@@ -93,6 +97,25 @@ void drawSelectionBox(render::Graphics& graphics, const render::Pen& pen, float 
 // A velocity vector or trend line from the target's point.
 void drawTargetLine(render::Graphics& graphics, const render::Pen& pen, float x, float y, float endX, float endY);
 
+// A traffic advisory: a filled disc in the advisories' colour in place of
+// the cross, or, at the picture's edge, its half turned into the picture.
+constexpr float kAdvisoryRadius = 12.0f;
+void drawAdvisorySymbol(render::Graphics& graphics, float x, float y);
+void drawAdvisoryAtEdge(render::Graphics& graphics, float x, float y, float inwardDeg);
+
+// The point at the distance from the view origin on a relative bearing
+// (degrees clockwise from straight up), and the screen direction (degrees
+// clockwise from +x) of a bearing.
+render::PointF pointOnBearing(double distance, double bearingDeg);
+float screenDirectionOf(double bearingDeg);
+
+// Whether the selection's ATC id names the target.
+bool namesSelectedTarget(const ViewRecords& records, const TrafficTarget& target);
+// Writes the selection's fields for a target drawn at (x, y) in list slot
+// index and boxes it, when it is the selected aircraft; marks the slot drawn.
+void recordDrawnTarget(render::Graphics& graphics, const ViewRecords& records, const render::Pen& pen, int index,
+                       const TrafficTarget& target, float x, float y, float distanceNm, float trueBearingDeg);
+
 class TargetProcedure {
 public:
     // The two matrices are reset before every use; the caller keeps them.
@@ -102,11 +125,25 @@ public:
     // Distance, true bearing and bearing relative to the own heading.
     TargetFix locate(const TrafficTarget& target) const;
     // Stamps the target when the sweep window covers it, clears a stamp
-    // that has faded, and gives the pen it is drawn with.
-    const render::Pen& paint(TrafficTarget& target, float relativeBearingDeg) const;
-    // Stores the plotted point of list slot index and draws the cross, the
-    // box when it is the selected aircraft, and the velocity vector.
-    void plot(int index, const TrafficTarget& target, const TargetFix& fix, const render::Pen& pen);
+    // that has faded, and gives the pen it is drawn with: the bright one
+    // for traffic that alerts, whatever the sweep.
+    const render::Pen& paint(TrafficTarget& target, float relativeBearingDeg,
+                             AdvisoryClass advisory = AdvisoryClass::kNone) const;
+    // Stores the plotted point of list slot index and draws the cross (or
+    // the advisory's disc), the box when it is the selected aircraft, and
+    // the velocity vector.
+    void plot(int index, const TrafficTarget& target, const TargetFix& fix, const render::Pen& pen,
+              AdvisoryClass advisory = AdvisoryClass::kNone);
+    // An advisory the view leaves out, at the point on the picture's edge:
+    // half its symbol, turned into the picture; it takes clicks there.
+    void plotAtEdge(int index, const TrafficTarget& target, const TargetFix& fix, render::PointF at,
+                    float inwardDeg, const render::Pen& pen);
+    // The class of the aircraft in the slot; none while alerts are off.
+    AdvisoryClass advisoryClassOf(int index) const;
+    // Beyond the range the view shows (only while alerts are on does the
+    // list hold such aircraft).
+    bool beyondRange(const TargetFix& fix) const;
+    float rangeNm() const { return frame_.rangeNm; }
     // Everything above, for a view that lets every target through the
     // view's own tests; the filter may still hide it.
     void run(int index, TrafficTarget& target);
@@ -119,7 +156,6 @@ public:
     render::PointF vectorEnd(render::PointF from, double groundSpeedKnots, double targetHeadingDeg);
 
 private:
-    bool isSelected(const TrafficTarget& target) const;
     double relativeAltitude(const TrafficTarget& target) const;
 
     render::Graphics& graphics_;

@@ -25,6 +25,8 @@ TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin,
     // The pilot's options; left off, the frame and the host calls are as without them.
     TargetFrame targets = viewFrame;
     targets.filter = frame.options.filter;
+    targets.advisories = frame.advisories;
+    targets.rangeNm = frame.rangeNm;
     const bool tags = frame.options.altitudeTags == 1;
     if (tags || filterUsesAltitude(targets.filter)) targets.ownAltitudeMetres = ownAltitudeMetres(frame.panel);
     if (tags) {

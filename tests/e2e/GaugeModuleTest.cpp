@@ -177,7 +177,7 @@ TEST_F(GaugeModule, OneRedrawPerClockValueLeavesTheSecondNotificationFlagged) {
     host.drawWindow(window);
     EXPECT_EQ(window.drawingElement().imageFlags & kRedrawFlag, kRedrawFlag);
     EXPECT_EQ(host.calls().count(sim::Call::ObjectsInRadius), 0u);
-    EXPECT_EQ(host.calls().count(sim::Call::GetNamedVariable), 4u);  // mode, range and the two pilot options
+    EXPECT_EQ(host.calls().count(sim::Call::GetNamedVariable), 5u);  // mode, range, the two pilot options and alerts
 }
 
 TEST_F(GaugeModule, LogicalSpaceStretchesOverAWideSurface) {

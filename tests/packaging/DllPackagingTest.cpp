@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "tests/packaging/PeImage.h"
+#include "tools/pe-image/PeImage.h"
 
 #ifndef QUILLON_DLL_I686
 #define QUILLON_DLL_I686 ""

@@ -194,8 +194,9 @@ TEST_F(HostModule, TheTrafficServiceCanBeWithheld) {
     host.setTrafficServiceAvailable(false);
     host.openWindow("Rectangular Green", 100, 100);
     host.frames(40);
-    ASSERT_EQ(host.calls().count(sim::Call::FindService), 1u);
-    EXPECT_EQ(host.calls().of(sim::Call::FindService)[0].result, 0.0);
+    // Looked for at creation and again at refreshes, never found.
+    ASSERT_GE(host.calls().count(sim::Call::FindService), 1u);
+    for (const sim::CallRecord& call : host.calls().of(sim::Call::FindService)) EXPECT_EQ(call.result, 0.0);
     EXPECT_EQ(host.calls().count(sim::Call::ObjectsInRadius), 0u);
 }
 

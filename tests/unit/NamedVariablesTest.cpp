@@ -32,7 +32,7 @@ protected:
     FakePanel panel;
 };
 
-TEST_F(NamedVariables, FirstSyncRegistersAllTwelveAndPublishesTheDefaultsOnly) {
+TEST_F(NamedVariables, FirstSyncRegistersAllTwentyAndPublishesTheDefaultsOnly) {
     RectangularGreenGauge gauge{modulePanelCalls()};
     panel.clearCalls();
     gauge.syncVariables();
@@ -40,7 +40,7 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwelveAndPublishesTheDefaultsOnly) {
     EXPECT_DOUBLE_EQ(panel.namedVariable("Radar Range"), 40.0);
 
     const auto registrations = panel.callsTo(host::kSlotRegisterNamedVariable);
-    ASSERT_EQ(registrations.size(), 12u);
+    ASSERT_EQ(registrations.size(), 20u);
     EXPECT_EQ(registrations[0].name, "Radar Mode");
     EXPECT_EQ(registrations[1].name, "Radar Range");
     for (int i = 0; i < 8; ++i) {
@@ -53,8 +53,13 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwelveAndPublishesTheDefaultsOnly) {
     EXPECT_EQ(registrations[11].name, "Radar Filter");
     EXPECT_FALSE(panel.isSet("Radar Altitude Tags"));
     EXPECT_FALSE(panel.isSet("Radar Filter"));
+    // Then the alerts' switch and what they publish, none written while off.
+    EXPECT_EQ(registrations[12].name, "Radar Alerts");
+    EXPECT_EQ(registrations[13].name, "Radar Alert Level");
+    EXPECT_EQ(registrations[19].name, "Radar Alert Closest Distance");
+    for (int i = 12; i < 20; ++i) EXPECT_FALSE(panel.isSet(registrations[i].name)) << registrations[i].name;
     // Each default right after its own registration; nothing read yet.
-    ASSERT_EQ(panel.calls().size(), 14u);
+    ASSERT_EQ(panel.calls().size(), 22u);
     EXPECT_EQ(panel.calls()[1].slot, host::kSlotSetNamedVariable);
     EXPECT_EQ(panel.calls()[1].id, panel.namedVariableId("Radar Mode"));
     EXPECT_EQ(panel.calls()[3].slot, host::kSlotSetNamedVariable);
@@ -65,12 +70,13 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwelveAndPublishesTheDefaultsOnly) {
     panel.clearCalls();
     gauge.syncVariables();
     const auto reads = panel.callsTo(host::kSlotGetNamedVariable);
-    ASSERT_EQ(reads.size(), 4u);
+    ASSERT_EQ(reads.size(), 5u);
     EXPECT_EQ(reads[0].id, panel.namedVariableId("Radar Range"));
     EXPECT_EQ(reads[1].id, panel.namedVariableId("Radar Mode"));
     EXPECT_EQ(reads[2].id, panel.namedVariableId("Radar Altitude Tags"));
     EXPECT_EQ(reads[3].id, panel.namedVariableId("Radar Filter"));
-    EXPECT_EQ(panel.calls().size(), 4u);
+    EXPECT_EQ(reads[4].id, panel.namedVariableId("Radar Alerts"));
+    EXPECT_EQ(panel.calls().size(), 5u);
 }
 
 TEST_F(NamedVariables, RangeTakesFiniteValuesFromFiveUp) {

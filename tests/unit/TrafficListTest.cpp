@@ -134,7 +134,7 @@ TEST(TrafficListWithoutHostTest, NoServiceOrNullInterfaceLeavesTheListEmpty) {
     panel.setClock(60.0);
     withNullInterface->setRange(10.0f);
     withNullInterface->tickUpdate();
-    EXPECT_EQ(panel.callCount(FakePanel::kGetInterfaceCall), 1u);
+    EXPECT_GE(panel.callCount(FakePanel::kGetInterfaceCall), 1u);  // and again at each refresh
     EXPECT_FALSE(withNullInterface->hasTrafficInfo());
     EXPECT_EQ(withNullInterface->count(), 0u);
     EXPECT_EQ(withNullInterface->limitedMode(), 0);

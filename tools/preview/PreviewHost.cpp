@@ -56,6 +56,7 @@ std::unique_ptr<PreviewHost> PreviewHost::create(const PreviewOptions& options, 
     if (options.limited) preview->host_->traffic().setLimitedMode(true);
     if (options.tags) preview->tags_ = true;
     if (options.filter != 0) preview->filter_ = options.filter;
+    if (options.alerts) preview->alerts_ = true;
     if (!preview->host_->load(options.modulePath)) {
         error = "cannot load the gauge module '" + options.modulePath + "': " + preview->host_->error();
         exitCode = kExitModule;
@@ -84,6 +85,12 @@ void PreviewHost::applyNamedVariables() {
     host_->setNamed("Radar Range", rangeNm_);
     if (tags_) host_->setNamed("Radar Altitude Tags", *tags_ ? 1.0 : 0.0);
     if (filter_) host_->setNamed("Radar Filter", *filter_);
+    if (alerts_) host_->setNamed("Radar Alerts", *alerts_ ? 1.0 : 0.0);
+}
+
+void PreviewHost::setAlerts(bool on) {
+    alerts_ = on;
+    if (variablesReady_) applyNamedVariables();
 }
 
 void PreviewHost::setTags(bool on) {

@@ -24,6 +24,7 @@ struct PreviewOptions {
     // The pilots' options, written to the panel only when asked for.
     bool tags = false;
     int filter = 0;  // 0 all, 1 airborne, 2 normal band, 3 above, 4 below
+    bool alerts = false;
 };
 
 // One aircraft as a gauge's traffic list holds it: its place in the list
@@ -78,6 +79,9 @@ public:
     // "Radar Altitude Tags" and "Radar Filter", as another gauge would set them.
     void setTags(bool on);
     void setFilter(int filter);
+    // "Radar Alerts", as another gauge would set it.
+    void setAlerts(bool on);
+    bool alerts() const { return alerts_.value_or(false); }
     bool tags() const { return tags_.value_or(false); }
     int filter() const { return filter_.value_or(0); }
 
@@ -121,6 +125,7 @@ private:
     double rangeNm_ = 40.0;
     std::optional<bool> tags_;
     std::optional<int> filter_;
+    std::optional<bool> alerts_;
     bool variablesReady_ = false;
     double fps_ = 18.0;
 };

@@ -3,16 +3,18 @@
 #include <cmath>
 #include <cstdio>
 
+#include "gauge/ViewOrigins.h"
+
 namespace preview {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kNmPerRadian = 3437.746810913086;
 
-// Origin and scale of each view in the 1000 x 1000 logical space.
-constexpr double kCircleRadius = 475.0;   // full circle: outer ring
-constexpr double kArcRadius = 950.0;      // forward arc: outer arc
-constexpr double kArcCentreY = 975.0;
+// Scale of each view in the 1000 x 1000 logical space; the origins and
+// the scopes' radii are the module's own.
+constexpr double kCircleRadius = quillon::kFullCircleRadius;
+constexpr double kArcRadius = quillon::kForwardArcRadius;
 constexpr double kArcHalfWidthDeg = 60.0;
 constexpr double kGridUnitsPerDeg = 20.0;
 constexpr double kGridUnitsPerFoot = 0.2;
@@ -88,8 +90,8 @@ Plot plotInView(View view, const OwnShipFix& own, const AircraftFix& aircraft, d
     switch (view) {
         case View::FullCircle: {
             const double r = plot.distanceNm * kCircleRadius / rangeNm;
-            plot.x = 500.0 + r * std::sin(a);
-            plot.y = 500.0 - r * std::cos(a);
+            plot.x = quillon::kFullCircleOrigin.x + r * std::sin(a);
+            plot.y = quillon::kFullCircleOrigin.y - r * std::cos(a);
             break;
         }
         case View::ForwardArc: {
@@ -105,8 +107,8 @@ Plot plotInView(View view, const OwnShipFix& own, const AircraftFix& aircraft, d
                 return plot;
             }
             const double r = plot.distanceNm * kArcRadius / rangeNm;
-            plot.x = 500.0 + r * std::sin(a);
-            plot.y = kArcCentreY - r * std::cos(a);
+            plot.x = quillon::kForwardArcOrigin.x + r * std::sin(a);
+            plot.y = quillon::kForwardArcOrigin.y - r * std::cos(a);
             break;
         }
         case View::Grid: {
@@ -125,8 +127,8 @@ Plot plotInView(View view, const OwnShipFix& own, const AircraftFix& aircraft, d
             double y = (own.altitudeFeet - aircraft.altitudeFeet) * kGridUnitsPerFoot;
             if (y < -kGridHalfHeight) y = -kGridHalfHeight;
             if (y > kGridHalfHeight) y = kGridHalfHeight;
-            plot.x = 500.0 + signedBearing * kGridUnitsPerDeg;
-            plot.y = 500.0 + y;
+            plot.x = quillon::kGridOrigin.x + signedBearing * kGridUnitsPerDeg;
+            plot.y = quillon::kGridOrigin.y + y;
             break;
         }
     }

@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
         ->check(nameValidator());
     app.add_flag("--limited", options.limited, "limited traffic mode: labels, true altitude and heading only");
     app.add_flag("--tags", options.tags, "altitude tags on (sets \"Radar Altitude Tags\" to 1)");
+    app.add_flag("--alerts", options.alerts, "traffic advisories on (sets \"Radar Alerts\" to 1)");
     app.add_option("--filter", options.filter,
                    "traffic filter through \"Radar Filter\": 0 all, 1 airborne, 2 normal band, 3 above, 4 below")
         ->capture_default_str()

@@ -1,5 +1,5 @@
 // quillon-render-frames [--time N [--rounds R] [--reference MODULE] [--profile]] [--set NAME=VALUE]...
-//                       MODULE OUT_DIR [FRAME_NAME...]
+//                       [--leave-address-space MB] MODULE OUT_DIR [FRAME_NAME...]
 // Renders the fixed frame list (or the named frames) through the stand-in
 // host: for each frame a fresh load of the module, one window of the gauge,
 // the view and range set through the named variables, the clock stepped,
@@ -31,6 +31,8 @@
 #include "tools/render-frames/FrameList.h"
 #include "tools/render-frames/TargetPicker.h"
 #if defined(_WIN32)
+#include "sim/AddressSpace.h"
+#include "sim/GdiPlusSession.h"
 #include "sim/SurfaceDibSection.h"
 #endif
 
@@ -39,7 +41,7 @@ namespace {
 using quillon::frames::FrameSpec;
 
 constexpr const char* kUsage = R"(usage: quillon-render-frames [--time N [--rounds R] [--reference MODULE] [--profile]]
-                             [--set NAME=VALUE]... MODULE OUT_DIR [FRAME_NAME...]
+                             [--set NAME=VALUE]... [--leave-address-space MB] MODULE OUT_DIR [FRAME_NAME...]
 
 Renders the frame list (or the named frames) through the stand-in host with
 MODULE (Quillon.so, or Quillon.dll in the Windows builds) and saves each
@@ -68,6 +70,12 @@ picture as OUT_DIR/<frame>.png, printing the clock and the selected aircraft.
   --set NAME=VALUE
                gives a named variable a value along with the view and range
                (the pilots' options: values meaning "off" draw the same frames).
+  --leave-address-space MB
+               (Windows builds) before the first frame, reserves all of the
+               process's free address space but one block of MB megabytes, as
+               a 32-bit simulator on a heavy panel leaves it; every frame
+               must then leave the heap as it found it (the module unloaded,
+               nothing of it alive). The figures go to standard error.
   --help       this text.
 )";
 
@@ -82,6 +90,7 @@ struct Options {
     int rounds = 3;
     std::string referencePath;  // empty: no reference column
     bool profile = false;
+    int leaveMegabytes = 0;  // 0: the address space as the process has it
     std::string modulePath;
     std::string outDir;
     std::vector<std::string> names;
@@ -134,6 +143,15 @@ int parseOptions(int argc, char** argv, Options& options) {
                 return 2;
             }
             options.settings.push_back(setting);
+        } else if (std::strcmp(argv[i], "--leave-address-space") == 0) {
+            if (last || !positiveCount(argv[++i], options.leaveMegabytes) || options.leaveMegabytes > 4096) {
+                std::fprintf(stderr, "--leave-address-space needs megabytes from 1 to 4096\n%s", kUsage);
+                return 2;
+            }
+#if !defined(_WIN32)
+            std::fprintf(stderr, "--leave-address-space is for the Windows builds\n");
+            return 2;
+#endif
         } else if (std::strcmp(argv[i], "--rounds") == 0) {
             if (last || !positiveCount(argv[++i], options.rounds)) {
                 std::fprintf(stderr, "--rounds needs a count from 1 to 1000000\n%s", kUsage);
@@ -366,6 +384,64 @@ bool renderFrame(const Options& options, const FrameSpec& frame) {
     return true;
 }
 
+#if defined(_WIN32)
+// The host as a heavy panel leaves it: GDI+ running, then almost no address
+// space. Returns false (after saying why) when the reservation failed.
+bool leaveLittleAddressSpace(int megabytes) {
+    sim::ensureGdiPlusStarted();
+    const sim::AddressSpaceLeft before = sim::addressSpaceLeft();
+    if (!sim::reserveAllAddressSpaceBut(static_cast<size_t>(megabytes) << 20)) {
+        std::fprintf(stderr, "could not reserve all but %d MB of the address space (%llu KiB free, %llu KiB at most in one block)\n",
+                     megabytes, static_cast<unsigned long long>(before.freeBytes >> 10),
+                     static_cast<unsigned long long>(before.largestBlock >> 10));
+        return false;
+    }
+    const sim::AddressSpaceLeft after = sim::addressSpaceLeft();
+    std::fprintf(stderr, "address space free: %llu KiB before, %llu KiB in %d blocks after (largest %llu KiB)\n",
+                 static_cast<unsigned long long>(before.freeBytes >> 10),
+                 static_cast<unsigned long long>(after.freeBytes >> 10), after.blocks,
+                 static_cast<unsigned long long>(after.largestBlock >> 10));
+    return true;
+}
+
+// Whether a frame, its module loaded and unloaded again, left the process's
+// heaps with no more live blocks or bytes than it found them. The process's
+// first frame is not judged: Wine sets up its fonts and caches in it.
+class HeapWatch {
+public:
+    explicit HeapWatch(bool on) : on_(on) {
+        if (on_) before_ = sim::heapInUse();
+    }
+    bool leftAsFound(const FrameSpec& frame) const {
+        if (!on_) return true;
+        static bool first = true;
+        const bool judged = !first;
+        first = false;
+        const sim::HeapInUse after = sim::heapInUse();
+        const sim::AddressSpaceLeft left = sim::addressSpaceLeft();
+        std::fprintf(stderr, "%-40s heap %llu -> %llu blocks, %llu -> %llu bytes; %llu KiB address space free\n",
+                     frame.name, static_cast<unsigned long long>(before_.blocks),
+                     static_cast<unsigned long long>(after.blocks), static_cast<unsigned long long>(before_.bytes),
+                     static_cast<unsigned long long>(after.bytes), static_cast<unsigned long long>(left.freeBytes >> 10));
+        if (!judged || (after.blocks <= before_.blocks && after.bytes <= before_.bytes)) return true;
+        std::fprintf(stderr, "%s: the heap holds more after the module was unloaded than before it was loaded\n",
+                     frame.name);
+        return false;
+    }
+
+private:
+    bool on_;
+    sim::HeapInUse before_;
+};
+#else
+bool leaveLittleAddressSpace(int) { return false; }
+class HeapWatch {
+public:
+    explicit HeapWatch(bool) {}
+    bool leftAsFound(const FrameSpec&) const { return true; }
+};
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -380,12 +456,15 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    if (options.leaveMegabytes > 0 && !leaveLittleAddressSpace(options.leaveMegabytes)) return 1;
+
     int failures = 0;
     int rendered = 0;
     for (const FrameSpec& frame : quillon::frames::frameList()) {
         if (!wanted(frame, options.names)) continue;
         try {
-            if (renderFrame(options, frame))
+            const HeapWatch heap(options.leaveMegabytes > 0);
+            if (renderFrame(options, frame) && heap.leftAsFound(frame))
                 ++rendered;
             else
                 ++failures;

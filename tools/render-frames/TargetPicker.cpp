@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "gauge/ViewOrigins.h"
 #include "host/PanelServices.h"
 #include "sim/Geodesy.h"
 #include "sim/Host.h"
@@ -36,16 +37,16 @@ bool plotAircraft(sim::Host& host, const sim::Aircraft& aircraft, int radarMode,
     plot.aircraft = &aircraft;
     switch (radarMode) {
         case 2: {
-            const double scale = 475.0 / rangeNm;
-            plot.x = 500.0 + distanceNm * scale * std::sin(radians);
-            plot.y = 500.0 - distanceNm * scale * std::cos(radians);
+            const double scale = quillon::kFullCircleRadius / rangeNm;
+            plot.x = quillon::kFullCircleOrigin.x + distanceNm * scale * std::sin(radians);
+            plot.y = quillon::kFullCircleOrigin.y - distanceNm * scale * std::cos(radians);
             return true;
         }
         case 3: {
             if (!highEnough || (relative > 60.0 && relative < 300.0)) return false;
-            const double scale = 950.0 / rangeNm;
-            plot.x = 500.0 + distanceNm * scale * std::sin(radians);
-            plot.y = 975.0 - distanceNm * scale * std::cos(radians);
+            const double scale = quillon::kForwardArcRadius / rangeNm;
+            plot.x = quillon::kForwardArcOrigin.x + distanceNm * scale * std::sin(radians);
+            plot.y = quillon::kForwardArcOrigin.y - distanceNm * scale * std::cos(radians);
             return true;
         }
         case 4: {
@@ -53,8 +54,8 @@ bool plotAircraft(sim::Host& host, const sim::Aircraft& aircraft, int radarMode,
             if (!highEnough || std::fabs(signedBearing) > 20.0) return false;
             const double ownFeet = host.moduleVariable(host::kVarOwnAltitudeMetres) * kFeetPerMetreAsTheViewsUse;
             const double below = std::fmax(-500.0, std::fmin(500.0, (ownFeet - aircraft.altitudeFt) * 0.2));
-            plot.x = 500.0 + 20.0 * signedBearing;
-            plot.y = 500.0 + below;
+            plot.x = quillon::kGridOrigin.x + 20.0 * signedBearing;
+            plot.y = quillon::kGridOrigin.y + below;
             return true;
         }
         default:

@@ -1,4 +1,4 @@
-#include "tests/packaging/PeImage.h"
+#include "tools/pe-image/PeImage.h"
 
 #include <algorithm>
 #include <cstring>
