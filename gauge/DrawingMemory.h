@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "host/HostTypes.h"
+#include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 #include "render/TextAtlas.h"
 
@@ -37,10 +38,13 @@ struct BackdropContent {
 // The backdrop a surface may copy: none to draw directly; repaint when its
 // bitmap does not show the content yet (new, resized, or shown otherwise).
 // Once repainted, markPainted says so.
+// frame, of the same size, composes the surface's picture off the surface;
+// none where the host has no GDI or the bound no room for it.
 struct BackdropLease {
     render::OffscreenBitmap* bitmap = nullptr;
     bool repaint = false;
     int slot = -1;
+    render::FrameBuffer* frame = nullptr;
 };
 
 class DrawingMemory {
@@ -93,6 +97,7 @@ private:
         bool painted = false;
         bool failed = false;  // the bitmap of this size could not be made: not tried again
         render::OffscreenBitmap bitmap;
+        render::FrameBuffer frame;  // counted with the backdrop
     };
     struct AtlasSlot {
         Use use;
@@ -114,6 +119,7 @@ private:
     int backdropSlotOf(const void* owner, host::DeviceContext surface) const;
     int claimBackdropSlot();
     bool remakeBackdrop(int slot);
+    void remakeFrame(int slot);
     int atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY);
 
     BackdropSlot backdrops_[kBackdropSlots];

@@ -94,6 +94,7 @@ bool RadarGauge::redrawSurface(double clock) {
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
     classifyTraffic(clock);
     drawSelectedView();
+    finishPicture(entry->graphics);
     publishSelection();
     return true;
 }
@@ -115,8 +116,27 @@ SurfaceEntry* RadarGauge::surfaceEntryFor(host::DeviceContext deviceContext) {
 // The one place that decides whether the surface shows the view's fixed
 // part already.
 void RadarGauge::startPicture() {
+    composing_ = nullptr;
     fixedPartShown_ = copyBackdrop();
     if (!fixedPartShown_) graphics_->clear(scheme_.backgroundColour);
+}
+
+// A picture composed off the surface goes onto it in one blit; should the
+// host's device context refuse the blit, GDI+ copies it instead.
+void RadarGauge::finishPicture(render::Graphics& surface) {
+    if (composing_ == nullptr) return;
+    if (!composing_->blitTo(deviceContext_)) composing_->drawOnto(surface);
+    composing_ = nullptr;
+    graphics_ = &surface;
+}
+
+// The backdrop's pixels copied as memory into the surface's frame buffer,
+// on which the view then draws what moves.
+bool RadarGauge::composeOffSurface(render::FrameBuffer* frame, const render::OffscreenBitmap& backdrop) {
+    if (frame == nullptr || !frame->copyPixelsFrom(backdrop)) return false;
+    graphics_ = &frame->graphics(scaleX_, scaleY_);
+    composing_ = frame;
+    return true;
 }
 
 // The backdrop replaces the clear and the view's fixed part, pixel for
@@ -134,6 +154,7 @@ bool RadarGauge::copyBackdrop() {
         paintBackdrop(*lease.bitmap, *view);
         memory.markPainted(lease);
     }
+    if (composeOffSurface(lease.frame, *lease.bitmap)) return true;
     graphics_->drawBitmap(*lease.bitmap, 0, 0);
     return true;
 }
