@@ -6,6 +6,8 @@
 #               stand-in host, tools, tests)
 #   make bench  build in release mode (build/release), run the benchmarks,
 #               print their table and write out/bench.json
+#   make bench-wine  the shipped 32-bit DLL against Quillon-direct.dll under
+#               32-bit Wine, frame by frame, with where the time goes
 #   make dist   the release zip out/Quillon-<version>.zip (release/)
 #   make clean  remove build/ and out/
 #   make robustness, sanitize, valgrind-check, fuzz, fuzz-smoke: see robustness.mk
@@ -140,6 +142,12 @@ bench: deps
 	@mkdir -p $(ROOT)/out
 	@$(RELEASE)/bench/quillon_bench --json=$(ROOT)/out/bench.json \
 	  --log=$(LOGS)/bench-runs.log $(BENCH_ARGS)
+
+# The product's frames under 32-bit Wine against the reference, in one run.
+# BENCH_WINE_REDRAWS (default 50) redraws a round; BENCH_WINE_FRAMES picks frames.
+.PHONY: bench-wine
+bench-wine: build-windows-i686
+	@$(ROOT)/scripts/bench-wine.sh $(BUILD) $(or $(BENCH_WINE_REDRAWS),50) $(BENCH_WINE_FRAMES)
 
 clean:
 	rm -rf $(BUILD) $(ROOT)/out

@@ -4,8 +4,9 @@
 // notifications that find the clock unchanged, update services, traffic
 // refreshes with the number of host calls they make, and panel windows of
 // several large gauges whose backdrops together exceed the module's bound.
-// Some frames have the pilots' options on: altitude tags, or the traffic
-// filter's normal band.
+// Some frames have the pilots' options on: altitude tags, the traffic
+// filter's normal band, or the traffic alerts (whose classification runs
+// after each refresh: frames that refresh every time measure it).
 //
 // Every case runs three times: against the module drawing with libgdiplus,
 // against a copy of the module linked to a GDI+ that does nothing, and
@@ -63,11 +64,12 @@ const char* viewName(int mode) {
 }
 
 // The pilots' options a frame case turns on through the panel.
-enum Options { kPlain, kTags, kFilter };
+enum Options { kPlain, kTags, kFilter, kAlerts };
 const char* optionsName(Options options) {
     switch (options) {
         case kTags: return "tags";
         case kFilter: return "filter";
+        case kAlerts: return "alerts";
         default: return "plain";
     }
 }
@@ -120,6 +122,7 @@ public:
         host_->setNamed("Radar Range", bench::kRangeNm);
         host_->setNamed("Radar Altitude Tags", options == kTags ? 1.0 : 0.0);
         host_->setNamed("Radar Filter", options == kFilter ? 2.0 : 0.0);  // 2,700 ft either way
+        host_->setNamed("Radar Alerts", options == kAlerts ? 1.0 : 0.0);
         redraw(window, kRefreshStep);  // reads the traffic
         redraw(window);                // plots it in this view
         if (select) {
@@ -187,12 +190,15 @@ Stage& stage(Drawing drawing) {
 // ---- Cases ----------------------------------------------------------------
 
 // What changes before every redraw: nothing, the range (the backdrop is
-// painted again), or the surface's size (a new backdrop is made).
-enum class Change { None, Range, Size };
+// painted again), the surface's size (a new backdrop is made), or the clock
+// by more than the refresh interval (the traffic list refreshes, and with
+// alerts on its aircraft are classified).
+enum class Change { None, Range, Size, Refresh };
 const char* changeName(Change change) {
     switch (change) {
         case Change::Range: return "range";
         case Change::Size: return "size";
+        case Change::Refresh: return "refresh";
         default: return "none";
     }
 }
@@ -257,7 +263,9 @@ void runFrames(benchmark::State& state, FrameCase& c, Drawing drawing) {
     bool odd = false;
     for (auto _ : state) {
         odd = !odd;
-        host.setClock(base + (odd ? kFrameStep : 2 * kFrameStep));
+        // A refreshing frame's clock only goes forward: set back, it would start the advisories afresh.
+        host.setClock(c.change == Change::Refresh ? host.clock() + kRefreshStep
+                                                  : base + (odd ? kFrameStep : 2 * kFrameStep));
         if (c.change == Change::Range) host.setNamed("Radar Range", odd ? bench::kRangeNm : bench::kRangeNm - 0.5);
         if (c.change == Change::Size)
             window.resize(c.pixels - (odd ? 1 : 0), c.pixels, sim::ResizeMode::KeepDeviceContext);
@@ -344,6 +352,35 @@ double share(const double micros[kDrawingCount]) {
 // How many times cheaper the frame is than the directly drawn one.
 double saving(const double micros[kDrawingCount]) { return micros[kDirect] / micros[kLibGdiPlus]; }
 
+const FrameCase* findCase(const std::vector<FrameCase>& frames, int mode, int aircraft, Change change,
+                         Options options) {
+    for (const FrameCase& c : frames)
+        if (c.mode == mode && c.block == kCompact && c.pixels == 512 && c.aircraft == aircraft && c.change == change &&
+            c.options == options && !std::isnan(c.micros[kLibGdiPlus]))
+            return &c;
+    return nullptr;
+}
+
+// The classification runs in the frame after a refresh and draws nothing:
+// its cost is what a refreshing frame with alerts takes more than one
+// without in the module's own time (null GDI+, free of the drawing
+// library's noise), against the whole refreshing frame with alerts (the
+// worst frame; at 18 frames a second one frame in 18 refreshes).
+void printAlertsShare(const std::vector<FrameCase>& frames) {
+    const FrameCase* plain = findCase(frames, 2, 300, Change::Refresh, kPlain);
+    const FrameCase* alerts = findCase(frames, 2, 300, Change::Refresh, kAlerts);
+    if (plain == nullptr || alerts == nullptr) return;
+    const double cost = alerts->micros[kNullGdiPlus] - plain->micros[kNullGdiPlus];
+    std::printf("\nTraffic alerts' classification, 300 aircraft, refreshing frame (full circle, compact, 512 px)\n");
+    std::printf("%-12s %14s %14s %14s\n", "", "libgdiplus us", "null GDI+ us", "direct us");
+    std::printf("%-12s %14.1f %14.2f %14.1f\n", "alerts off", plain->micros[kLibGdiPlus], plain->micros[kNullGdiPlus],
+                plain->micros[kDirect]);
+    std::printf("%-12s %14.1f %14.2f %14.1f\n", "alerts on", alerts->micros[kLibGdiPlus], alerts->micros[kNullGdiPlus],
+                alerts->micros[kDirect]);
+    std::printf("  classification: %.1f us, %.1f %% of the frame (libgdiplus), %.1f %% (direct)\n", cost,
+                100.0 * cost / alerts->micros[kLibGdiPlus], 100.0 * cost / alerts->micros[kDirect]);
+}
+
 void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeCase>& notices,
                  const std::vector<PanelCase>& panels) {
     std::printf("\nRedrawing draw notification, per frame (CPU time; module's share = do-nothing GDI+ / libgdiplus;\n"
@@ -360,19 +397,22 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
     }
     // The options against the plain frame of the same view, block, traffic and size.
     std::printf("\nPilots' options, cost against the plain frame (libgdiplus; null GDI+)\n");
-    std::printf("%-12s %-8s %-7s %8s %6s %10s %10s\n", "view", "block", "options", "aircraft", "px", "ratio", "null");
+    std::printf("%-12s %-8s %-7s %8s %6s %-7s %10s %10s\n", "view", "block", "options", "aircraft", "px", "change", "ratio",
+                "null");
     for (const FrameCase& c : frames) {
         if (c.options == kPlain) continue;
         for (const FrameCase& plain : frames) {
-            if (plain.options != kPlain || plain.change != Change::None || plain.mode != c.mode ||
+            if (plain.options != kPlain || plain.change != c.change || plain.mode != c.mode ||
                 plain.block != c.block || plain.aircraft != c.aircraft || plain.pixels != c.pixels ||
                 std::isnan(c.micros[kLibGdiPlus]) || std::isnan(plain.micros[kLibGdiPlus]))
                 continue;
-            std::printf("%-12s %-8s %-7s %8d %6d %10.3f %10.3f\n", viewName(c.mode), blockName(c.block),
-                        optionsName(c.options), c.aircraft, c.pixels, c.micros[kLibGdiPlus] / plain.micros[kLibGdiPlus],
+            std::printf("%-12s %-8s %-7s %8d %6d %-7s %10.3f %10.3f\n", viewName(c.mode), blockName(c.block),
+                        optionsName(c.options), c.aircraft, c.pixels, changeName(c.change),
+                        c.micros[kLibGdiPlus] / plain.micros[kLibGdiPlus],
                         c.micros[kNullGdiPlus] / plain.micros[kNullGdiPlus]);
         }
     }
+    printAlertsShare(frames);
     std::printf("\nPanel windows, every gauge redrawn per frame (%d aircraft, full circle, compact block)\n",
                 kPanelAircraft);
     std::printf("%-8s %6s %14s %14s %11s %8s\n", "gauges", "px", "libgdiplus us", "null GDI+ us", "direct us", "saving");
@@ -519,6 +559,12 @@ int main(int argc, char** argv) {
             for (int aircraft : {30, 100, 300})
                 frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, options});
         }
+    // The traffic alerts in every view, and frames that refresh (and so classify) every time.
+    for (int mode : {2, 3, 4})
+        for (int aircraft : {30, 100, 300})
+            frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, kAlerts});
+    for (Options options : {kPlain, kAlerts})
+        frames.push_back(FrameCase{2, kCompact, 300, 512, Change::Refresh, options});
     // Three gauges of 1,024 pixels fit the backdrops' bound, six do not.
     std::vector<PanelCase> panels{{3, 1024}, {6, 1024}};
     std::vector<NoticeCase> notices{

@@ -132,3 +132,33 @@ GpStatus WINGDIPAPI GdipDeleteMatrix(GpMatrix*) { return kOk; }
 
 }  // namespace gdip
 }
+
+// GDI's part likewise: a section's pixels are real memory, since the module
+// copies its backdrop into them (its own work); the blit does nothing.
+#include "render/GdiFlat.h"
+
+extern "C" {
+namespace gdi {
+
+HDC CreateCompatibleDC(HDC) {
+    HDC context = nullptr;
+    handOut(reinterpret_cast<void**>(&context));
+    return context;
+}
+BOOL DeleteDC(HDC) { return 1; }
+HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT, void** bits, void*, DWORD) {
+    if (info == nullptr || bits == nullptr || info->bmiHeader.biWidth <= 0) return nullptr;
+    const int64_t rows = info->bmiHeader.biHeight < 0 ? -int64_t{info->bmiHeader.biHeight} : info->bmiHeader.biHeight;
+    *bits = std::malloc(static_cast<size_t>(rows * info->bmiHeader.biWidth * (info->bmiHeader.biBitCount / 8)));
+    return *bits;  // the pixels stand for the section
+}
+HGDIOBJ SelectObject(HDC, HGDIOBJ) { return reinterpret_cast<HGDIOBJ>(uintptr_t{0x20}); }
+BOOL DeleteObject(HGDIOBJ object) {
+    if (object != reinterpret_cast<HGDIOBJ>(uintptr_t{0x20})) std::free(object);
+    return 1;
+}
+BOOL BitBlt(HDC, int32_t, int32_t, int32_t, int32_t, HDC, int32_t, int32_t, DWORD) { return 1; }
+BOOL GdiFlush() { return 1; }
+
+}  // namespace gdi
+}

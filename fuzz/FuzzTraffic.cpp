@@ -34,9 +34,18 @@ uint32_t FuzzTraffic::objectsInRadius(double, int32_t, host::ObjectId* ids) {
     }
 }
 
-int32_t FuzzTraffic::numberValue(host::ObjectId, int32_t variable, int32_t, double* value, int32_t) {
+int32_t FuzzTraffic::numberValue(host::ObjectId object, int32_t variable, int32_t, double* value, int32_t) {
     if (data_ == nullptr || data_->ConsumeIntegralInRange<int>(0, 15) == 0) return 0;  // not written
     const bool isPosition = variable == 0 || variable == 1;  // latitude, longitude when ids are tame
+    if (motion_ && isPosition && data_->ConsumeIntegralInRange<int>(0, 7) != 0) {
+        // Near the own aircraft (at 0.1, 0.1), a step of up to 0.1 NM from its place.
+        *value = 0.1 + 0.005 * static_cast<double>(object % 8) + data_->ConsumeFloatingPointInRange<double>(-0.002, 0.002);
+        return 1;
+    }
+    if (motion_ && data_->ConsumeIntegralInRange<int>(0, 7) == 0) {
+        *value = data_->ConsumeBool() ? 1e30 : -1e30;  // speeds and climbs no aircraft makes
+        return 1;
+    }
     *value = isPosition ? hostileNumber(*data_, -spread_, spread_) : hostileNumber(*data_, -60000.0, 60000.0);
     return 1;
 }
@@ -46,7 +55,9 @@ int32_t FuzzTraffic::stringValue(host::ObjectId object, int32_t, char* buffer, i
     // Often an identifier that stays with the object from one refresh to the
     // next, so that a selection can be found again and described.
     if (bufferSize > 8 && data_->ConsumeBool()) {
-        std::snprintf(buffer, static_cast<size_t>(bufferSize), "Q%u", object);
+        // In motion, often one of four identifiers: shared in one refresh, taken over in the next.
+        const unsigned id = motion_ && data_->ConsumeBool() ? object % 4 : object;
+        std::snprintf(buffer, static_cast<size_t>(bufferSize), "Q%u", id);
         return 1;
     }
     hostileText(*data_, buffer, bufferSize);

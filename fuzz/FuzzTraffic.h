@@ -32,6 +32,10 @@ public:
     // 0: always full mode, 1: always limited, 2: any answer, changing from
     // one call to the next.
     void setModePolicy(int policy) { modePolicy_ = policy; }
+    // Aircraft that move a little from one refresh to the next around a
+    // place of their own, so that the advisories measure rates from them,
+    // under identifiers that other aircraft take over or share.
+    void setMotion(bool on) { motion_ = on; }
 
     int32_t HOST_API placeholder0() override { return 0; }
     int32_t HOST_API placeholder1() override { return 0; }
@@ -57,6 +61,7 @@ private:
     FuzzedDataProvider* data_ = nullptr;
     double spread_ = 1.0;
     int modePolicy_ = 2;
+    bool motion_ = false;
     int32_t namesAsked_ = 0;  // variable names asked for during this input
     // The last label handed out, in storage of exactly its length, so that a
     // read past its end is caught.

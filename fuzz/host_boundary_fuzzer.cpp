@@ -252,7 +252,7 @@ struct Run {
 
     void step() {
         PanelWindow* window = pickWindow();
-        switch (data.ConsumeIntegralInRange<int>(0, 21)) {
+        switch (data.ConsumeIntegralInRange<int>(0, 22)) {
             case 18: if (window) changingFrames(*window); return;
             case 19: setBackdropBudget(); return;
             case 16: if (window) elementRoutine(*window); return;
@@ -268,6 +268,11 @@ struct Run {
             case 10: host.panel.setNamedVariable("Radar Range", hostileNumber(data, -10.0, 500.0)); return;
             case 20: host.panel.setNamedVariable("Radar Altitude Tags", hostileNumber(data, -1.0, 3.0)); return;
             case 21: host.panel.setNamedVariable("Radar Filter", hostileNumber(data, -1.0, 6.0)); return;
+            // The alerts flipped on and off, or set to anything at all.
+            case 22:
+                host.panel.setNamedVariable("Radar Alerts", data.ConsumeBool() ? (data.ConsumeBool() ? 1.0 : 0.0)
+                                                                               : hostileNumber(data, -1.0, 3.0));
+                return;
             case 11: clock = hostileClock(data, clock); host.panel.setClock(clock); return;
             case 12: if (window) resize(*window); return;
             case 13:
@@ -303,6 +308,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     host->panel.setNamedVariable("Radar Range", 40.0);
     host->panel.setNamedVariable("Radar Altitude Tags", 0.0);
     host->panel.setNamedVariable("Radar Filter", 0.0);
+    host->panel.setNamedVariable("Radar Alerts", 0.0);
     if (data.ConsumeIntegralInRange<int>(0, 7) == 0) host->panel.withdrawService();
     else host->panel.offerTrafficInfo(&host->traffic);
 

@@ -1,6 +1,9 @@
 // Fuzz target: a hostile host traffic interface behind all four gauges,
 // driven through refreshes, frames of every view, clicks on plotted targets
-// (so that both data blocks draw the selected aircraft) and host updates.
+// (so that both data blocks draw the selected aircraft) and host updates,
+// with the traffic alerts flipped on and off and fed hostile rates: clocks
+// that stand still, go back, creep or are not numbers, positions that move
+// a little or jump, 1e30 speeds, identifiers shared and taken over.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -78,6 +81,22 @@ void setPilotOptions(FuzzedDataProvider& data, FakePanel& panel) {
     panel.setNamedVariable("Radar Altitude Tags", data.ConsumeBool() ? 1.0 : hostileNumber(data, -1.0, 3.0));
     panel.setNamedVariable("Radar Filter", data.ConsumeBool() ? data.ConsumeIntegralInRange<int>(0, 4)
                                                               : hostileNumber(data, -1.0, 6.0));
+    panel.setNamedVariable("Radar Alerts", data.ConsumeIntegralInRange<int>(0, 3) != 0 ? 1.0 : hostileNumber(data, -1.0, 3.0));
+}
+
+// The host clock of the next frame: mostly a steady step with a refresh now
+// and then; sometimes standing still, going back, creeping or lost.
+double nextClock(FuzzedDataProvider& data, double clock, FakePanel& panel) {
+    switch (data.ConsumeIntegralInRange<int>(0, 15)) {
+        case 0: case 1: case 2: clock += 1.5; break;
+        case 3: break;  // no step at all
+        case 4: clock -= data.ConsumeFloatingPointInRange<double>(0.01, 100.0); break;
+        case 5: clock += 1e-9; break;
+        case 6: panel.setClock(hostileNumber(data, -1e9, 1e9)); return clock;
+        default: clock += 1.0 / 18.0; break;
+    }
+    panel.setClock(clock);
+    return clock;
 }
 
 }  // namespace
@@ -92,6 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     host->traffic.use(&answers);
     host->traffic.setSpread(data.ConsumeBool() ? 0.5 : 5.0);
     host->traffic.setModePolicy(data.ConsumeIntegralInRange<int>(0, 2));
+    host->traffic.setMotion(data.ConsumeBool());
 
     double clock = 2.0;
     host->panel.setClock(clock);
@@ -110,9 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
     const int frames = data.ConsumeIntegralInRange<int>(1, 16);
     for (int frame = 0; frame < frames; ++frame) {
-        // Mostly a steady clock with a refresh every few frames.
-        clock += data.ConsumeIntegralInRange<int>(0, 3) == 0 ? 1.5 : 1.0 / 18.0;
-        host->panel.setClock(clock);
+        clock = nextClock(data, clock, host->panel);
         if (data.ConsumeIntegralInRange<int>(0, 3) == 0) host->panel.setNamedVariable("Radar Mode", pickMode(data));
         if (data.ConsumeIntegralInRange<int>(0, 3) == 0) setPilotOptions(data, host->panel);  // flipped between frames
         if (data.ConsumeIntegralInRange<int>(0, 7) == 0) {

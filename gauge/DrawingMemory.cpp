@@ -42,11 +42,13 @@ DrawingMemory::Use& DrawingMemory::useOf(Kind kind, int slot) {
 }
 
 int64_t DrawingMemory::slotBytes(Kind kind, int slot) const {
-    return kind == kBackdrops ? backdrops_[slot].bitmap.storageBytes() : atlases_[slot].atlas.bytesHeld();
+    if (kind == kTextAtlases) return atlases_[slot].atlas.bytesHeld();
+    return backdrops_[slot].bitmap.storageBytes() + backdrops_[slot].frame.storageBytes();
 }
 
 void DrawingMemory::evict(Kind kind, int slot) {
     if (kind == kBackdrops) {
+        backdrops_[slot].frame.release();
         backdrops_[slot].bitmap.release();
         backdrops_[slot].painted = false;
     } else {
@@ -137,6 +139,7 @@ void DrawingMemory::setBoundBytes(Kind kind, int64_t bytes) {
 // ---- Backdrops ----
 
 void DrawingMemory::forgetBackdrop(BackdropSlot& slot) {
+    slot.frame.release();
     slot.bitmap.release();
     slot.use = {};
     slot.owner = nullptr;
@@ -189,7 +192,7 @@ BackdropLease DrawingMemory::leaseBackdrop(const void* owner, host::DeviceContex
     const bool repaint = !slot.painted || !(slot.content == content);
     slot.content = content;
     if (repaint) slot.painted = false;  // until the caller has painted it
-    return BackdropLease{&slot.bitmap, repaint, index};
+    return BackdropLease{&slot.bitmap, repaint, index, slot.frame.valid() ? &slot.frame : nullptr};
 }
 
 void DrawingMemory::markPainted(const BackdropLease& lease) {
@@ -203,6 +206,7 @@ void DrawingMemory::markPainted(const BackdropLease& lease) {
 // not make is not asked for again at this size; no room now may be room later.
 bool DrawingMemory::remakeBackdrop(int index) {
     BackdropSlot& slot = backdrops_[index];
+    slot.frame.release();  // of the old size
     const int64_t storage = slot.bitmap.storageBytesFor(slot.content.width, slot.content.height);
     if (storage != slot.bitmap.storageBytes()) {
         slot.bitmap.release();  // the old storage goes before the new is counted
@@ -212,10 +216,27 @@ bool DrawingMemory::remakeBackdrop(int index) {
         }
         if (!makeRoom(kBackdrops, storage, index)) return false;
     }
-    if (slot.bitmap.create(slot.content.width, slot.content.height)) return true;
+    if (slot.bitmap.create(slot.content.width, slot.content.height)) {
+        remakeFrame(index);
+        return true;
+    }
     slot.bitmap.release();
     slot.failed = true;
     return false;
+}
+
+// The frame buffer beside the backdrop, when the host has GDI's functions and
+// the bound room for it; without one, the backdrop is copied onto the surface.
+void DrawingMemory::remakeFrame(int index) {
+    BackdropSlot& slot = backdrops_[index];
+    const int64_t bytes = render::FrameBuffer::bytesFor(slot.content.width, slot.content.height);
+    if (bytes == 0 || !render::FrameBuffer::available() || !makeRoom(kBackdrops, bytes, index)) return;
+    slot.frame.create(slot.content.width, slot.content.height);
+}
+
+void DrawingMemory::discardBackdrop(const void* owner, host::DeviceContext surface) {
+    const int index = backdropSlotOf(owner, surface);
+    if (index >= 0) evict(kBackdrops, index);
 }
 
 void DrawingMemory::releaseOwner(const void* owner) {

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "host/HostTypes.h"
+#include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 #include "render/TextAtlas.h"
 
@@ -37,10 +38,13 @@ struct BackdropContent {
 // The backdrop a surface may copy: none to draw directly; repaint when its
 // bitmap does not show the content yet (new, resized, or shown otherwise).
 // Once repainted, markPainted says so.
+// frame, of the same size, composes the surface's picture off the surface;
+// none where the host has no GDI or the bound no room for it.
 struct BackdropLease {
     render::OffscreenBitmap* bitmap = nullptr;
     bool repaint = false;
     int slot = -1;
+    render::FrameBuffer* frame = nullptr;
 };
 
 class DrawingMemory {
@@ -61,6 +65,8 @@ public:
     void markPainted(const BackdropLease& lease);
     // Frees every backdrop of the owner (a gauge going away).
     void releaseOwner(const void* owner);
+    // Frees the surface's backdrop picture: made afresh at the next lease.
+    void discardBackdrop(const void* owner, host::DeviceContext surface);
 
     // The atlas for the content at this scale, kept from earlier frames or
     // built now; null when none can be had (the caller draws the texts).
@@ -93,6 +99,7 @@ private:
         bool painted = false;
         bool failed = false;  // the bitmap of this size could not be made: not tried again
         render::OffscreenBitmap bitmap;
+        render::FrameBuffer frame;  // counted with the backdrop
     };
     struct AtlasSlot {
         Use use;
@@ -114,6 +121,7 @@ private:
     int backdropSlotOf(const void* owner, host::DeviceContext surface) const;
     int claimBackdropSlot();
     bool remakeBackdrop(int slot);
+    void remakeFrame(int slot);
     int atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY);
 
     BackdropSlot backdrops_[kBackdropSlots];

@@ -116,11 +116,10 @@ bool RadarGauge::redrawSurface(double clock) {
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
     classifyTraffic(clock);
     drawSelectedView();
+    finishPicture(entry->graphics);
     publishSelection();
     // A failed call may have left the surface's transform off (a translation
-    // whose container did not open): it is set afresh for the next frame. (A
-    // new graphics object would not do: libgdiplus strokes a pen's first line
-    // on a new one differently.)
+    // whose container did not open): it is set afresh for the next frame.
     if (render::failedGdiCalls() != failedBefore) {
         entry->scaledWidth = 0;
         entry->scaledHeight = 0;
@@ -150,8 +149,30 @@ SurfaceEntry* RadarGauge::surfaceEntryFor(host::DeviceContext deviceContext) {
 // The one place that decides whether the surface shows the view's fixed
 // part already.
 void RadarGauge::startPicture() {
+    composing_ = nullptr;
     fixedPartShown_ = copyBackdrop();
     if (!fixedPartShown_) graphics_->clear(scheme_.backgroundColour);
+}
+
+// A picture composed off the surface goes onto it in one blit; should the
+// host's device context refuse the blit, GDI+ copies it instead.
+void RadarGauge::finishPicture(render::Graphics& surface) {
+    if (composing_ == nullptr) return;
+    // Its graphics object given up (a container that did not close): the
+    // backdrop and its frame buffer are made afresh for the next frame.
+    if (!composing_->valid()) drawingMemory().discardBackdrop(this, deviceContext_);
+    if (!composing_->blitTo(deviceContext_)) composing_->drawOnto(surface);
+    composing_ = nullptr;
+    graphics_ = &surface;
+}
+
+// The backdrop's pixels copied as memory into the surface's frame buffer,
+// on which the view then draws what moves.
+bool RadarGauge::composeOffSurface(render::FrameBuffer* frame, const render::OffscreenBitmap& backdrop) {
+    if (frame == nullptr || !frame->copyPixelsFrom(backdrop)) return false;
+    graphics_ = &frame->graphics(scaleX_, scaleY_);
+    composing_ = frame;
+    return true;
 }
 
 // The backdrop replaces the clear and the view's fixed part, pixel for
@@ -174,6 +195,7 @@ bool RadarGauge::copyBackdrop() {
         // painted again next time rather than copied as it is for good.
         if (render::failedGdiCalls() == failedBefore) memory.markPainted(lease);
     }
+    if (composeOffSurface(lease.frame, *lease.bitmap)) return true;
     if (graphics_->drawBitmap(*lease.bitmap, 0, 0)) return true;
     // Not copied, or the surface's state did not come back: its scaling is
     // set afresh and the fixed part drawn directly.

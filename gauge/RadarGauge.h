@@ -10,6 +10,7 @@
 #include "host/GaugeRecords.h"
 #include "host/PanelCalls.h"
 #include "render/ColourScheme.h"
+#include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 #include "render/RetryPacing.h"
 #include "traffic/TrafficList.h"
@@ -157,6 +158,8 @@ protected:
     // This redraw started from the surface's backdrop: the view's unchanging
     // drawing is on the surface already.
     bool fixedPartShown_ = false;
+    // The frame buffer this redraw composes on; null when it draws on the surface.
+    render::FrameBuffer* composing_ = nullptr;
 
     // Beyond the ten operations' fields: the pilots' options and their
     // variable ids, and which slots the last frame drew and in which view.
@@ -183,6 +186,8 @@ private:
     // Puts the backdrop on the surface, or clears it for direct drawing.
     void startPicture();
     bool copyBackdrop();
+    bool composeOffSurface(render::FrameBuffer* frame, const render::OffscreenBitmap& backdrop);
+    void finishPicture(render::Graphics& surface);
     void paintBackdrop(render::OffscreenBitmap& backdrop, const RadarView& view);
     // Starts GDI+ and makes the scheme, or tries again when their time has come.
     bool ensureSessionAndScheme();

@@ -37,6 +37,10 @@ void RadarGauge::followAlertsSetting() {
         if (advisories_ == nullptr) advisories_ = new (std::nothrow) TrafficAdvisories();
     } else {
         withdrawAlerts();
+        // Its memory goes back, and its tracks with it: rates measured
+        // across the time alerts were off would mean nothing.
+        delete advisories_;
+        advisories_ = nullptr;
     }
     if (trafficList_ != nullptr) trafficList_->setRange(queryRangeNm());
 }

@@ -22,6 +22,8 @@ void countDeleted(const void* native) {
 }  // namespace
 
 int liveGdiObjects() { return liveNativeObjects; }
+void countNativeHeld(const void* native) { countHeld(native); }
+void countNativeDeleted(const void* native) { countDeleted(native); }
 
 uint64_t failedGdiCalls() { return failedCalls; }
 
@@ -40,6 +42,16 @@ bool Graphics::createFromDeviceContext(host::DeviceContext deviceContext) {
     resetStatus();
     gdip::GpGraphics* created = nullptr;
     record(gdip::GdipCreateFromHDC(deviceContext, &created));
+    native_ = created;
+    countHeld(native_);
+    return native_ != nullptr;
+}
+
+bool Graphics::createOnBitmap(gdip::GpBitmap* bitmap) {
+    release();
+    resetStatus();
+    gdip::GpGraphics* created = nullptr;
+    record(gdip::GdipGetImageGraphicsContext(reinterpret_cast<gdip::GpImage*>(bitmap), &created));
     native_ = created;
     countHeld(native_);
     return native_ != nullptr;

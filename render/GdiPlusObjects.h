@@ -43,6 +43,9 @@ struct GdipAllocated {
 
 // Native GDI+ objects held by wrappers right now (leak checks of long runs).
 int liveGdiObjects();
+// For the wrappers in render/ that hold native objects of their own.
+void countNativeHeld(const void* native);
+void countNativeDeleted(const void* native);
 
 class Brush;
 class Pen;
@@ -62,6 +65,8 @@ public:
 
     // Replaces any held object; false when GDI+ gives none.
     bool createFromDeviceContext(host::DeviceContext deviceContext);
+    // Replaces any held object with one drawing on the bitmap.
+    bool createOnBitmap(gdip::GpBitmap* bitmap);
     void release();
     bool valid() const { return native_ != nullptr; }
 
@@ -104,6 +109,7 @@ public:
 
 private:
     friend class OffscreenBitmap;
+    friend class FrameBuffer;
     gdip::GpGraphics* native_ = nullptr;
 };
 

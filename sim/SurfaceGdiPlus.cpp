@@ -1,12 +1,15 @@
-// Linux surfaces: a 32-bit ARGB libgdiplus bitmap. Its device context is
-// what GdipGetDC gives on the bitmap's own graphics (libgdiplus hands out the
-// graphics itself and accepts it again in GdipCreateFromHDC). Pixels are read
+// Linux surfaces: a 32-bit (premultiplied) ARGB libgdiplus bitmap over pixels
+// of the host's own. Its device context is what GdipGetDC gives on the
+// bitmap's own graphics (libgdiplus hands out the graphics itself and accepts
+// it again in GdipCreateFromHDC). Pixels are read
 // with GdipBitmapGetPixel: locking the bits would break the graphics objects
 // the module keeps on the same bitmap. Every GDI+ call here is the host's own,
 // apart from the module's (sim/GdiPlusSessionLayer.h).
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "sim/Gdi32Layer.h"
 #include "sim/GdiPlusHost.h"
 #include "sim/GdiPlusSession.h"
 #include "sim/GdiPlusSessionLayer.h"
@@ -16,6 +19,11 @@ namespace sim {
 namespace {
 
 using gdiplus_layer::HostGdiPlusCalls;
+
+// Premultiplied: libgdiplus then draws in the host's own pixels, where the
+// module's blit writes (with plain ARGB it works on a copy of its own). Every
+// pixel of a surface is opaque, so the colours read and saved are the same.
+constexpr simgdip::PixelFormat kPixelFormat32bppPArgb = 0x000E200B;
 
 void check(simgdip::GpStatus status, const char* what) {
     if (status != simgdip::kOk)
@@ -59,8 +67,12 @@ public:
         : Surface(width, height, capacityWidth, capacityHeight) {
         HostGdiPlusCalls hostCalls;
         ensureGdiPlusStarted();
-        check(simgdip::GdipCreateBitmapFromScan0(capacityWidth, capacityHeight, 0, simgdip::kPixelFormat32bppArgb,
-                                                 nullptr, &bitmap_),
+        // The pixels are the host's own, so that the module's blit (GDI's BitBlt,
+        // sim/Gdi32Layer.cpp) copies into them as GDI does into a DIB section.
+        const int32_t stride = capacityWidth * 4;
+        pixels_.assign(static_cast<size_t>(stride) * capacityHeight, 0);
+        check(simgdip::GdipCreateBitmapFromScan0(capacityWidth, capacityHeight, stride, kPixelFormat32bppPArgb,
+                                                 pixels_.data(), &bitmap_),
               "GdipCreateBitmapFromScan0");
         if (simgdip::GdipGetImageGraphicsContext(image(), &graphics_) != simgdip::kOk) {
             simgdip::GdipDisposeImage(image());
@@ -72,9 +84,11 @@ public:
             simgdip::GdipDisposeImage(image());
             throw std::runtime_error("GdipGetDC failed");
         }
+        gdi_layer::registerSurface(deviceContext_, pixels_.data(), stride, capacityWidth, capacityHeight);
     }
 
     ~GdiPlusBitmapSurface() override {
+        gdi_layer::forgetSurface(deviceContext_);
         HostGdiPlusCalls hostCalls;
         simgdip::GdipReleaseDC(graphics_, deviceContext_);
         simgdip::GdipDeleteGraphics(graphics_);
@@ -111,6 +125,7 @@ public:
 private:
     simgdip::GpImage* image() const { return reinterpret_cast<simgdip::GpImage*>(bitmap_); }
 
+    std::vector<uint8_t> pixels_;  // outlives the bitmap over it
     simgdip::GpBitmap* bitmap_ = nullptr;
     simgdip::GpGraphics* graphics_ = nullptr;
     void* deviceContext_ = nullptr;

@@ -183,8 +183,12 @@ TEST_P(DllPackaging, ExportedRecordsReadAsTheHostExpects) {
 }
 
 // The DLL is copied alone into the simulator's gauge folder: it may need
-// nothing but Windows' own DLLs and gdiplus.dll, by undecorated names.
+// nothing but Windows' own DLLs and gdiplus.dll, by undecorated names. Of
+// gdi32 it takes only what hands the finished picture to the host.
 TEST_P(DllPackaging, ImportsOnlySystemDllsAndGdiplus) {
+    const std::set<std::string> blit = {"CreateCompatibleDC", "DeleteDC",     "CreateDIBSection", "SelectObject",
+                                        "DeleteObject",       "BitBlt",       "GdiFlush"};
+    std::set<std::string> gdiFunctions;
     const std::set<std::string> allowed = {"kernel32.dll", "msvcrt.dll", "user32.dll", "gdi32.dll", "gdiplus.dll"};
     std::set<std::string> seen;
     for (const ImportedDll& dll : image_->imports()) {
@@ -193,6 +197,11 @@ TEST_P(DllPackaging, ImportsOnlySystemDllsAndGdiplus) {
         EXPECT_TRUE(allowed.count(name)) << "imports from " << dll.name;
         for (const ImportedFunction& f : dll.functions) {
             EXPECT_EQ(f.name.find('@'), std::string::npos) << dll.name << " by decorated name " << f.name;
+            if (name == "gdi32.dll") {
+                EXPECT_FALSE(f.ordinal.has_value()) << "gdi32.dll by ordinal";
+                EXPECT_TRUE(blit.count(f.name)) << "unexpected gdi32.dll function " << f.name;
+                gdiFunctions.insert(f.name);
+            }
             if (name != "gdiplus.dll") continue;
             EXPECT_FALSE(f.ordinal.has_value()) << "gdiplus.dll by ordinal";
             EXPECT_TRUE(startsWith(f.name, "Gdip") || f.name == "GdiplusStartup" || f.name == "GdiplusShutdown")
@@ -201,6 +210,7 @@ TEST_P(DllPackaging, ImportsOnlySystemDllsAndGdiplus) {
     }
     EXPECT_TRUE(seen.count("gdiplus.dll")) << "draws without GDI+?";
     EXPECT_TRUE(seen.count("kernel32.dll"));
+    EXPECT_EQ(gdiFunctions, blit) << "the picture composed off the surface reaches it without its blit?";
     EXPECT_TRUE(image_->delayImports().empty()) << "delay-loaded DLLs hide dependencies";
 }
 

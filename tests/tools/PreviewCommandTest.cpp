@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "render/ColourScheme.h"
+#include "render/SharedGdiObjects.h"
 #include "tools/preview/ContactSheet.h"
 #include "tools/preview/Image.h"
 #include "tools/preview/PreviewHost.h"
@@ -503,6 +504,75 @@ TEST(PreviewWindow, KeysSwitchViewRangePauseAndLimitedMode) {
     title = titleAfter("plus plus space space 2", "160");
     EXPECT_NE(title.find("Full circle (2) | 320 NM"), std::string::npos) << title;
     EXPECT_NE(title.find("running"), std::string::npos) << title;
+    EXPECT_NE(title.find("alerts off"), std::string::npos) << title;
+    // A turns the traffic alerts on, a second A off again.
+    EXPECT_NE(titleAfter("a", "40").find("alerts on"), std::string::npos);
+    EXPECT_NE(titleAfter("a a", "40").find("alerts off"), std::string::npos);
+}
+
+// One line of `render --alerts --list`: PIXEL-X PIXEL-Y LOGICAL-X LOGICAL-Y NM CLASS SECONDS ATC-ID.
+struct ListedAlert {
+    bool found = false;
+    int pixelX = 0, pixelY = 0;
+    std::string alertClass, seconds;
+};
+ListedAlert findListedAlert(const std::string& listing, const std::string& atcId) {
+    std::istringstream lines(listing);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        ListedAlert l;
+        double x = 0, y = 0, nm = 0;
+        std::string id;
+        if (fields >> l.pixelX >> l.pixelY >> x >> y >> nm >> l.alertClass >> l.seconds &&
+            std::getline(fields >> std::ws, id) && id == atcId) {
+            l.found = true;
+            return l;
+        }
+    }
+    return {};
+}
+
+// Pixels of the advisories' yellow within a few pixels of a point.
+int yellowNear(const Image& picture, int x, int y) {
+    int count = 0;
+    for (int dy = -4; dy <= 4; ++dy)
+        for (int dx = -4; dx <= 4; ++dx)
+            if (picture.contains(x + dx, y + dy) &&
+                colourDistance(picture.pixel(x + dx, y + dy), render::kTrafficAdvisoryColour) < 60)
+                ++count;
+    return count;
+}
+
+TEST(PreviewAlerts, ListSaysEachAircraftsClassWhereTheGaugeDrawsItAndAdvisoriesAtTheEdgeTakeClicks) {
+    // The encounters at 47 s: four advisories, one proximate aircraft. On the
+    // grid BCS8XR (35 deg right) lies outside the columns: drawn on the right edge.
+    const std::string encounters = std::string(QUILLON_SOURCE_DIR) + "/scenarios/encounters.json";
+    const std::string picture = scratch("alerts-grid.png"), chosen = scratch("alerts-chosen.png");
+    const CommandResult listing = runPreview({"--scenario", encounters, "--alerts", "--view", "grid", "--range", "10",
+                                              "render", "--gauge", "rg", "--seconds", "47", "--list", "-o", picture});
+    ASSERT_EQ(listing.exitCode, 0) << listing.err;
+    const Image drawn = readPicture(picture);
+    for (const char* id : {"UAL931", "BCS8XR", "AFR22HO"}) {
+        const ListedAlert advisory = findListedAlert(listing.out, id);
+        ASSERT_TRUE(advisory.found) << id << "\n" << listing.out;
+        EXPECT_EQ(advisory.alertClass, "advisory") << id;
+        EXPECT_GT(std::stod(advisory.seconds), 0.0) << id << ": still closing";
+        EXPECT_GT(yellowNear(drawn, advisory.pixelX, advisory.pixelY), 6) << id << " drawn as an advisory there";
+    }
+    const ListedAlert edge = findListedAlert(listing.out, "BCS8XR");
+    EXPECT_NEAR(edge.pixelX, 900 * 400 / 1000, 1) << "on the grid's right edge (logical x 900)";
+    // DLH4PX, level and 4 NM off, not closing: proximate, bright, not yellow.
+    EXPECT_NE(listing.out.find("DLH4PX: it is at relative bearing"), std::string::npos) << listing.out;
+    EXPECT_NE(listing.out.find("(proximate "), std::string::npos) << listing.out;
+
+    const CommandResult select = runPreview({"--scenario", encounters, "--alerts", "--view", "grid", "--range", "10",
+                                             "render", "--gauge", "rg", "--seconds", "47", "--select", "BCS8XR", "-o", chosen});
+    EXPECT_EQ(select.exitCode, 0) << select.err;
+    // Without alerts the same aircraft is outside the grid and cannot be clicked; the list has no classes.
+    const CommandResult off = runPreview({"--scenario", encounters, "--view", "grid", "--range", "10", "render", "--gauge",
+                                          "rg", "--seconds", "47", "--select", "BCS8XR", "--list", "-o", chosen});
+    EXPECT_EQ(off.exitCode, 5) << off.err;
 }
 
 TEST(PreviewScript, MakeRunRendersEveryGaugeInEveryViewIntoTheOutputFolder) {

@@ -35,6 +35,7 @@ struct AnimationRequest {
     View view = View::FullCircle;
     double rangeNm = 40.0;
     PixelSize size{320, 320};
+    double startSeconds = 0.0;  // simulated time skipped before the first frame
     double seconds = 6.0;
     std::string output;
 };

@@ -76,6 +76,7 @@ sim::Window& PreviewHost::addGauge(const std::string& gaugeName, int width, int 
     windows_.push_back(&window);
     shown_.push_back({width, height});
     listedByWindow_.emplace_back();
+    watches_.emplace_back();
     noteTrafficQuery(window);
     return window;
 }
@@ -146,6 +147,7 @@ void PreviewHost::noteTrafficQuery(const sim::Window& window) {
             listed.push_back(entry);
         }
         listedByWindow_[index] = std::move(listed);
+        watchRefresh(index);
     }
     log.clear();
 }
@@ -216,8 +218,32 @@ OwnShipFix PreviewHost::ownShip() const {
             host_->moduleVariable(host::kVarOwnAltitudeMetres) * kFeetPerMetre};
 }
 
-Plot PreviewHost::plotFor(const ListedAircraft& aircraft) const {
-    return plotInView(view_, ownShip(), aircraft.fix, rangeNm_, filter());
+// The gauge classifies what its list holds after each refresh, the own
+// aircraft (listed first in full mode) aside.
+void PreviewHost::watchRefresh(size_t index) {
+    const bool limitedMode = limited();
+    const sim::Aircraft& own = host_->traffic().own();
+    std::vector<WatchedAircraft> aircraft;
+    for (const ListedAircraft& listed : listedByWindow_[index]) {
+        if (listed.listIndex < (limitedMode ? 0 : 1)) continue;
+        aircraft.push_back({listed.atcId, listed.fix});
+    }
+    const OwnShipFix fix = ownShip();
+    watches_[index].refresh(clock(), fix, limitedMode ? fix.altitudeFeet : own.heightAboveGroundFt(), aircraft);
+}
+
+Plot PreviewHost::plotFor(const ListedAircraft& aircraft, const AlertReading& alert) const {
+    if (!alerts()) return plotInView(view_, ownShip(), aircraft.fix, rangeNm_, filter());
+    if (alert.alertClass == AlertClass::Advisory) return plotAdvisory(view_, ownShip(), aircraft.fix, rangeNm_);
+    Plot plot = plotInView(view_, ownShip(), aircraft.fix, rangeNm_, filter());
+    // The list looks further than the range for the advisories; the rest beyond it is not drawn.
+    if (plot.shown && plot.distanceNm > rangeNm_) {
+        plot.shown = false;
+        char why[96];
+        std::snprintf(why, sizeof why, "it is %.1f NM away, beyond the range (%g NM)", plot.distanceNm, rangeNm_);
+        plot.whyHidden = why;
+    }
+    return plot;
 }
 
 std::vector<Sighting> PreviewHost::sightings(const sim::Window& window) const {
@@ -226,7 +252,9 @@ std::vector<Sighting> PreviewHost::sightings(const sim::Window& window) const {
     const int first = limited() ? 0 : 1;
     for (const ListedAircraft& aircraft : listed(window)) {
         if (aircraft.listIndex < first) continue;
-        Sighting s{aircraft, plotFor(aircraft)};
+        const size_t index = windowIndex(window);
+        const AlertReading alert = index < watches_.size() ? watches_[index].reading(aircraft.atcId) : AlertReading{};
+        Sighting s{aircraft, plotFor(aircraft, alert), alert};
         s.pixelX = logicalToPixel(s.plot.x, shownSize(window).width);
         s.pixelY = logicalToPixel(s.plot.y, shownSize(window).height);
         out.push_back(s);

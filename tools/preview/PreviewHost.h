@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/Host.h"
+#include "tools/preview/AdvisoryWatch.h"
 #include "tools/preview/GaugeNames.h"
 #include "tools/preview/Image.h"
 #include "tools/preview/ViewGeometry.h"
@@ -40,6 +41,7 @@ struct ListedAircraft {
 struct Sighting {
     ListedAircraft aircraft;
     Plot plot;
+    AlertReading alert;  // what the gauge makes of it while alerts are on
     int pixelX = 0;
     int pixelY = 0;
 };
@@ -115,12 +117,14 @@ private:
     void applyNamedVariables();
     void noteTrafficQuery(const sim::Window& window);
     size_t windowIndex(const sim::Window& window) const;
-    Plot plotFor(const ListedAircraft& aircraft) const;
+    Plot plotFor(const ListedAircraft& aircraft, const AlertReading& alert) const;
+    void watchRefresh(size_t index);
 
     std::unique_ptr<sim::Host> host_;
     std::vector<sim::Window*> windows_;
     std::vector<PixelSize> shown_;
     std::vector<std::vector<ListedAircraft>> listedByWindow_;
+    std::vector<AdvisoryWatch> watches_;  // one per window: each gauge's list refreshes on its own
     View view_ = View::FullCircle;
     double rangeNm_ = 40.0;
     std::optional<bool> tags_;

@@ -49,6 +49,33 @@ std::string rangeText(double rangeNm) {
     return text;
 }
 
+// With alerts on, each aircraft's class and seconds to its closest approach
+// ("-" while it has no rate yet) come before the id.
+std::string alertText(const PreviewHost& host, const Sighting& s) {
+    if (!host.alerts()) return "";
+    char text[64];
+    if (s.alert.hasRate)
+        std::snprintf(text, sizeof text, "%s %.1f ", alertClassName(s.alert.alertClass), s.alert.closestSeconds);
+    else
+        std::snprintf(text, sizeof text, "%s - ", alertClassName(s.alert.alertClass));
+    return text;
+}
+
+void listSightings(const PreviewHost& host, const sim::Window& window) {
+    for (const Sighting& s : host.sightings(window)) {
+        if (!s.plot.shown) {
+            // Not drawn: by the view, the range or the pilot's filter.
+            std::printf("hidden %s: %s", s.aircraft.atcId.c_str(), s.plot.whyHidden.c_str());
+            if (host.alerts()) std::printf(" (%s)", alertText(host, s).c_str());
+            std::printf("\n");
+            continue;
+        }
+        // The id last: in limited mode it is a label and may hold spaces.
+        std::printf("%d %d %.1f %.1f %.1f %s%s\n", s.pixelX, s.pixelY, s.plot.x, s.plot.y, s.plot.distanceNm,
+                    alertText(host, s).c_str(), s.aircraft.atcId.c_str());
+    }
+}
+
 }  // namespace
 
 int renderStill(const PreviewOptions& options, const StillRequest& request) {
@@ -83,18 +110,7 @@ int renderStill(const PreviewOptions& options, const StillRequest& request) {
         }
         std::cerr << outcome.message << "\n";
     }
-    if (request.listTargets) {
-        for (const Sighting& s : host->sightings(window)) {
-            if (!s.plot.shown) {
-                // Not drawn: by the view, the range or the pilot's filter.
-                std::printf("hidden %s: %s\n", s.aircraft.atcId.c_str(), s.plot.whyHidden.c_str());
-                continue;
-            }
-            // The id last: in limited mode it is a label and may hold spaces.
-            std::printf("%d %d %.1f %.1f %.1f %s\n", s.pixelX, s.pixelY, s.plot.x, s.plot.y, s.plot.distanceNm,
-                        s.aircraft.atcId.c_str());
-        }
-    }
+    if (request.listTargets) listSightings(*host, window);
     return savePicture(host->capture(window), request.output);
 }
 
@@ -148,6 +164,7 @@ int renderAnimation(const PreviewOptions& options, const AnimationRequest& reque
     sim::Window& window = host->addGauge(request.gauge, request.size.width, request.size.height);
     host->setView(request.view);
     host->setRange(request.rangeNm);
+    if (request.startSeconds > 0) host->runUntil(request.startSeconds);
     const int count = std::max(1, static_cast<int>(std::lround(request.seconds * options.fps)));
     std::vector<Image> frames;
     frames.reserve(count);

@@ -140,6 +140,39 @@ Plot plotInView(View view, const OwnShipFix& own, const AircraftFix& aircraft, d
     return plot;
 }
 
+Plot plotAdvisory(View view, const OwnShipFix& own, const AircraftFix& aircraft, double rangeNm) {
+    Plot plot = plotInView(view, own, aircraft, rangeNm);
+    const bool beyond = plot.distanceNm > rangeNm;
+    const double signedBearing = plot.relativeBearingDeg > 180.0 ? plot.relativeBearingDeg - 360.0 : plot.relativeBearingDeg;
+    switch (view) {
+        case View::FullCircle:
+            if (beyond) {
+                const double a = plot.relativeBearingDeg * kPi / 180.0;
+                plot.x = quillon::kFullCircleOrigin.x + kCircleRadius * std::sin(a);
+                plot.y = quillon::kFullCircleOrigin.y - kCircleRadius * std::cos(a);
+            }
+            break;
+        case View::ForwardArc:
+            if (beyond || std::fabs(signedBearing) > kArcHalfWidthDeg) {
+                const double edge = std::fmax(-kArcHalfWidthDeg, std::fmin(kArcHalfWidthDeg, signedBearing)) * kPi / 180.0;
+                const double r = std::fmin(plot.distanceNm * kArcRadius / rangeNm, kArcRadius);
+                plot.x = quillon::kForwardArcOrigin.x + r * std::sin(edge);
+                plot.y = quillon::kForwardArcOrigin.y - r * std::cos(edge);
+            }
+            break;
+        case View::Grid:
+            if (std::fabs(signedBearing) > kGridHalfWidthDeg) {
+                const double y = std::fmax(-kGridHalfHeight, std::fmin(kGridHalfHeight, (own.altitudeFeet - aircraft.altitudeFeet) * kGridUnitsPerFoot));
+                plot.x = quillon::kGridOrigin.x + (signedBearing > 0 ? kGridHalfWidthDeg : -kGridHalfWidthDeg) * kGridUnitsPerDeg;
+                plot.y = quillon::kGridOrigin.y + y;
+            }
+            break;
+    }
+    plot.shown = true;
+    plot.whyHidden.clear();
+    return plot;
+}
+
 int logicalToPixel(double logical, int pixels) {
     if (logical > 999.0) logical = 999.0;  // the last pixel still reaches an edge point
     const int p = static_cast<int>(std::floor((logical + 0.5) * pixels / 1000.0));

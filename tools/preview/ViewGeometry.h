@@ -40,6 +40,11 @@ void distanceAndBearing(double fromLatDeg, double fromLonDeg, double toLatDeg, d
 // With a traffic filter (0 to 4, "Radar Filter") the aircraft it hides are not shown.
 Plot plotInView(View view, const OwnShipFix& own, const AircraftFix& aircraft, double rangeNm, int filter = 0);
 
+// Where a view draws a traffic advisory, which no filter, range, sector or
+// column leaves out: where it plots, or else on the picture's edge nearest
+// its bearing (the outer ring; the arc's side or outer arc; the grid's side).
+Plot plotAdvisory(View view, const OwnShipFix& own, const AircraftFix& aircraft, double rangeNm);
+
 // Why the traffic filter hides the aircraft; empty when it does not.
 std::string filterHides(int filter, const OwnShipFix& own, const AircraftFix& aircraft);
 // "all", "airborne", "normal", "above", "below" (or the number).

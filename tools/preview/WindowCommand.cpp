@@ -1,6 +1,6 @@
 // The interactive window: gauges side by side, live traffic in real time,
 // clicks passed to the gauges, keys for view, range, pause, limited mode,
-// altitude tags and the traffic filter.
+// altitude tags, the traffic filter and the traffic alerts.
 #include <SDL.h>
 
 #include <algorithm>
@@ -89,10 +89,10 @@ struct WindowState {
 
 std::string statusText(const WindowState& state, const PreviewHost& host) {
     char text[200];
-    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s",
+    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s | alerts %s",
                   viewTitle(state.view), static_cast<int>(radarModeValue(state.view)), state.rangeNm, host.clock(),
                   state.paused ? "paused" : "running", host.limited() ? "limited" : "full traffic",
-                  host.tags() ? "on" : "off", filterName(host.filter()).c_str());
+                  host.tags() ? "on" : "off", filterName(host.filter()).c_str(), host.alerts() ? "on" : "off");
     return text;
 }
 
@@ -192,6 +192,7 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
                 case SDLK_l: host->setLimited(!host->limited()); break;
                 case SDLK_t: host->setTags(!host->tags()); break;
                 case SDLK_f: host->setFilter((host->filter() + 1) % 5); break;
+                case SDLK_a: host->setAlerts(!host->alerts()); break;
                 case SDLK_q: case SDLK_ESCAPE: running = false; break;
                 default: break;
             }

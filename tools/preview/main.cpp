@@ -195,7 +195,9 @@ int main(int argc, char** argv) {
     auto* selectOption = render->add_option("--select", still.selectAtcId,
                                             "click on the aircraft with this ATC id and check that it is selected");
     auto* listFlag = render->add_flag("--list", still.listTargets,
-                                      "print each aircraft drawn (pixel x y, logical x y, distance NM, ATC id) and each hidden one with why");
+                                      "print each aircraft drawn (pixel x y, logical x y, distance NM, ATC id; with --alerts its class "
+                                      "none/proximate/advisory and seconds to closest approach before the id) and each "
+                                      "hidden one with why");
     render->add_option("-o,--output", output, "PNG to write (default out/<gauge>-<view>.png, out/contact-sheet.png)")
         ->check(outputValidator(".png"));
     clickOption->excludes(logicalOption);
@@ -210,6 +212,8 @@ int main(int argc, char** argv) {
     animate->add_option("--seconds", animation.seconds, "length in simulated seconds")
         ->capture_default_str()
         ->check(numberValidator(0.1, 600.0));
+    animate->add_option("--start", animation.startSeconds, "simulated time to skip before the first frame")
+        ->check(numberValidator(0.0, 3600.0));
     animate->add_option("-o,--output", animation.output, "GIF to write (default out/<gauge>-<view>.gif)")
         ->check(outputValidator(".gif"));
 
@@ -219,7 +223,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> windowGauges;
     CLI::App* windowCommand = app.add_subcommand(
         "window", "an interactive window: click to select; keys 2 3 4 view, + - range, space pause, "
-                  "L limited mode, T altitude tags, F next filter, Q or Esc quit");
+                  "L limited mode, T altitude tags, F next filter, A traffic alerts, Q or Esc quit");
     windowCommand->add_option("--gauge", windowGauges, "gauge to show (repeat for several side by side)")
         ->transform(gaugeValidator());
     windowCommand->add_option("--size", windowSize, "pixel size of each gauge")->capture_default_str()->check(sizeValidator());

@@ -1,4 +1,5 @@
-// quillon-render-frames [--time N [--rounds R]] [--set NAME=VALUE]... [--leave-address-space MB] MODULE OUT_DIR [FRAME_NAME...]
+// quillon-render-frames [--time N [--rounds R] [--reference MODULE] [--profile]] [--set NAME=VALUE]...
+//                       [--leave-address-space MB] MODULE OUT_DIR [FRAME_NAME...]
 // Renders the fixed frame list (or the named frames) through the stand-in
 // host: for each frame a fresh load of the module, one window of the gauge,
 // the view and range set through the named variables, the clock stepped,
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <string>
 #include <vector>
@@ -25,6 +27,7 @@
 #endif
 
 #include "sim/Host.h"
+#include "tools/render-frames/CallTiming.h"
 #include "tools/render-frames/FrameList.h"
 #include "tools/render-frames/TargetPicker.h"
 #if defined(_WIN32)
@@ -37,7 +40,8 @@ namespace {
 
 using quillon::frames::FrameSpec;
 
-constexpr const char* kUsage = R"(usage: quillon-render-frames [--time N [--rounds R]] [--set NAME=VALUE]... [--leave-address-space MB] MODULE OUT_DIR [FRAME_NAME...]
+constexpr const char* kUsage = R"(usage: quillon-render-frames [--time N [--rounds R] [--reference MODULE] [--profile]]
+                             [--set NAME=VALUE]... [--leave-address-space MB] MODULE OUT_DIR [FRAME_NAME...]
 
 Renders the frame list (or the named frames) through the stand-in host with
 MODULE (Quillon.so, or Quillon.dll in the Windows builds) and saves each
@@ -52,6 +56,17 @@ picture as OUT_DIR/<frame>.png, printing the clock and the selected aircraft.
                ticks under Wine: use N so that a round lasts 0.5 s or more).
   --rounds R   with --time: R rounds of N redraws, the median round printed
                (default 3).
+  --reference REFERENCE
+               with --time: times REFERENCE (Quillon-direct) in the same run,
+               its rounds taking turns with MODULE's, and prints its figures
+               and the ratio beside MODULE's:
+                 <frame>  <cpu> us  <reference cpu> us  <ratio> x  (cpu per redraw)
+               Its pictures go to OUT_DIR/reference/.
+  --profile    with --time (32-bit Windows build only): one more round of N
+               redraws with every GDI+ and GDI call of the module timed, and
+               per element (copy, clear, the redraw's first stroke, the other
+               lines, rings, box, texts, tags, blit, other calls) the time
+               (time-stamp counter, wall time) and calls per redraw.
   --set NAME=VALUE
                gives a named variable a value along with the view and range
                (the pilots' options: values meaning "off" draw the same frames).
@@ -73,6 +88,8 @@ struct Options {
     std::vector<NamedSetting> settings;
     int redraws = 0;  // 0: no timing
     int rounds = 3;
+    std::string referencePath;  // empty: no reference column
+    bool profile = false;
     int leaveMegabytes = 0;  // 0: the address space as the process has it
     std::string modulePath;
     std::string outDir;
@@ -111,6 +128,14 @@ int parseOptions(int argc, char** argv, Options& options) {
                 std::fprintf(stderr, "--time needs a count from 1 to 1000000\n%s", kUsage);
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--reference") == 0) {
+            if (last) {
+                std::fprintf(stderr, "--reference needs a module\n%s", kUsage);
+                return 2;
+            }
+            options.referencePath = argv[++i];
+        } else if (std::strcmp(argv[i], "--profile") == 0) {
+            options.profile = true;
         } else if (std::strcmp(argv[i], "--set") == 0) {
             NamedSetting setting;
             if (last || !parseSetting(argv[++i], setting)) {
@@ -138,6 +163,14 @@ int parseOptions(int argc, char** argv, Options& options) {
     }
     if (positional.size() < 2) {
         std::fprintf(stderr, "%s", kUsage);
+        return 2;
+    }
+    if ((!options.referencePath.empty() || options.profile) && options.redraws == 0) {
+        std::fprintf(stderr, "--reference and --profile go with --time\n%s", kUsage);
+        return 2;
+    }
+    if (options.profile && !quillon::frames::call_timing::available()) {
+        std::fprintf(stderr, "--profile needs the 32-bit Windows build\n");
         return 2;
     }
     options.modulePath = positional[0];
@@ -171,6 +204,7 @@ RoundTime timeRedraws(sim::Host& host, sim::Window& window, int redraws) {
     const double cpuStart = threadCpuMicroseconds();
     for (int i = 0; i < redraws; ++i) {
         host.setClock(base + ((i & 1) == 0 ? 0.001 : 0.0));
+        quillon::frames::call_timing::startRedraw();
         host.drawWindow(window);
     }
     const double cpu = threadCpuMicroseconds() - cpuStart;
@@ -185,16 +219,42 @@ double median(std::vector<double> values) {
     return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
 }
 
-void printTiming(sim::Host& host, sim::Window& window, const FrameSpec& frame, const Options& options) {
+// A frame made ready for timing: its host, with the window as the picture left it.
+struct PreparedFrame {
+    std::unique_ptr<sim::Host> host;
+    sim::Window* window = nullptr;
+};
+
+struct Timing {
     std::vector<double> wall;
     std::vector<double> cpu;
-    for (int round = 0; round < options.rounds; ++round) {
-        const RoundTime time = timeRedraws(host, window, options.redraws);
+    void add(const RoundTime& time) {
         wall.push_back(time.wallMicroseconds);
         cpu.push_back(time.cpuMicroseconds);
     }
-    std::printf("%-40s %9.1f us wall %9.1f us cpu per redraw (%d x %d)\n", frame.name, median(wall), median(cpu),
-                options.rounds, options.redraws);
+};
+
+// The median round of the frame's redraws.
+RoundTime timeFrame(PreparedFrame& prepared, const Options& options) {
+    Timing timing;
+    for (int round = 0; round < options.rounds; ++round)
+        timing.add(timeRedraws(*prepared.host, *prepared.window, options.redraws));
+    return {median(timing.wall), median(timing.cpu)};
+}
+
+// One more round with the calls timed, by element.
+std::string profileFrame(PreparedFrame& prepared, int account, const Options& options) {
+    namespace timing = quillon::frames::call_timing;
+    timing::startAccount(account);
+    const RoundTime round = timeRedraws(*prepared.host, *prepared.window, options.redraws);
+    char text[160];
+    std::snprintf(text, sizeof text, "%8.1f us wall per redraw:", round.wallMicroseconds);
+    std::string line = text;
+    for (const quillon::frames::ElementTime& element : timing::perRedraw(account, options.redraws)) {
+        std::snprintf(text, sizeof text, "  %s %.1f us (%.1f)", element.element, element.microseconds, element.calls);
+        line += text;
+    }
+    return line;
 }
 
 bool wanted(const FrameSpec& frame, const std::vector<std::string>& names) {
@@ -227,57 +287,100 @@ bool selectionBoxDrawn(const sim::Window& window, const FrameSpec& frame, double
     return false;
 }
 
-// Renders one frame; returns false (after saying why) when it could not.
-bool renderFrame(const Options& options, const FrameSpec& frame) {
+// Makes one frame with the module and saves its picture; an empty host
+// (after saying why) when it could not.
+PreparedFrame prepareFrame(const std::string& modulePath, const std::string& outDir, const Options& options,
+                           const FrameSpec& frame, std::string& selected) {
 #if defined(_WIN32)
     sim::setDibSectionBitsPerPixel(frame.windowsBitsPerPixel);
 #endif
-    sim::Host host(options.modulePath);
-    if (!host.loaded()) {
-        std::fprintf(stderr, "%s: %s\n", frame.name, host.error().c_str());
-        return false;
+    PreparedFrame prepared;
+    auto host = std::make_unique<sim::Host>(modulePath);
+    if (!host->loaded()) {
+        std::fprintf(stderr, "%s: %s\n", frame.name, host->error().c_str());
+        return prepared;
     }
-    sim::Window& window = host.openWindow(frame.gauge, frame.width, frame.height);
+    if (options.profile) {
+        std::string error;
+        if (!quillon::frames::call_timing::instrument(modulePath, error)) {
+            std::fprintf(stderr, "%s: %s\n", frame.name, error.c_str());
+            return prepared;
+        }
+    }
+    sim::Window& window = host->openWindow(frame.gauge, frame.width, frame.height);
     // The element-list routines too, as the simulator calls them; they only
     // hand the host's own entries back.
     using Element = sim::Host::ElementRoutine;
     for (Element routine : {Element::Query, Element::Install, Element::Initialize, Element::Update, Element::Generate,
                             Element::Draw, Element::Kill})
-        host.callElementRoutine(window, routine, 0);
+        host->callElementRoutine(window, routine, 0);
     // The module gives "Radar Mode" and "Radar Range" their start values on
     // its first frame; set them afterwards, as another gauge of the panel would.
-    host.frame();
-    host.setNamed("Radar Mode", frame.radarMode);
-    host.setNamed("Radar Range", frame.rangeNm);
-    for (const NamedSetting& setting : options.settings) host.setNamed(setting.name, setting.value);
-    host.frames(frame.framesBeforeClick - 1);
+    host->frame();
+    host->setNamed("Radar Mode", frame.radarMode);
+    host->setNamed("Radar Range", frame.rangeNm);
+    for (const NamedSetting& setting : options.settings) host->setNamed(setting.name, setting.value);
+    host->frames(frame.framesBeforeClick - 1);
 
-    std::string selected = "none";
+    selected = "none";
     quillon::frames::PickedTarget target;
     if (frame.selectTarget) {
-        target = quillon::frames::pickTarget(host, frame.radarMode, frame.rangeNm);
+        target = quillon::frames::pickTarget(*host, frame.radarMode, frame.rangeNm);
         if (!target.found) {
             // Without a selection the frame would not show its data block:
             // the scenario no longer suits the frame list.
             std::fprintf(stderr, "%s: no aircraft of the scenario can be clicked clear of others\n", frame.name);
-            return false;
+            return prepared;
         }
-        host.click(window, pixelOf(target.logicalX, frame.width), pixelOf(target.logicalY, frame.height));
+        host->click(window, pixelOf(target.logicalX, frame.width), pixelOf(target.logicalY, frame.height));
         selected = target.atcId;
     }
-    host.frames(frame.framesAfterClick);
+    host->frames(frame.framesAfterClick);
     if (target.found && !selectionBoxDrawn(window, frame, target.logicalX, target.logicalY)) {
         std::fprintf(stderr, "%s: clicked %s but no selection box is drawn around it\n", frame.name,
                      target.atcId.c_str());
-        return false;
+        return prepared;
+    }
+    window.savePng(outDir + "/" + frame.name + ".png");
+    prepared.window = &window;
+    prepared.host = std::move(host);
+    return prepared;
+}
+
+// Renders one frame (and times it); returns false when it could not.
+bool renderFrame(const Options& options, const FrameSpec& frame) {
+    std::string selected;
+    PreparedFrame module = prepareFrame(options.modulePath, options.outDir, options, frame, selected);
+    if (module.host == nullptr) return false;
+    if (options.redraws == 0) {
+        std::printf("%-40s clock %.4f  selected %s\n", frame.name, module.host->clock(), selected.c_str());
+        return true;
+    }
+    const RoundTime time = timeFrame(module, options);
+    const std::string profile = options.profile ? profileFrame(module, 0, options) : std::string();
+    module = PreparedFrame();  // one stand-in host at a time
+    if (options.referencePath.empty()) {
+        std::printf("%-40s %9.1f us wall %9.1f us cpu per redraw (%d x %d)\n", frame.name, time.wallMicroseconds,
+                    time.cpuMicroseconds, options.rounds, options.redraws);
+        if (options.profile) std::printf("  module    %s\n", profile.c_str());
+        return true;
     }
 
-    const std::string path = options.outDir + "/" + frame.name + ".png";
-    window.savePng(path);
-    if (options.redraws > 0)
-        printTiming(host, window, frame, options);
-    else
-        std::printf("%-40s clock %.4f  selected %s\n", frame.name, host.clock(), selected.c_str());
+    // The reference right after, the same frame, in the same process.
+    PreparedFrame reference =
+        prepareFrame(options.referencePath, options.outDir + "/reference", options, frame, selected);
+    if (reference.host == nullptr) return false;
+    const RoundTime referenceTime = timeFrame(reference, options);
+    const std::string referenceProfile = options.profile ? profileFrame(reference, 1, options) : std::string();
+    reference = PreparedFrame();
+    const double ratio = time.cpuMicroseconds > 0.0 ? referenceTime.cpuMicroseconds / time.cpuMicroseconds : 0.0;
+    std::printf("%-40s %9.1f us %9.1f us reference %6.2f x cpu per redraw; wall %.1f / %.1f us (%d x %d)\n",
+                frame.name, time.cpuMicroseconds, referenceTime.cpuMicroseconds, ratio, time.wallMicroseconds,
+                referenceTime.wallMicroseconds, options.rounds, options.redraws);
+    if (options.profile) {
+        std::printf("  module    %s\n", profile.c_str());
+        std::printf("  reference %s\n", referenceProfile.c_str());
+    }
     return true;
 }
 
@@ -346,6 +449,8 @@ int main(int argc, char** argv) {
     if (const int exitCode = parseOptions(argc, argv, options); exitCode != 0) return exitCode < 0 ? 0 : exitCode;
     std::error_code folderError;
     std::filesystem::create_directories(options.outDir, folderError);
+    if (!folderError && !options.referencePath.empty())
+        std::filesystem::create_directories(options.outDir + "/reference", folderError);
     if (folderError) {
         std::fprintf(stderr, "cannot create %s: %s\n", options.outDir.c_str(), folderError.message().c_str());
         return 1;

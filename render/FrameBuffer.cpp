@@ -1,0 +1,135 @@
+#include "render/FrameBuffer.h"
+
+#include <cstring>
+
+#include "render/GdiFlat.h"
+#include "render/GdiPlusFlat.h"
+
+namespace render {
+namespace {
+
+constexpr int64_t kBytesPerPixel = 4;
+// Premultiplied like the backdrop, so that its pixels are copied as they are;
+// every pixel is opaque, so GDI's blit, which ignores the fourth byte, shows
+// the colours drawn.
+constexpr gdip::INT kFrameFormat = gdip::kPixelFormat32bppPArgb;
+// GDI's coordinates are 16-bit on the older systems; no panel comes near.
+constexpr int32_t kLargestSide = 16384;
+
+}  // namespace
+
+bool FrameBuffer::available() {
+#if defined(_WIN32)
+    return true;
+#else
+    return &gdi::CreateCompatibleDC != nullptr && &gdi::DeleteDC != nullptr && &gdi::CreateDIBSection != nullptr &&
+           &gdi::SelectObject != nullptr && &gdi::DeleteObject != nullptr && &gdi::BitBlt != nullptr &&
+           &gdi::GdiFlush != nullptr;
+#endif
+}
+
+int64_t FrameBuffer::bytesFor(int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return 0;
+    return int64_t{width} * height * kBytesPerPixel;
+}
+
+bool FrameBuffer::create(int32_t width, int32_t height) {
+    release();
+    resetStatus();
+    if (bytesFor(width, height) == 0 || !available()) return false;
+    deviceContext_ = gdi::CreateCompatibleDC(nullptr);
+    gdi::BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down, row for row as the backdrop's
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = gdi::kBiRgb;
+    void* bits = nullptr;
+    if (deviceContext_ != nullptr)
+        section_ = gdi::CreateDIBSection(deviceContext_, &info, gdi::kDibRgbColours, &bits, nullptr, 0);
+    if (section_ == nullptr || bits == nullptr) {
+        record(gdip::kOutOfMemory);
+        release();
+        return false;
+    }
+    previousBitmap_ = gdi::SelectObject(deviceContext_, section_);
+    pixels_ = static_cast<uint8_t*>(bits);
+    record(gdip::GdipCreateBitmapFromScan0(width, height, static_cast<gdip::INT>(width * kBytesPerPixel), kFrameFormat,
+                                           pixels_, &bitmap_));
+    countNativeHeld(bitmap_);
+    if (bitmap_ == nullptr || !graphics_.createOnBitmap(bitmap_)) {
+        release();
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    return true;
+}
+
+void FrameBuffer::release() {
+    graphics_.release();  // before the bitmap it draws on
+    if (bitmap_ != nullptr) gdip::GdipDisposeImage(reinterpret_cast<gdip::GpImage*>(bitmap_));
+    countNativeDeleted(bitmap_);
+    bitmap_ = nullptr;
+    // The section goes only once no bitmap shows its pixels.
+    if (deviceContext_ != nullptr && previousBitmap_ != nullptr) gdi::SelectObject(deviceContext_, previousBitmap_);
+    if (section_ != nullptr) gdi::DeleteObject(section_);
+    if (deviceContext_ != nullptr) gdi::DeleteDC(deviceContext_);
+    deviceContext_ = nullptr;
+    section_ = nullptr;
+    previousBitmap_ = nullptr;
+    pixels_ = nullptr;
+    width_ = 0;
+    height_ = 0;
+    scaleX_ = 0.0f;
+    scaleY_ = 0.0f;
+}
+
+Graphics& FrameBuffer::graphics(float scaleX, float scaleY) {
+    if (scaleX != scaleX_ || scaleY != scaleY_) {
+        const uint64_t failedBefore = failedGdiCalls();
+        graphics_.resetWorldTransform();
+        graphics_.scaleWorldTransform(scaleX, scaleY);
+        // Taken as set only when it was: otherwise set again at the next use.
+        const bool set = failedGdiCalls() == failedBefore;
+        scaleX_ = set ? scaleX : 0.0f;
+        scaleY_ = set ? scaleY : 0.0f;
+    }
+    return graphics_;
+}
+
+bool FrameBuffer::copyPixelsFrom(const OffscreenBitmap& backdrop) {
+    const uint32_t* source = backdrop.pixels();
+    if (!valid() || source == nullptr || backdrop.width() != width_ || backdrop.height() != height_) return false;
+    // GDI may still be reading the last frame's picture for its blit.
+    gdi::GdiFlush();
+    std::memcpy(pixels_, source, static_cast<size_t>(bytesFor(width_, height_)));
+    return true;
+}
+
+bool FrameBuffer::blitTo(host::DeviceContext deviceContext) {
+    if (!valid()) return false;
+    if (gdi::BitBlt(deviceContext, 0, 0, width_, height_, deviceContext_, 0, 0, gdi::kSourceCopy) != 0) return true;
+    record(gdip::kGenericError);
+    return false;
+}
+
+void FrameBuffer::drawOnto(Graphics& target) {
+    if (!valid()) return;
+    // As Graphics::drawBitmap: pixel for pixel, copied, the caller's state kept.
+    gdip::GpGraphics* native = target.native_;
+    gdip::GraphicsState state = 0;
+    if (target.record(gdip::GdipSaveGraphics(native, &state)) != gdip::kOk) return;
+    target.record(gdip::GdipResetWorldTransform(native));
+    target.record(gdip::GdipSetClipRectI(native, 0, 0, width_, height_, gdip::kCombineModeReplace));
+    target.record(gdip::GdipSetCompositingMode(native, gdip::kCompositingModeSourceCopy));
+    target.record(gdip::GdipDrawImageRectI(native, reinterpret_cast<gdip::GpImage*>(bitmap_), 0, 0, width_, height_));
+    if (target.record(gdip::GdipRestoreGraphics(native, state)) == gdip::kOk) return;
+    // No clip and blending, as the surface is drawn with; its scaling is set
+    // again at its next frame (a call failed in this one).
+    target.record(gdip::GdipResetClip(native));
+    target.record(gdip::GdipSetCompositingMode(native, gdip::kCompositingModeSourceOver));
+}
+
+}  // namespace render

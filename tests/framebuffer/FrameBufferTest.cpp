@@ -1,0 +1,83 @@
+// Frames composed off the surface, with the stand-in's GDI functions linked
+// in as a host provides them: the frame buffer starts from the backdrop's
+// pixels, reaches the surface in one blit row for row, and is counted with
+// its backdrop against the budget. (The unit tests run without GDI and so
+// cover the copy by GDI+ that a host without it gets.)
+#include <gtest/gtest.h>
+
+#include "gauge/DrawingMemory.h"
+#include "render/FrameBuffer.h"
+#include "render/GdiPlusObjects.h"
+#include "tests/support/TestSurface.h"
+
+namespace quillon {
+namespace {
+
+int owner = 0;
+
+host::DeviceContext surface(int n) { return reinterpret_cast<host::DeviceContext>(static_cast<uintptr_t>(0x1000 + n)); }
+
+BackdropContent content(int32_t width, int32_t height) {
+    return BackdropContent{2, 40.0f, width, height, 0xff001400u};
+}
+
+constexpr int64_t kPicture = 100 * 80 * 4;
+
+TEST(FrameBuffers, AreCountedWithTheirBackdropAndLeftOutWhenTheBoundIsShort) {
+    testing::ensureGdiplusStarted();
+    ASSERT_TRUE(render::FrameBuffer::available());
+    constexpr DrawingMemory::Kind kBackdrops = DrawingMemory::kBackdrops;
+    DrawingMemory memory;
+    const BackdropLease both = memory.leaseBackdrop(&owner, surface(1), content(100, 80));
+    ASSERT_NE(both.frame, nullptr);
+    EXPECT_EQ(both.frame->width(), 100);
+    EXPECT_EQ(memory.bytesHeld(kBackdrops), 2 * kPicture);
+
+    // Room for a backdrop alone: the surface gets its backdrop copied by GDI+.
+    memory.setBoundBytes(kBackdrops, 2 * kPicture - 1);
+    EXPECT_EQ(memory.bytesHeld(kBackdrops), 0);
+    const BackdropLease alone = memory.leaseBackdrop(&owner, surface(1), content(100, 80));
+    EXPECT_NE(alone.bitmap, nullptr);
+    EXPECT_EQ(alone.frame, nullptr);
+    EXPECT_EQ(memory.bytesHeld(kBackdrops), kPicture);
+
+    memory.setBoundBytes(kBackdrops, 4 * kPicture);
+    EXPECT_NE(memory.leaseBackdrop(&owner, surface(1), content(101, 80)).frame, nullptr) << "made with the backdrop";
+    EXPECT_EQ(memory.bytesHeld(kBackdrops), 2 * 101 * 80 * 4);
+    memory.releaseOwner(&owner);
+    EXPECT_EQ(memory.bytesHeld(kBackdrops), 0);
+}
+
+TEST(FrameBuffers, StartFromTheBackdropAndReachTheSurfaceRowForRow) {
+    testing::ensureGdiplusStarted();
+    testing::TestSurface target(60, 40);
+    target.clear(0xff000000u);
+    render::OffscreenBitmap backdrop;
+    ASSERT_TRUE(backdrop.create(50, 30, true));
+    render::SolidBrush red(0xffff0000u);
+    render::SolidBrush green(0xff00ff00u);
+    const render::Pen redPen(red, 2.0f, gdip::kUnitPixel);
+    const render::Pen greenPen(green, 2.0f, gdip::kUnitPixel);
+    backdrop.graphics().clear(0xff0000ffu);
+    backdrop.graphics().drawLine(redPen, 0.0f, 3.0f, 50.0f, 3.0f);  // rows 2 and 3
+
+    render::FrameBuffer frame;
+    ASSERT_TRUE(frame.create(50, 30));
+    ASSERT_TRUE(frame.copyPixelsFrom(backdrop));
+    frame.graphics(1.0f, 1.0f).drawLine(greenPen, 41.0f, 0.0f, 41.0f, 30.0f);  // columns 40 and 41
+    ASSERT_TRUE(frame.blitTo(target.deviceContext()));
+
+    EXPECT_EQ(target.pixel(10, 2), 0xffff0000u);   // the backdrop's line, at the top
+    EXPECT_EQ(target.pixel(10, 26), 0xff0000ffu);  // not flipped to the bottom
+    EXPECT_EQ(target.pixel(40, 20), 0xff00ff00u);  // drawn on the frame
+    EXPECT_EQ(target.pixel(49, 29), 0xff0000ffu);  // the picture's last pixel
+    EXPECT_EQ(target.pixel(50, 29), 0xff000000u);  // nothing beyond it
+    EXPECT_EQ(target.pixel(10, 30), 0xff000000u);
+
+    render::OffscreenBitmap other;
+    ASSERT_TRUE(other.create(49, 30, true));
+    EXPECT_FALSE(frame.copyPixelsFrom(other)) << "a backdrop of another size";
+}
+
+}  // namespace
+}  // namespace quillon
