@@ -113,6 +113,7 @@ bool RadarGauge::redrawSurface(double clock) {
         entry->scaledHeight = surfaceHeight_;
     }
     startPicture();
+    render::FrameBuffer* const composed = composing_;
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
     classifyTraffic(clock);
     drawSelectedView();
@@ -123,6 +124,7 @@ bool RadarGauge::redrawSurface(double clock) {
     if (render::failedGdiCalls() != failedBefore) {
         entry->scaledWidth = 0;
         entry->scaledHeight = 0;
+        if (composed != nullptr) composed->forgetScale();
     }
     return true;
 }

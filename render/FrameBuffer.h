@@ -40,6 +40,12 @@ public:
     // Draws on the picture, scaled as asked (the transform set again only
     // when the scale changes).
     Graphics& graphics(float scaleX, float scaleY);
+    // The transform is set again at the next use (a failed call may have left
+    // it off).
+    void forgetScale() {
+        scaleX_ = 0.0f;
+        scaleY_ = 0.0f;
+    }
     // The picture onto the device context, at its top-left corner, pixel for pixel.
     bool blitTo(host::DeviceContext deviceContext);
     // The picture copied by GDI+ instead, at the origin, pixel for pixel.
