@@ -74,6 +74,7 @@ struct Outcome {
         NotRun,
         Survived,
         SurvivedDrawnDirectly,
+        SurvivedKnownDifference,
         NoCreation,
         Crashed,
         LayerReport,
@@ -84,6 +85,7 @@ struct Outcome {
     int32_t wrongFrame;       // first frame that should have been right and was not
     int32_t wrongPixels;
     int32_t windowsDrawnDirectly;  // windows that showed the direct build's picture instead
+    int32_t mostKnownDifference;   // pixels, in windows within the known difference below
     int32_t failedInFrame;    // the frame during or before which the call failed
     int64_t retries;          // calls from the failed place after it, keep-failing runs
     int32_t framesRetried;    // frames after the failure with such a call
@@ -233,10 +235,19 @@ void savePictures(const Session& session, const char* folder, int frame) {
     }
 }
 
+// A known difference, listed in docs/robustness.md: a window whose frame
+// buffer could not be made has its backdrop copied onto the surface and
+// draws what moves there; libgdiplus then draws a few pixels of the forward
+// arc otherwise than on the frame buffer (and otherwise than the build
+// without backdrops, which differs from the frame buffer's picture there
+// too). Such a window may differ from the run without the fault in this many
+// pixels at most; the runs are listed.
+constexpr int kCopiedBackdropTolerance = 8;
+
 // Pixels that differ from the frame of the run without a fault. A window
 // whose backdrop creation failed may show the direct build's frame instead.
 int wrongPixels(const Session& session, const Baseline& baseline, int frame, bool directAllowed,
-                int& windowsDrawnDirectly) {
+                int& windowsDrawnDirectly, int& mostKnownDifference) {
     int wrong = 0;
     const FramePictures& expected = baseline.pictures[frame];
     for (int i = 0; i < kWindows; ++i) {
@@ -247,6 +258,10 @@ int wrongPixels(const Session& session, const Baseline& baseline, int frame, boo
         if (wrongHere > 0 && directAllowed && differingPixels(pixels, baseline.direct[frame], i) == 0) {
             wrongHere = 0;
             ++windowsDrawnDirectly;
+        }
+        if (wrongHere > 0 && directAllowed && wrongHere <= kCopiedBackdropTolerance) {
+            mostKnownDifference = std::max(mostKnownDifference, wrongHere);
+            wrongHere = 0;
         }
         if (tracing && wrongHere > 0) std::fprintf(stderr, "frame %d window %d: %d pixels\n", frame, i, wrongHere);
         wrong += wrongHere;
@@ -303,7 +318,10 @@ void copyText(char* to, size_t size, const char* from) {
         }
         if (!plan.keepFailing && firstChecked >= 0 && frame >= firstChecked && (outcome.wrongFrame < 0 || tracing)) {
             const bool directAllowed = isBackdropCreation(layer::failedFunction());
-            const int wrong = wrongPixels(session, baseline, frame, directAllowed, outcome.windowsDrawnDirectly);
+            int mostKnown = outcome.mostKnownDifference;
+            const int wrong = wrongPixels(session, baseline, frame, directAllowed, outcome.windowsDrawnDirectly,
+                                          mostKnown);
+            outcome.mostKnownDifference = mostKnown;
             if (wrong != 0 && outcome.wrongFrame < 0) {
                 outcome.wrongFrame = frame;
                 outcome.wrongPixels = wrong;
@@ -325,7 +343,9 @@ void copyText(char* to, size_t size, const char* from) {
     } else if (plan.keepFailing && outcome.framesAfter >= 4 && outcome.framesRetried == outcome.framesAfter) {
         outcome.verdict = Outcome::RetriedEveryFrame;
     } else {
-        outcome.verdict = outcome.windowsDrawnDirectly > 0 ? Outcome::SurvivedDrawnDirectly : Outcome::Survived;
+        outcome.verdict = outcome.mostKnownDifference > 0   ? Outcome::SurvivedKnownDifference
+                          : outcome.windowsDrawnDirectly > 0 ? Outcome::SurvivedDrawnDirectly
+                                                             : Outcome::Survived;
     }
     std::fflush(nullptr);
     _exit(0);
@@ -481,6 +501,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     const int64_t calls = baseline.callsAfterStep[baseline.steps - 1];
+    if (tracing) {
+        for (int frame = 0; frame < baseline.frames; ++frame)
+            for (int i = 0; i < kWindows; ++i) {
+                const FramePictures& direct = baseline.direct[frame];
+                const std::vector<uint32_t> pixels(direct.pixels[i], direct.pixels[i] + direct.width[i] * direct.height[i]);
+                if (const int differing = differingPixels(pixels, baseline.pictures[frame], i))
+                    std::fprintf(stderr, "the build without backdrops: frame %d window %d: %d pixels\n", frame, i,
+                                 differing);
+            }
+    }
     std::vector<int64_t> failing;
     for (int64_t n = options.first; n <= std::min(calls, options.last); n += options.stride) failing.push_back(n);
     const size_t runs = failing.size() * options.statuses.size();
@@ -524,6 +554,7 @@ int main(int argc, char** argv) {
 
     size_t survived = 0;
     size_t drawnDirectly = 0;
+    size_t knownDifference = 0;
     size_t noCreation = 0;
     for (size_t r = 0; r < runs; ++r) {
         const Outcome& outcome = outcomes[r];
@@ -533,6 +564,15 @@ int main(int argc, char** argv) {
         }
         const int64_t n = failing[r / options.statuses.size()];
         const char* status = statusName(options.statuses[r % options.statuses.size()]);
+        if (outcome.verdict == Outcome::SurvivedKnownDifference) {
+            ++survived;
+            ++knownDifference;
+            std::printf("call %lld (%s, %s, frame %d): survived with the known difference (backdrop copied onto the "
+                        "surface, up to %d pixels)\n",
+                        static_cast<long long>(n), outcome.function, status, outcome.failedInFrame,
+                        outcome.mostKnownDifference);
+            continue;
+        }
         if (outcome.verdict == Outcome::Survived || outcome.verdict == Outcome::SurvivedDrawnDirectly) {
             ++survived;
             const bool direct = outcome.verdict == Outcome::SurvivedDrawnDirectly;
@@ -566,9 +606,10 @@ int main(int argc, char** argv) {
     } else {
         std::printf("GDI+ fault sweep: %lld calls in the session (%d frames), %zu failed in turn (stride %lld) x %zu "
                     "statuses = %zu runs, %zu survived (%zu of them with a window drawn directly, its backdrop "
-                    "not made)\n",
+                    "not made; %zu with the known difference of a backdrop copied onto the surface)\n",
                     static_cast<long long>(calls), baseline.frames, failing.size(),
-                    static_cast<long long>(options.stride), options.statuses.size(), runs, survived, drawnDirectly);
+                    static_cast<long long>(options.stride), options.statuses.size(), runs, survived, drawnDirectly,
+                    knownDifference);
     }
     return survived + noCreation == runs ? 0 : 1;
 }

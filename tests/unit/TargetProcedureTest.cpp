@@ -8,6 +8,7 @@
 #include "module/PanelTableCalls.h"
 #include "render/ColourScheme.h"
 #include "render/GdiPlusTypes.h"
+#include "sim/GdiPlusSessionLayer.h"
 #include "tests/support/TestSurface.h"
 #include "traffic/TrafficTarget.h"
 #include "views/FullCircleSweep.h"
@@ -149,6 +150,23 @@ TEST_F(TargetProcedureOnSurface, PlotsByDistanceAndRelativeBearing) {
     run.plot(4, target, TargetFix{40.0f, 225.0f, 225.0f}, dimPen_);
     EXPECT_NEAR(plots_[4].x, -335.88f, 0.01f);
     EXPECT_NEAR(plots_[4].y, 335.88f, 0.01f);
+}
+
+// A target whose matrix call failed is plotted where it is all the same, so
+// that a click meant for it finds it (the matrix holds another target's turn).
+TEST_F(TargetProcedureOnSurface, APlotWhoseMatrixCallFailedLandsWhereItWouldHave) {
+    namespace layer = sim::gdiplus_layer;
+    TargetProcedure run = procedure();
+    const TrafficTarget target = aircraft("X");
+    for (const char* function : {"GdipSetMatrixElements", "GdipRotateMatrix", "GdipTransformMatrixPoints"}) {
+        run.plot(1, target, TargetFix{40.0f, 225.0f, 225.0f}, dimPen_);
+        layer::startCounting(layer::FaultPlan{1, layer::kStatusOutOfMemory, false, function});
+        run.plot(2, target, TargetFix{20.0f, 30.0f, 30.0f}, dimPen_);
+        layer::stopCounting();
+        run.plot(3, target, TargetFix{20.0f, 30.0f, 30.0f}, dimPen_);
+        EXPECT_NEAR(plots_[2].x, plots_[3].x, 1e-3f) << function;
+        EXPECT_NEAR(plots_[2].y, plots_[3].y, 1e-3f) << function;
+    }
 }
 
 TEST_F(TargetProcedureOnSurface, CrossAndVectorAlongTheOwnHeading) {
