@@ -154,7 +154,7 @@ bool RadarGauge::copyBackdrop() {
         paintBackdrop(*lease.bitmap, *view);
         memory.markPainted(lease);
     }
-    if (composeOffSurface(lease.frame, *lease.bitmap)) return true;
+    if (composeOffSurface(memory.frameBuffer(surfaceWidth_, surfaceHeight_), *lease.bitmap)) return true;
     graphics_->drawBitmap(*lease.bitmap, 0, 0);
     return true;
 }

@@ -60,6 +60,7 @@ RadarGauge::~RadarGauge() {
     trafficList_ = nullptr;
     if (--liveGaugeCount == 0) {
         drawingMemory().releaseTextAtlases();
+        drawingMemory().releaseFrameBuffers();
         render::releaseSharedGdiObjects();
     }
     render::shutdownGdiPlus(gdiplusToken_);
