@@ -209,14 +209,13 @@ struct Run {
     }
 
     void setBackdropBudget() {
-        constexpr int64_t kBudgets[] = {0, 4, 4096, 65536, 1 << 20, quillon::DrawingMemory::kBackdropBoundBytes};
-        quillon::drawingMemory().setBoundBytes(quillon::DrawingMemory::kBackdrops, data.PickValueInArray(kBudgets));
+        constexpr int64_t kBudgets[] = {0, 4, 4096, 65536, 1 << 20, quillon::DrawingMemory::kBoundBytes};
+        quillon::drawingMemory().setBoundBytes(data.PickValueInArray(kBudgets));
     }
 
     static void checkBackdropBudget() {
         const quillon::DrawingMemory& memory = quillon::drawingMemory();
-        for (auto kind : {quillon::DrawingMemory::kBackdrops, quillon::DrawingMemory::kTextAtlases})
-            if (memory.bytesHeld(kind) > memory.boundBytes(kind) || memory.bytesHeld(kind) < 0) __builtin_trap();
+        if (memory.bytesHeld() > memory.boundBytes() || memory.bytesHeld() < 0) __builtin_trap();
     }
 
     // A panel table with an entry missing, or none at all, for a while.
@@ -322,8 +321,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     Run::checkBackdropBudget();
     // Gone with their gauges.
     if (quillon::drawingMemory().bytesHeld() != 0) __builtin_trap();
-    quillon::drawingMemory().setBoundBytes(quillon::DrawingMemory::kBackdrops,
-                                           quillon::DrawingMemory::kBackdropBoundBytes);
+    quillon::drawingMemory().setBoundBytes(quillon::DrawingMemory::kBoundBytes);
     run.windows.clear();
     run.surfaces.clear();
     host->panel.clearCalls();

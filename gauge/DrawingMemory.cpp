@@ -6,18 +6,20 @@
 namespace quillon {
 namespace {
 
-// The reference build draws every frame directly: its backdrops' bound holds nothing.
+// The reference build draws every frame directly: it keeps no backdrops
+// (and so composes no frames off the surface).
 #if defined(QUILLON_DIRECT_DRAWING)
-constexpr int64_t kModuleBackdropBound = 0;
+constexpr bool kKeepsBackdrops = false;
 #else
-constexpr int64_t kModuleBackdropBound = DrawingMemory::kBackdropBoundBytes;
+constexpr bool kKeepsBackdrops = true;
 #endif
+
+constexpr DrawingMemory::Kind kEveryKind[] = {DrawingMemory::kBackdrops, DrawingMemory::kFrameBuffers,
+                                              DrawingMemory::kTextAtlases};
 
 int64_t bitmapBytes(int32_t width, int32_t height) {
     return int64_t{width} * int64_t{height} * render::OffscreenBitmap::kBytesPerPixel;
 }
-
-enum class Remade { kMade, kNoRoom, kFailed };
 
 }  // namespace
 
@@ -31,28 +33,46 @@ private:
     int slot_;
 };
 
-DrawingMemory::DrawingMemory() { bounds_[kBackdrops] = kModuleBackdropBound; }
+DrawingMemory::DrawingMemory() = default;
 
 // ---- The one policy ----
 
-int DrawingMemory::slotCount(Kind kind) const { return kind == kBackdrops ? kBackdropSlots : kTextAtlasSlots; }
+int DrawingMemory::slotCount(Kind kind) const {
+    switch (kind) {
+        case kBackdrops: return kBackdropSlots;
+        case kFrameBuffers: return kFrameBufferSlots;
+        default: return kTextAtlasSlots;
+    }
+}
 
 DrawingMemory::Use& DrawingMemory::useOf(Kind kind, int slot) {
-    return kind == kBackdrops ? backdrops_[slot].use : atlases_[slot].use;
+    switch (kind) {
+        case kBackdrops: return backdrops_[slot].use;
+        case kFrameBuffers: return frames_[slot].use;
+        default: return atlases_[slot].use;
+    }
+}
+
+const DrawingMemory::Use& DrawingMemory::useOf(Kind kind, int slot) const {
+    return const_cast<DrawingMemory*>(this)->useOf(kind, slot);
 }
 
 int64_t DrawingMemory::slotBytes(Kind kind, int slot) const {
-    if (kind == kTextAtlases) return atlases_[slot].atlas.bytesHeld();
-    return backdrops_[slot].bitmap.storageBytes() + backdrops_[slot].frame.storageBytes();
+    switch (kind) {
+        case kBackdrops: return backdrops_[slot].bitmap.storageBytes();
+        case kFrameBuffers: return frames_[slot].frame.storageBytes();
+        default: return atlases_[slot].atlas.bytesHeld();
+    }
 }
 
 void DrawingMemory::evict(Kind kind, int slot) {
-    if (kind == kBackdrops) {
-        backdrops_[slot].frame.release();
-        backdrops_[slot].bitmap.release();
-        backdrops_[slot].painted = false;
-    } else {
-        atlases_[slot].atlas.release();  // keeps its key: built again when there is room
+    switch (kind) {
+        case kBackdrops:
+            backdrops_[slot].bitmap.release();
+            backdrops_[slot].painted = false;
+            return;
+        case kFrameBuffers: frames_[slot].frame.release(); return;
+        default: atlases_[slot].atlas.release(); return;  // keeps its key: built again when there is room
     }
 }
 
@@ -68,48 +88,61 @@ int64_t DrawingMemory::bytesHeld(Kind kind) const {
     return held;
 }
 
+int64_t DrawingMemory::bytesHeld() const {
+    int64_t held = 0;
+    for (Kind kind : kEveryKind) held += bytesHeld(kind);
+    return held;
+}
+
 int DrawingMemory::picturesHeld(Kind kind) const {
     int held = 0;
     for (int slot = 0; slot < slotCount(kind); ++slot) held += slotBytes(kind, slot) > 0 ? 1 : 0;
     return held;
 }
 
-// The holder used longest ago, before the sequence number, other than the
-// requester; -1 when none.
-int DrawingMemory::oldestIdle(Kind kind, int requester, uint64_t before) const {
-    int oldest = -1;
+// The picture of any kind used longest ago, before the sequence number,
+// other than the requester's own; false when none.
+bool DrawingMemory::oldestIdle(Kind requesterKind, int requester, uint64_t before, Kind& kind, int& slot) const {
+    bool found = false;
     uint64_t oldestUse = before;
-    for (int slot = 0; slot < slotCount(kind); ++slot) {
-        if (slot == requester || slotBytes(kind, slot) == 0) continue;
-        const uint64_t last = kind == kBackdrops ? backdrops_[slot].use.last : atlases_[slot].use.last;
-        if (last < oldestUse) {
-            oldest = slot;
+    for (Kind candidateKind : kEveryKind) {
+        for (int candidate = 0; candidate < slotCount(candidateKind); ++candidate) {
+            if ((candidateKind == requesterKind && candidate == requester) || slotBytes(candidateKind, candidate) == 0)
+                continue;
+            const uint64_t last = useOf(candidateKind, candidate).last;
+            if (last >= oldestUse) continue;
+            found = true;
             oldestUse = last;
+            kind = candidateKind;
+            slot = candidate;
         }
     }
-    return oldest;
+    return found;
 }
 
-// Room for the bytes beside what the kind holds. Only pictures not used
+// Room for the bytes beside what the store holds. Only pictures not used
 // since the requester last asked may give way, and only when their going
 // makes the room: otherwise every holder keeps its picture and the
-// requester draws directly.
+// requester goes without.
 bool DrawingMemory::makeRoom(Kind kind, int64_t bytes, int requester) {
-    if (bytes > bounds_[kind]) return false;
-    int64_t held = bytesHeld(kind);
-    if (held + bytes <= bounds_[kind]) return true;
+    if (bytes > bound_) return false;
+    int64_t held = bytesHeld();
+    if (held + bytes <= bound_) return true;
     const uint64_t idleBefore = useOf(kind, requester).previousRequest;
     int64_t idleBytes = 0;
-    for (int slot = 0; slot < slotCount(kind); ++slot) {
-        if (slot == requester) continue;
-        if (useOf(kind, slot).last < idleBefore) idleBytes += slotBytes(kind, slot);
+    for (Kind other : kEveryKind) {
+        for (int slot = 0; slot < slotCount(other); ++slot) {
+            if (other == kind && slot == requester) continue;
+            if (useOf(other, slot).last < idleBefore) idleBytes += slotBytes(other, slot);
+        }
     }
-    if (held - idleBytes + bytes > bounds_[kind]) return false;
-    while (held + bytes > bounds_[kind]) {
-        const int oldest = oldestIdle(kind, requester, idleBefore);
-        if (oldest < 0) return false;
-        evict(kind, oldest);
-        held = bytesHeld(kind);
+    if (held - idleBytes + bytes > bound_) return false;
+    while (held + bytes > bound_) {
+        Kind oldestKind = kBackdrops;
+        int oldest = -1;
+        if (!oldestIdle(kind, requester, idleBefore, oldestKind, oldest)) return false;
+        evict(oldestKind, oldest);
+        held = bytesHeld();
     }
     return true;
 }
@@ -127,19 +160,16 @@ int DrawingMemory::replaceableSlot(Kind kind) {
     return chosen;
 }
 
-void DrawingMemory::setBoundBytes(Kind kind, int64_t bytes) {
-    bounds_[kind] = bytes < 0 ? 0 : bytes;
-    while (bytesHeld(kind) > bounds_[kind]) {
-        const int oldest = oldestIdle(kind, -1, UINT64_MAX);
-        if (oldest < 0) break;
-        evict(kind, oldest);
-    }
+void DrawingMemory::setBoundBytes(int64_t bytes) {
+    bound_ = bytes < 0 ? 0 : bytes;
+    Kind kind = kBackdrops;
+    int slot = -1;
+    while (bytesHeld() > bound_ && oldestIdle(kKinds, -1, UINT64_MAX, kind, slot)) evict(kind, slot);
 }
 
 // ---- Backdrops ----
 
 void DrawingMemory::forgetBackdrop(BackdropSlot& slot) {
-    slot.frame.release();
     slot.bitmap.release();
     slot.use = {};
     slot.owner = nullptr;
@@ -167,7 +197,7 @@ BackdropLease DrawingMemory::leaseBackdrop(const void* owner, host::DeviceContex
     int index = backdropSlotOf(owner, surface);
     const bool drawable = content.width > 0 && content.height > 0;
     const int64_t bytes = drawable ? bitmapBytes(content.width, content.height) : 0;
-    if (!drawable || bytes > bounds_[kBackdrops]) {
+    if (!kKeepsBackdrops || !drawable || bytes > bound_) {
         if (index >= 0) evict(kBackdrops, index);  // its picture is of no use now
         return {};
     }
@@ -192,7 +222,7 @@ BackdropLease DrawingMemory::leaseBackdrop(const void* owner, host::DeviceContex
     const bool repaint = !slot.painted || !(slot.content == content);
     slot.content = content;
     if (repaint) slot.painted = false;  // until the caller has painted it
-    return BackdropLease{&slot.bitmap, repaint, index, slot.frame.valid() ? &slot.frame : nullptr};
+    return BackdropLease{&slot.bitmap, repaint, index};
 }
 
 void DrawingMemory::markPainted(const BackdropLease& lease) {
@@ -206,7 +236,6 @@ void DrawingMemory::markPainted(const BackdropLease& lease) {
 // not make is not asked for again at this size; no room now may be room later.
 bool DrawingMemory::remakeBackdrop(int index) {
     BackdropSlot& slot = backdrops_[index];
-    slot.frame.release();  // of the old size
     const int64_t storage = slot.bitmap.storageBytesFor(slot.content.width, slot.content.height);
     if (storage != slot.bitmap.storageBytes()) {
         slot.bitmap.release();  // the old storage goes before the new is counted
@@ -216,32 +245,55 @@ bool DrawingMemory::remakeBackdrop(int index) {
         }
         if (!makeRoom(kBackdrops, storage, index)) return false;
     }
-    if (slot.bitmap.create(slot.content.width, slot.content.height)) {
-        remakeFrame(index);
-        return true;
-    }
+    if (slot.bitmap.create(slot.content.width, slot.content.height)) return true;
     slot.bitmap.release();
     slot.failed = true;
     return false;
 }
 
-// The frame buffer beside the backdrop, when the host has GDI's functions and
-// the bound room for it; without one, the backdrop is copied onto the surface.
-void DrawingMemory::remakeFrame(int index) {
-    BackdropSlot& slot = backdrops_[index];
-    const int64_t bytes = render::FrameBuffer::bytesFor(slot.content.width, slot.content.height);
-    if (bytes == 0 || !render::FrameBuffer::available() || !makeRoom(kBackdrops, bytes, index)) return;
-    slot.frame.create(slot.content.width, slot.content.height);
-}
-
-void DrawingMemory::discardBackdrop(const void* owner, host::DeviceContext surface) {
-    const int index = backdropSlotOf(owner, surface);
-    if (index >= 0) evict(kBackdrops, index);
-}
-
 void DrawingMemory::releaseOwner(const void* owner) {
     for (BackdropSlot& slot : backdrops_) {
         if (slot.owner == owner) forgetBackdrop(slot);
+    }
+}
+
+// ---- Frame buffers ----
+
+render::FrameBuffer* DrawingMemory::frameBuffer(int32_t width, int32_t height) {
+    const int64_t bytes = render::FrameBuffer::bytesFor(width, height);
+    if (bytes == 0 || !render::FrameBuffer::available()) return nullptr;
+    int index = -1;
+    for (int slot = 0; slot < kFrameBufferSlots && index < 0; ++slot)
+        if (frames_[slot].width == width && frames_[slot].height == height) index = slot;
+    if (index < 0) {
+        index = replaceableSlot(kFrameBuffers);
+        FrameSlot& fresh = frames_[index];
+        fresh.frame.release();
+        fresh.use = {};
+        fresh.width = width;
+        fresh.height = height;
+        fresh.failed = false;
+    }
+    FrameSlot& slot = frames_[index];
+    stampRequest(slot.use);
+    if (slot.frame.valid()) return &slot.frame;
+    if (slot.failed || !makeRoom(kFrameBuffers, bytes, index)) return nullptr;
+    if (!slot.frame.create(width, height)) {
+        slot.frame.release();
+        slot.failed = true;
+        return nullptr;
+    }
+    ++made_[kFrameBuffers];
+    return &slot.frame;
+}
+
+void DrawingMemory::releaseFrameBuffers() {
+    for (FrameSlot& slot : frames_) {
+        slot.frame.release();
+        slot.use = {};
+        slot.width = 0;
+        slot.height = 0;
+        slot.failed = false;
     }
 }
 

@@ -1,15 +1,18 @@
 // The module's drawing memory: every off-screen picture it keeps to spare
-// the frame rate, in one store with one accounting and one policy. Two kinds
-// live here: backdrops (for each surface a gauge draws on, the current
-// view's fixed part, copied in place of drawing it again) and the tags' text
-// atlases (short texts and arrows drawn once per scale and scheme). The
-// simulators are 32-bit processes with little address space to spare: each
-// kind stays within its bound.
+// the frame rate, in one store with one accounting, one bound and one
+// policy. Three kinds live here: backdrops (for each surface a gauge draws
+// on, the current view's fixed part, copied in place of drawing it again),
+// frame buffers (one per surface size, on which a redraw composes the
+// picture before one blit hands it to the host) and the tags' text atlases
+// (short texts and arrows drawn once per scale and scheme). The simulators
+// are 32-bit processes with little address space to spare: all of them
+// together stay within 40 MiB.
 //
 // When more pictures compete than fit, those that hold a picture keep it and
-// the newcomer draws directly: a holder gives way only once it has not been
-// used since the newcomer last asked (a closed window, a view no longer
-// shown). Nothing is made in one frame only to be thrown out by the next.
+// the newcomer goes without (the surface is drawn directly): a holder gives
+// way only once it has not been used since the newcomer last asked (a closed
+// window, a view no longer shown). Nothing is made in one frame only to be
+// thrown out by the next.
 #pragma once
 
 #include <cstdint>
@@ -38,23 +41,20 @@ struct BackdropContent {
 // The backdrop a surface may copy: none to draw directly; repaint when its
 // bitmap does not show the content yet (new, resized, or shown otherwise).
 // Once repainted, markPainted says so.
-// frame, of the same size, composes the surface's picture off the surface;
-// none where the host has no GDI or the bound no room for it.
 struct BackdropLease {
     render::OffscreenBitmap* bitmap = nullptr;
     bool repaint = false;
     int slot = -1;
-    render::FrameBuffer* frame = nullptr;
 };
 
 class DrawingMemory {
 public:
-    enum Kind { kBackdrops, kTextAtlases, kKinds };
+    enum Kind { kBackdrops, kFrameBuffers, kTextAtlases, kKinds };
 
     static constexpr int kBackdropSlots = 32;
-    static constexpr int kTextAtlasSlots = 8;  // keys; the bound limits the pictures
-    static constexpr int64_t kBackdropBoundBytes = int64_t{16} * 1024 * 1024;
-    static constexpr int64_t kTextAtlasBoundBytes = int64_t{24} * 1024 * 1024;
+    static constexpr int kFrameBufferSlots = 4;  // surface sizes drawn at once
+    static constexpr int kTextAtlasSlots = 8;    // keys; the bound limits the pictures
+    static constexpr int64_t kBoundBytes = int64_t{40} * 1024 * 1024;
 
     DrawingMemory();
     DrawingMemory(const DrawingMemory&) = delete;
@@ -65,8 +65,13 @@ public:
     void markPainted(const BackdropLease& lease);
     // Frees every backdrop of the owner (a gauge going away).
     void releaseOwner(const void* owner);
-    // Frees the surface's backdrop picture: made afresh at the next lease.
-    void discardBackdrop(const void* owner, host::DeviceContext surface);
+
+    // A frame buffer of the size, shared by every surface of that size (a
+    // redraw uses it from the backdrop's copy to the blit); null where the
+    // host has no GDI or no room is left for it.
+    render::FrameBuffer* frameBuffer(int32_t width, int32_t height);
+    // Frees every frame buffer (with the last gauge, before its GDI+ shut-down).
+    void releaseFrameBuffers();
 
     // The atlas for the content at this scale, kept from earlier frames or
     // built now; null when none can be had (the caller draws the texts).
@@ -75,11 +80,11 @@ public:
     void releaseTextAtlases();
 
     int64_t bytesHeld(Kind kind) const;
-    int64_t bytesHeld() const { return bytesHeld(kBackdrops) + bytesHeld(kTextAtlases); }
+    int64_t bytesHeld() const;
     int picturesHeld(Kind kind) const;
-    int64_t boundBytes(Kind kind) const { return bounds_[kind]; }
+    int64_t boundBytes() const { return bound_; }
     // Pictures beyond a lowered bound go at once, those used longest ago first.
-    void setBoundBytes(Kind kind, int64_t bytes);
+    void setBoundBytes(int64_t bytes);
     // Pictures made (painted afresh or built) since the start: a redraw that
     // keeps remaking them is thrashing.
     uint64_t picturesMade(Kind kind) const { return made_[kind]; }
@@ -99,7 +104,13 @@ private:
         bool painted = false;
         bool failed = false;  // the bitmap of this size could not be made: not tried again
         render::OffscreenBitmap bitmap;
-        render::FrameBuffer frame;  // counted with the backdrop
+    };
+    struct FrameSlot {
+        Use use;
+        int32_t width = 0;  // the key; 0: a free slot
+        int32_t height = 0;
+        bool failed = false;  // GDI or GDI+ gave none of this size: not tried again
+        render::FrameBuffer frame;
     };
     struct AtlasSlot {
         Use use;
@@ -107,26 +118,27 @@ private:
     };
     class AtlasRoom;
 
-    // The one policy, over both kinds.
+    // The one policy, over every kind.
     int slotCount(Kind kind) const;
     Use& useOf(Kind kind, int slot);
+    const Use& useOf(Kind kind, int slot) const;
     int64_t slotBytes(Kind kind, int slot) const;
     void evict(Kind kind, int slot);
     void stampRequest(Use& use);
     bool makeRoom(Kind kind, int64_t bytes, int requester);
-    int oldestIdle(Kind kind, int requester, uint64_t before) const;
+    bool oldestIdle(Kind requesterKind, int requester, uint64_t before, Kind& kind, int& slot) const;
     int replaceableSlot(Kind kind);
 
     void forgetBackdrop(BackdropSlot& slot);
     int backdropSlotOf(const void* owner, host::DeviceContext surface) const;
     int claimBackdropSlot();
     bool remakeBackdrop(int slot);
-    void remakeFrame(int slot);
     int atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY);
 
     BackdropSlot backdrops_[kBackdropSlots];
+    FrameSlot frames_[kFrameBufferSlots];
     AtlasSlot atlases_[kTextAtlasSlots];
-    int64_t bounds_[kKinds] = {kBackdropBoundBytes, kTextAtlasBoundBytes};
+    int64_t bound_ = kBoundBytes;
     uint64_t made_[kKinds] = {};
     uint64_t sequence_ = 0;
 };

@@ -160,9 +160,6 @@ void RadarGauge::startPicture() {
 // host's device context refuse the blit, GDI+ copies it instead.
 void RadarGauge::finishPicture(render::Graphics& surface) {
     if (composing_ == nullptr) return;
-    // Its graphics object given up (a container that did not close): the
-    // backdrop and its frame buffer are made afresh for the next frame.
-    if (!composing_->valid()) drawingMemory().discardBackdrop(this, deviceContext_);
     if (!composing_->blitTo(deviceContext_)) composing_->drawOnto(surface);
     composing_ = nullptr;
     graphics_ = &surface;
@@ -197,7 +194,7 @@ bool RadarGauge::copyBackdrop() {
         // painted again next time rather than copied as it is for good.
         if (render::failedGdiCalls() == failedBefore) memory.markPainted(lease);
     }
-    if (composeOffSurface(lease.frame, *lease.bitmap)) return true;
+    if (composeOffSurface(memory.frameBuffer(surfaceWidth_, surfaceHeight_), *lease.bitmap)) return true;
     if (graphics_->drawBitmap(*lease.bitmap, 0, 0)) return true;
     // Not copied, or the surface's state did not come back: its scaling is
     // set afresh and the fixed part drawn directly.

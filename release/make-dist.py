@@ -54,9 +54,12 @@ def entry_time():
     """The last commit's time (or SOURCE_DATE_EPOCH); now outside a repository."""
     seconds = os.environ.get("SOURCE_DATE_EPOCH")
     if not seconds:
-        result = subprocess.run(["git", "-C", HERE, "log", "-1", "--format=%ct"],
-                                capture_output=True, text=True)
-        seconds = result.stdout.strip() if result.returncode == 0 else ""
+        try:
+            result = subprocess.run(["git", "-C", HERE, "log", "-1", "--format=%ct"],
+                                    capture_output=True, text=True)
+            seconds = result.stdout.strip() if result.returncode == 0 else ""
+        except OSError:  # no git on this machine: a tree without history
+            seconds = ""
     stamp = time.gmtime(int(seconds)) if seconds.isdigit() else time.gmtime()
     return max(ZIP_EPOCH, tuple(stamp[:6]))
 

@@ -23,29 +23,32 @@ BackdropContent content(int32_t width, int32_t height) {
 
 constexpr int64_t kPicture = 100 * 80 * 4;
 
-TEST(FrameBuffers, AreCountedWithTheirBackdropAndLeftOutWhenTheBoundIsShort) {
+// One frame buffer per surface size serves every surface of that size; it
+// counts against the store's one bound, and a surface goes without one
+// (its backdrop copied by GDI+) when the pictures in use leave no room.
+TEST(FrameBuffers, AreSharedBySizeAndCountedAgainstTheBound) {
     testing::ensureGdiplusStarted();
     ASSERT_TRUE(render::FrameBuffer::available());
-    constexpr DrawingMemory::Kind kBackdrops = DrawingMemory::kBackdrops;
     DrawingMemory memory;
-    const BackdropLease both = memory.leaseBackdrop(&owner, surface(1), content(100, 80));
-    ASSERT_NE(both.frame, nullptr);
-    EXPECT_EQ(both.frame->width(), 100);
-    EXPECT_EQ(memory.bytesHeld(kBackdrops), 2 * kPicture);
+    render::FrameBuffer* first = memory.frameBuffer(100, 80);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->width(), 100);
+    EXPECT_EQ(memory.frameBuffer(100, 80), first) << "the same size shares it";
+    EXPECT_NE(memory.frameBuffer(101, 80), nullptr);
+    EXPECT_EQ(memory.bytesHeld(DrawingMemory::kFrameBuffers), kPicture + 101 * 80 * 4);
+    EXPECT_EQ(memory.picturesMade(DrawingMemory::kFrameBuffers), 2u);
 
-    // Room for a backdrop alone: the surface gets its backdrop copied by GDI+.
-    memory.setBoundBytes(kBackdrops, 2 * kPicture - 1);
-    EXPECT_EQ(memory.bytesHeld(kBackdrops), 0);
-    const BackdropLease alone = memory.leaseBackdrop(&owner, surface(1), content(100, 80));
-    EXPECT_NE(alone.bitmap, nullptr);
-    EXPECT_EQ(alone.frame, nullptr);
-    EXPECT_EQ(memory.bytesHeld(kBackdrops), kPicture);
-
-    memory.setBoundBytes(kBackdrops, 4 * kPicture);
-    EXPECT_NE(memory.leaseBackdrop(&owner, surface(1), content(101, 80)).frame, nullptr) << "made with the backdrop";
-    EXPECT_EQ(memory.bytesHeld(kBackdrops), 2 * 101 * 80 * 4);
+    // A backdrop in use and a bound with room for one picture more: the
+    // frame buffer used longest ago gives way only once it is idle.
+    memory.setBoundBytes(4 * kPicture);
+    ASSERT_NE(memory.leaseBackdrop(&owner, surface(1), content(100, 80)).bitmap, nullptr);
+    EXPECT_EQ(memory.frameBuffer(102, 80), nullptr) << "no room beside the pictures in use";
+    // A lowered bound frees what was used longest ago.
+    memory.setBoundBytes(2 * kPicture);
+    EXPECT_LE(memory.bytesHeld(), 2 * kPicture);
     memory.releaseOwner(&owner);
-    EXPECT_EQ(memory.bytesHeld(kBackdrops), 0);
+    memory.releaseFrameBuffers();
+    EXPECT_EQ(memory.bytesHeld(), 0);
 }
 
 TEST(FrameBuffers, StartFromTheBackdropAndReachTheSurfaceRowForRow) {

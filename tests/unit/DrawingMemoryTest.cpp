@@ -65,7 +65,7 @@ protected:
         return leased;
     }
     int64_t bytesHeld() const { return memory.bytesHeld(DrawingMemory::kBackdrops); }
-    void setBound(int64_t bytes) { memory.setBoundBytes(DrawingMemory::kBackdrops, bytes); }
+    void setBound(int64_t bytes) { memory.setBoundBytes(bytes); }
     DrawingMemory memory;
 };
 
@@ -123,7 +123,7 @@ TEST_F(Backdrops, KeepTheirStorageAcrossResizesThatFillAtLeastHalfOfIt) {
     EXPECT_EQ(bytesHeld(), 102 * 100 * 4);
     // A went unused while B grew, so it gave way; now B is in use.
     EXPECT_EQ(lease(&ownerA, surface(1), content(101, 100)).bitmap, nullptr);
-    EXPECT_LE(bytesHeld(), memory.boundBytes(DrawingMemory::kBackdrops));
+    EXPECT_LE(bytesHeld(), memory.boundBytes());
 }
 
 // More surfaces than the bound holds, drawn in turn as a panel window of
@@ -132,7 +132,7 @@ TEST_F(Backdrops, KeepTheirStorageAcrossResizesThatFillAtLeastHalfOfIt) {
 // to one that is, and the bound holds throughout.
 TEST_F(Backdrops, PicturesInUseAreNeverThrownOutForANewcomer) {
     const int64_t each = 1024 * 1024 * 4;
-    ASSERT_EQ(memory.boundBytes(DrawingMemory::kBackdrops), 4 * each);
+    setBound(4 * each);
     int copied[7] = {};
     for (int frame = 0; frame < 20; ++frame)
         for (int n = 1; n <= 6; ++n) copied[n] += lease(&ownerA, surface(n), content(1024, 1024)).bitmap != nullptr;
@@ -185,7 +185,7 @@ TEST_F(Backdrops, HostileSizesAndCountsStayBounded) {
     for (int n = 0; n < 1000; ++n) lease(&ownerA, surface(n), content(10 + n % 7, 10));
     for (int frame = 0; frame < 200; ++frame) lease(&ownerB, surface(0), content(1 + frame * 13, 1 + frame * 7));
     EXPECT_LE(memory.picturesHeld(DrawingMemory::kBackdrops), DrawingMemory::kBackdropSlots);
-    EXPECT_LE(bytesHeld(), memory.boundBytes(DrawingMemory::kBackdrops));
+    EXPECT_LE(bytesHeld(), memory.boundBytes());
 }
 
 TEST_F(Backdrops, ABitmapThatCannotBeMadeIsNotTriedAgainUntilTheSizeChanges) {
@@ -214,6 +214,7 @@ TEST_F(Backdrops, TagAtlasesShareTheBoundAndFollowTheirContent) {
     render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::AltitudeTag);
     const render::TextAtlasContent tags = altitudeTagAtlasContent(scheme, format);
     const DrawingMemory::Kind atlases = DrawingMemory::kTextAtlases;
+    memory.setBoundBytes(int64_t{24} * 1024 * 1024);  // two of these atlases fit, three do not
 
     const render::TextAtlas* first = memory.textAtlas(tags, 1.1f, 1.1f);
     ASSERT_NE(first, nullptr);
@@ -228,7 +229,7 @@ TEST_F(Backdrops, TagAtlasesShareTheBoundAndFollowTheirContent) {
     EXPECT_EQ(memory.picturesMade(atlases), 2u);
     memory.textAtlas(tags, 1.1f, 1.1f);  // 1.11 goes unused for a round
     EXPECT_NE(memory.textAtlas(tags, 1.12f, 1.12f), nullptr);
-    EXPECT_LE(memory.bytesHeld(atlases), memory.boundBytes(atlases));
+    EXPECT_LE(memory.bytesHeld(atlases), memory.boundBytes());
     EXPECT_EQ(memory.textAtlas(tags, 2.4f, 2.4f), nullptr);
     EXPECT_EQ(memory.textAtlas(tags, 2.4f, 2.4f), nullptr);
     EXPECT_EQ(memory.picturesMade(atlases), 3u);

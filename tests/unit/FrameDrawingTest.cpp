@@ -328,7 +328,7 @@ TEST_F(FrameDrawing, FullCacheGivesTheSurfaceDrawnLongestAgoToANewOne) {
 // pixels; a gauge going away frees its backdrops.
 TEST_F(FrameDrawing, SurfaceWithoutABackdropShowsTheSamePicture) {
     DrawingMemory& backdrops = drawingMemory();
-    const int64_t budget = backdrops.boundBytes(DrawingMemory::kBackdrops);
+    const int64_t budget = backdrops.boundBytes();
     TestSurface fromBackdrop(150, 110);
     TestSurface direct(150, 110);
     Window a(*Linkage.gauges[0], fromBackdrop);
@@ -337,9 +337,9 @@ TEST_F(FrameDrawing, SurfaceWithoutABackdropShowsTheSamePicture) {
         setMode(mode);
         drawAt(gauge, a, mode);
         EXPECT_EQ(backdrops.picturesHeld(DrawingMemory::kBackdrops), 1);
-        backdrops.setBoundBytes(DrawingMemory::kBackdrops, 150 * 110 * 4 - 1);  // too small for the surface: a's backdrop goes too
+        backdrops.setBoundBytes(150 * 110 * 4 - 1);  // too small for the surface: a's backdrop goes too
         drawAt(gauge, b, mode);  // the clock has not moved: the sweep is where a left it
-        backdrops.setBoundBytes(DrawingMemory::kBackdrops, budget);
+        backdrops.setBoundBytes(budget);
         int differing = 0;
         for (int y = 0; y < 110; ++y)
             for (int x = 0; x < 150; ++x) differing += fromBackdrop.pixel(x, y) != direct.pixel(x, y) ? 1 : 0;
