@@ -452,7 +452,8 @@ LAYER_EXPORT void GdipFree(void* memory) {
 }
 
 // A call on the module's objects.
-#define LAYER_USE(name, params, args)                                  \
+// `before` runs once the call is known not to fail, before it is handed on.
+#define LAYER_USE_WITH(name, params, args, before)                    \
     LAYER_EXPORT Status name params {                                  \
         static const auto next = following<Status(*) params>(#name);  \
         Call call(#name, __builtin_return_address(0));                \
@@ -460,9 +461,11 @@ LAYER_EXPORT void GdipFree(void* memory) {
         call.worksOn args;                                             \
         if (const Status status = call.fault(); status != kOk)         \
             return status;                                             \
+        before;                                                        \
         Forwarded forwarded;                                           \
         return next args;                                              \
     }
+#define LAYER_USE(name, params, args) LAYER_USE_WITH(name, params, args, (void)0)
 
 // ---- libgdiplus's pen set-up ------------------------------------------------------
 //
@@ -491,14 +494,17 @@ void noteTransformChanged(void* graphics) {
     }
 }
 
-bool takeTransformChanged(void* graphics) {
+// True when the graphics was watched (and is no longer).
+bool stopWatching(void* graphics) {
     for (int i = 0; i < transformChangedCount; ++i) {
         if (transformChanged[i] != graphics) continue;
         transformChanged[i] = transformChanged[--transformChangedCount];
         return true;
     }
-    return tooManyChanged;
+    return false;
 }
+
+bool takeTransformChanged(void* graphics) { return stopWatching(graphics) || tooManyChanged; }
 
 void* resetPen() {
     static void* pen = [] {
@@ -512,13 +518,7 @@ void* resetPen() {
 }
 
 // A graphics deleted is watched no longer (its handle may come back).
-void forgetTransformChanged(void* graphics) {
-    for (int i = 0; i < transformChangedCount; ++i) {
-        if (transformChanged[i] != graphics) continue;
-        transformChanged[i] = transformChanged[--transformChangedCount];
-        return;
-    }
-}
+void forgetTransformChanged(void* graphics) { stopWatching(graphics); }
 
 void freshenPenSetUp(void* graphics) {
     static const auto drawLine = following<Status (*)(void*, void*, float, float, float, float)>("GdipDrawLine");
@@ -532,33 +532,9 @@ void freshenPenSetUp(void* graphics) {
 
 }  // namespace
 
-// A call that changes the graphics' world transform.
-#define LAYER_TRANSFORM(name, params, args)                            \
-    LAYER_EXPORT Status name params {                                  \
-        static const auto next = following<Status(*) params>(#name);  \
-        Call call(#name, __builtin_return_address(0));                \
-        call.uses args;                                                \
-        call.worksOn args;                                             \
-        if (const Status status = call.fault(); status != kOk)         \
-            return status;                                             \
-        noteTransformChanged(graphics);                                \
-        Forwarded forwarded;                                           \
-        return next args;                                              \
-    }
-
-// A stroke with a pen.
-#define LAYER_STROKE(name, params, args)                               \
-    LAYER_EXPORT Status name params {                                  \
-        static const auto next = following<Status(*) params>(#name);  \
-        Call call(#name, __builtin_return_address(0));                \
-        call.uses args;                                                \
-        call.worksOn args;                                             \
-        if (const Status status = call.fault(); status != kOk)         \
-            return status;                                             \
-        freshenPenSetUp(graphics);                                     \
-        Forwarded forwarded;                                           \
-        return next args;                                              \
-    }
+// A call that changes the graphics' world transform, and a stroke with a pen.
+#define LAYER_TRANSFORM(name, params, args) LAYER_USE_WITH(name, params, args, noteTransformChanged(graphics))
+#define LAYER_STROKE(name, params, args) LAYER_USE_WITH(name, params, args, freshenPenSetUp(graphics))
 
 // A call that makes an object, handed out through `out`.
 #define LAYER_CREATE(name, params, args, out)                         \

@@ -197,10 +197,4 @@ bool TargetProcedure::hidden(const TrafficTarget& target) const {
     return filterHides(frame_.filter, target.altitudeAboveGround(), relativeAltitude(target));
 }
 
-void TargetProcedure::run(int index, TrafficTarget& target) {
-    const TargetFix fix = locate(target);
-    const render::Pen& pen = paint(target, fix.relativeBearingDeg);
-    plot(index, target, fix, pen);
-}
-
 }  // namespace quillon

@@ -144,9 +144,6 @@ public:
     // list hold such aircraft).
     bool beyondRange(const TargetFix& fix) const;
     float rangeNm() const { return frame_.rangeNm; }
-    // Everything above, for a view that lets every target through the
-    // view's own tests; the filter may still hide it.
-    void run(int index, TrafficTarget& target);
     // Whether the pilot's filter hides the target in this frame.
     bool hidden(const TrafficTarget& target) const;
 
