@@ -98,6 +98,10 @@ GpStatus WINGDIPAPI GdipDrawImageRectRect(GpGraphics*, GpImage*, REAL, REAL, REA
     return kOk;
 }
 GpStatus WINGDIPAPI GdipSetInterpolationMode(GpGraphics*, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipGetDpiY(GpGraphics*, REAL* dpi) {
+    if (dpi != nullptr) *dpi = 96.0f;
+    return kOk;
+}
 
 GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB, GpSolidFill** brush) { return handOut(brush); }
 GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush*) { return kOk; }

@@ -30,6 +30,7 @@ GpStatus WINGDIPAPI GdipEndContainer(GpGraphics* graphics, GraphicsContainer sta
 GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, uint8_t* scan0,
                                               GpBitmap** bitmap);
 GpStatus WINGDIPAPI GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics);
+GpStatus WINGDIPAPI GdipGetDpiY(GpGraphics* graphics, REAL* dpi);
 GpStatus WINGDIPAPI GdipDisposeImage(GpImage* image);
 GpStatus WINGDIPAPI GdipSetCompositingMode(GpGraphics* graphics, INT mode);
 GpStatus WINGDIPAPI GdipSaveGraphics(GpGraphics* graphics, GraphicsState* state);

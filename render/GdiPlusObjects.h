@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/HostTypes.h"
+#include "render/DrawnRegion.h"
 #include "render/GdiPlusTypes.h"
 
 namespace render {
@@ -107,10 +108,40 @@ public:
     // Connected lines through the points, stroked as one.
     void drawLines(const Pen& pen, const PointF* points, int count);
 
+    // From now on marks in the region where it draws (a picture kept from
+    // frame to frame); null: marks nothing.
+    void markDrawingIn(DrawnRegion* region) { drawn_ = region; }
+
 private:
     friend class OffscreenBitmap;
     friend class FrameBuffer;
+
+    // World units to device pixels as the module sets the world transform
+    // (scales and translations only): device = world x scale + offset.
+    struct Placement {
+        float scaleX = 1.0f;
+        float scaleY = 1.0f;
+        float offsetX = 0.0f;
+        float offsetY = 0.0f;
+    };
+    static constexpr int kDeepestContainer = 8;
+
+    void followTransform(GpStatus status);
+    void markWorldBox(float left, float top, float right, float bottom, float padPixels);
+    void markStroke(const Pen& pen, float x1, float y1, float x2, float y2);
+    void markText(const char16_t* text, int length, const Font& font, float x, float y, const StringFormat* format);
+    float penHalfWidthPixels(const Pen& pen) const;
+
     gdip::GpGraphics* native_ = nullptr;
+    DrawnRegion* drawn_ = nullptr;
+    Placement placement_;
+    Placement containerBase_;  // where a reset of the world transform goes back to
+    Placement outerBases_[kDeepestContainer];
+    int depth_ = 0;
+    // A transform call failed or containers nested too deep: where drawing
+    // lands is not known until the transform is reset outside any container.
+    bool placementLost_ = false;
+    float dpiY_ = 0.0f;  // asked for at the first text; 0 before
 };
 
 // A picture kept off the surface: a 32-bit bitmap of a fixed pixel size with
@@ -200,10 +231,14 @@ public:
     // Dash and gap lengths in multiples of the pen width.
     void setDashPattern(const float* dashes, int count);
     bool valid() const { return native_ != nullptr; }
+    float width() const { return width_; }
+    int unit() const { return unit_; }
 
 private:
     friend class Graphics;
     gdip::GpPen* native_ = nullptr;
+    float width_ = 0.0f;
+    int unit_ = 0;
 };
 
 // What a font was made from: two fonts with equal descriptions draw alike.
@@ -269,6 +304,8 @@ public:
     void setAlignment(int alignment);
     void setLineAlignment(int alignment);
     bool valid() const { return native_ != nullptr; }
+    int alignment() const { return alignment_; }
+    int lineAlignment() const { return lineAlignment_; }
     // What it was made with (its alignments are set by each user).
     int flags() const { return flags_; }
     uint16_t language() const { return language_; }
@@ -276,6 +313,8 @@ public:
 private:
     friend class Graphics;
     gdip::GpStringFormat* native_ = nullptr;
+    int alignment_ = 0;  // near, as GDI+ makes a format
+    int lineAlignment_ = 0;
     int flags_ = 0;
     uint16_t language_ = 0;
 };

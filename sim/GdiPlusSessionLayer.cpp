@@ -588,6 +588,7 @@ LAYER_TRANSFORM(GdipScaleWorldTransform, (Handle graphics, float sx, float sy, i
 LAYER_TRANSFORM(GdipTranslateWorldTransform, (Handle graphics, float dx, float dy, int32_t order), (graphics, dx, dy, order))
 LAYER_TRANSFORM(GdipResetWorldTransform, (Handle graphics), (graphics))
 LAYER_USE(GdipGraphicsClear, (Handle graphics, uint32_t colour), (graphics, colour))
+LAYER_USE(GdipGetDpiY, (Handle graphics, float* dpi), (graphics, dpi))
 LAYER_USE(GdipSetClipRectI, (Handle graphics, int32_t x, int32_t y, int32_t width, int32_t height, int32_t combineMode),
           (graphics, x, y, width, height, combineMode))
 LAYER_USE(GdipResetClip, (Handle graphics), (graphics))
