@@ -101,17 +101,25 @@ int DrawingMemory::picturesHeld(Kind kind) const {
     return held;
 }
 
-// The picture of any kind used longest ago, before the sequence number,
-// other than the requester's own; false when none.
+// A frame buffer, in use or not, gives way to a backdrop: without its
+// frame buffer a surface copies the backdrop by GDI+, without its backdrop
+// it draws everything. Frame buffers ask among themselves like the rest.
+bool DrawingMemory::givesWay(Kind requesterKind, Kind kind, int slot, uint64_t idleBefore) const {
+    if (requesterKind == kBackdrops && kind == kFrameBuffers) return true;
+    return useOf(kind, slot).last < idleBefore;
+}
+
+// The picture that may give way to the requester, the one used longest ago
+// first; false when none.
 bool DrawingMemory::oldestIdle(Kind requesterKind, int requester, uint64_t before, Kind& kind, int& slot) const {
     bool found = false;
-    uint64_t oldestUse = before;
+    uint64_t oldestUse = UINT64_MAX;
     for (Kind candidateKind : kEveryKind) {
         for (int candidate = 0; candidate < slotCount(candidateKind); ++candidate) {
             if ((candidateKind == requesterKind && candidate == requester) || slotBytes(candidateKind, candidate) == 0)
                 continue;
             const uint64_t last = useOf(candidateKind, candidate).last;
-            if (last >= oldestUse) continue;
+            if (!givesWay(requesterKind, candidateKind, candidate, before) || last >= oldestUse) continue;
             found = true;
             oldestUse = last;
             kind = candidateKind;
@@ -134,7 +142,7 @@ bool DrawingMemory::makeRoom(Kind kind, int64_t bytes, int requester) {
     for (Kind other : kEveryKind) {
         for (int slot = 0; slot < slotCount(other); ++slot) {
             if (other == kind && slot == requester) continue;
-            if (useOf(other, slot).last < idleBefore) idleBytes += slotBytes(other, slot);
+            if (givesWay(kind, other, slot, idleBefore)) idleBytes += slotBytes(other, slot);
         }
     }
     if (held - idleBytes + bytes > bound_) return false;

@@ -132,6 +132,7 @@ private:
     void evict(Kind kind, int slot);
     void stampRequest(Use& use);
     bool makeRoom(Kind kind, int64_t bytes, int requester);
+    bool givesWay(Kind requesterKind, Kind kind, int slot, uint64_t idleBefore) const;
     bool oldestIdle(Kind requesterKind, int requester, uint64_t before, Kind& kind, int& slot) const;
     int replaceableSlot(Kind kind);
 

@@ -54,6 +54,28 @@ TEST(FrameBuffers, AreKeptPerSurfaceAndCountedAgainstTheBound) {
     EXPECT_EQ(memory.bytesHeld(), 0);
 }
 
+// Six surfaces drawn in turn with room for six backdrops and two frame
+// buffers: every surface keeps its backdrop (frame buffers give way to
+// backdrops), two keep frame buffers, and nothing is made again.
+TEST(FrameBuffers, GiveWayToBackdropsWithoutThrashing) {
+    testing::ensureGdiplusStarted();
+    DrawingMemory memory;
+    memory.setBoundBytes(8 * kPicture);
+    int composed = 0;
+    for (int round = 0; round < 5; ++round) {
+        composed = 0;
+        for (int n = 1; n <= 6; ++n) {
+            ASSERT_NE(memory.leaseBackdrop(&owner, surface(n), content(100, 80)).bitmap, nullptr) << n;
+            composed += memory.frameBuffer(&owner, surface(n), 100, 80) != nullptr;
+        }
+    }
+    EXPECT_EQ(composed, 2);
+    EXPECT_EQ(memory.picturesHeld(DrawingMemory::kBackdrops), 6);
+    EXPECT_LE(memory.picturesMade(DrawingMemory::kFrameBuffers), 6u) << "made again to be thrown out again";
+    memory.releaseOwner(&owner);
+    EXPECT_EQ(memory.bytesHeld(), 0);
+}
+
 TEST(FrameBuffers, StartFromTheBackdropAndReachTheSurfaceRowForRow) {
     testing::ensureGdiplusStarted();
     testing::TestSurface target(60, 40);
