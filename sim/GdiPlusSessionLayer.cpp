@@ -631,9 +631,14 @@ LAYER_STROKE(GdipDrawLines, (Handle graphics, Handle pen, const void* points, in
           (graphics, pen, points, count))
 LAYER_STROKE(GdipDrawEllipse, (Handle graphics, Handle pen, float x, float y, float width, float height),
           (graphics, pen, x, y, width, height))
-LAYER_STROKE(GdipDrawArc,
-          (Handle graphics, Handle pen, float x, float y, float width, float height, float start, float sweep),
-          (graphics, pen, x, y, width, height, start, sweep))
+// Windows' GDI+ (Wine's too) refuses an arc of no size where libgdiplus
+// draws nothing and reports success: the module sees the refusal here too.
+LAYER_USE_WITH(GdipDrawArc,
+               (Handle graphics, Handle pen, float x, float y, float width, float height, float start, float sweep),
+               (graphics, pen, x, y, width, height, start, sweep), {
+                   if (!(width > 0.0f && height > 0.0f)) return kInvalidParameter;
+                   freshenPenSetUp(graphics);
+               })
 LAYER_STROKE(GdipDrawRectangle, (Handle graphics, Handle pen, float x, float y, float width, float height),
           (graphics, pen, x, y, width, height))
 LAYER_USE(GdipFillEllipse, (Handle graphics, Handle brush, float x, float y, float width, float height),
