@@ -127,6 +127,13 @@ GpStatus WINGDIPAPI GdipSetStringFormatAlign(GpStringFormat*, INT) { return kOk;
 GpStatus WINGDIPAPI GdipSetStringFormatLineAlign(GpStringFormat*, INT) { return kOk; }
 GpStatus WINGDIPAPI GdipDeleteStringFormat(GpStringFormat*) { return kOk; }
 
+GpStatus WINGDIPAPI GdipCreatePath(INT, GpPath** path) { return handOut(path); }
+GpStatus WINGDIPAPI GdipResetPath(GpPath*) { return kOk; }
+GpStatus WINGDIPAPI GdipStartPathFigure(GpPath*) { return kOk; }
+GpStatus WINGDIPAPI GdipAddPathLine(GpPath*, REAL, REAL, REAL, REAL) { return kOk; }
+GpStatus WINGDIPAPI GdipDrawPath(GpGraphics*, GpPen*, GpPath*) { return kOk; }
+GpStatus WINGDIPAPI GdipDeletePath(GpPath*) { return kOk; }
+
 GpStatus WINGDIPAPI GdipCreateMatrix(GpMatrix** matrix) { return handOut(matrix); }
 GpStatus WINGDIPAPI GdipSetMatrixElements(GpMatrix*, REAL, REAL, REAL, REAL, REAL, REAL) { return kOk; }
 GpStatus WINGDIPAPI GdipRotateMatrix(GpMatrix*, REAL, INT) { return kOk; }

@@ -78,6 +78,13 @@ GpStatus WINGDIPAPI GdipSetStringFormatAlign(GpStringFormat* format, INT align);
 GpStatus WINGDIPAPI GdipSetStringFormatLineAlign(GpStringFormat* format, INT align);
 GpStatus WINGDIPAPI GdipDeleteStringFormat(GpStringFormat* format);
 
+GpStatus WINGDIPAPI GdipCreatePath(INT fillMode, GpPath** path);
+GpStatus WINGDIPAPI GdipResetPath(GpPath* path);
+GpStatus WINGDIPAPI GdipStartPathFigure(GpPath* path);
+GpStatus WINGDIPAPI GdipAddPathLine(GpPath* path, REAL x1, REAL y1, REAL x2, REAL y2);
+GpStatus WINGDIPAPI GdipDrawPath(GpGraphics* graphics, GpPen* pen, GpPath* path);
+GpStatus WINGDIPAPI GdipDeletePath(GpPath* path);
+
 GpStatus WINGDIPAPI GdipCreateMatrix(GpMatrix** matrix);
 GpStatus WINGDIPAPI GdipSetMatrixElements(GpMatrix* matrix, REAL m11, REAL m12, REAL m21, REAL m22, REAL dx,
                                           REAL dy);

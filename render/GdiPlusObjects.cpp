@@ -308,6 +308,10 @@ void Graphics::drawLines(const Pen& pen, const PointF* points, int count) {
     markWorldBox(left, top, right, bottom, 10 * penHalfWidthPixels(pen));
 }
 
+void Graphics::drawPath(const Pen& pen, const StrokePath& path) {
+    record(gdip::GdipDrawPath(native_, pen.native_, path.native_));
+}
+
 // ---- OffscreenBitmap ----
 
 namespace {
@@ -521,6 +525,35 @@ void Matrix::translate(float dx, float dy) {
 
 void Matrix::transformPoints(PointF* points, int count) {
     record(gdip::GdipTransformMatrixPoints(native_, points, count));
+}
+
+// ---- Stroke path ----
+
+StrokePath::StrokePath() {
+    // Winding: a filled outline of overlapping lines has no holes where they cross.
+    record(gdip::GdipCreatePath(gdip::kFillModeWinding, &native_));
+    countHeld(native_);
+}
+
+StrokePath::~StrokePath() { releaseNative(); }
+
+void StrokePath::releaseNative() {
+    if (native_ != nullptr) gdip::GdipDeletePath(native_);
+    countDeleted(native_);
+    native_ = nullptr;
+}
+
+void StrokePath::addLine(float x1, float y1, float x2, float y2) {
+    if (native_ == nullptr) return;
+    ++lines_;
+    if (record(gdip::GdipStartPathFigure(native_)) != gdip::kOk) return;
+    record(gdip::GdipAddPathLine(native_, x1, y1, x2, y2));
+}
+
+void StrokePath::clear() {
+    if (native_ == nullptr || lines_ == 0) return;
+    lines_ = 0;
+    if (record(gdip::GdipResetPath(native_)) != gdip::kOk) releaseNative();
 }
 
 }  // namespace render

@@ -54,6 +54,7 @@ class Font;
 class FontFamily;
 class StringFormat;
 class OffscreenBitmap;
+class StrokePath;
 
 // A graphics object drawing on a host device context. Lives inline in the
 // surface cache, so it can be emptied and re-created in place.
@@ -107,6 +108,8 @@ public:
     void setInterpolationMode(int mode);
     // Connected lines through the points, stroked as one.
     void drawLines(const Pen& pen, const PointF* points, int count);
+    // Every line of the path in one stroke.
+    void drawPath(const Pen& pen, const StrokePath& path);
 
     // From now on marks in the region where it draws (a picture kept from
     // frame to frame); null: marks nothing.
@@ -335,6 +338,34 @@ public:
 
 private:
     gdip::GpMatrix* native_ = nullptr;
+};
+
+// Separate lines gathered to be stroked with one pen in one call: the
+// drawing library sets a stroke up once for all of them. Emptied, not
+// remade, between uses, so its storage is reused. Where lines overlap, the
+// stroke covers a pixel once: their anti-aliased edges do not add up as they
+// do when each line is drawn on its own.
+class StrokePath : public StatusRecord, public GdipAllocated {
+public:
+    StrokePath();
+    ~StrokePath();
+    StrokePath(const StrokePath&) = delete;
+    StrokePath& operator=(const StrokePath&) = delete;
+
+    // A line as a figure of its own (not joined to the one before).
+    void addLine(float x1, float y1, float x2, float y2);
+    // Empties the path. A path that could not be emptied lets its object go
+    // (invalid from then on): it would otherwise draw old lines again.
+    void clear();
+    bool valid() const { return native_ != nullptr; }
+    bool empty() const { return lines_ == 0; }
+
+private:
+    friend class Graphics;
+    void releaseNative();
+
+    gdip::GpPath* native_ = nullptr;
+    int lines_ = 0;
 };
 
 }  // namespace render

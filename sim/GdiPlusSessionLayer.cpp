@@ -685,6 +685,13 @@ LAYER_USE(GdipSetStringFormatAlign, (Handle format, int32_t align), (format, ali
 LAYER_USE(GdipSetStringFormatLineAlign, (Handle format, int32_t align), (format, align))
 LAYER_DELETE(GdipDeleteStringFormat, (Handle format), (format), format)
 
+LAYER_CREATE(GdipCreatePath, (int32_t fillMode, Handle* path), (fillMode, path), path)
+LAYER_USE(GdipResetPath, (Handle path), (path))
+LAYER_USE(GdipStartPathFigure, (Handle path), (path))
+LAYER_USE(GdipAddPathLine, (Handle path, float x1, float y1, float x2, float y2), (path, x1, y1, x2, y2))
+LAYER_STROKE(GdipDrawPath, (Handle graphics, Handle pen, Handle path), (graphics, pen, path))
+LAYER_DELETE(GdipDeletePath, (Handle path), (path), path)
+
 LAYER_CREATE(GdipCreateMatrix, (Handle* matrix), (matrix), matrix)
 LAYER_USE(GdipSetMatrixElements, (Handle matrix, float m11, float m12, float m21, float m22, float dx, float dy),
           (matrix, m11, m12, m21, m22, dx, dy))

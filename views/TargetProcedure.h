@@ -89,13 +89,44 @@ inline double boundedSymbolLength(double length) {
     return length;
 }
 
+// Whether this build gathers a target's lines into one stroke (see
+// TargetStrokes): the Windows builds do, the reference build and the Linux
+// builds do not.
+bool gathersTargetStrokes();
+
+// The lines of one target (its cross and its vector or trend line), stroked
+// in one call when gathering: Windows' GDI+ (as Wine's) sets every stroke up
+// at a cost several times that of a short line's pixels. libgdiplus strokes
+// a path of several lines through a slower general rasteriser than a single
+// line's, so the Linux builds stroke each line at once, as does the
+// reference build (the host's gauges' own way) and any line whose path
+// cannot be had. Where a target's lines overlap, one stroke covers a pixel
+// once: the anti-aliased edges there do not add up as they do line by line.
+class TargetStrokes {
+public:
+    explicit TargetStrokes(render::Graphics& graphics, bool gather = gathersTargetStrokes());
+    ~TargetStrokes() { stroke(); }
+    TargetStrokes(const TargetStrokes&) = delete;
+    TargetStrokes& operator=(const TargetStrokes&) = delete;
+
+    // Gathers the line (what was gathered with another pen is stroked first).
+    void add(const render::Pen& pen, float x1, float y1, float x2, float y2);
+    // Strokes what was gathered and empties the path.
+    void stroke();
+
+private:
+    render::Graphics& graphics_;
+    render::StrokePath* path_;
+    const render::Pen* pen_ = nullptr;
+};
+
 // The symbols of a target, shared by every view. A host number that is not
 // a number, or infinite, leaves the point unusable; the rasteriser would run
 // such lines to the corner of the surface, so they are left out.
-void drawTargetCross(render::Graphics& graphics, const render::Pen& pen, float x, float y);
+void drawTargetCross(TargetStrokes& strokes, const render::Pen& pen, float x, float y);
 void drawSelectionBox(render::Graphics& graphics, const render::Pen& pen, float x, float y);
 // A velocity vector or trend line from the target's point.
-void drawTargetLine(render::Graphics& graphics, const render::Pen& pen, float x, float y, float endX, float endY);
+void drawTargetLine(TargetStrokes& strokes, const render::Pen& pen, float x, float y, float endX, float endY);
 
 // A traffic advisory: a filled disc in the advisories' colour in place of
 // the cross, or, at the picture's edge, its half turned into the picture.
@@ -161,6 +192,7 @@ private:
     TargetFrame frame_;
     render::Matrix& targetMatrix_;
     render::Matrix& vectorMatrix_;
+    TargetStrokes strokes_;
 };
 
 }  // namespace quillon
