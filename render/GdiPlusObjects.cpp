@@ -310,6 +310,7 @@ void Graphics::drawLines(const Pen& pen, const PointF* points, int count) {
 
 void Graphics::drawPath(const Pen& pen, const StrokePath& path) {
     record(gdip::GdipDrawPath(native_, pen.native_, path.native_));
+    if (path.lines_ > 0) markWorldBox(path.left_, path.top_, path.right_, path.bottom_, penHalfWidthPixels(pen));
 }
 
 // ---- OffscreenBitmap ----
@@ -545,6 +546,14 @@ void StrokePath::releaseNative() {
 
 void StrokePath::addLine(float x1, float y1, float x2, float y2) {
     if (native_ == nullptr) return;
+    if (lines_ == 0) {
+        left_ = right_ = x1;
+        top_ = bottom_ = y1;
+    }
+    left_ = std::fmin(left_, std::fmin(x1, x2));
+    right_ = std::fmax(right_, std::fmax(x1, x2));
+    top_ = std::fmin(top_, std::fmin(y1, y2));
+    bottom_ = std::fmax(bottom_, std::fmax(y1, y2));
     ++lines_;
     if (record(gdip::GdipStartPathFigure(native_)) != gdip::kOk) return;
     record(gdip::GdipAddPathLine(native_, x1, y1, x2, y2));

@@ -366,6 +366,11 @@ private:
 
     gdip::GpPath* native_ = nullptr;
     int lines_ = 0;
+    // What the lines cover, in world units (valid while lines_ > 0).
+    float left_ = 0.0f;
+    float top_ = 0.0f;
+    float right_ = 0.0f;
+    float bottom_ = 0.0f;
 };
 
 }  // namespace render

@@ -40,10 +40,10 @@ render::PointF turnedClockwise(render::PointF point, float degrees) {
 }  // namespace
 
 bool gathersTargetStrokes() {
-#if defined(_WIN32) && !defined(QUILLON_DIRECT_DRAWING)
-    return true;
-#else
+#if defined(QUILLON_DIRECT_DRAWING)
     return false;
+#else
+    return true;
 #endif
 }
 

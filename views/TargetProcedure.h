@@ -90,17 +90,16 @@ inline double boundedSymbolLength(double length) {
 }
 
 // Whether this build gathers a target's lines into one stroke (see
-// TargetStrokes): the Windows builds do, the reference build and the Linux
-// builds do not.
+// TargetStrokes): the reference build does not.
 bool gathersTargetStrokes();
 
 // The lines of one target (its cross and its vector or trend line), stroked
 // in one call when gathering: Windows' GDI+ (as Wine's) sets every stroke up
-// at a cost several times that of a short line's pixels. libgdiplus strokes
-// a path of several lines through a slower general rasteriser than a single
-// line's, so the Linux builds stroke each line at once, as does the
-// reference build (the host's gauges' own way) and any line whose path
-// cannot be had. Where a target's lines overlap, one stroke covers a pixel
+// at a cost several times that of a short line's pixels. The reference build
+// strokes each line at once, as does any line whose path cannot be had.
+// (libgdiplus strokes a path of several lines through a slower rasteriser
+// than a line's: the Linux hosts' session layer strokes such a path line by
+// line for it.) Where a target's lines overlap, one stroke covers a pixel
 // once: the anti-aliased edges there do not add up as they do line by line.
 class TargetStrokes {
 public:
