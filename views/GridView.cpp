@@ -102,6 +102,7 @@ void GridView::drawLivePart(LiveFrame& frame) {
             drawTargetCross(strokes, pen, at.x, at.y);
         }
         // Found again by ATC id, so the box follows the aircraft across slots.
+        strokeBeforeTheBox(strokes, records, *target);
         recordDrawnTarget(graphics, records, pen, index, *target, at.x, at.y, distanceNm, bearing);
         drawTargetLine(strokes, pen, at.x, at.y, at.x, trendLineEndY(at.y, target->verticalSpeed()));
         strokes.stroke();

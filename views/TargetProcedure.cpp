@@ -110,6 +110,10 @@ bool namesSelectedTarget(const ViewRecords& records, const TrafficTarget& target
     return *records.selectedIndex < kNoSelection && std::strcmp(target.atcId(), records.selectedAtcId) == 0;
 }
 
+void strokeBeforeTheBox(TargetStrokes& strokes, const ViewRecords& records, const TrafficTarget& target) {
+    if (namesSelectedTarget(records, target)) strokes.stroke();
+}
+
 void recordDrawnTarget(render::Graphics& graphics, const ViewRecords& records, const render::Pen& pen, int index,
                        const TrafficTarget& target, float x, float y, float distanceNm, float trueBearingDeg) {
     if (namesSelectedTarget(records, target)) {
@@ -211,6 +215,7 @@ void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetF
     } else {
         drawTargetCross(strokes_, pen, at.X, at.Y);
     }
+    strokeBeforeTheBox(strokes_, records_, target);
     recordDrawnTarget(graphics_, records_, pen, index, target, at.X, at.Y, fix.distanceNm, fix.trueBearingDeg);
     const render::PointF end = vectorEnd(at, target.groundSpeed(), target.heading());
     drawTargetLine(strokes_, pen, at.X, at.Y, end.X, end.Y);

@@ -143,6 +143,9 @@ float screenDirectionOf(double bearingDeg);
 bool namesSelectedTarget(const ViewRecords& records, const TrafficTarget& target);
 // Writes the selection's fields for a target drawn at (x, y) in list slot
 // index and boxes it, when it is the selected aircraft; marks the slot drawn.
+// The selected target's cross goes down before its box, as when each line is
+// drawn at once: where they overlap, the later stroke lies on top.
+void strokeBeforeTheBox(TargetStrokes& strokes, const ViewRecords& records, const TrafficTarget& target);
 void recordDrawnTarget(render::Graphics& graphics, const ViewRecords& records, const render::Pen& pen, int index,
                        const TrafficTarget& target, float x, float y, float distanceNm, float trueBearingDeg);
 
