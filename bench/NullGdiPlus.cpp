@@ -98,6 +98,10 @@ GpStatus WINGDIPAPI GdipDrawImageRectRect(GpGraphics*, GpImage*, REAL, REAL, REA
     return kOk;
 }
 GpStatus WINGDIPAPI GdipSetInterpolationMode(GpGraphics*, INT) { return kOk; }
+GpStatus WINGDIPAPI GdipGetDpiY(GpGraphics*, REAL* dpi) {
+    if (dpi != nullptr) *dpi = 96.0f;
+    return kOk;
+}
 
 GpStatus WINGDIPAPI GdipCreateSolidFill(ARGB, GpSolidFill** brush) { return handOut(brush); }
 GpStatus WINGDIPAPI GdipDeleteBrush(GpBrush*) { return kOk; }
@@ -122,6 +126,13 @@ GpStatus WINGDIPAPI GdipCreateStringFormat(INT, LANGID, GpStringFormat** format)
 GpStatus WINGDIPAPI GdipSetStringFormatAlign(GpStringFormat*, INT) { return kOk; }
 GpStatus WINGDIPAPI GdipSetStringFormatLineAlign(GpStringFormat*, INT) { return kOk; }
 GpStatus WINGDIPAPI GdipDeleteStringFormat(GpStringFormat*) { return kOk; }
+
+GpStatus WINGDIPAPI GdipCreatePath(INT, GpPath** path) { return handOut(path); }
+GpStatus WINGDIPAPI GdipResetPath(GpPath*) { return kOk; }
+GpStatus WINGDIPAPI GdipStartPathFigure(GpPath*) { return kOk; }
+GpStatus WINGDIPAPI GdipAddPathLine(GpPath*, REAL, REAL, REAL, REAL) { return kOk; }
+GpStatus WINGDIPAPI GdipDrawPath(GpGraphics*, GpPen*, GpPath*) { return kOk; }
+GpStatus WINGDIPAPI GdipDeletePath(GpPath*) { return kOk; }
 
 GpStatus WINGDIPAPI GdipCreateMatrix(GpMatrix** matrix) { return handOut(matrix); }
 GpStatus WINGDIPAPI GdipSetMatrixElements(GpMatrix*, REAL, REAL, REAL, REAL, REAL, REAL) { return kOk; }

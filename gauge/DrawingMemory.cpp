@@ -70,6 +70,7 @@ void DrawingMemory::evict(Kind kind, int slot) {
         case kBackdrops:
             backdrops_[slot].bitmap.release();
             backdrops_[slot].painted = false;
+            backdrops_[slot].picture = 0;
             return;
         case kFrameBuffers: frames_[slot].frame.release(); return;
         default: atlases_[slot].atlas.release(); return;  // keeps its key: built again when there is room
@@ -100,17 +101,25 @@ int DrawingMemory::picturesHeld(Kind kind) const {
     return held;
 }
 
-// The picture of any kind used longest ago, before the sequence number,
-// other than the requester's own; false when none.
+// A frame buffer, in use or not, gives way to a backdrop: without its
+// frame buffer a surface copies the backdrop by GDI+, without its backdrop
+// it draws everything. Frame buffers ask among themselves like the rest.
+bool DrawingMemory::givesWay(Kind requesterKind, Kind kind, int slot, uint64_t idleBefore) const {
+    if (requesterKind == kBackdrops && kind == kFrameBuffers) return true;
+    return useOf(kind, slot).last < idleBefore;
+}
+
+// The picture that may give way to the requester, the one used longest ago
+// first; false when none.
 bool DrawingMemory::oldestIdle(Kind requesterKind, int requester, uint64_t before, Kind& kind, int& slot) const {
     bool found = false;
-    uint64_t oldestUse = before;
+    uint64_t oldestUse = UINT64_MAX;
     for (Kind candidateKind : kEveryKind) {
         for (int candidate = 0; candidate < slotCount(candidateKind); ++candidate) {
             if ((candidateKind == requesterKind && candidate == requester) || slotBytes(candidateKind, candidate) == 0)
                 continue;
             const uint64_t last = useOf(candidateKind, candidate).last;
-            if (last >= oldestUse) continue;
+            if (!givesWay(requesterKind, candidateKind, candidate, before) || last >= oldestUse) continue;
             found = true;
             oldestUse = last;
             kind = candidateKind;
@@ -133,7 +142,7 @@ bool DrawingMemory::makeRoom(Kind kind, int64_t bytes, int requester) {
     for (Kind other : kEveryKind) {
         for (int slot = 0; slot < slotCount(other); ++slot) {
             if (other == kind && slot == requester) continue;
-            if (useOf(other, slot).last < idleBefore) idleBytes += slotBytes(other, slot);
+            if (givesWay(kind, other, slot, idleBefore)) idleBytes += slotBytes(other, slot);
         }
     }
     if (held - idleBytes + bytes > bound_) return false;
@@ -176,6 +185,7 @@ void DrawingMemory::forgetBackdrop(BackdropSlot& slot) {
     slot.surface = nullptr;
     slot.content = {};
     slot.painted = false;
+    slot.picture = 0;
     slot.failed = false;
 }
 
@@ -221,14 +231,24 @@ BackdropLease DrawingMemory::leaseBackdrop(const void* owner, host::DeviceContex
     }
     const bool repaint = !slot.painted || !(slot.content == content);
     slot.content = content;
-    if (repaint) slot.painted = false;  // until the caller has painted it
+    if (repaint) {  // until the caller has painted it
+        slot.painted = false;
+        slot.picture = 0;
+    }
     return BackdropLease{&slot.bitmap, repaint, index};
 }
 
 void DrawingMemory::markPainted(const BackdropLease& lease) {
     if (lease.slot < 0 || lease.slot >= kBackdropSlots || lease.bitmap != &backdrops_[lease.slot].bitmap) return;
     backdrops_[lease.slot].painted = true;
+    backdrops_[lease.slot].picture = ++pictures_;
     ++made_[kBackdrops];
+}
+
+uint64_t DrawingMemory::backdropPicture(const BackdropLease& lease) const {
+    if (lease.slot < 0 || lease.slot >= kBackdropSlots || lease.bitmap != &backdrops_[lease.slot].bitmap) return 0;
+    const BackdropSlot& slot = backdrops_[lease.slot];
+    return slot.painted ? slot.picture : 0;
 }
 
 // A bitmap of the slot's size, in the storage the slot holds when that
@@ -255,27 +275,47 @@ void DrawingMemory::releaseOwner(const void* owner) {
     for (BackdropSlot& slot : backdrops_) {
         if (slot.owner == owner) forgetBackdrop(slot);
     }
+    for (FrameSlot& slot : frames_) {
+        if (slot.owner == owner) forgetFrameBuffer(slot);
+    }
 }
 
 // ---- Frame buffers ----
 
-render::FrameBuffer* DrawingMemory::frameBuffer(int32_t width, int32_t height) {
+void DrawingMemory::forgetFrameBuffer(FrameSlot& slot) {
+    slot.frame.release();
+    slot.use = {};
+    slot.owner = nullptr;
+    slot.surface = nullptr;
+    slot.width = 0;
+    slot.height = 0;
+    slot.failed = false;
+}
+
+// The surface's slot, else a fresh one.
+int DrawingMemory::frameSlotFor(const void* owner, host::DeviceContext surface) {
+    for (int slot = 0; slot < kFrameBufferSlots; ++slot)
+        if (frames_[slot].owner == owner && frames_[slot].surface == surface) return slot;
+    const int chosen = replaceableSlot(kFrameBuffers);
+    forgetFrameBuffer(frames_[chosen]);
+    frames_[chosen].owner = owner;
+    frames_[chosen].surface = surface;
+    return chosen;
+}
+
+render::FrameBuffer* DrawingMemory::frameBuffer(const void* owner, host::DeviceContext surface, int32_t width,
+                                                int32_t height) {
     const int64_t bytes = render::FrameBuffer::bytesFor(width, height);
-    if (bytes == 0 || !render::FrameBuffer::available()) return nullptr;
-    int index = -1;
-    for (int slot = 0; slot < kFrameBufferSlots && index < 0; ++slot)
-        if (frames_[slot].width == width && frames_[slot].height == height) index = slot;
-    if (index < 0) {
-        index = replaceableSlot(kFrameBuffers);
-        FrameSlot& fresh = frames_[index];
-        fresh.frame.release();
-        fresh.use = {};
-        fresh.width = width;
-        fresh.height = height;
-        fresh.failed = false;
-    }
+    if (owner == nullptr || bytes == 0 || !render::FrameBuffer::available()) return nullptr;
+    const int index = frameSlotFor(owner, surface);
     FrameSlot& slot = frames_[index];
     stampRequest(slot.use);
+    if (slot.width != width || slot.height != height) {
+        slot.frame.release();  // the old picture goes before the new is counted
+        slot.width = width;
+        slot.height = height;
+        slot.failed = false;
+    }
     if (slot.frame.valid()) return &slot.frame;
     if (slot.failed || !makeRoom(kFrameBuffers, bytes, index)) return nullptr;
     if (!slot.frame.create(width, height)) {
@@ -288,13 +328,7 @@ render::FrameBuffer* DrawingMemory::frameBuffer(int32_t width, int32_t height) {
 }
 
 void DrawingMemory::releaseFrameBuffers() {
-    for (FrameSlot& slot : frames_) {
-        slot.frame.release();
-        slot.use = {};
-        slot.width = 0;
-        slot.height = 0;
-        slot.failed = false;
-    }
+    for (FrameSlot& slot : frames_) forgetFrameBuffer(slot);
 }
 
 // ---- Text atlases ----

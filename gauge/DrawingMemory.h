@@ -2,8 +2,9 @@
 // the frame rate, in one store with one accounting, one bound and one
 // policy. Three kinds live here: backdrops (for each surface a gauge draws
 // on, the current view's fixed part, copied in place of drawing it again),
-// frame buffers (one per surface size, on which a redraw composes the
-// picture before one blit hands it to the host) and the tags' text atlases
+// frame buffers (one per surface beside its backdrop, on which a redraw
+// composes the picture before one blit hands it to the host; kept from frame
+// to frame, so that only what the last frame drew is put back) and the tags' text atlases
 // (short texts and arrows drawn once per scale and scheme). The simulators
 // are 32-bit processes with little address space to spare: all of them
 // together stay within 40 MiB.
@@ -52,7 +53,7 @@ public:
     enum Kind { kBackdrops, kFrameBuffers, kTextAtlases, kKinds };
 
     static constexpr int kBackdropSlots = 32;
-    static constexpr int kFrameBufferSlots = 4;  // surface sizes drawn at once
+    static constexpr int kFrameBufferSlots = kBackdropSlots;  // one beside each backdrop
     static constexpr int kTextAtlasSlots = 8;    // keys; the bound limits the pictures
     static constexpr int64_t kBoundBytes = int64_t{40} * 1024 * 1024;
 
@@ -63,13 +64,15 @@ public:
     // The surface's backdrop for the content; the caller paints it when told.
     BackdropLease leaseBackdrop(const void* owner, host::DeviceContext surface, const BackdropContent& content);
     void markPainted(const BackdropLease& lease);
-    // Frees every backdrop of the owner (a gauge going away).
+    // What the leased backdrop shows, as a number no other picture of the
+    // store ever had; 0 while it is not painted.
+    uint64_t backdropPicture(const BackdropLease& lease) const;
+    // Frees every backdrop and frame buffer of the owner (a gauge going away).
     void releaseOwner(const void* owner);
 
-    // A frame buffer of the size, shared by every surface of that size (a
-    // redraw uses it from the backdrop's copy to the blit); null where the
-    // host has no GDI or no room is left for it.
-    render::FrameBuffer* frameBuffer(int32_t width, int32_t height);
+    // The surface's frame buffer, of the size; null where the host has no
+    // GDI or no room is left for it.
+    render::FrameBuffer* frameBuffer(const void* owner, host::DeviceContext surface, int32_t width, int32_t height);
     // Frees every frame buffer (with the last gauge, before its GDI+ shut-down).
     void releaseFrameBuffers();
 
@@ -102,12 +105,15 @@ private:
         host::DeviceContext surface = nullptr;
         BackdropContent content{};
         bool painted = false;
+        uint64_t picture = 0;  // set when painted
         bool failed = false;  // the bitmap of this size could not be made: not tried again
         render::OffscreenBitmap bitmap;
     };
     struct FrameSlot {
         Use use;
-        int32_t width = 0;  // the key; 0: a free slot
+        const void* owner = nullptr;  // with the surface, the key; none: a free slot
+        host::DeviceContext surface = nullptr;
+        int32_t width = 0;
         int32_t height = 0;
         bool failed = false;  // GDI or GDI+ gave none of this size: not tried again
         render::FrameBuffer frame;
@@ -126,10 +132,13 @@ private:
     void evict(Kind kind, int slot);
     void stampRequest(Use& use);
     bool makeRoom(Kind kind, int64_t bytes, int requester);
+    bool givesWay(Kind requesterKind, Kind kind, int slot, uint64_t idleBefore) const;
     bool oldestIdle(Kind requesterKind, int requester, uint64_t before, Kind& kind, int& slot) const;
     int replaceableSlot(Kind kind);
 
     void forgetBackdrop(BackdropSlot& slot);
+    void forgetFrameBuffer(FrameSlot& slot);
+    int frameSlotFor(const void* owner, host::DeviceContext surface);
     int backdropSlotOf(const void* owner, host::DeviceContext surface) const;
     int claimBackdropSlot();
     bool remakeBackdrop(int slot);
@@ -141,6 +150,7 @@ private:
     int64_t bound_ = kBoundBytes;
     uint64_t made_[kKinds] = {};
     uint64_t sequence_ = 0;
+    uint64_t pictures_ = 0;  // backdrop pictures painted: each its own number
 };
 
 // The module's one store. Never destroyed: its pictures go with the gauges

@@ -124,7 +124,10 @@ bool RadarGauge::redrawSurface(double clock) {
     if (render::failedGdiCalls() != failedBefore) {
         entry->scaledWidth = 0;
         entry->scaledHeight = 0;
-        if (composed != nullptr) composed->forgetScale();
+        if (composed != nullptr) {
+            composed->forgetScale();
+            composed->forgetPicture();
+        }
     }
     return true;
 }
@@ -167,8 +170,9 @@ void RadarGauge::finishPicture(render::Graphics& surface) {
 
 // The backdrop's pixels copied as memory into the surface's frame buffer,
 // on which the view then draws what moves.
-bool RadarGauge::composeOffSurface(render::FrameBuffer* frame, const render::OffscreenBitmap& backdrop) {
-    if (frame == nullptr || !frame->copyPixelsFrom(backdrop)) return false;
+bool RadarGauge::composeOffSurface(render::FrameBuffer* frame, const render::OffscreenBitmap& backdrop,
+                                   uint64_t picture) {
+    if (frame == nullptr || !frame->startFrom(backdrop, picture)) return false;
     graphics_ = &frame->graphics(scaleX_, scaleY_);
     composing_ = frame;
     return true;
@@ -194,7 +198,8 @@ bool RadarGauge::copyBackdrop() {
         // painted again next time rather than copied as it is for good.
         if (render::failedGdiCalls() == failedBefore) memory.markPainted(lease);
     }
-    if (composeOffSurface(memory.frameBuffer(surfaceWidth_, surfaceHeight_), *lease.bitmap)) return true;
+    render::FrameBuffer* const frame = memory.frameBuffer(this, deviceContext_, surfaceWidth_, surfaceHeight_);
+    if (composeOffSurface(frame, *lease.bitmap, memory.backdropPicture(lease))) return true;
     if (graphics_->drawBitmap(*lease.bitmap, 0, 0)) return true;
     // Not copied, or the surface's state did not come back: its scaling is
     // set afresh and the fixed part drawn directly.

@@ -186,7 +186,7 @@ private:
     // Puts the backdrop on the surface, or clears it for direct drawing.
     void startPicture();
     bool copyBackdrop();
-    bool composeOffSurface(render::FrameBuffer* frame, const render::OffscreenBitmap& backdrop);
+    bool composeOffSurface(render::FrameBuffer* frame, const render::OffscreenBitmap& backdrop, uint64_t picture);
     void finishPicture(render::Graphics& surface);
     void paintBackdrop(render::OffscreenBitmap& backdrop, const RadarView& view);
     // Starts GDI+ and makes the scheme, or tries again when their time has come.

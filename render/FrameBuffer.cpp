@@ -64,6 +64,9 @@ bool FrameBuffer::create(int32_t width, int32_t height) {
     }
     width_ = width;
     height_ = height;
+    drawn_.reset(width, height);
+    graphics_.markDrawingIn(&drawn_);
+    startedFrom_ = 0;
     return true;
 }
 
@@ -82,6 +85,7 @@ void FrameBuffer::release() {
     pixels_ = nullptr;
     width_ = 0;
     height_ = 0;
+    startedFrom_ = 0;
     scaleX_ = 0.0f;
     scaleY_ = 0.0f;
 }
@@ -99,13 +103,31 @@ Graphics& FrameBuffer::graphics(float scaleX, float scaleY) {
     return graphics_;
 }
 
-bool FrameBuffer::copyPixelsFrom(const OffscreenBitmap& backdrop) {
+bool FrameBuffer::startFrom(const OffscreenBitmap& backdrop, uint64_t picture) {
     const uint32_t* source = backdrop.pixels();
     if (!valid() || source == nullptr || backdrop.width() != width_ || backdrop.height() != height_) return false;
     // GDI may still be reading the last frame's picture for its blit.
     gdi::GdiFlush();
-    std::memcpy(pixels_, source, static_cast<size_t>(bytesFor(width_, height_)));
+    if (picture == 0 || picture != startedFrom_) {
+        std::memcpy(pixels_, source, static_cast<size_t>(bytesFor(width_, height_)));
+    } else {
+        copyDrawnPixels(source);
+    }
+    startedFrom_ = picture;
+    drawn_.clear();
     return true;
+}
+
+// The rows of each run of tiles the last frame drew on, from the backdrop.
+void FrameBuffer::copyDrawnPixels(const uint32_t* source) {
+    uint32_t* const target = reinterpret_cast<uint32_t*>(pixels_);
+    const int32_t stride = width_;
+    drawn_.forEachRun([&](int32_t x, int32_t y, int32_t width, int32_t height) {
+        for (int32_t row = y; row < y + height; ++row) {
+            const int64_t at = int64_t{row} * stride + x;
+            std::memcpy(target + at, source + at, static_cast<size_t>(width) * kBytesPerPixel);
+        }
+    });
 }
 
 bool FrameBuffer::blitTo(host::DeviceContext deviceContext) {

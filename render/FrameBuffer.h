@@ -1,8 +1,10 @@
 // A frame's picture composed off the host's surface: a 32-bit DIB section in
 // a memory device context of its own, with a GDI+ bitmap and graphics object
-// over the same pixels. A redraw copies the backdrop's pixels in, draws what
-// moves with GDI+ on it, and hands the finished picture to the host's device
-// context in one GDI blit, which also converts it to the surface's depth.
+// over the same pixels. A redraw puts the backdrop's pixels back (only where
+// the last frame drew, when the picture still holds that backdrop), draws
+// what moves with GDI+ on it, and hands the finished picture to the host's
+// device context in one GDI blit, which also converts it to the surface's
+// depth.
 // GDI+ on a device context (Wine's at least) takes milliseconds for what it
 // does in microseconds on a bitmap of its own.
 #pragma once
@@ -35,8 +37,14 @@ public:
     int32_t height() const { return height_; }
     int64_t storageBytes() const { return valid() ? bytesFor(width_, height_) : 0; }
 
-    // The backdrop's pixels as the picture's start; false when the sizes differ.
-    bool copyPixelsFrom(const OffscreenBitmap& backdrop);
+    // The backdrop's pixels as the picture's start; false when the sizes
+    // differ. `picture` names what the backdrop shows (0: unknown): when the
+    // frame buffer was last started from the same, only what was drawn
+    // since is copied back.
+    bool startFrom(const OffscreenBitmap& backdrop, uint64_t picture);
+    // The next start copies the whole backdrop (a call failed, so where the
+    // last frame drew may not be known).
+    void forgetPicture() { startedFrom_ = 0; }
     // Draws on the picture, scaled as asked (the transform set again only
     // when the scale changes).
     Graphics& graphics(float scaleX, float scaleY);
@@ -52,6 +60,8 @@ public:
     void drawOnto(Graphics& target);
 
 private:
+    void copyDrawnPixels(const uint32_t* source);
+
     void* deviceContext_ = nullptr;
     void* section_ = nullptr;
     void* previousBitmap_ = nullptr;
@@ -60,6 +70,8 @@ private:
     Graphics graphics_;
     int32_t width_ = 0;
     int32_t height_ = 0;
+    uint64_t startedFrom_ = 0;  // the backdrop picture the pixels hold, under what was drawn since
+    DrawnRegion drawn_;
     float scaleX_ = 0.0f;  // of the graphics' world transform; 0 before the first use
     float scaleY_ = 0.0f;
 };

@@ -30,6 +30,7 @@ GpStatus WINGDIPAPI GdipEndContainer(GpGraphics* graphics, GraphicsContainer sta
 GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, uint8_t* scan0,
                                               GpBitmap** bitmap);
 GpStatus WINGDIPAPI GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics);
+GpStatus WINGDIPAPI GdipGetDpiY(GpGraphics* graphics, REAL* dpi);
 GpStatus WINGDIPAPI GdipDisposeImage(GpImage* image);
 GpStatus WINGDIPAPI GdipSetCompositingMode(GpGraphics* graphics, INT mode);
 GpStatus WINGDIPAPI GdipSaveGraphics(GpGraphics* graphics, GraphicsState* state);
@@ -76,6 +77,13 @@ GpStatus WINGDIPAPI GdipCreateStringFormat(INT flags, LANGID language, GpStringF
 GpStatus WINGDIPAPI GdipSetStringFormatAlign(GpStringFormat* format, INT align);
 GpStatus WINGDIPAPI GdipSetStringFormatLineAlign(GpStringFormat* format, INT align);
 GpStatus WINGDIPAPI GdipDeleteStringFormat(GpStringFormat* format);
+
+GpStatus WINGDIPAPI GdipCreatePath(INT fillMode, GpPath** path);
+GpStatus WINGDIPAPI GdipResetPath(GpPath* path);
+GpStatus WINGDIPAPI GdipStartPathFigure(GpPath* path);
+GpStatus WINGDIPAPI GdipAddPathLine(GpPath* path, REAL x1, REAL y1, REAL x2, REAL y2);
+GpStatus WINGDIPAPI GdipDrawPath(GpGraphics* graphics, GpPen* pen, GpPath* path);
+GpStatus WINGDIPAPI GdipDeletePath(GpPath* path);
 
 GpStatus WINGDIPAPI GdipCreateMatrix(GpMatrix** matrix);
 GpStatus WINGDIPAPI GdipSetMatrixElements(GpMatrix* matrix, REAL m11, REAL m12, REAL m21, REAL m22, REAL dx,

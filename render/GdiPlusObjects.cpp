@@ -1,5 +1,6 @@
 #include "render/GdiPlusObjects.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "render/GdiPlusFlat.h"
@@ -61,62 +62,185 @@ void Graphics::release() {
     if (native_ != nullptr) gdip::GdipDeleteGraphics(native_);
     countDeleted(native_);
     native_ = nullptr;
+    placement_ = {};
+    containerBase_ = {};
+    depth_ = 0;
+    placementLost_ = false;
+    dpiY_ = 0.0f;
+}
+
+// ---- Where drawing lands, for a picture that marks it ----
+
+void Graphics::followTransform(GpStatus status) {
+    if (status != gdip::kOk) placementLost_ = true;
 }
 
 void Graphics::scaleWorldTransform(float sx, float sy) {
-    record(gdip::GdipScaleWorldTransform(native_, sx, sy, gdip::kMatrixOrderPrepend));
+    followTransform(record(gdip::GdipScaleWorldTransform(native_, sx, sy, gdip::kMatrixOrderPrepend)));
+    placement_.scaleX *= sx;
+    placement_.scaleY *= sy;
 }
 
 void Graphics::translateWorldTransform(float dx, float dy) {
-    record(gdip::GdipTranslateWorldTransform(native_, dx, dy, gdip::kMatrixOrderPrepend));
+    followTransform(record(gdip::GdipTranslateWorldTransform(native_, dx, dy, gdip::kMatrixOrderPrepend)));
+    placement_.offsetX += dx * placement_.scaleX;
+    placement_.offsetY += dy * placement_.scaleY;
 }
 
-void Graphics::resetWorldTransform() { record(gdip::GdipResetWorldTransform(native_)); }
+void Graphics::resetWorldTransform() {
+    const GpStatus status = record(gdip::GdipResetWorldTransform(native_));
+    placement_ = containerBase_;
+    // Outside every container a reset that took is a known transform again.
+    if (depth_ == 0) placementLost_ = false;
+    followTransform(status);
+}
 
-void Graphics::clear(uint32_t argb) { record(gdip::GdipGraphicsClear(native_, argb)); }
+void Graphics::markWorldBox(float left, float top, float right, float bottom, float padPixels) {
+    if (drawn_ == nullptr) return;
+    if (placementLost_) {
+        drawn_->markAll();
+        return;
+    }
+    const Placement& p = placement_;
+    const float x1 = left * p.scaleX + p.offsetX;
+    const float x2 = right * p.scaleX + p.offsetX;
+    const float y1 = top * p.scaleY + p.offsetY;
+    const float y2 = bottom * p.scaleY + p.offsetY;
+    drawn_->markPixels(std::fmin(x1, x2) - padPixels, std::fmin(y1, y2) - padPixels, std::fmax(x1, x2) + padPixels,
+                       std::fmax(y1, y2) + padPixels);
+}
+
+// Half the pen's width on the device, with two pixels of anti-aliasing; a
+// pen of another unit than these is taken as wide as the picture.
+float Graphics::penHalfWidthPixels(const Pen& pen) const {
+    constexpr float kSmoothing = 2.0f;
+    const float scale = std::fmax(std::fabs(placement_.scaleX), std::fabs(placement_.scaleY));
+    if (pen.unit() == gdip::kUnitWorld) return pen.width() * scale / 2 + kSmoothing;
+    if (pen.unit() == gdip::kUnitPixel) return pen.width() / 2 + kSmoothing;
+    return HUGE_VALF;
+}
+
+// A long line is marked piece by piece, so that a diagonal does not mark
+// the whole box around it.
+void Graphics::markStroke(const Pen& pen, float x1, float y1, float x2, float y2) {
+    if (drawn_ == nullptr) return;
+    const float pad = penHalfWidthPixels(pen);
+    const float dx = (x2 - x1) * placement_.scaleX;
+    const float dy = (y2 - y1) * placement_.scaleY;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    const float tile = static_cast<float>(drawn_->tileSize());
+    const int pieces = length > tile ? static_cast<int>(std::fmin(length / tile, 1024.0f)) + 1 : 1;
+    for (int piece = 0; piece < pieces; ++piece) {
+        const float from = static_cast<float>(piece) / static_cast<float>(pieces);
+        const float to = static_cast<float>(piece + 1) / static_cast<float>(pieces);
+        markWorldBox(x1 + (x2 - x1) * from, y1 + (y2 - y1) * from, x1 + (x2 - x1) * to, y1 + (y2 - y1) * to, pad);
+    }
+}
+
+// Text is marked by its most: an em a character across and three ems
+// down from where its line starts, an em spare all round.
+void Graphics::markText(const char16_t* text, int length, const Font& font, float x, float y,
+                        const StringFormat* format) {
+    if (drawn_ == nullptr) return;
+    if (text == nullptr) return;  // draws nothing
+    if (dpiY_ == 0.0f && record(gdip::GdipGetDpiY(native_, &dpiY_)) != gdip::kOk) dpiY_ = 0.0f;
+    const FontDescription& description = font.description();
+    float em = HUGE_VALF;  // in device pixels
+    if (description.unit == gdip::kUnitPoint && dpiY_ > 0.0f) em = description.emSize * dpiY_ / 72.0f;
+    if (description.unit == gdip::kUnitPixel) em = description.emSize;
+    em *= std::fmax(std::fabs(placement_.scaleX), std::fabs(placement_.scaleY));
+    if (!(em < HUGE_VALF)) {
+        drawn_->markAll();
+        return;
+    }
+    int characters = 0;
+    while ((length < 0 || characters < length) && text[characters] != 0 && characters < 4096) ++characters;
+    const float across = static_cast<float>(characters) * em;
+    const int alignment = format != nullptr ? format->alignment() : gdip::kStringAlignmentNear;
+    const int lineAlignment = format != nullptr ? format->lineAlignment() : gdip::kStringAlignmentNear;
+    const float left = alignment == gdip::kStringAlignmentNear ? 0.0f
+                       : alignment == gdip::kStringAlignmentFar ? -across : -across / 2;
+    const float top = lineAlignment == gdip::kStringAlignmentNear ? 0.0f
+                      : lineAlignment == gdip::kStringAlignmentFar ? -3 * em : -1.5f * em;
+    const float deviceX = x * placement_.scaleX + placement_.offsetX;
+    const float deviceY = y * placement_.scaleY + placement_.offsetY;
+    if (placementLost_) {
+        drawn_->markAll();
+        return;
+    }
+    drawn_->markPixels(deviceX + left - em, deviceY + top - em, deviceX + left + across + em, deviceY + top + 4 * em);
+}
+
+void Graphics::clear(uint32_t argb) {
+    record(gdip::GdipGraphicsClear(native_, argb));
+    if (drawn_ != nullptr) drawn_->markAll();
+}
 
 void Graphics::setSmoothingMode(int mode) { record(gdip::GdipSetSmoothingMode(native_, mode)); }
 
 void Graphics::setTextRenderingHint(int hint) { record(gdip::GdipSetTextRenderingHint(native_, hint)); }
 
+// A container starts where its opener's transform stands; a reset inside
+// it goes back there.
 gdip::GraphicsContainer Graphics::beginContainer() {
     gdip::GraphicsContainer container = 0;
-    record(gdip::GdipBeginContainer2(native_, &container));
+    followTransform(record(gdip::GdipBeginContainer2(native_, &container)));
+    if (depth_ < kDeepestContainer) {
+        outerBases_[depth_] = containerBase_;
+    } else {
+        placementLost_ = true;
+    }
+    ++depth_;
+    containerBase_ = placement_;
     return container;
 }
 
 bool Graphics::endContainer(gdip::GraphicsContainer container) {
-    return record(gdip::GdipEndContainer(native_, container)) == gdip::kOk;
+    const bool ended = record(gdip::GdipEndContainer(native_, container)) == gdip::kOk;
+    followTransform(ended ? gdip::kOk : gdip::kGenericError);
+    if (depth_ > 0) {
+        --depth_;
+        placement_ = containerBase_;
+        if (depth_ < kDeepestContainer) containerBase_ = outerBases_[depth_];
+    }
+    return ended;
 }
 
 void Graphics::drawLine(const Pen& pen, float x1, float y1, float x2, float y2) {
     record(gdip::GdipDrawLine(native_, pen.native_, x1, y1, x2, y2));
+    markStroke(pen, x1, y1, x2, y2);
 }
 
 void Graphics::drawEllipse(const Pen& pen, float x, float y, float width, float height) {
     record(gdip::GdipDrawEllipse(native_, pen.native_, x, y, width, height));
+    markWorldBox(x, y, x + width, y + height, penHalfWidthPixels(pen));
 }
 
 void Graphics::drawArc(const Pen& pen, float x, float y, float width, float height, float startAngle,
                        float sweepAngle) {
     record(gdip::GdipDrawArc(native_, pen.native_, x, y, width, height, startAngle, sweepAngle));
+    markWorldBox(x, y, x + width, y + height, penHalfWidthPixels(pen));
 }
 
 void Graphics::drawRectangle(const Pen& pen, float x, float y, float width, float height) {
     record(gdip::GdipDrawRectangle(native_, pen.native_, x, y, width, height));
+    markWorldBox(x, y, x + width, y + height, penHalfWidthPixels(pen));
 }
 
 void Graphics::fillEllipse(const Brush& brush, float x, float y, float width, float height) {
     record(gdip::GdipFillEllipse(native_, brush.native_, x, y, width, height));
+    markWorldBox(x, y, x + width, y + height, 2.0f);
 }
 
 void Graphics::fillPie(const Brush& brush, float x, float y, float width, float height, float startAngle,
                        float sweepAngle) {
     record(gdip::GdipFillPie(native_, brush.native_, x, y, width, height, startAngle, sweepAngle));
+    markWorldBox(x, y, x + width, y + height, 2.0f);
 }
 
 void Graphics::drawText(const char16_t* text, int length, const Font& font, float x, float y,
                         const StringFormat* format, const Brush* brush) {
+    markText(text, length, font, x, y, format);
     const RectF layout{x, y, 0.0f, 0.0f};
     record(gdip::GdipDrawString(native_, text, length, font.native_, &layout,
                                 format != nullptr ? format->native_ : nullptr,
@@ -136,6 +260,9 @@ bool Graphics::drawBitmap(const OffscreenBitmap& bitmap, int32_t x, int32_t y) {
     // without a saved state nothing is touched.
     gdip::GraphicsState state = 0;
     if (record(gdip::GdipSaveGraphics(native_, &state)) != gdip::kOk) return false;
+    if (drawn_ != nullptr)
+        drawn_->markPixels(static_cast<float>(x), static_cast<float>(y), static_cast<float>(x) + bitmap.width_,
+                           static_cast<float>(y) + bitmap.height_);
     // One bitmap pixel to one surface pixel.
     record(gdip::GdipResetWorldTransform(native_));
     // The picture is opaque, so its pixels are copied rather than blended:
@@ -150,6 +277,7 @@ bool Graphics::drawBitmap(const OffscreenBitmap& bitmap, int32_t x, int32_t y) {
     if (record(gdip::GdipRestoreGraphics(native_, state)) == gdip::kOk) return drawn == gdip::kOk;
     // What the caller drew with before, as far as it can be known: no clip,
     // blending. The transform stays reset.
+    placementLost_ = true;
     record(gdip::GdipResetClip(native_));
     record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceOver));
     return false;
@@ -160,12 +288,29 @@ void Graphics::drawBitmapPart(const OffscreenBitmap& bitmap, const RectF& destin
                                        destination.Y, destination.Width, destination.Height, sourcePixels.X,
                                        sourcePixels.Y, sourcePixels.Width, sourcePixels.Height, gdip::kUnitPixel,
                                        nullptr, nullptr, nullptr));
+    markWorldBox(destination.X, destination.Y, destination.X + destination.Width,
+                 destination.Y + destination.Height, 1.0f);
 }
 
 void Graphics::setInterpolationMode(int mode) { record(gdip::GdipSetInterpolationMode(native_, mode)); }
 
 void Graphics::drawLines(const Pen& pen, const PointF* points, int count) {
     record(gdip::GdipDrawLines(native_, pen.native_, points, count));
+    if (drawn_ == nullptr || points == nullptr || count <= 0) return;
+    // Joins may reach out as far as the miter limit (ten half widths).
+    float left = points[0].X, right = points[0].X, top = points[0].Y, bottom = points[0].Y;
+    for (int i = 1; i < count; ++i) {
+        left = std::fmin(left, points[i].X);
+        right = std::fmax(right, points[i].X);
+        top = std::fmin(top, points[i].Y);
+        bottom = std::fmax(bottom, points[i].Y);
+    }
+    markWorldBox(left, top, right, bottom, 10 * penHalfWidthPixels(pen));
+}
+
+void Graphics::drawPath(const Pen& pen, const StrokePath& path) {
+    record(gdip::GdipDrawPath(native_, pen.native_, path.native_));
+    if (path.lines_ > 0) markWorldBox(path.left_, path.top_, path.right_, path.bottom_, penHalfWidthPixels(pen));
 }
 
 // ---- OffscreenBitmap ----
@@ -263,7 +408,7 @@ SolidBrush::~SolidBrush() = default;
 
 // ---- Pen ----
 
-Pen::Pen(const Brush& brush, float width, int unit) {
+Pen::Pen(const Brush& brush, float width, int unit) : width_(width), unit_(unit) {
     record(gdip::GdipCreatePen2(brush.native_, width, unit, &native_));
     countHeld(native_);
 }
@@ -349,10 +494,14 @@ StringFormat::~StringFormat() {
     countDeleted(native_);
 }
 
-void StringFormat::setAlignment(int alignment) { record(gdip::GdipSetStringFormatAlign(native_, alignment)); }
+void StringFormat::setAlignment(int alignment) {
+    record(gdip::GdipSetStringFormatAlign(native_, alignment));
+    alignment_ = alignment;
+}
 
 void StringFormat::setLineAlignment(int alignment) {
     record(gdip::GdipSetStringFormatLineAlign(native_, alignment));
+    lineAlignment_ = alignment;
 }
 
 // ---- Matrix ----
@@ -377,6 +526,43 @@ void Matrix::translate(float dx, float dy) {
 
 void Matrix::transformPoints(PointF* points, int count) {
     record(gdip::GdipTransformMatrixPoints(native_, points, count));
+}
+
+// ---- Stroke path ----
+
+StrokePath::StrokePath() {
+    // Winding: a filled outline of overlapping lines has no holes where they cross.
+    record(gdip::GdipCreatePath(gdip::kFillModeWinding, &native_));
+    countHeld(native_);
+}
+
+StrokePath::~StrokePath() { releaseNative(); }
+
+void StrokePath::releaseNative() {
+    if (native_ != nullptr) gdip::GdipDeletePath(native_);
+    countDeleted(native_);
+    native_ = nullptr;
+}
+
+void StrokePath::addLine(float x1, float y1, float x2, float y2) {
+    if (native_ == nullptr) return;
+    if (lines_ == 0) {
+        left_ = right_ = x1;
+        top_ = bottom_ = y1;
+    }
+    left_ = std::fmin(left_, std::fmin(x1, x2));
+    right_ = std::fmax(right_, std::fmax(x1, x2));
+    top_ = std::fmin(top_, std::fmin(y1, y2));
+    bottom_ = std::fmax(bottom_, std::fmax(y1, y2));
+    ++lines_;
+    if (record(gdip::GdipStartPathFigure(native_)) != gdip::kOk) return;
+    record(gdip::GdipAddPathLine(native_, x1, y1, x2, y2));
+}
+
+void StrokePath::clear() {
+    if (native_ == nullptr || lines_ == 0) return;
+    lines_ = 0;
+    if (record(gdip::GdipResetPath(native_)) != gdip::kOk) releaseNative();
 }
 
 }  // namespace render

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/HostTypes.h"
+#include "render/DrawnRegion.h"
 #include "render/GdiPlusTypes.h"
 
 namespace render {
@@ -53,6 +54,7 @@ class Font;
 class FontFamily;
 class StringFormat;
 class OffscreenBitmap;
+class StrokePath;
 
 // A graphics object drawing on a host device context. Lives inline in the
 // surface cache, so it can be emptied and re-created in place.
@@ -106,11 +108,43 @@ public:
     void setInterpolationMode(int mode);
     // Connected lines through the points, stroked as one.
     void drawLines(const Pen& pen, const PointF* points, int count);
+    // Every line of the path in one stroke.
+    void drawPath(const Pen& pen, const StrokePath& path);
+
+    // From now on marks in the region where it draws (a picture kept from
+    // frame to frame); null: marks nothing.
+    void markDrawingIn(DrawnRegion* region) { drawn_ = region; }
 
 private:
     friend class OffscreenBitmap;
     friend class FrameBuffer;
+
+    // World units to device pixels as the module sets the world transform
+    // (scales and translations only): device = world x scale + offset.
+    struct Placement {
+        float scaleX = 1.0f;
+        float scaleY = 1.0f;
+        float offsetX = 0.0f;
+        float offsetY = 0.0f;
+    };
+    static constexpr int kDeepestContainer = 8;
+
+    void followTransform(GpStatus status);
+    void markWorldBox(float left, float top, float right, float bottom, float padPixels);
+    void markStroke(const Pen& pen, float x1, float y1, float x2, float y2);
+    void markText(const char16_t* text, int length, const Font& font, float x, float y, const StringFormat* format);
+    float penHalfWidthPixels(const Pen& pen) const;
+
     gdip::GpGraphics* native_ = nullptr;
+    DrawnRegion* drawn_ = nullptr;
+    Placement placement_;
+    Placement containerBase_;  // where a reset of the world transform goes back to
+    Placement outerBases_[kDeepestContainer];
+    int depth_ = 0;
+    // A transform call failed or containers nested too deep: where drawing
+    // lands is not known until the transform is reset outside any container.
+    bool placementLost_ = false;
+    float dpiY_ = 0.0f;  // asked for at the first text; 0 before
 };
 
 // A picture kept off the surface: a 32-bit bitmap of a fixed pixel size with
@@ -200,10 +234,14 @@ public:
     // Dash and gap lengths in multiples of the pen width.
     void setDashPattern(const float* dashes, int count);
     bool valid() const { return native_ != nullptr; }
+    float width() const { return width_; }
+    int unit() const { return unit_; }
 
 private:
     friend class Graphics;
     gdip::GpPen* native_ = nullptr;
+    float width_ = 0.0f;
+    int unit_ = 0;
 };
 
 // What a font was made from: two fonts with equal descriptions draw alike.
@@ -269,6 +307,8 @@ public:
     void setAlignment(int alignment);
     void setLineAlignment(int alignment);
     bool valid() const { return native_ != nullptr; }
+    int alignment() const { return alignment_; }
+    int lineAlignment() const { return lineAlignment_; }
     // What it was made with (its alignments are set by each user).
     int flags() const { return flags_; }
     uint16_t language() const { return language_; }
@@ -276,6 +316,8 @@ public:
 private:
     friend class Graphics;
     gdip::GpStringFormat* native_ = nullptr;
+    int alignment_ = 0;  // near, as GDI+ makes a format
+    int lineAlignment_ = 0;
     int flags_ = 0;
     uint16_t language_ = 0;
 };
@@ -296,6 +338,39 @@ public:
 
 private:
     gdip::GpMatrix* native_ = nullptr;
+};
+
+// Separate lines gathered to be stroked with one pen in one call: the
+// drawing library sets a stroke up once for all of them. Emptied, not
+// remade, between uses, so its storage is reused. Where lines overlap, the
+// stroke covers a pixel once: their anti-aliased edges do not add up as they
+// do when each line is drawn on its own.
+class StrokePath : public StatusRecord, public GdipAllocated {
+public:
+    StrokePath();
+    ~StrokePath();
+    StrokePath(const StrokePath&) = delete;
+    StrokePath& operator=(const StrokePath&) = delete;
+
+    // A line as a figure of its own (not joined to the one before).
+    void addLine(float x1, float y1, float x2, float y2);
+    // Empties the path. A path that could not be emptied lets its object go
+    // (invalid from then on): it would otherwise draw old lines again.
+    void clear();
+    bool valid() const { return native_ != nullptr; }
+    bool empty() const { return lines_ == 0; }
+
+private:
+    friend class Graphics;
+    void releaseNative();
+
+    gdip::GpPath* native_ = nullptr;
+    int lines_ = 0;
+    // What the lines cover, in world units (valid while lines_ > 0).
+    float left_ = 0.0f;
+    float top_ = 0.0f;
+    float right_ = 0.0f;
+    float bottom_ = 0.0f;
 };
 
 }  // namespace render

@@ -48,6 +48,7 @@ constexpr INT kCompositingModeSourceCopy = 1;
 constexpr INT kPixelFormat32bppArgb = 0x0026200A;
 constexpr INT kPixelFormat32bppPArgb = 0x000E200B;
 constexpr INT kInterpolationModeNearestNeighbor = 5;
+constexpr INT kFillModeWinding = 1;
 
 struct GpGraphics;
 struct GpBrush;
@@ -60,6 +61,7 @@ struct GpStringFormat;
 struct GpMatrix;
 struct GpImage;
 struct GpBitmap;
+struct GpPath;
 
 struct PointF {
     REAL X;

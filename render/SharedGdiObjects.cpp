@@ -75,6 +75,7 @@ struct GenericFamilySlot {
 SharedSlot<StringFormat> formats[static_cast<int>(SharedFormat::Count)];
 SharedSlot<SolidBrush> brushes[static_cast<int>(SharedBrush::Count)];
 SharedSlot<Matrix> matrices[static_cast<int>(SharedMatrix::Count)];
+SharedSlot<StrokePath> paths[static_cast<int>(SharedPath::Count)];
 GenericFamilySlot genericFamily;
 
 }  // namespace
@@ -84,6 +85,8 @@ StringFormat& sharedStringFormat(SharedFormat slot) {
 }
 
 Matrix& sharedMatrix(SharedMatrix slot) { return matrices[static_cast<int>(slot)].get(); }
+
+StrokePath& sharedPath(SharedPath slot) { return paths[static_cast<int>(slot)].get(); }
 
 Brush& sharedBrush(SharedBrush slot) {
     constexpr uint32_t kColours[static_cast<int>(SharedBrush::Count)] = {kTrafficAdvisoryColour};
@@ -95,6 +98,7 @@ FontFamily& genericSansSerifFamily() { return genericFamily.get(); }
 void releaseSharedGdiObjects() {
     for (auto& format : formats) format.release();
     for (auto& matrix : matrices) matrix.release();
+    for (auto& path : paths) path.release();
     for (auto& brush : brushes) brush.release();
     genericFamily.release();
 }
@@ -103,6 +107,7 @@ int liveSharedGdiObjects() {
     int live = genericFamily.live() ? 1 : 0;
     for (const auto& format : formats) live += format.live() ? 1 : 0;
     for (const auto& matrix : matrices) live += matrix.live() ? 1 : 0;
+    for (const auto& path : paths) live += path.live() ? 1 : 0;
     for (const auto& brush : brushes) live += brush.live() ? 1 : 0;
     return live;
 }

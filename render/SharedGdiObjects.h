@@ -1,5 +1,5 @@
-// GDI+ objects that belong to no gauge: the views' sweep matrices and label
-// formats, the data blocks' formats, the generic font family. Created on
+// GDI+ objects that belong to no gauge: the views' sweep matrices, stroke
+// path and label formats, the data blocks' formats, the generic font family. Created on
 // first use and released when the last live gauge goes, before its GDI+
 // shut-down (objects must never outlive the last GDI+ session).
 #pragma once
@@ -13,6 +13,9 @@ enum class SharedFormat { FullCircleLabel, ForwardArcLabel, CompactBlock, FullBl
 // are reset before every use, so the views share one set across calls.
 enum class SharedMatrix { FullCircleSweep, ForwardArcSweep, ViewSpokes, ViewTarget, ViewVector, Count };
 
+// The path a view gathers one target's lines in, emptied after every stroke.
+enum class SharedPath { TargetLines, Count };
+
 // Brushes of colours no scheme has: the traffic advisories' symbols.
 enum class SharedBrush { TrafficAdvisory, Count };
 // Yellow: apart from both schemes' dim and bright colours (green, amber).
@@ -25,6 +28,9 @@ Brush& sharedBrush(SharedBrush slot);
 StringFormat& sharedStringFormat(SharedFormat slot);
 // The matrix of the slot, created on first use.
 Matrix& sharedMatrix(SharedMatrix slot);
+// The path of the slot, created on first use (and again, at paced uses,
+// after it let its object go).
+StrokePath& sharedPath(SharedPath slot);
 // The generic sans-serif family, obtained once; may be invalid.
 FontFamily& genericSansSerifFamily();
 

@@ -588,6 +588,7 @@ LAYER_TRANSFORM(GdipScaleWorldTransform, (Handle graphics, float sx, float sy, i
 LAYER_TRANSFORM(GdipTranslateWorldTransform, (Handle graphics, float dx, float dy, int32_t order), (graphics, dx, dy, order))
 LAYER_TRANSFORM(GdipResetWorldTransform, (Handle graphics), (graphics))
 LAYER_USE(GdipGraphicsClear, (Handle graphics, uint32_t colour), (graphics, colour))
+LAYER_USE(GdipGetDpiY, (Handle graphics, float* dpi), (graphics, dpi))
 LAYER_USE(GdipSetClipRectI, (Handle graphics, int32_t x, int32_t y, int32_t width, int32_t height, int32_t combineMode),
           (graphics, x, y, width, height, combineMode))
 LAYER_USE(GdipResetClip, (Handle graphics), (graphics))
@@ -630,9 +631,14 @@ LAYER_STROKE(GdipDrawLines, (Handle graphics, Handle pen, const void* points, in
           (graphics, pen, points, count))
 LAYER_STROKE(GdipDrawEllipse, (Handle graphics, Handle pen, float x, float y, float width, float height),
           (graphics, pen, x, y, width, height))
-LAYER_STROKE(GdipDrawArc,
-          (Handle graphics, Handle pen, float x, float y, float width, float height, float start, float sweep),
-          (graphics, pen, x, y, width, height, start, sweep))
+// Windows' GDI+ (Wine's too) refuses an arc of no size where libgdiplus
+// draws nothing and reports success: the module sees the refusal here too.
+LAYER_USE_WITH(GdipDrawArc,
+               (Handle graphics, Handle pen, float x, float y, float width, float height, float start, float sweep),
+               (graphics, pen, x, y, width, height, start, sweep), {
+                   if (!(width > 0.0f && height > 0.0f)) return kInvalidParameter;
+                   freshenPenSetUp(graphics);
+               })
 LAYER_STROKE(GdipDrawRectangle, (Handle graphics, Handle pen, float x, float y, float width, float height),
           (graphics, pen, x, y, width, height))
 LAYER_USE(GdipFillEllipse, (Handle graphics, Handle brush, float x, float y, float width, float height),
@@ -678,6 +684,106 @@ LAYER_CREATE(GdipCreateStringFormat, (int32_t flags, uint16_t language, Handle* 
 LAYER_USE(GdipSetStringFormatAlign, (Handle format, int32_t align), (format, align))
 LAYER_USE(GdipSetStringFormatLineAlign, (Handle format, int32_t align), (format, align))
 LAYER_DELETE(GdipDeleteStringFormat, (Handle format), (format), format)
+
+// ---- Paths of separate lines ------------------------------------------------------
+//
+// The module strokes a target's lines as one path: Windows' GDI+ sets every
+// stroke up at a cost several times a short line's pixels. libgdiplus strokes
+// a path of several lines through a general rasteriser, slower than its
+// line's and a level off along the lines. For libgdiplus the layer strokes a
+// path that it saw made of separate lines line by line, as the module would
+// draw them one by one: the pictures of the Linux hosts stay those of lines.
+
+namespace {
+
+constexpr int kMostPathLines = 8;
+constexpr int kPathsFollowed = 4;
+
+struct LinePath {
+    Handle path = nullptr;
+    int lines = 0;
+    bool onlyLines = true;    // every line a figure of its own, and nothing else
+    bool figureOpen = false;  // a line now would join the one before
+    float ends[kMostPathLines][4] = {};
+};
+LinePath linePaths[kPathsFollowed];
+
+LinePath* linePathOf(Handle path) {
+    for (LinePath& followed : linePaths)
+        if (followed.path == path && path != nullptr) return &followed;
+    return nullptr;
+}
+
+LinePath* followLinePath(Handle path) {
+    if (LinePath* known = linePathOf(path)) return known;
+    for (LinePath& free : linePaths) {
+        if (free.path != nullptr) continue;
+        free = LinePath{};
+        free.path = path;
+        return &free;
+    }
+    return nullptr;  // not followed: stroked by libgdiplus as it is
+}
+
+void forgetLinePath(Handle path) {
+    if (LinePath* known = linePathOf(path)) *known = LinePath{};
+}
+
+void emptyLinePath(Handle path) {
+    if (LinePath* known = linePathOf(path)) {
+        known->lines = 0;
+        known->onlyLines = true;
+        known->figureOpen = false;
+    }
+}
+
+void addPathLine(Handle path, float x1, float y1, float x2, float y2) {
+    LinePath* followed = followLinePath(path);
+    if (followed == nullptr) return;
+    if (followed->figureOpen || followed->lines == kMostPathLines) {
+        followed->onlyLines = false;
+        return;
+    }
+    float* ends = followed->ends[followed->lines++];
+    ends[0] = x1;
+    ends[1] = y1;
+    ends[2] = x2;
+    ends[3] = y2;
+    followed->figureOpen = true;
+}
+
+void startPathFigure(Handle path) {
+    if (LinePath* followed = linePathOf(path)) followed->figureOpen = false;
+}
+
+// True when the path's lines were stroked one by one (their last failure in
+// `status`); false: libgdiplus strokes the path itself.
+bool strokedLineByLine(Handle graphics, Handle pen, Handle path, Status& status) {
+    static const auto drawLine = following<Status (*)(Handle, Handle, float, float, float, float)>("GdipDrawLine");
+    const LinePath* followed = linePathOf(path);
+    if (followed == nullptr || !followed->onlyLines || followed->lines == 0) return false;
+    Forwarded forwarded;
+    status = kOk;
+    for (int line = 0; line < followed->lines; ++line) {
+        const float* ends = followed->ends[line];
+        const Status drawn = drawLine(graphics, pen, ends[0], ends[1], ends[2], ends[3]);
+        if (drawn != kOk) status = drawn;
+    }
+    return true;
+}
+
+}  // namespace
+
+LAYER_CREATE(GdipCreatePath, (int32_t fillMode, Handle* path), (fillMode, path), path)
+LAYER_USE_WITH(GdipResetPath, (Handle path), (path), emptyLinePath(path))
+LAYER_USE_WITH(GdipStartPathFigure, (Handle path), (path), startPathFigure(path))
+LAYER_USE_WITH(GdipAddPathLine, (Handle path, float x1, float y1, float x2, float y2), (path, x1, y1, x2, y2),
+               addPathLine(path, x1, y1, x2, y2))
+LAYER_USE_WITH(GdipDrawPath, (Handle graphics, Handle pen, Handle path), (graphics, pen, path), {
+    freshenPenSetUp(graphics);
+    if (Status status = kOk; strokedLineByLine(graphics, pen, path, status)) return status;
+})
+LAYER_DELETE(GdipDeletePath, (Handle path), (path), (forgetLinePath(path), path))
 
 LAYER_CREATE(GdipCreateMatrix, (Handle* matrix), (matrix), matrix)
 LAYER_USE(GdipSetMatrixElements, (Handle matrix, float m11, float m12, float m21, float m22, float dx, float dy),

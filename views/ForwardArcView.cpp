@@ -24,16 +24,16 @@ void drawRangeArc(render::Graphics& graphics, const render::Pen& pen, float radi
     graphics.drawArc(pen, -radius, -radius, 2 * radius, 2 * radius, kArcStart, kArcSweep);
 }
 
-// Four dashed arcs, each labelled at its top (arc 0 is a zero-size arc
-// without a label), then the solid outer arc over the last dashed one.
+// Four dashed arcs, each labelled at its top, then the solid outer arc over
+// the last dashed one. Arc 0 would be of no size: it shows nothing, and
+// Windows' GDI+ refuses it (a failed call, which would keep the backdrop from
+// ever counting as painted).
 void drawRangeArcs(render::Graphics& graphics, const render::ColourScheme& scheme,
                    const render::StringFormat& labelFormat, float rangeNm) {
-    for (float ring = 0.0f; ring <= 4.0f; ring += 1.0f) {
+    for (float ring = 1.0f; ring <= 4.0f; ring += 1.0f) {
         const float radius = kArcSpacing * ring;
         drawRangeArc(graphics, *scheme.dashedPen, radius);
-        if (ring > 0.0f) {
-            drawRingLabel(graphics, *scheme.smallFont, *scheme.dimBrush, labelFormat, ring, rangeNm, radius);
-        }
+        drawRingLabel(graphics, *scheme.smallFont, *scheme.dimBrush, labelFormat, ring, rangeNm, radius);
     }
     drawRangeArc(graphics, *scheme.dimPen, kOuterRadius);
 }

@@ -55,6 +55,7 @@ void GridView::drawLivePart(LiveFrame& frame) {
                       GridLayout::kHalfHeight);
     const GridSpan window = sweep.window();
 
+    TargetStrokes strokes(graphics);
     const ViewRecords& records = frame.records;
     const int32_t filter = frame.options.filter;
     TrafficList& list = frame.traffic;
@@ -98,11 +99,13 @@ void GridView::drawLivePart(LiveFrame& frame) {
         if (threat) {
             drawAdvisorySymbol(graphics, at.x, at.y);
         } else {
-            drawTargetCross(graphics, pen, at.x, at.y);
+            drawTargetCross(strokes, pen, at.x, at.y);
         }
         // Found again by ATC id, so the box follows the aircraft across slots.
+        strokeBeforeTheBox(strokes, records, *target);
         recordDrawnTarget(graphics, records, pen, index, *target, at.x, at.y, distanceNm, bearing);
-        drawTargetLine(graphics, pen, at.x, at.y, at.x, trendLineEndY(at.y, target->verticalSpeed()));
+        drawTargetLine(strokes, pen, at.x, at.y, at.x, trendLineEndY(at.y, target->verticalSpeed()));
+        strokes.stroke();
     }
 }
 

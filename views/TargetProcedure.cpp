@@ -20,6 +20,14 @@ constexpr float kDegreesPerRadian = 57.29578f;
 
 bool usablePoint(float x, float y) { return std::isfinite(x) && std::isfinite(y); }
 
+// The path to gather in, or null: stroke each line at once.
+render::StrokePath* gatheringPath(bool gather) {
+    if (!gather) return nullptr;
+    render::StrokePath& path = render::sharedPath(render::SharedPath::TargetLines);
+    path.clear();  // nothing of an earlier frame stays in it
+    return path.valid() ? &path : nullptr;
+}
+
 // The point turned about the origin as a GDI+ matrix rotation turns it
 // (clockwise on the screen, y pointing down).
 render::PointF turnedClockwise(render::PointF point, float degrees) {
@@ -31,10 +39,39 @@ render::PointF turnedClockwise(render::PointF point, float degrees) {
 
 }  // namespace
 
-void drawTargetCross(render::Graphics& graphics, const render::Pen& pen, float x, float y) {
+bool gathersTargetStrokes() {
+#if defined(QUILLON_DIRECT_DRAWING)
+    return false;
+#else
+    return true;
+#endif
+}
+
+TargetStrokes::TargetStrokes(render::Graphics& graphics, bool gather)
+    : graphics_(graphics), path_(gatheringPath(gather)) {}
+
+void TargetStrokes::add(const render::Pen& pen, float x1, float y1, float x2, float y2) {
+    // A path that could not be emptied has let its object go: the rest of
+    // the frame is stroked line by line.
+    if (path_ == nullptr || !path_->valid()) {
+        graphics_.drawLine(pen, x1, y1, x2, y2);
+        return;
+    }
+    if (&pen != pen_) stroke();
+    pen_ = &pen;
+    path_->addLine(x1, y1, x2, y2);
+}
+
+void TargetStrokes::stroke() {
+    if (path_ == nullptr || path_->empty()) return;
+    graphics_.drawPath(*pen_, *path_);
+    path_->clear();
+}
+
+void drawTargetCross(TargetStrokes& strokes, const render::Pen& pen, float x, float y) {
     if (!usablePoint(x, y)) return;
-    graphics.drawLine(pen, x, y - kCrossArm, x, y + kCrossArm);
-    graphics.drawLine(pen, x - kCrossArm, y, x + kCrossArm, y);
+    strokes.add(pen, x, y - kCrossArm, x, y + kCrossArm);
+    strokes.add(pen, x - kCrossArm, y, x + kCrossArm, y);
 }
 
 void drawSelectionBox(render::Graphics& graphics, const render::Pen& pen, float x, float y) {
@@ -42,9 +79,9 @@ void drawSelectionBox(render::Graphics& graphics, const render::Pen& pen, float 
     graphics.drawRectangle(pen, x - kBoxSize / 2, y - kBoxSize / 2, kBoxSize, kBoxSize);
 }
 
-void drawTargetLine(render::Graphics& graphics, const render::Pen& pen, float x, float y, float endX, float endY) {
+void drawTargetLine(TargetStrokes& strokes, const render::Pen& pen, float x, float y, float endX, float endY) {
     if (!usablePoint(x, y) || !usablePoint(endX, endY)) return;
-    graphics.drawLine(pen, x, y, endX, endY);
+    strokes.add(pen, x, y, endX, endY);
 }
 
 void drawAdvisorySymbol(render::Graphics& graphics, float x, float y) {
@@ -71,6 +108,10 @@ bool namesSelectedTarget(const ViewRecords& records, const TrafficTarget& target
     // The index only tells whether there is a selection; the aircraft is
     // found by its ATC id, wherever the list has put it this time.
     return *records.selectedIndex < kNoSelection && std::strcmp(target.atcId(), records.selectedAtcId) == 0;
+}
+
+void strokeBeforeTheBox(TargetStrokes& strokes, const ViewRecords& records, const TrafficTarget& target) {
+    if (namesSelectedTarget(records, target)) strokes.stroke();
 }
 
 void recordDrawnTarget(render::Graphics& graphics, const ViewRecords& records, const render::Pen& pen, int index,
@@ -109,7 +150,8 @@ TargetProcedure::TargetProcedure(render::Graphics& graphics, const TargetPens& p
       records_(records),
       frame_(frame),
       targetMatrix_(targetMatrix),
-      vectorMatrix_(vectorMatrix) {}
+      vectorMatrix_(vectorMatrix),
+      strokes_(graphics) {}
 
 TargetFix TargetProcedure::locate(const TrafficTarget& target) const {
     float distanceNm = 0.0f;
@@ -171,11 +213,13 @@ void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetF
     if (advisory == AdvisoryClass::kTrafficAdvisory) {
         drawAdvisorySymbol(graphics_, at.X, at.Y);
     } else {
-        drawTargetCross(graphics_, pen, at.X, at.Y);
+        drawTargetCross(strokes_, pen, at.X, at.Y);
     }
+    strokeBeforeTheBox(strokes_, records_, target);
     recordDrawnTarget(graphics_, records_, pen, index, target, at.X, at.Y, fix.distanceNm, fix.trueBearingDeg);
     const render::PointF end = vectorEnd(at, target.groundSpeed(), target.heading());
-    drawTargetLine(graphics_, pen, at.X, at.Y, end.X, end.Y);
+    drawTargetLine(strokes_, pen, at.X, at.Y, end.X, end.Y);
+    strokes_.stroke();
     if (frame_.tags != nullptr) {
         drawAltitudeTag(graphics_, *frame_.tags, &pen == pens_.bright, pen, at.X, at.Y, relativeAltitude(target),
                         target.verticalSpeed());

@@ -89,13 +89,43 @@ inline double boundedSymbolLength(double length) {
     return length;
 }
 
+// Whether this build gathers a target's lines into one stroke (see
+// TargetStrokes): the reference build does not.
+bool gathersTargetStrokes();
+
+// The lines of one target (its cross and its vector or trend line), stroked
+// in one call when gathering: Windows' GDI+ (as Wine's) sets every stroke up
+// at a cost several times that of a short line's pixels. The reference build
+// strokes each line at once, as does any line whose path cannot be had.
+// (libgdiplus strokes a path of several lines through a slower rasteriser
+// than a line's: the Linux hosts' session layer strokes such a path line by
+// line for it.) Where a target's lines overlap, one stroke covers a pixel
+// once: the anti-aliased edges there do not add up as they do line by line.
+class TargetStrokes {
+public:
+    explicit TargetStrokes(render::Graphics& graphics, bool gather = gathersTargetStrokes());
+    ~TargetStrokes() { stroke(); }
+    TargetStrokes(const TargetStrokes&) = delete;
+    TargetStrokes& operator=(const TargetStrokes&) = delete;
+
+    // Gathers the line (what was gathered with another pen is stroked first).
+    void add(const render::Pen& pen, float x1, float y1, float x2, float y2);
+    // Strokes what was gathered and empties the path.
+    void stroke();
+
+private:
+    render::Graphics& graphics_;
+    render::StrokePath* path_;
+    const render::Pen* pen_ = nullptr;
+};
+
 // The symbols of a target, shared by every view. A host number that is not
 // a number, or infinite, leaves the point unusable; the rasteriser would run
 // such lines to the corner of the surface, so they are left out.
-void drawTargetCross(render::Graphics& graphics, const render::Pen& pen, float x, float y);
+void drawTargetCross(TargetStrokes& strokes, const render::Pen& pen, float x, float y);
 void drawSelectionBox(render::Graphics& graphics, const render::Pen& pen, float x, float y);
 // A velocity vector or trend line from the target's point.
-void drawTargetLine(render::Graphics& graphics, const render::Pen& pen, float x, float y, float endX, float endY);
+void drawTargetLine(TargetStrokes& strokes, const render::Pen& pen, float x, float y, float endX, float endY);
 
 // A traffic advisory: a filled disc in the advisories' colour in place of
 // the cross, or, at the picture's edge, its half turned into the picture.
@@ -113,6 +143,9 @@ float screenDirectionOf(double bearingDeg);
 bool namesSelectedTarget(const ViewRecords& records, const TrafficTarget& target);
 // Writes the selection's fields for a target drawn at (x, y) in list slot
 // index and boxes it, when it is the selected aircraft; marks the slot drawn.
+// The selected target's cross goes down before its box, as when each line is
+// drawn at once: where they overlap, the later stroke lies on top.
+void strokeBeforeTheBox(TargetStrokes& strokes, const ViewRecords& records, const TrafficTarget& target);
 void recordDrawnTarget(render::Graphics& graphics, const ViewRecords& records, const render::Pen& pen, int index,
                        const TrafficTarget& target, float x, float y, float distanceNm, float trueBearingDeg);
 
@@ -161,6 +194,7 @@ private:
     TargetFrame frame_;
     render::Matrix& targetMatrix_;
     render::Matrix& vectorMatrix_;
+    TargetStrokes strokes_;
 };
 
 }  // namespace quillon

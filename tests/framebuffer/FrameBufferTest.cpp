@@ -23,31 +23,56 @@ BackdropContent content(int32_t width, int32_t height) {
 
 constexpr int64_t kPicture = 100 * 80 * 4;
 
-// One frame buffer per surface size serves every surface of that size; it
-// counts against the store's one bound, and a surface goes without one
-// (its backdrop copied by GDI+) when the pictures in use leave no room.
-TEST(FrameBuffers, AreSharedBySizeAndCountedAgainstTheBound) {
+// Each surface keeps its frame buffer from frame to frame; they count
+// against the store's one bound, and a surface goes without one (its
+// backdrop copied by GDI+) when the pictures in use leave no room.
+TEST(FrameBuffers, AreKeptPerSurfaceAndCountedAgainstTheBound) {
     testing::ensureGdiplusStarted();
     ASSERT_TRUE(render::FrameBuffer::available());
     DrawingMemory memory;
-    render::FrameBuffer* first = memory.frameBuffer(100, 80);
+    render::FrameBuffer* first = memory.frameBuffer(&owner, surface(1), 100, 80);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->width(), 100);
-    EXPECT_EQ(memory.frameBuffer(100, 80), first) << "the same size shares it";
-    EXPECT_NE(memory.frameBuffer(101, 80), nullptr);
+    EXPECT_EQ(memory.frameBuffer(&owner, surface(1), 100, 80), first) << "the surface keeps it";
+    render::FrameBuffer* second = memory.frameBuffer(&owner, surface(2), 100, 80);
+    EXPECT_NE(second, nullptr);
+    EXPECT_NE(second, first) << "another surface of the size has its own";
+    EXPECT_EQ(memory.frameBuffer(&owner, surface(2), 101, 80)->width(), 101) << "resized with its surface";
     EXPECT_EQ(memory.bytesHeld(DrawingMemory::kFrameBuffers), kPicture + 101 * 80 * 4);
-    EXPECT_EQ(memory.picturesMade(DrawingMemory::kFrameBuffers), 2u);
+    EXPECT_EQ(memory.picturesMade(DrawingMemory::kFrameBuffers), 3u);
 
     // A backdrop in use and a bound with room for one picture more: the
     // frame buffer used longest ago gives way only once it is idle.
     memory.setBoundBytes(4 * kPicture);
     ASSERT_NE(memory.leaseBackdrop(&owner, surface(1), content(100, 80)).bitmap, nullptr);
-    EXPECT_EQ(memory.frameBuffer(102, 80), nullptr) << "no room beside the pictures in use";
+    EXPECT_EQ(memory.frameBuffer(&owner, surface(3), 102, 80), nullptr) << "no room beside the pictures in use";
     // A lowered bound frees what was used longest ago.
     memory.setBoundBytes(2 * kPicture);
     EXPECT_LE(memory.bytesHeld(), 2 * kPicture);
     memory.releaseOwner(&owner);
     memory.releaseFrameBuffers();
+    EXPECT_EQ(memory.bytesHeld(), 0);
+}
+
+// Six surfaces drawn in turn with room for six backdrops and two frame
+// buffers: every surface keeps its backdrop (frame buffers give way to
+// backdrops), two keep frame buffers, and nothing is made again.
+TEST(FrameBuffers, GiveWayToBackdropsWithoutThrashing) {
+    testing::ensureGdiplusStarted();
+    DrawingMemory memory;
+    memory.setBoundBytes(8 * kPicture);
+    int composed = 0;
+    for (int round = 0; round < 5; ++round) {
+        composed = 0;
+        for (int n = 1; n <= 6; ++n) {
+            ASSERT_NE(memory.leaseBackdrop(&owner, surface(n), content(100, 80)).bitmap, nullptr) << n;
+            composed += memory.frameBuffer(&owner, surface(n), 100, 80) != nullptr;
+        }
+    }
+    EXPECT_EQ(composed, 2);
+    EXPECT_EQ(memory.picturesHeld(DrawingMemory::kBackdrops), 6);
+    EXPECT_LE(memory.picturesMade(DrawingMemory::kFrameBuffers), 6u) << "made again to be thrown out again";
+    memory.releaseOwner(&owner);
     EXPECT_EQ(memory.bytesHeld(), 0);
 }
 
@@ -66,7 +91,7 @@ TEST(FrameBuffers, StartFromTheBackdropAndReachTheSurfaceRowForRow) {
 
     render::FrameBuffer frame;
     ASSERT_TRUE(frame.create(50, 30));
-    ASSERT_TRUE(frame.copyPixelsFrom(backdrop));
+    ASSERT_TRUE(frame.startFrom(backdrop, 0));
     frame.graphics(1.0f, 1.0f).drawLine(greenPen, 41.0f, 0.0f, 41.0f, 30.0f);  // columns 40 and 41
     ASSERT_TRUE(frame.blitTo(target.deviceContext()));
 
@@ -79,7 +104,56 @@ TEST(FrameBuffers, StartFromTheBackdropAndReachTheSurfaceRowForRow) {
 
     render::OffscreenBitmap other;
     ASSERT_TRUE(other.create(49, 30, true));
-    EXPECT_FALSE(frame.copyPixelsFrom(other)) << "a backdrop of another size";
+    EXPECT_FALSE(frame.startFrom(other, 0)) << "a backdrop of another size";
+}
+
+// Started again from the same picture, the frame buffer puts back only
+// where the last frame drew: whatever a frame draws, in containers and at
+// any scale, must be gone, or it would stay on the gauge as a trail.
+TEST(FrameBuffers, StartedAgainFromTheSamePictureKeepNothingOfTheLastFrame) {
+    testing::ensureGdiplusStarted();
+    constexpr int32_t kWidth = 300;
+    constexpr int32_t kHeight = 200;
+    render::OffscreenBitmap backdrop;
+    ASSERT_TRUE(backdrop.create(kWidth, kHeight, true));
+    render::SolidBrush blue(0xff0000ffu);
+    render::SolidBrush yellow(0xffffff00u);
+    const render::Pen pen(yellow, 3.0f, gdip::kUnitWorld);
+    backdrop.graphics().clear(0xff000040u);
+    backdrop.graphics().fillEllipse(blue, 20.0f, 20.0f, 260.0f, 160.0f);
+    render::FontFamily* family = render::FontFamily::genericSansSerif();
+    ASSERT_NE(family, nullptr);
+    render::Font font;
+    ASSERT_TRUE(font.create(*family, 12.0f, 0, gdip::kUnitPoint));
+    render::StringFormat farFormat(0, 0);
+    farFormat.setAlignment(gdip::kStringAlignmentFar);
+    farFormat.setLineAlignment(gdip::kStringAlignmentFar);
+
+    render::FrameBuffer frame;
+    ASSERT_TRUE(frame.create(kWidth, kHeight));
+    constexpr uint64_t kPicture = 7;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(frame.startFrom(backdrop, kPicture));
+        render::Graphics& graphics = frame.graphics(0.3f, 0.2f);  // 1000 x 1000 units
+        const gdip::GraphicsContainer container = graphics.beginContainer();
+        graphics.translateWorldTransform(500.0f, 500.0f);
+        graphics.drawLine(pen, 0.0f, 0.0f, 480.0f, -480.0f);  // a long diagonal
+        graphics.drawEllipse(pen, -100.0f, -100.0f, 200.0f, 200.0f);
+        graphics.drawRectangle(pen, 300.0f, 300.0f, 60.0f, 60.0f);
+        graphics.fillPie(yellow, -450.0f, 300.0f, 80.0f, 80.0f, 0.0f, 180.0f);
+        const render::PointF arrow[] = {{-300.0f, -300.0f}, {-280.0f, -340.0f}, {-260.0f, -300.0f}};
+        graphics.drawLines(pen, arrow, 3);
+        ASSERT_TRUE(graphics.endContainer(container));
+        graphics.drawText(u"WWW 12.5", -1, font, 1000.0f, 1000.0f, &farFormat, &yellow);
+        graphics.drawText(u"FL350", -1, font, 0.0f, 0.0f, nullptr, &yellow);
+    }
+    ASSERT_TRUE(frame.startFrom(backdrop, kPicture));
+    testing::TestSurface target(kWidth, kHeight);
+    ASSERT_TRUE(frame.blitTo(target.deviceContext()));
+    int differing = 0;
+    for (int32_t y = 0; y < kHeight; ++y)
+        for (int32_t x = 0; x < kWidth; ++x) differing += target.pixel(x, y) != backdrop.pixels()[y * kWidth + x];
+    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

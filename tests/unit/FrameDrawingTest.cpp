@@ -354,6 +354,26 @@ TEST_F(FrameDrawing, SurfaceWithoutABackdropShowsTheSamePicture) {
     EXPECT_EQ(backdrops.picturesHeld(DrawingMemory::kBackdrops), 0);
 }
 
+// Steady frames of every view, with tags on, make no call that GDI+ refuses
+// (the session layer refuses what Windows' GDI+ does): a refused call in a
+// backdrop's painting would have it painted again in every frame.
+TEST_F(FrameDrawing, SteadyFramesOfEveryViewMakeNoRefusedCallAndPaintTheBackdropOnce) {
+    DrawingMemory& memory = drawingMemory();
+    TestSurface surface(200, 150);
+    Window window(*Linkage.gauges[0], surface);
+    panel.setNamedVariable("Radar Altitude Tags", 1.0);
+    double clock = 1.0;
+    for (double mode : {2.0, 3.0, 4.0}) {
+        setMode(mode);
+        drawAt(gauge, window, clock += 1.0);
+        const uint64_t failedBefore = render::failedGdiCalls();
+        const uint64_t paintedBefore = memory.picturesMade(DrawingMemory::kBackdrops);
+        for (int frame = 0; frame < 5; ++frame) drawAt(gauge, window, clock += 1.0);
+        EXPECT_EQ(render::failedGdiCalls(), failedBefore) << "mode " << mode;
+        EXPECT_EQ(memory.picturesMade(DrawingMemory::kBackdrops), paintedBefore) << "mode " << mode;
+    }
+}
+
 int differingPixels(const TestSurface& a, const TestSurface& b) {
     int differing = 0;
     for (int y = 0; y < a.height(); ++y)

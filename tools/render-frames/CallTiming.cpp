@@ -75,6 +75,7 @@ const std::vector<Thunk>& thunks() {
         TIMED_GDIP(GdipGraphicsClear, kClear),
         TIMED_GDIP(GdipDrawLine, kLines, true),
         TIMED_GDIP(GdipDrawLines, kLines, true),
+        TIMED_GDIP(GdipDrawPath, kLines, true),
         TIMED_GDIP(GdipDrawEllipse, kRings, true),
         TIMED_GDIP(GdipDrawArc, kRings, true),
         TIMED_GDIP(GdipDrawRectangle, kBox, true),
@@ -98,6 +99,9 @@ const std::vector<Thunk>& thunks() {
         TIMED_GDIP(GdipRotateMatrix, kOther),
         TIMED_GDIP(GdipTranslateMatrix, kOther),
         TIMED_GDIP(GdipTransformMatrixPoints, kOther),
+        TIMED_GDIP(GdipResetPath, kOther),
+        TIMED_GDIP(GdipStartPathFigure, kOther),
+        TIMED_GDIP(GdipAddPathLine, kOther),
         TIMED_GDI(BitBlt, kBlit),
         TIMED_GDI(GdiFlush, kOther),
     };
