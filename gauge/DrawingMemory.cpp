@@ -317,14 +317,26 @@ render::FrameBuffer* DrawingMemory::frameBuffer(const void* owner, host::DeviceC
         slot.failed = false;
     }
     if (slot.frame.valid()) return &slot.frame;
-    if (slot.failed || !makeRoom(kFrameBuffers, bytes, index)) return nullptr;
+    if (slot.failed || !makeRoom(kFrameBuffers, bytes, index)) return borrowedFrameBuffer(width, height);
     if (!slot.frame.create(width, height)) {
         slot.frame.release();
         slot.failed = true;
-        return nullptr;
+        return borrowedFrameBuffer(width, height);
     }
     ++made_[kFrameBuffers];
     return &slot.frame;
+}
+
+// Another surface's frame buffer of the size, the one used last: a redraw
+// uses it only from the backdrop's copy to the blit, and both surfaces then
+// start their next frame from a whole copy of their backdrops.
+render::FrameBuffer* DrawingMemory::borrowedFrameBuffer(int32_t width, int32_t height) {
+    FrameSlot* lender = nullptr;
+    for (FrameSlot& slot : frames_) {
+        if (!slot.frame.valid() || slot.width != width || slot.height != height) continue;
+        if (lender == nullptr || slot.use.last > lender->use.last) lender = &slot;
+    }
+    return lender != nullptr ? &lender->frame : nullptr;
 }
 
 void DrawingMemory::releaseFrameBuffers() {

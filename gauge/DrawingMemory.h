@@ -70,8 +70,9 @@ public:
     // Frees every backdrop and frame buffer of the owner (a gauge going away).
     void releaseOwner(const void* owner);
 
-    // The surface's frame buffer, of the size; null where the host has no
-    // GDI or no room is left for it.
+    // The surface's frame buffer, of the size; where no room is left for it,
+    // another surface's of the same size; null where there is none or the
+    // host has no GDI.
     render::FrameBuffer* frameBuffer(const void* owner, host::DeviceContext surface, int32_t width, int32_t height);
     // Frees every frame buffer (with the last gauge, before its GDI+ shut-down).
     void releaseFrameBuffers();
@@ -139,6 +140,7 @@ private:
     void forgetBackdrop(BackdropSlot& slot);
     void forgetFrameBuffer(FrameSlot& slot);
     int frameSlotFor(const void* owner, host::DeviceContext surface);
+    render::FrameBuffer* borrowedFrameBuffer(int32_t width, int32_t height);
     int backdropSlotOf(const void* owner, host::DeviceContext surface) const;
     int claimBackdropSlot();
     bool remakeBackdrop(int slot);
