@@ -1,10 +1,12 @@
 // The module's drawing memory: every off-screen picture it keeps to spare
 // the frame rate, in one store with one accounting, one bound and one
-// policy. Three kinds live here: backdrops (for each surface a gauge draws
+// policy. Four kinds live here: backdrops (for each surface a gauge draws
 // on, the current view's fixed part, copied in place of drawing it again),
 // frame buffers (one per surface size, on which a redraw composes the
-// picture before one blit hands it to the host) and the tags' text atlases
-// (short texts and arrows drawn once per scale and scheme). The simulators
+// picture before one blit hands it to the host), the tags' text atlases
+// (short texts and arrows drawn once per scale and scheme) and the data
+// blocks' texts (for each surface, its block drawn once while it stays the
+// same). The simulators
 // are 32-bit processes with little address space to spare: all of them
 // together stay within 40 MiB.
 //
@@ -21,6 +23,7 @@
 #include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 #include "render/TextAtlas.h"
+#include "render/TextBlock.h"
 
 namespace quillon {
 
@@ -49,11 +52,12 @@ struct BackdropLease {
 
 class DrawingMemory {
 public:
-    enum Kind { kBackdrops, kFrameBuffers, kTextAtlases, kKinds };
+    enum Kind { kBackdrops, kFrameBuffers, kTextAtlases, kBlockTexts, kKinds };
 
     static constexpr int kBackdropSlots = 32;
     static constexpr int kFrameBufferSlots = 4;  // surface sizes drawn at once
     static constexpr int kTextAtlasSlots = 8;    // keys; the bound limits the pictures
+    static constexpr int kBlockTextSlots = 16;   // surfaces showing a data block at once
     static constexpr int64_t kBoundBytes = int64_t{40} * 1024 * 1024;
 
     DrawingMemory();
@@ -63,7 +67,7 @@ public:
     // The surface's backdrop for the content; the caller paints it when told.
     BackdropLease leaseBackdrop(const void* owner, host::DeviceContext surface, const BackdropContent& content);
     void markPainted(const BackdropLease& lease);
-    // Frees every backdrop of the owner (a gauge going away).
+    // Frees every backdrop and block picture of the owner (a gauge going away).
     void releaseOwner(const void* owner);
 
     // A frame buffer of the size, shared by every surface of that size (a
@@ -78,6 +82,15 @@ public:
     const render::TextAtlas* textAtlas(const render::TextAtlasContent& content, float scaleX, float scaleY);
     // Frees every atlas (with the last gauge, before its GDI+ shut-down).
     void releaseTextAtlases();
+
+    // The surface's picture of the block at this scale, kept from earlier
+    // frames or built now (measured on the surface's graphics); null when
+    // none can be had (the caller draws the texts).
+    const render::TextBlockPicture* blockTexts(const void* owner, host::DeviceContext surface,
+                                               render::Graphics& graphics, const render::TextBlock& block,
+                                               float scaleX, float scaleY);
+    // Frees every block's picture (with the last gauge, before its GDI+ shut-down).
+    void releaseBlockTexts();
 
     int64_t bytesHeld(Kind kind) const;
     int64_t bytesHeld() const;
@@ -116,7 +129,13 @@ private:
         Use use;
         render::TextAtlas atlas;
     };
-    class AtlasRoom;
+    struct BlockTextSlot {
+        Use use;
+        const void* owner = nullptr;
+        host::DeviceContext surface = nullptr;
+        render::TextBlockPicture picture;
+    };
+    class KindRoom;
 
     // The one policy, over every kind.
     int slotCount(Kind kind) const;
@@ -134,10 +153,12 @@ private:
     int claimBackdropSlot();
     bool remakeBackdrop(int slot);
     int atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY);
+    int blockTextSlotFor(const void* owner, host::DeviceContext surface);
 
     BackdropSlot backdrops_[kBackdropSlots];
     FrameSlot frames_[kFrameBufferSlots];
     AtlasSlot atlases_[kTextAtlasSlots];
+    BlockTextSlot blockTexts_[kBlockTextSlots];
     int64_t bound_ = kBoundBytes;
     uint64_t made_[kKinds] = {};
     uint64_t sequence_ = 0;

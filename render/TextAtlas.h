@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "render/GdiPlusObjects.h"
+#include "render/PictureCells.h"
 
 namespace render {
 
@@ -100,14 +101,14 @@ private:
     // Source rectangles, in the picture's pixels.
     RectF textCell(int slot) const;
     RectF drawingCell(int slot) const;
+    // The cell lands on the whole pixel (left, top).
     void copyCell(Graphics& target, float originX, float originY, double left, double top, const RectF& source) const;
 
     OffscreenBitmap picture_;
     bool ready_ = false;
     bool failed_ = false;  // for the key below: not tried again in every frame
     bool keyed_ = false;
-    // A GDI+ call failed during the last build: one more build at the next use.
-    bool buildAgain_ = false;
+    BuildRetry retry_;
     int64_t refusedBytes_ = 0;
     // The key: everything the picture depends on.
     CellText cellText_ = nullptr;
