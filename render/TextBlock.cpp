@@ -17,9 +17,11 @@ constexpr int kLargestSide = 4096;
 // little longer than the last one is drawn into the bitmap there is.
 constexpr int kWidthStep = 64;
 constexpr int kHeightStep = 32;
-// Room around the measured bounds of a group's texts, in pixels: glyphs may
-// reach a little past what GDI+ measures.
+// Room around the measured bounds of a group's texts: glyphs may reach past
+// what GDI+ measures (Wine's far-aligned texts ink a few pixels beyond the
+// anchor), by a part of the line's height and a few pixels.
 constexpr int kMarginPixels = 3;
+constexpr double kMarginPerLineHeight = 0.25;
 
 size_t textLength(const char16_t* text, size_t capacity) {
     size_t length = 0;
@@ -206,10 +208,11 @@ bool TextBlockPicture::layOutCells(Graphics& surface, const TextBlock& block, Po
         const PlacedText& placed = block.text(i);
         const RectF measured = surface.measureText(placed.text, -1, block.font(), anchors[i].X, anchors[i].Y);
         const RectF bounds = alignedBounds(measured, placed.alignment, placed.lineAlignment);
-        const double left = std::floor(static_cast<double>(bounds.X) * scaleX_) - kMarginPixels;
-        const double top = std::floor(static_cast<double>(bounds.Y) * scaleY_) - kMarginPixels;
-        const double right = std::ceil((static_cast<double>(bounds.X) + bounds.Width) * scaleX_) + kMarginPixels;
-        const double bottom = std::ceil((static_cast<double>(bounds.Y) + bounds.Height) * scaleY_) + kMarginPixels;
+        const double margin = kMarginPixels + std::ceil(kMarginPerLineHeight * bounds.Height * scaleY_);
+        const double left = std::floor(static_cast<double>(bounds.X) * scaleX_ - margin);
+        const double top = std::floor(static_cast<double>(bounds.Y) * scaleY_ - margin);
+        const double right = std::ceil((static_cast<double>(bounds.X) + bounds.Width) * scaleX_ + margin);
+        const double bottom = std::ceil((static_cast<double>(bounds.Y) + bounds.Height) * scaleY_ + margin);
         const double anchorX = static_cast<double>(anchors[i].X) * scaleX_;
         const double anchorY = static_cast<double>(anchors[i].Y) * scaleY_;
         // Far beyond any surface (or not a number): not worth a picture.
@@ -276,6 +279,9 @@ bool TextBlockPicture::findInk() {
         if (cell.ink.empty()) continue;
         if (cell.ink.left == 0 || cell.ink.top == 0 || cell.ink.right == width - 1 || cell.ink.bottom == height - 1)
             return false;
+        // A transparent pixel more on every side: Wine's gdiplus may leave a
+        // copy's first row or column out.
+        cell.ink = PixelBounds{cell.ink.left - 1, cell.ink.top - 1, cell.ink.right + 1, cell.ink.bottom + 1};
     }
     return true;
 }
