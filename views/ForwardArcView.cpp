@@ -24,16 +24,16 @@ void drawRangeArc(render::Graphics& graphics, const render::Pen& pen, float radi
     graphics.drawArc(pen, -radius, -radius, 2 * radius, 2 * radius, kArcStart, kArcSweep);
 }
 
-// Four dashed arcs, each labelled at its top (arc 0 is a zero-size arc
-// without a label), then the solid outer arc over the last dashed one.
+// Four dashed arcs, each labelled at its top, then the solid outer arc over
+// the last dashed one. No arc at the centre: GDI+ refuses a zero-size arc,
+// and a picture drawn with a refused call is drawn again in the next frame
+// rather than kept.
 void drawRangeArcs(render::Graphics& graphics, const render::ColourScheme& scheme,
                    const render::StringFormat& labelFormat, float rangeNm) {
-    for (float ring = 0.0f; ring <= 4.0f; ring += 1.0f) {
+    for (float ring = 1.0f; ring <= 4.0f; ring += 1.0f) {
         const float radius = kArcSpacing * ring;
         drawRangeArc(graphics, *scheme.dashedPen, radius);
-        if (ring > 0.0f) {
-            drawRingLabel(graphics, *scheme.smallFont, *scheme.dimBrush, labelFormat, ring, rangeNm, radius);
-        }
+        drawRingLabel(graphics, *scheme.smallFont, *scheme.dimBrush, labelFormat, ring, rangeNm, radius);
     }
     drawRangeArc(graphics, *scheme.dimPen, kOuterRadius);
 }
