@@ -3,7 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "render/PictureCells.h"
+#include "render/KeptPicture.h"
 
 namespace render {
 namespace {
@@ -200,19 +200,6 @@ bool TextAtlas::keyedFor(const TextAtlasContent& content, float scaleX, float sc
            formatFlags_ == flags && formatLanguage_ == language && lineWidth_ == content.drawings.lineWidth &&
            drawing_ == content.drawings.draw && drawings_ == drawingCount(content.drawings) && scaleX_ == scaleX &&
            scaleY_ == scaleY;
-}
-
-void TextAtlas::release() {
-    picture_.release();
-    ready_ = false;
-    failed_ = false;
-    refusedBytes_ = 0;
-}
-
-void TextAtlas::forget() {
-    release();
-    keyed_ = false;
-    retry_.reset();
 }
 
 void TextAtlas::draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,

@@ -298,18 +298,4 @@ void TextBlockPicture::draw(Graphics& surface) const {
     }
 }
 
-void TextBlockPicture::release() {
-    picture_.release();
-    ready_ = false;
-    failed_ = false;
-    refusedBytes_ = 0;
-}
-
-void TextBlockPicture::forget() {
-    release();
-    keyed_ = false;
-    count_ = 0;
-    retry_.reset();
-}
-
 }  // namespace render

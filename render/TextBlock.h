@@ -9,8 +9,7 @@
 #include <cstdint>
 
 #include "render/GdiPlusObjects.h"
-#include "render/PictureCells.h"
-#include "render/TextAtlas.h"
+#include "render/KeptPicture.h"
 
 namespace render {
 
@@ -82,7 +81,7 @@ void drawTextBlock(Graphics& graphics, const TextBlock& block);
 // fraction of a pixel as they fall on the surface, and copied to whole
 // pixels: what a copy puts on the surface is the drawn text moved by whole
 // pixels. The surface maps world units to pixels as world x scale.
-class TextBlockPicture {
+class TextBlockPicture final : public KeptPicture {
 public:
     // Longest text a picture keeps, terminator included: a block with a
     // longer one is drawn directly.
@@ -96,17 +95,9 @@ public:
     // The picture's copy of the block.
     void draw(Graphics& surface) const;
 
-    bool ready() const { return ready_; }
     // Built for the block at the scale (ready or found unbuildable), or
     // refused for want of room.
     bool keyedFor(const TextBlock& block, float scaleX, float scaleY) const;
-    bool failed() const { return failed_; }
-    int64_t refusedBytes() const { return refusedBytes_; }
-    int64_t bytesHeld() const { return picture_.storageBytes(); }
-    // Frees the picture; keeps the key, so that it is built again when asked.
-    void release();
-    // Frees the picture and forgets the key.
-    void forget();
 
 private:
     struct KeptText {
@@ -133,12 +124,6 @@ private:
     void drawTexts(const TextBlock& block, const PointF* anchors);
     bool findInk();
 
-    OffscreenBitmap picture_;
-    bool ready_ = false;
-    bool failed_ = false;
-    bool keyed_ = false;
-    int64_t refusedBytes_ = 0;
-    BuildRetry retry_;
     // The key: everything the picture depends on.
     KeptText texts_[TextBlock::kMaxTexts] = {};
     int count_ = 0;

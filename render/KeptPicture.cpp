@@ -1,4 +1,4 @@
-#include "render/PictureCells.h"
+#include "render/KeptPicture.h"
 
 #include <cstddef>
 
@@ -42,6 +42,19 @@ bool BuildRetry::finish(uint64_t failedBefore) {
     givenUp_ = again;
     again_ = !again;
     return false;
+}
+
+void KeptPicture::release() {
+    picture_.release();
+    ready_ = false;
+    failed_ = false;
+    refusedBytes_ = 0;
+}
+
+void KeptPicture::forget() {
+    release();
+    keyed_ = false;
+    retry_.reset();
 }
 
 }  // namespace render

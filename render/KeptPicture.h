@@ -1,6 +1,7 @@
-// What the module's kept text pictures share: finding where a cell's ink
-// lies, and copying a cell onto a surface at whole pixels, a plain copy for
-// the drawing library rather than a resampling.
+// What the module's kept pictures of texts share (the tags' atlas, the data
+// blocks' texts): the state of a picture built for a key, the search for
+// where its ink lies, and the copy of a cell onto a surface at whole pixels,
+// a plain copy for the drawing library rather than a resampling.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,16 @@ bool widenToInk(const OffscreenBitmap& picture, int x, int y, int width, int hei
 void copyAtWholePixels(Graphics& target, const OffscreenBitmap& picture, const RectF& source, double left,
                        double top, float originX, float originY, float scaleX, float scaleY);
 
+// Whoever keeps a picture's memory: asked for room before the picture is made.
+class PictureRoom {
+public:
+    // True when a picture of the bytes may be made now.
+    virtual bool makeRoomFor(int64_t bytes) = 0;
+
+protected:
+    ~PictureRoom() = default;
+};
+
 // A picture built while a GDI+ call failed may lack something: it is built
 // once more at its next use, and only after a second such build given up.
 class BuildRetry {
@@ -50,6 +61,34 @@ public:
 private:
     bool again_ = false;
     bool givenUp_ = false;
+};
+
+// A picture built for a key: ready, found unbuildable for its key, or
+// refused for want of room.
+class KeptPicture {
+public:
+    bool ready() const { return ready_; }
+    // Found unbuildable for its key: not tried again.
+    bool failed() const { return failed_; }
+    // The bytes its picture needed when the last build found no room; 0 otherwise.
+    int64_t refusedBytes() const { return refusedBytes_; }
+    // The memory the picture holds.
+    int64_t bytesHeld() const { return picture_.storageBytes(); }
+    // Frees the picture; keeps the key, so that it is built again when asked.
+    void release();
+    // Frees the picture and forgets the key.
+    void forget();
+
+protected:
+    KeptPicture() = default;
+    ~KeptPicture() = default;
+
+    OffscreenBitmap picture_;
+    bool ready_ = false;
+    bool failed_ = false;  // for the key: not tried again in every frame
+    bool keyed_ = false;
+    int64_t refusedBytes_ = 0;
+    BuildRetry retry_;
 };
 
 }  // namespace render
