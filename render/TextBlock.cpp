@@ -126,12 +126,8 @@ void TextBlockPicture::setKey(const TextBlock& block, float scaleX, float scaleY
         const size_t length = textLength(placed.text, kKeptTextCapacity - 1);
         for (size_t c = 0; c < length; ++c) kept.text[c] = placed.text[c];
         kept.text[length] = u'\0';
-        kept.x = placed.x;
-        kept.y = placed.y;
-        kept.alignment = placed.alignment;
-        kept.lineAlignment = placed.lineAlignment;
-        kept.follows = placed.follows;
-        kept.group = placed.group;
+        kept.placed = placed;
+        kept.placed.text = nullptr;
     }
     font_ = block.font().description();
     formatFlags_ = block.format().flags();
@@ -150,9 +146,7 @@ bool TextBlockPicture::keyedFor(const TextBlock& block, float scaleX, float scal
     for (int i = 0; i < count_; ++i) {
         const PlacedText& placed = block.text(i);
         const KeptText& kept = texts_[i];
-        if (kept.x != placed.x || kept.y != placed.y || kept.alignment != placed.alignment ||
-            kept.lineAlignment != placed.lineAlignment || kept.follows != placed.follows ||
-            kept.group != placed.group || placed.text == nullptr || !sameText(kept.text, placed.text))
+        if (!kept.placed.samePlace(placed) || placed.text == nullptr || !sameText(kept.text, placed.text))
             return false;
     }
     return true;

@@ -24,6 +24,12 @@ struct PlacedText {
     int follows = -1;
     // Texts of one group lie close together and are copied in one piece.
     int group = 0;
+
+    // Placed alike, whatever the text.
+    bool samePlace(const PlacedText& other) const {
+        return x == other.x && y == other.y && alignment == other.alignment && lineAlignment == other.lineAlignment &&
+               follows == other.follows && group == other.group;
+    }
 };
 
 class TextBlock {
@@ -102,12 +108,7 @@ public:
 private:
     struct KeptText {
         char16_t text[kKeptTextCapacity];
-        float x;
-        float y;
-        int alignment;
-        int lineAlignment;
-        int follows;
-        int group;
+        PlacedText placed;  // its text pointer left null
     };
     // A group's cell: where it lies in the picture, and the whole pixels
     // that move it there from the surface.
