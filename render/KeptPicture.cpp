@@ -1,5 +1,6 @@
 #include "render/KeptPicture.h"
 
+#include <cmath>
 #include <cstddef>
 
 namespace render {
@@ -27,11 +28,54 @@ bool widenToInk(const OffscreenBitmap& picture, int x, int y, int width, int hei
     return true;
 }
 
+namespace {
+
+// Floats tried on either side of a quotient for one that maps exactly.
+constexpr int kNearbyFloats = 16;
+
+// Where the target puts a world coordinate: GDI+ scales and offsets in
+// float, the product exact, rounded once.
+float deviceOf(float world, float scale, float offset) {
+    return static_cast<float>(static_cast<double>(world) * scale + offset);
+}
+
+// A world coordinate that lands exactly on the pixel, where one is near the
+// quotient: a corner even a little off makes Wine's gdiplus resample the
+// copy pixel by pixel, many times slower than a plain copy.
+float worldOnPixel(double pixel, float scale, float offset) {
+    const float quotient = static_cast<float>((pixel - offset) / scale);
+    float world = quotient;
+    for (int step = 0; step < kNearbyFloats; ++step) {
+        const float device = deviceOf(world, scale, offset);
+        if (device == pixel) return world;
+        world = std::nextafter(world, device < pixel ? HUGE_VALF : -HUGE_VALF);
+    }
+    return quotient;
+}
+
+// The extent from the start whose end, added as GDI+ adds it, is the end.
+float extentBetween(float start, float end) {
+    float extent = end - start;
+    for (int step = 0; step < kNearbyFloats; ++step) {
+        const float reached = start + extent;
+        if (reached == end) break;
+        extent = std::nextafter(extent, reached < end ? HUGE_VALF : -HUGE_VALF);
+    }
+    return extent;
+}
+
+}  // namespace
+
 void copyAtWholePixels(Graphics& target, const OffscreenBitmap& picture, const RectF& source, double left,
                        double top, float originX, float originY, float scaleX, float scaleY) {
-    const RectF destination{static_cast<float>(left / scaleX - originX), static_cast<float>(top / scaleY - originY),
-                            source.Width / scaleX, source.Height / scaleY};
-    target.drawBitmapPart(picture, destination, source);
+    // The target's translation, as GDI+ put it into its matrix.
+    const float offsetX = static_cast<float>(static_cast<double>(originX) * scaleX);
+    const float offsetY = static_cast<float>(static_cast<double>(originY) * scaleY);
+    const float x = worldOnPixel(left, scaleX, offsetX);
+    const float y = worldOnPixel(top, scaleY, offsetY);
+    const float right = worldOnPixel(left + source.Width, scaleX, offsetX);
+    const float bottom = worldOnPixel(top + source.Height, scaleY, offsetY);
+    target.drawBitmapPart(picture, RectF{x, y, extentBetween(x, right), extentBetween(y, bottom)}, source);
 }
 
 bool BuildRetry::finish(uint64_t failedBefore) {

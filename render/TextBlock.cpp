@@ -1,5 +1,6 @@
 #include "render/TextBlock.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -280,15 +281,22 @@ bool TextBlockPicture::findInk() {
     return true;
 }
 
-void TextBlockPicture::draw(Graphics& surface) const {
+// Only what falls on the surface is copied: Wine's gdiplus takes a path many
+// times slower for a copy that reaches past the surface's edge.
+void TextBlockPicture::draw(Graphics& surface, int surfaceWidth, int surfaceHeight) const {
     if (!ready_) return;
     for (int g = 0; g < groups_; ++g) {
         const Cell& cell = cells_[g];
         if (cell.ink.empty()) continue;
-        const RectF source{static_cast<float>(cell.ink.left), static_cast<float>(cell.pictureTop + cell.ink.top),
-                           static_cast<float>(cell.ink.width()), static_cast<float>(cell.ink.height())};
-        copyAtWholePixels(surface, picture_, source, cell.surface.left + cell.ink.left,
-                          cell.surface.top + cell.ink.top, 0.0f, 0.0f, scaleX_, scaleY_);
+        const int left = std::max(cell.surface.left + cell.ink.left, 0);
+        const int top = std::max(cell.surface.top + cell.ink.top, 0);
+        const int right = std::min(cell.surface.left + cell.ink.right, surfaceWidth - 1);
+        const int bottom = std::min(cell.surface.top + cell.ink.bottom, surfaceHeight - 1);
+        if (right < left || bottom < top) continue;
+        const RectF source{static_cast<float>(left - cell.surface.left),
+                           static_cast<float>(cell.pictureTop + top - cell.surface.top),
+                           static_cast<float>(right - left + 1), static_cast<float>(bottom - top + 1)};
+        copyAtWholePixels(surface, picture_, source, left, top, 0.0f, 0.0f, scaleX_, scaleY_);
     }
 }
 

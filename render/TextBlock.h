@@ -98,8 +98,8 @@ public:
     // graphics; false when the picture cannot be had, a text would not fit
     // its cell, or no room is found for it.
     bool build(Graphics& surface, const TextBlock& block, float scaleX, float scaleY, PictureRoom& room);
-    // The picture's copy of the block.
-    void draw(Graphics& surface) const;
+    // The picture's copy of the block, on a surface of the size in pixels.
+    void draw(Graphics& surface, int surfaceWidth, int surfaceHeight) const;
 
     // Built for the block at the scale (ready or found unbuildable), or
     // refused for want of room.
