@@ -262,11 +262,7 @@ void DrawingMemory::releaseOwner(const void* owner) {
         if (slot.owner == owner) forgetBackdrop(slot);
     }
     for (BlockTextSlot& slot : blockTexts_) {
-        if (slot.owner != owner) continue;
-        slot.picture.forget();
-        slot.use = {};
-        slot.owner = nullptr;
-        slot.surface = nullptr;
+        if (slot.owner == owner) forgetBlockText(slot);
     }
 }
 
@@ -349,13 +345,19 @@ void DrawingMemory::releaseTextAtlases() {
 
 // ---- The data blocks' texts ----
 
+void DrawingMemory::forgetBlockText(BlockTextSlot& slot) {
+    slot.picture.forget();
+    slot.use = {};
+    slot.owner = nullptr;
+    slot.surface = nullptr;
+}
+
 int DrawingMemory::blockTextSlotFor(const void* owner, host::DeviceContext surface) {
     for (int slot = 0; slot < kBlockTextSlots; ++slot)
         if (blockTexts_[slot].owner == owner && blockTexts_[slot].surface == surface) return slot;
     const int chosen = replaceableSlot(kBlockTexts);
     BlockTextSlot& fresh = blockTexts_[chosen];
-    fresh.picture.forget();
-    fresh.use = {};
+    forgetBlockText(fresh);
     fresh.owner = owner;
     fresh.surface = surface;
     return chosen;
@@ -383,12 +385,7 @@ const render::TextBlockPicture* DrawingMemory::blockTexts(const void* owner, hos
 }
 
 void DrawingMemory::releaseBlockTexts() {
-    for (BlockTextSlot& slot : blockTexts_) {
-        slot.picture.forget();
-        slot.use = {};
-        slot.owner = nullptr;
-        slot.surface = nullptr;
-    }
+    for (BlockTextSlot& slot : blockTexts_) forgetBlockText(slot);
 }
 
 DrawingMemory& drawingMemory() {

@@ -5,10 +5,9 @@
 // frame buffers (one per surface size, on which a redraw composes the
 // picture before one blit hands it to the host), the tags' text atlases
 // (short texts and arrows drawn once per scale and scheme) and the data
-// blocks' texts (for each surface, its block drawn once while it stays the
-// same). The simulators
-// are 32-bit processes with little address space to spare: all of them
-// together stay within 40 MiB.
+// blocks' pictures (for each surface, its block's texts drawn once while
+// they stay the same). The simulators are 32-bit processes with little
+// address space to spare: all of them together stay within 40 MiB.
 //
 // When more pictures compete than fit, those that hold a picture keep it and
 // the newcomer goes without (the surface is drawn directly): a holder gives
@@ -153,6 +152,7 @@ private:
     int claimBackdropSlot();
     bool remakeBackdrop(int slot);
     int atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY);
+    void forgetBlockText(BlockTextSlot& slot);
     int blockTextSlotFor(const void* owner, host::DeviceContext surface);
 
     BackdropSlot backdrops_[kBackdropSlots];
