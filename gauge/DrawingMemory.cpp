@@ -348,6 +348,7 @@ void DrawingMemory::releaseTextAtlases() {
 void DrawingMemory::forgetBlockText(BlockTextSlot& slot) {
     slot.picture.forget();
     slot.use = {};
+    slot.lastAsked = 0;
     slot.owner = nullptr;
     slot.surface = nullptr;
 }
@@ -372,11 +373,16 @@ const render::TextBlockPicture* DrawingMemory::blockTexts(const void* owner, hos
     BlockTextSlot& slot = blockTexts_[index];
     stampRequest(slot.use);
     render::TextBlockPicture& picture = slot.picture;
+    const uint64_t asked = render::fingerprintOf(block, scaleX, scaleY);
+    const bool askedBefore = asked == slot.lastAsked;
+    slot.lastAsked = asked;
     if (picture.keyedFor(block, scaleX, scaleY)) {
         if (picture.ready()) return &picture;
         if (picture.failed()) return nullptr;
         // Refused for room before: no drawing call until the room is there.
         if (picture.refusedBytes() > 0 && !makeRoom(kBlockTexts, picture.refusedBytes(), index)) return nullptr;
+    } else if (!askedBefore) {
+        return nullptr;
     }
     KindRoom room(*this, kBlockTexts, index);
     if (!picture.build(graphics, block, scaleX, scaleY, room)) return nullptr;

@@ -84,7 +84,10 @@ public:
 
     // The surface's picture of the block at this scale, kept from earlier
     // frames or built now (measured on the surface's graphics); null when
-    // none can be had (the caller draws the texts).
+    // none can be had (the caller draws the texts). A block is drawn into a
+    // picture once it shows the same at two requests in a row: texts that
+    // change at every frame (a window resized as it is drawn) are drawn
+    // directly, as cheaply as ever.
     const render::TextBlockPicture* blockTexts(const void* owner, host::DeviceContext surface,
                                                render::Graphics& graphics, const render::TextBlock& block,
                                                float scaleX, float scaleY);
@@ -132,6 +135,7 @@ private:
         Use use;
         const void* owner = nullptr;
         host::DeviceContext surface = nullptr;
+        uint64_t lastAsked = 0;  // the fingerprint of the block last asked for
         render::TextBlockPicture picture;
     };
     class KindRoom;

@@ -100,6 +100,51 @@ char16_t* TextBlock::addOwn(const PlacedText& placed) {
     return text;
 }
 
+namespace {
+
+// FNV-1a, 64 bits.
+constexpr uint64_t kFingerprintStart = 14695981039346656037ull;
+constexpr uint64_t kFingerprintPrime = 1099511628211ull;
+
+void mix(uint64_t& digest, const void* data, size_t bytes) {
+    const unsigned char* byte = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < bytes; ++i) digest = (digest ^ byte[i]) * kFingerprintPrime;
+}
+
+template <typename Value>
+void mixValue(uint64_t& digest, const Value& value) {
+    mix(digest, &value, sizeof value);
+}
+
+}  // namespace
+
+uint64_t fingerprintOf(const TextBlock& block, float scaleX, float scaleY) {
+    uint64_t digest = kFingerprintStart;
+    mixValue(digest, scaleX);
+    mixValue(digest, scaleY);
+    mixValue(digest, block.brushColour());
+    if (block.styled()) {
+        const FontDescription font = block.font().description();
+        mix(digest, font.family, sizeof font.family);
+        mixValue(digest, font.emSize);
+        mixValue(digest, font.style);
+        mixValue(digest, block.format().flags());
+    }
+    for (int i = 0; i < block.count(); ++i) {
+        const PlacedText& placed = block.text(i);
+        const float place[2] = {placed.x, placed.y};
+        const int layout[4] = {placed.alignment, placed.lineAlignment, placed.follows, placed.group};
+        mix(digest, place, sizeof place);
+        mix(digest, layout, sizeof layout);
+        if (placed.text != nullptr) {
+            const size_t length = textLength(placed.text, TextBlockPicture::kKeptTextCapacity);
+            mix(digest, placed.text, length * sizeof(char16_t));
+        }
+        mixValue(digest, char16_t{0});
+    }
+    return digest;
+}
+
 void drawTextBlock(Graphics& graphics, const TextBlock& block) {
     if (!block.styled()) return;
     PointF anchors[TextBlock::kMaxTexts];

@@ -79,6 +79,11 @@ private:
     char16_t ownTexts_[kMaxTexts][kOwnTextCapacity] = {};
 };
 
+// A digest of everything a picture of the block at the scale depends on
+// (texts up to a picture's longest): equal blocks give equal digests,
+// unequal ones almost always differ.
+uint64_t fingerprintOf(const TextBlock& block, float scaleX, float scaleY);
+
 // Every text of the block drawn where and as it is placed, in the block's
 // order; nothing for a block not styled.
 void drawTextBlock(Graphics& graphics, const TextBlock& block);

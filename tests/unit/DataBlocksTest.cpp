@@ -164,16 +164,21 @@ TEST_F(FullBlock, EmptyAirlineStartsTheFlightNumberAtItsMeasuredWidth) {
     expectTextAt(u"123", empty.X + empty.Width, 1000.0f, kFar, kNear);
 }
 
-// The kept picture serves while the texts stay; a changed text makes it again.
-TEST_F(FullBlock, PictureIsMadeAgainOnlyWhenATextChanges) {
+// The kept picture serves while the texts stay; changed texts are drawn
+// directly, and into a picture again once they show the same twice.
+TEST_F(FullBlock, PictureIsMadeAgainOnlyWhenATextChangesAndStays) {
     DrawingMemory& memory = drawingMemory();
     const uint64_t before = memory.picturesMade(DrawingMemory::kBlockTexts);
-    drawBlock(1, 1, 12.34f);
-    drawBlock(1, 1, 12.31f);  // the same texts
+    for (float distanceNm : {12.34f, 12.31f, 12.33f})  // the same texts
+        drawBlock(1, 1, distanceNm);
     EXPECT_EQ(memory.picturesMade(DrawingMemory::kBlockTexts), before + 1);
-    drawBlock(1, 1, 12.44f);
+    for (float distanceNm : {12.44f, 12.54f, 12.64f})  // a change at every frame
+        drawBlock(1, 1, distanceNm);
+    EXPECT_EQ(memory.picturesMade(DrawingMemory::kBlockTexts), before + 1);
+    expectTextAt(u"12.6NM", 1000.0f, harness_->lineHeight(), kNear, kFar);
+    drawBlock(1, 1, 12.64f);
     EXPECT_EQ(memory.picturesMade(DrawingMemory::kBlockTexts), before + 2);
-    expectTextAt(u"12.4NM", 1000.0f, harness_->lineHeight(), kNear, kFar);
+    expectTextAt(u"12.6NM", 1000.0f, harness_->lineHeight(), kNear, kFar);
 }
 
 TEST_F(FullBlock, LimitedModeHidesTheGroundSpeed) {

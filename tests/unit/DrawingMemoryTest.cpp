@@ -271,7 +271,7 @@ TEST_F(Backdrops, BlockPicturesGiveWayAndTakeRoomByTheOnePolicy) {
     setBound(100 * 80 * 4 + 4096);  // a backdrop and less than any block picture
 
     lease(&ownerA, surface(1), content(100, 80));
-    EXPECT_EQ(picture(), nullptr);
+    EXPECT_EQ(picture(), nullptr);  // asked once: drawn directly
     lease(&ownerA, surface(1), content(100, 80));
     EXPECT_EQ(picture(), nullptr) << "the backdrop was used since the block's last request";
     EXPECT_EQ(memory.picturesMade(DrawingMemory::kBlockTexts), 0u);
