@@ -330,6 +330,9 @@ bool TextBlockPicture::findInk() {
 // times slower for a copy that reaches past the surface's edge.
 void TextBlockPicture::draw(Graphics& surface, int surfaceWidth, int surfaceHeight) const {
     if (!ready_) return;
+    // The copies land on whole pixels: nearest neighbour takes the same
+    // pixels as any filter, and spares Wine's gdiplus its resampling.
+    surface.setInterpolationMode(gdip::kInterpolationModeNearestNeighbor);
     for (int g = 0; g < groups_; ++g) {
         const Cell& cell = cells_[g];
         if (cell.ink.empty()) continue;
@@ -343,6 +346,7 @@ void TextBlockPicture::draw(Graphics& surface, int surfaceWidth, int surfaceHeig
                            static_cast<float>(right - left + 1), static_cast<float>(bottom - top + 1)};
         copyAtWholePixels(surface, picture_, source, left, top, 0.0f, 0.0f, scaleX_, scaleY_);
     }
+    surface.setInterpolationMode(gdip::kInterpolationModeDefault);
 }
 
 }  // namespace render
