@@ -7,7 +7,8 @@ namespace quillon {
 namespace {
 
 // The reference build draws every frame directly: it keeps no backdrops
-// (and so composes no frames off the surface).
+// (and so composes no frames off the surface) and no pictures of the data
+// blocks' texts.
 #if defined(QUILLON_DIRECT_DRAWING)
 constexpr bool kKeepsBackdrops = false;
 #else
@@ -15,7 +16,7 @@ constexpr bool kKeepsBackdrops = true;
 #endif
 
 constexpr DrawingMemory::Kind kEveryKind[] = {DrawingMemory::kBackdrops, DrawingMemory::kFrameBuffers,
-                                              DrawingMemory::kTextAtlases};
+                                              DrawingMemory::kTextAtlases, DrawingMemory::kBlockTexts};
 
 int64_t bitmapBytes(int32_t width, int32_t height) {
     return int64_t{width} * int64_t{height} * render::OffscreenBitmap::kBytesPerPixel;
@@ -23,13 +24,14 @@ int64_t bitmapBytes(int32_t width, int32_t height) {
 
 }  // namespace
 
-class DrawingMemory::AtlasRoom final : public render::PictureRoom {
+class DrawingMemory::KindRoom final : public render::PictureRoom {
 public:
-    AtlasRoom(DrawingMemory& memory, int slot) : memory_(memory), slot_(slot) {}
-    bool makeRoomFor(int64_t bytes) override { return memory_.makeRoom(kTextAtlases, bytes, slot_); }
+    KindRoom(DrawingMemory& memory, Kind kind, int slot) : memory_(memory), kind_(kind), slot_(slot) {}
+    bool makeRoomFor(int64_t bytes) override { return memory_.makeRoom(kind_, bytes, slot_); }
 
 private:
     DrawingMemory& memory_;
+    Kind kind_;
     int slot_;
 };
 
@@ -41,6 +43,7 @@ int DrawingMemory::slotCount(Kind kind) const {
     switch (kind) {
         case kBackdrops: return kBackdropSlots;
         case kFrameBuffers: return kFrameBufferSlots;
+        case kBlockTexts: return kBlockTextSlots;
         default: return kTextAtlasSlots;
     }
 }
@@ -49,6 +52,7 @@ DrawingMemory::Use& DrawingMemory::useOf(Kind kind, int slot) {
     switch (kind) {
         case kBackdrops: return backdrops_[slot].use;
         case kFrameBuffers: return frames_[slot].use;
+        case kBlockTexts: return blockTexts_[slot].use;
         default: return atlases_[slot].use;
     }
 }
@@ -61,6 +65,7 @@ int64_t DrawingMemory::slotBytes(Kind kind, int slot) const {
     switch (kind) {
         case kBackdrops: return backdrops_[slot].bitmap.storageBytes();
         case kFrameBuffers: return frames_[slot].frame.storageBytes();
+        case kBlockTexts: return blockTexts_[slot].picture.bytesHeld();
         default: return atlases_[slot].atlas.bytesHeld();
     }
 }
@@ -73,6 +78,7 @@ void DrawingMemory::evict(Kind kind, int slot) {
             backdrops_[slot].picture = 0;
             return;
         case kFrameBuffers: frames_[slot].frame.release(); return;
+        case kBlockTexts: blockTexts_[slot].picture.release(); return;  // keeps its key, like an atlas
         default: atlases_[slot].atlas.release(); return;  // keeps its key: built again when there is room
     }
 }
@@ -278,6 +284,9 @@ void DrawingMemory::releaseOwner(const void* owner) {
     for (FrameSlot& slot : frames_) {
         if (slot.owner == owner) forgetFrameBuffer(slot);
     }
+    for (BlockTextSlot& slot : blockTexts_) {
+        if (slot.owner == owner) forgetBlockText(slot);
+    }
 }
 
 // ---- Frame buffers ----
@@ -317,14 +326,26 @@ render::FrameBuffer* DrawingMemory::frameBuffer(const void* owner, host::DeviceC
         slot.failed = false;
     }
     if (slot.frame.valid()) return &slot.frame;
-    if (slot.failed || !makeRoom(kFrameBuffers, bytes, index)) return nullptr;
+    if (slot.failed || !makeRoom(kFrameBuffers, bytes, index)) return borrowedFrameBuffer(width, height);
     if (!slot.frame.create(width, height)) {
         slot.frame.release();
         slot.failed = true;
-        return nullptr;
+        return borrowedFrameBuffer(width, height);
     }
     ++made_[kFrameBuffers];
     return &slot.frame;
+}
+
+// Another surface's frame buffer of the size, the one used last: a redraw
+// uses it only from the backdrop's copy to the blit, and both surfaces then
+// start their next frame from a whole copy of their backdrops.
+render::FrameBuffer* DrawingMemory::borrowedFrameBuffer(int32_t width, int32_t height) {
+    FrameSlot* lender = nullptr;
+    for (FrameSlot& slot : frames_) {
+        if (!slot.frame.valid() || slot.width != width || slot.height != height) continue;
+        if (lender == nullptr || slot.use.last > lender->use.last) lender = &slot;
+    }
+    return lender != nullptr ? &lender->frame : nullptr;
 }
 
 void DrawingMemory::releaseFrameBuffers() {
@@ -355,7 +376,7 @@ const render::TextAtlas* DrawingMemory::textAtlas(const render::TextAtlasContent
     // until the room is there.
     if (keyed && slot.atlas.refusedBytes() > 0 && !makeRoom(kTextAtlases, slot.atlas.refusedBytes(), index))
         return nullptr;
-    AtlasRoom room(*this, index);
+    KindRoom room(*this, kTextAtlases, index);
     if (!slot.atlas.build(content, scaleX, scaleY, room)) return nullptr;
     ++made_[kTextAtlases];
     return &slot.atlas;
@@ -366,6 +387,57 @@ void DrawingMemory::releaseTextAtlases() {
         slot.atlas.forget();
         slot.use = {};
     }
+}
+
+// ---- The data blocks' texts ----
+
+void DrawingMemory::forgetBlockText(BlockTextSlot& slot) {
+    slot.picture.forget();
+    slot.use = {};
+    slot.lastAsked = 0;
+    slot.owner = nullptr;
+    slot.surface = nullptr;
+}
+
+int DrawingMemory::blockTextSlotFor(const void* owner, host::DeviceContext surface) {
+    for (int slot = 0; slot < kBlockTextSlots; ++slot)
+        if (blockTexts_[slot].owner == owner && blockTexts_[slot].surface == surface) return slot;
+    const int chosen = replaceableSlot(kBlockTexts);
+    BlockTextSlot& fresh = blockTexts_[chosen];
+    forgetBlockText(fresh);
+    fresh.owner = owner;
+    fresh.surface = surface;
+    return chosen;
+}
+
+const render::TextBlockPicture* DrawingMemory::blockTexts(const void* owner, host::DeviceContext surface,
+                                                          render::Graphics& graphics,
+                                                          const render::TextBlock& block, float scaleX,
+                                                          float scaleY) {
+    if (!kKeepsBackdrops || owner == nullptr || !render::TextBlockPicture::keepable(block)) return nullptr;
+    const int index = blockTextSlotFor(owner, surface);
+    BlockTextSlot& slot = blockTexts_[index];
+    stampRequest(slot.use);
+    render::TextBlockPicture& picture = slot.picture;
+    const uint64_t asked = render::fingerprintOf(block, scaleX, scaleY);
+    const bool askedBefore = asked == slot.lastAsked;
+    slot.lastAsked = asked;
+    if (picture.keyedFor(block, scaleX, scaleY)) {
+        if (picture.ready()) return &picture;
+        if (picture.failed()) return nullptr;
+        // Refused for room before: no drawing call until the room is there.
+        if (picture.refusedBytes() > 0 && !makeRoom(kBlockTexts, picture.refusedBytes(), index)) return nullptr;
+    } else if (!askedBefore) {
+        return nullptr;
+    }
+    KindRoom room(*this, kBlockTexts, index);
+    if (!picture.build(graphics, block, scaleX, scaleY, room)) return nullptr;
+    ++made_[kBlockTexts];
+    return &picture;
+}
+
+void DrawingMemory::releaseBlockTexts() {
+    for (BlockTextSlot& slot : blockTexts_) forgetBlockText(slot);
 }
 
 DrawingMemory& drawingMemory() {

@@ -1,13 +1,14 @@
 // The module's drawing memory: every off-screen picture it keeps to spare
 // the frame rate, in one store with one accounting, one bound and one
-// policy. Three kinds live here: backdrops (for each surface a gauge draws
+// policy. Four kinds live here: backdrops (for each surface a gauge draws
 // on, the current view's fixed part, copied in place of drawing it again),
 // frame buffers (one per surface beside its backdrop, on which a redraw
 // composes the picture before one blit hands it to the host; kept from frame
-// to frame, so that only what the last frame drew is put back) and the tags' text atlases
-// (short texts and arrows drawn once per scale and scheme). The simulators
-// are 32-bit processes with little address space to spare: all of them
-// together stay within 40 MiB.
+// to frame, so that only what the last frame drew is put back), the tags'
+// text atlases (short texts and arrows drawn once per scale and scheme) and
+// the data blocks' pictures (for each surface, its block's texts drawn once
+// while they stay the same). The simulators are 32-bit processes with little
+// address space to spare: all of them together stay within 40 MiB.
 //
 // When more pictures compete than fit, those that hold a picture keep it and
 // the newcomer goes without (the surface is drawn directly): a holder gives
@@ -22,6 +23,7 @@
 #include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 #include "render/TextAtlas.h"
+#include "render/TextBlock.h"
 
 namespace quillon {
 
@@ -50,11 +52,12 @@ struct BackdropLease {
 
 class DrawingMemory {
 public:
-    enum Kind { kBackdrops, kFrameBuffers, kTextAtlases, kKinds };
+    enum Kind { kBackdrops, kFrameBuffers, kTextAtlases, kBlockTexts, kKinds };
 
     static constexpr int kBackdropSlots = 32;
     static constexpr int kFrameBufferSlots = kBackdropSlots;  // one beside each backdrop
     static constexpr int kTextAtlasSlots = 8;    // keys; the bound limits the pictures
+    static constexpr int kBlockTextSlots = 16;   // surfaces showing a data block at once
     static constexpr int64_t kBoundBytes = int64_t{40} * 1024 * 1024;
 
     DrawingMemory();
@@ -67,11 +70,13 @@ public:
     // What the leased backdrop shows, as a number no other picture of the
     // store ever had; 0 while it is not painted.
     uint64_t backdropPicture(const BackdropLease& lease) const;
-    // Frees every backdrop and frame buffer of the owner (a gauge going away).
+    // Frees every backdrop, frame buffer and block picture of the owner (a
+    // gauge going away).
     void releaseOwner(const void* owner);
 
-    // The surface's frame buffer, of the size; null where the host has no
-    // GDI or no room is left for it.
+    // The surface's frame buffer, of the size; where no room is left for it,
+    // another surface's of the same size; null where there is none or the
+    // host has no GDI.
     render::FrameBuffer* frameBuffer(const void* owner, host::DeviceContext surface, int32_t width, int32_t height);
     // Frees every frame buffer (with the last gauge, before its GDI+ shut-down).
     void releaseFrameBuffers();
@@ -81,6 +86,18 @@ public:
     const render::TextAtlas* textAtlas(const render::TextAtlasContent& content, float scaleX, float scaleY);
     // Frees every atlas (with the last gauge, before its GDI+ shut-down).
     void releaseTextAtlases();
+
+    // The surface's picture of the block at this scale, kept from earlier
+    // frames or built now (measured on the surface's graphics); null when
+    // none can be had (the caller draws the texts). A block is drawn into a
+    // picture once it shows the same at two requests in a row: texts that
+    // change at every frame (a window resized as it is drawn) are drawn
+    // directly, as cheaply as ever.
+    const render::TextBlockPicture* blockTexts(const void* owner, host::DeviceContext surface,
+                                               render::Graphics& graphics, const render::TextBlock& block,
+                                               float scaleX, float scaleY);
+    // Frees every block's picture (with the last gauge, before its GDI+ shut-down).
+    void releaseBlockTexts();
 
     int64_t bytesHeld(Kind kind) const;
     int64_t bytesHeld() const;
@@ -122,7 +139,14 @@ private:
         Use use;
         render::TextAtlas atlas;
     };
-    class AtlasRoom;
+    struct BlockTextSlot {
+        Use use;
+        const void* owner = nullptr;
+        host::DeviceContext surface = nullptr;
+        uint64_t lastAsked = 0;  // the fingerprint of the block last asked for
+        render::TextBlockPicture picture;
+    };
+    class KindRoom;
 
     // The one policy, over every kind.
     int slotCount(Kind kind) const;
@@ -139,14 +163,18 @@ private:
     void forgetBackdrop(BackdropSlot& slot);
     void forgetFrameBuffer(FrameSlot& slot);
     int frameSlotFor(const void* owner, host::DeviceContext surface);
+    render::FrameBuffer* borrowedFrameBuffer(int32_t width, int32_t height);
     int backdropSlotOf(const void* owner, host::DeviceContext surface) const;
     int claimBackdropSlot();
     bool remakeBackdrop(int slot);
     int atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY);
+    void forgetBlockText(BlockTextSlot& slot);
+    int blockTextSlotFor(const void* owner, host::DeviceContext surface);
 
     BackdropSlot backdrops_[kBackdropSlots];
     FrameSlot frames_[kFrameBufferSlots];
     AtlasSlot atlases_[kTextAtlasSlots];
+    BlockTextSlot blockTexts_[kBlockTextSlots];
     int64_t bound_ = kBoundBytes;
     uint64_t made_[kKinds] = {};
     uint64_t sequence_ = 0;

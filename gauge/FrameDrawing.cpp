@@ -282,7 +282,18 @@ void RadarGauge::drawDataBlock() {
     if (target == nullptr) return;
     const SelectedTarget selected{*target, selectedDistanceNm_, selectedBearingDeg_, trafficList_->limitedMode() != 0,
                                   displayMode_};
-    parts_.dataBlock->draw(*graphics_, scheme_, selected);
+    render::TextBlock block;
+    parts_.dataBlock->layOut(scheme_, selected, block);
+    // Copied from the surface's picture of the block where there is one; a
+    // scheme made while a call failed is not drawn into a kept picture.
+    const render::TextBlockPicture* picture =
+        schemeRetry_.waiting()
+            ? nullptr
+            : drawingMemory().blockTexts(this, deviceContext_, *graphics_, block, scaleX_, scaleY_);
+    if (picture != nullptr)
+        picture->draw(*graphics_, surfaceWidth_, surfaceHeight_);
+    else
+        render::drawTextBlock(*graphics_, block);
 }
 
 bool RadarGauge::viewCanDraw() {

@@ -11,6 +11,7 @@
 #include "host/PanelCalls.h"
 #include "render/ColourScheme.h"
 #include "render/GdiPlusObjects.h"
+#include "render/TextBlock.h"
 #include "traffic/TrafficAdvisories.h"
 #include "traffic/TrafficList.h"
 
@@ -98,9 +99,10 @@ struct SelectedTarget {
 
 class DataBlock {
 public:
-    // In the logical space, after the view's container has closed.
-    virtual void draw(render::Graphics& graphics, const render::ColourScheme& scheme,
-                      const SelectedTarget& selected) const = 0;
+    // The block's texts in the logical space (drawn after the view's
+    // container has closed), styled and placed; the gauge draws them.
+    virtual void layOut(const render::ColourScheme& scheme, const SelectedTarget& selected,
+                        render::TextBlock& block) const = 0;
 
 protected:
     ~DataBlock() = default;

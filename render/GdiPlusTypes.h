@@ -47,6 +47,7 @@ constexpr INT kCompositingModeSourceOver = 0;
 constexpr INT kCompositingModeSourceCopy = 1;
 constexpr INT kPixelFormat32bppArgb = 0x0026200A;
 constexpr INT kPixelFormat32bppPArgb = 0x000E200B;
+constexpr INT kInterpolationModeDefault = 0;
 constexpr INT kInterpolationModeNearestNeighbor = 5;
 constexpr INT kFillModeWinding = 1;
 

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "render/KeptPicture.h"
+
 namespace render {
 namespace {
 
@@ -60,16 +62,13 @@ void TextAtlas::setKey(const TextAtlasContent& content, float scaleX, float scal
 }
 
 bool TextAtlas::build(const TextAtlasContent& content, float scaleX, float scaleY, PictureRoom& room) {
-    const bool again = buildAgain_;
-    const uint64_t failedBefore = failedGdiCalls();
+    const uint64_t failedBefore = retry_.begin();
     const bool built = buildOnce(content, scaleX, scaleY, room);
-    buildAgain_ = false;
-    if (failedGdiCalls() == failedBefore) return built;
+    if (retry_.finish(failedBefore)) return built;
     // A call failed: the picture may lack a text or its alignment. Built once
     // more at the next use; after that the texts are drawn directly.
     release();
-    failed_ = again;
-    buildAgain_ = !again;
+    failed_ = retry_.givenUp();
     return false;
 }
 
@@ -141,29 +140,18 @@ void TextAtlas::findTextInk() {
     inkTop_ = 0;
     inkWidth_ = cellWidthPixels_;
     inkHeight_ = cellHeightPixels_;
-    const uint32_t* pixels = picture_.pixels();
-    if (pixels == nullptr) return;
-    int left = cellWidthPixels_, top = cellHeightPixels_, right = -1, bottom = -1;
-    const int stride = picture_.width();
+    PixelBounds ink;
     for (int slot = 0; slot < 2 * cells_; ++slot) {
         const RectF cell = textCell(slot);
-        const int cellX = static_cast<int>(cell.X), cellY = static_cast<int>(cell.Y);
-        for (int y = 0; y < cellHeightPixels_; ++y) {
-            const uint32_t* row = pixels + static_cast<size_t>(cellY + y) * stride + cellX;
-            for (int x = 0; x < cellWidthPixels_; ++x) {
-                if ((row[x] >> 24) == 0) continue;
-                if (x < left) left = x;
-                if (x > right) right = x;
-                if (y < top) top = y;
-                if (y > bottom) bottom = y;
-            }
-        }
+        if (!widenToInk(picture_, static_cast<int>(cell.X), static_cast<int>(cell.Y), cellWidthPixels_,
+                        cellHeightPixels_, ink))
+            return;
     }
-    if (right < 0) return;  // nothing to read: the whole cell is copied
-    inkLeft_ = left;
-    inkTop_ = top;
-    inkWidth_ = right - left + 1;
-    inkHeight_ = bottom - top + 1;
+    if (ink.empty()) return;  // nothing to read: the whole cell is copied
+    inkLeft_ = ink.left;
+    inkTop_ = ink.top;
+    inkWidth_ = ink.width();
+    inkHeight_ = ink.height();
 }
 
 bool TextAtlas::placeDrawings(const AtlasDrawings& drawings) {
@@ -214,19 +202,6 @@ bool TextAtlas::keyedFor(const TextAtlasContent& content, float scaleX, float sc
            scaleY_ == scaleY;
 }
 
-void TextAtlas::release() {
-    picture_.release();
-    ready_ = false;
-    failed_ = false;
-    refusedBytes_ = 0;
-}
-
-void TextAtlas::forget() {
-    release();
-    keyed_ = false;
-    buildAgain_ = false;
-}
-
 void TextAtlas::draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,
                      float textTop) const {
     if (!ready_ || cell < 0 || cell >= cells_ || brush < 0 || brush > 1) return;
@@ -248,14 +223,9 @@ void TextAtlas::drawDrawing(Graphics& target, float originX, float originY, int 
     copyCell(target, originX, originY, left, top, drawingCell(brush * drawings_ + drawing));
 }
 
-// The target maps world units to pixels as (world + origin) x scale: the
-// cell lands on the whole pixel (left, top), a plain copy for the drawing
-// library rather than a resampling.
 void TextAtlas::copyCell(Graphics& target, float originX, float originY, double left, double top,
                          const RectF& source) const {
-    const RectF destination{static_cast<float>(left / scaleX_ - originX), static_cast<float>(top / scaleY_ - originY),
-                            source.Width / scaleX_, source.Height / scaleY_};
-    target.drawBitmapPart(picture_, destination, source);
+    copyAtWholePixels(target, picture_, source, left, top, originX, originY, scaleX_, scaleY_);
 }
 
 }  // namespace render

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "render/GdiPlusObjects.h"
+#include "render/KeptPicture.h"
 
 namespace render {
 
@@ -42,34 +43,14 @@ struct TextAtlasContent {
     AtlasDrawings drawings;
 };
 
-// Whoever keeps the atlas's memory: asked for room before the picture is made.
-class PictureRoom {
-public:
-    // True when a picture of the bytes may be made now.
-    virtual bool makeRoomFor(int64_t bytes) = 0;
-
-protected:
-    ~PictureRoom() = default;
-};
-
-class TextAtlas {
+class TextAtlas final : public KeptPicture {
 public:
     // Draws every cell in both brushes at the scale; false when the picture
     // cannot be had, would be too large, or finds no room.
     bool build(const TextAtlasContent& content, float scaleX, float scaleY, PictureRoom& room);
-    void release();
-    bool ready() const { return ready_; }
-    // The memory the atlas's picture holds.
-    int64_t bytesHeld() const { return picture_.storageBytes(); }
     // Built for the content and scale (ready or found unbuildable), or
     // refused for want of room.
     bool keyedFor(const TextAtlasContent& content, float scaleX, float scaleY) const;
-    // Found unbuildable for its key: not tried again.
-    bool failed() const { return failed_; }
-    // The bytes its picture needed when the last build found no room; 0 otherwise.
-    int64_t refusedBytes() const { return refusedBytes_; }
-    // Forgets the key too.
-    void forget();
 
     // The cell's text in the brush, centred on x with the top of its line at
     // y, in the target's world units. The target maps world units to pixels
@@ -100,15 +81,9 @@ private:
     // Source rectangles, in the picture's pixels.
     RectF textCell(int slot) const;
     RectF drawingCell(int slot) const;
+    // The cell lands on the whole pixel (left, top).
     void copyCell(Graphics& target, float originX, float originY, double left, double top, const RectF& source) const;
 
-    OffscreenBitmap picture_;
-    bool ready_ = false;
-    bool failed_ = false;  // for the key below: not tried again in every frame
-    bool keyed_ = false;
-    // A GDI+ call failed during the last build: one more build at the next use.
-    bool buildAgain_ = false;
-    int64_t refusedBytes_ = 0;
     // The key: everything the picture depends on.
     CellText cellText_ = nullptr;
     uint32_t colours_[2] = {};

@@ -6,8 +6,7 @@
 namespace quillon {
 namespace {
 
-// Room for the longest text of the formats, terminator included.
-constexpr size_t kBlockTextCapacity = 20;
+constexpr size_t kBlockTextCapacity = render::TextBlock::kOwnTextCapacity;
 
 constexpr float kCompactTopY = 40.0f;
 constexpr float kCompactBottomY = 960.0f;
@@ -15,75 +14,77 @@ constexpr float kBlockCentreX = 500.0f;
 constexpr float kBlockRight = 1000.0f;
 constexpr float kBlockBottom = 1000.0f;
 
+constexpr int kNear = gdip::kStringAlignmentNear;
+constexpr int kCentre = gdip::kStringAlignmentCenter;
+constexpr int kFar = gdip::kStringAlignmentFar;
+constexpr int kNotFollowing = -1;
+
+// The corners of the full block and the lines of the compact one: each is
+// copied in one piece when the block comes from a picture.
+enum BlockGroup { kTopLeft, kTopRight, kBottomLeft, kBottomRight };
+enum CompactGroup { kTopLine, kBottomLine };
+
+void styleBlock(render::TextBlock& block, const render::ColourScheme& scheme, render::SharedFormat format) {
+    block.setStyle(*scheme.largeFont, render::sharedStringFormat(format), *scheme.brightBrush, scheme.colours.bright);
+}
+
+render::PlacedText placed(float x, float y, int alignment, int lineAlignment, int group,
+                          const char16_t* text = nullptr, int follows = kNotFollowing) {
+    return render::PlacedText{text, x, y, alignment, lineAlignment, follows, group};
+}
+
 }  // namespace
 
 // The full block.
-void FullDataBlock::draw(render::Graphics& graphics, const render::ColourScheme& scheme,
-                         const SelectedTarget& selected) const {
-    const TrafficTarget* target = &selected.target;
-    char16_t text[kBlockTextCapacity];
-    render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::FullBlock);
-    const render::Font& font = *scheme.largeFont;
-    const render::Brush* brush = scheme.brightBrush.get();
+void FullDataBlock::layOut(const render::ColourScheme& scheme, const SelectedTarget& selected,
+                           render::TextBlock& block) const {
+    const TrafficTarget& target = selected.target;
     const float lineHeight = scheme.lineHeight;
+    styleBlock(block, scheme, render::SharedFormat::FullBlock);
 
     // Top left: vertical speed, then altitude.
-    formatVerticalSpeedText(target->verticalSpeed(), text, kBlockTextCapacity);
-    format.setLineAlignment(gdip::kStringAlignmentNear);
-    format.setAlignment(gdip::kStringAlignmentNear);
-    graphics.drawText(text, -1, font, 0.0f, 0.0f, &format, brush);
-    formatAltitudeText(target->position().altitude, text, kBlockTextCapacity);
-    graphics.drawText(text, -1, font, 0.0f, lineHeight, &format, brush);
+    if (char16_t* text = block.addOwn(placed(0.0f, 0.0f, kNear, kNear, kTopLeft)))
+        formatVerticalSpeedText(target.verticalSpeed(), text, kBlockTextCapacity);
+    if (char16_t* text = block.addOwn(placed(0.0f, lineHeight, kNear, kNear, kTopLeft)))
+        formatAltitudeText(target.position().altitude, text, kBlockTextCapacity);
 
     // Top right: bearing, then distance.
-    format.setAlignment(gdip::kStringAlignmentFar);
-    formatBearingText(selected.bearingDeg, text, kBlockTextCapacity);
-    graphics.drawText(text, -1, font, kBlockRight, 0.0f, &format, brush);
-    formatDistanceText(selected.distanceNm, text, kBlockTextCapacity);
-    graphics.drawText(text, -1, font, kBlockRight, lineHeight, &format, brush);
+    if (char16_t* text = block.addOwn(placed(kBlockRight, 0.0f, kFar, kNear, kTopRight)))
+        formatBearingText(selected.bearingDeg, text, kBlockTextCapacity);
+    if (char16_t* text = block.addOwn(placed(kBlockRight, lineHeight, kFar, kNear, kTopRight)))
+        formatDistanceText(selected.distanceNm, text, kBlockTextCapacity);
 
-    // Bottom left: ATC id one line up, airline and flight number on the last line.
-    format.setLineAlignment(gdip::kStringAlignmentFar);
-    format.setAlignment(gdip::kStringAlignmentNear);
-    graphics.drawText(target->atcIdWide(), -1, font, 0.0f, kBlockBottom - lineHeight, &format, brush);
-    const render::RectF airline = graphics.measureText(target->airlineWide(), -1, font, 0.0f, kBlockBottom);
-    graphics.drawText(target->airlineWide(), -1, font, 0.0f, kBlockBottom, &format, brush);
-    graphics.drawText(target->flightNumberWide(), -1, font, airline.X + airline.Width, kBlockBottom, &format,
-                      brush);
+    // Bottom left: ATC id one line up, airline and flight number (right
+    // after the airline) on the last line.
+    block.add(placed(0.0f, kBlockBottom - lineHeight, kNear, kFar, kBottomLeft, target.atcIdWide()));
+    const int airline = block.add(placed(0.0f, kBlockBottom, kNear, kFar, kBottomLeft, target.airlineWide()));
+    block.add(placed(0.0f, kBlockBottom, kNear, kFar, kBottomLeft, target.flightNumberWide(), airline));
 
     // Bottom right: ground speed, unless the host hides it.
-    if (selected.limitedMode) {
-        formatHiddenGroundSpeedText(text, kBlockTextCapacity);
-    } else {
-        formatGroundSpeedText(target->groundSpeed(), text, kBlockTextCapacity);
+    if (char16_t* text = block.addOwn(placed(kBlockRight, kBlockBottom, kFar, kFar, kBottomRight))) {
+        if (selected.limitedMode)
+            formatHiddenGroundSpeedText(text, kBlockTextCapacity);
+        else
+            formatGroundSpeedText(target.groundSpeed(), text, kBlockTextCapacity);
     }
-    format.setAlignment(gdip::kStringAlignmentFar);
-    graphics.drawText(text, -1, font, kBlockRight, kBlockBottom, &format, brush);
 }
 
 // The compact block.
-void CompactDataBlock::draw(render::Graphics& graphics, const render::ColourScheme& scheme,
-                            const SelectedTarget& selected) const {
-    const TrafficTarget* target = &selected.target;
-    char16_t text[kBlockTextCapacity];
-    render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::CompactBlock);
-    const render::Font& font = *scheme.largeFont;
-    const render::Brush* brush = scheme.brightBrush.get();
-
-    format.setLineAlignment(gdip::kStringAlignmentNear);
-    format.setAlignment(gdip::kStringAlignmentCenter);
-    formatDistanceText(selected.distanceNm, text, kBlockTextCapacity);
-    graphics.drawText(text, -1, font, kBlockCentreX, kCompactTopY, &format, brush);
+void CompactDataBlock::layOut(const render::ColourScheme& scheme, const SelectedTarget& selected,
+                              render::TextBlock& block) const {
+    const TrafficTarget& target = selected.target;
+    styleBlock(block, scheme, render::SharedFormat::CompactBlock);
+    if (char16_t* text = block.addOwn(placed(kBlockCentreX, kCompactTopY, kCentre, kNear, kTopLine)))
+        formatDistanceText(selected.distanceNm, text, kBlockTextCapacity);
 
     // The grid shows relative altitude itself, so there the bottom line is
     // the ground speed (as the host gives it, even in limited mode).
-    format.setLineAlignment(gdip::kStringAlignmentFar);
-    if (selected.displayMode == kGridView) {
-        formatGroundSpeedText(target->groundSpeed(), text, kBlockTextCapacity);
-    } else {
-        formatAltitudeText(target->position().altitude, text, kBlockTextCapacity);
+    if (char16_t* text = block.addOwn(placed(kBlockCentreX, kCompactBottomY, kCentre, kFar, kBottomLine))) {
+        if (selected.displayMode == kGridView)
+            formatGroundSpeedText(target.groundSpeed(), text, kBlockTextCapacity);
+        else
+            formatAltitudeText(target.position().altitude, text, kBlockTextCapacity);
     }
-    graphics.drawText(text, -1, font, kBlockCentreX, kCompactBottomY, &format, brush);
 }
 
 }  // namespace quillon

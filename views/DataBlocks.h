@@ -9,14 +9,14 @@ namespace quillon {
 
 class FullDataBlock final : public DataBlock {
 public:
-    void draw(render::Graphics& graphics, const render::ColourScheme& scheme,
-              const SelectedTarget& selected) const override;
+    void layOut(const render::ColourScheme& scheme, const SelectedTarget& selected,
+                render::TextBlock& block) const override;
 };
 
 class CompactDataBlock final : public DataBlock {
 public:
-    void draw(render::Graphics& graphics, const render::ColourScheme& scheme,
-              const SelectedTarget& selected) const override;
+    void layOut(const render::ColourScheme& scheme, const SelectedTarget& selected,
+                render::TextBlock& block) const override;
 };
 
 }  // namespace quillon

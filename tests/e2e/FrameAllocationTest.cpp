@@ -14,7 +14,8 @@
 //   say) is therefore the module's too.
 // - every GdipAlloc the module calls, and every GDI+ object it creates
 //   (graphics, brush, pen, font family, font, string format, matrix, the
-//   surfaces' backdrop bitmaps): calls made directly from Quillon.so.
+//   surfaces' backdrop bitmaps, the data blocks' pictures): calls made
+//   directly from Quillon.so.
 // Not counted: what libgdiplus and the libraries under it (cairo, pango,
 // fontconfig, ...) allocate for their own work while drawing, and what the
 // stand-in host allocates in the calls the module makes into it. Aligned
@@ -425,6 +426,27 @@ TEST_F(FrameAllocations, RangeAndViewChangedInEveryFrameMakeNothingAfterWarmUp) 
     EXPECT_EQ(counted.allocations[kModule], 0) << describe(counted);
     EXPECT_EQ(counted.moduleGdipAllocs, 0) << describe(counted);
     EXPECT_EQ(counted.moduleGdiObjects, 0) << describe(counted);
+}
+
+// The counted frames copy the data block from a picture made when the
+// selection came (in its second frame, the first drawing it directly): one
+// bitmap for it then, none while the texts stay, and the block still shows.
+TEST_F(FrameAllocations, TheDataBlockIsDrawnOnceIntoAPictureAndCopiedAfterwards) {
+    sim::Window& window = host.openWindow("Rectangular Green", 300, 300);
+    host.frame();
+    host.setNamed("Radar Mode", 4);
+    host.frames(3);
+    clickSelected(host, window, 4);
+    startCounting();
+    host.frames(2);
+    const Tally selected = stopCounting();
+    EXPECT_EQ(selected.moduleBitmaps, 1) << describe(selected);
+
+    startCounting();
+    for (int frame = 0; frame < 10; ++frame) host.frame();
+    const Tally copied = stopCounting();
+    EXPECT_EQ(copied.moduleBitmaps, 0) << describe(copied);
+    EXPECT_GT(brightPixelsAtTheTop(window), 20);
 }
 
 std::string caseName(const ::testing::TestParamInfo<FrameCase>& info) {

@@ -56,7 +56,8 @@ TEST(FrameBuffers, AreKeptPerSurfaceAndCountedAgainstTheBound) {
 
 // Six surfaces drawn in turn with room for six backdrops and two frame
 // buffers: every surface keeps its backdrop (frame buffers give way to
-// backdrops), two keep frame buffers, and nothing is made again.
+// backdrops), two keep frame buffers, which the others borrow, and nothing
+// is made again.
 TEST(FrameBuffers, GiveWayToBackdropsWithoutThrashing) {
     testing::ensureGdiplusStarted();
     DrawingMemory memory;
@@ -69,7 +70,8 @@ TEST(FrameBuffers, GiveWayToBackdropsWithoutThrashing) {
             composed += memory.frameBuffer(&owner, surface(n), 100, 80) != nullptr;
         }
     }
-    EXPECT_EQ(composed, 2);
+    EXPECT_EQ(composed, 6);
+    EXPECT_EQ(memory.picturesHeld(DrawingMemory::kFrameBuffers), 2);
     EXPECT_EQ(memory.picturesHeld(DrawingMemory::kBackdrops), 6);
     EXPECT_LE(memory.picturesMade(DrawingMemory::kFrameBuffers), 6u) << "made again to be thrown out again";
     memory.releaseOwner(&owner);
@@ -147,6 +149,12 @@ TEST(FrameBuffers, StartedAgainFromTheSamePictureKeepNothingOfTheLastFrame) {
         graphics.drawText(u"WWW 12.5", -1, font, 1000.0f, 1000.0f, &farFormat, &yellow);
         graphics.drawText(u"FL350", -1, font, 0.0f, 0.0f, nullptr, &yellow);
     }
+    // Lent to a surface with another backdrop in between: that frame's
+    // pixels are all gone too.
+    render::OffscreenBitmap other;
+    ASSERT_TRUE(other.create(kWidth, kHeight, true));
+    other.graphics().clear(0xff400000u);
+    ASSERT_TRUE(frame.startFrom(other, kPicture + 1));
     ASSERT_TRUE(frame.startFrom(backdrop, kPicture));
     testing::TestSurface target(kWidth, kHeight);
     ASSERT_TRUE(frame.blitTo(target.deviceContext()));

@@ -20,6 +20,8 @@ public:
         gauge_->graphics_ = &surface.graphics();
         gauge_->scaleX_ = static_cast<float>(surface.width() * 0.001);
         gauge_->scaleY_ = static_cast<float>(surface.height() * 0.001);
+        gauge_->surfaceWidth_ = surface.width();
+        gauge_->surfaceHeight_ = surface.height();
         gauge_->createScheme();
         gauge_->schemeCreated_ = 1;
     }

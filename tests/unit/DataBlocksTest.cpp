@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "gauge/DrawingMemory.h"
 #include "render/GdiPlusTypes.h"
+#include "views/DataBlocks.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/ScriptedTraffic.h"
 #include "tests/support/TestSurface.h"
@@ -38,16 +41,20 @@ void addAircraft(ScriptedTraffic& traffic, host::ObjectId id, const std::string&
         .text("ATC FLIGHT NUMBER", flight);
 }
 
+void offerTwoAircraft(FakePanel& panel, ScriptedTraffic& traffic) {
+    panel.offerTrafficInfo(&traffic);
+    panel.setClock(50.0);
+    addAircraft(traffic, 1, "OWN", "", "", 0.0, 0.0, 0.0);
+    addAircraft(traffic, 2, "G-ABCD", "Speedbird", "123", 35049.0, -1299.0, 251.7);
+}
+
 // Draws the data block of a gauge variant over scripted traffic and checks
 // each text against the same text drawn alone at its expected place.
 template <typename Variant>
 class DataBlockTest : public ::testing::Test {
 protected:
     DataBlockTest() {
-        panel_.offerTrafficInfo(&traffic_);
-        panel_.setClock(50.0);
-        addAircraft(traffic_, 1, "OWN", "", "", 0.0, 0.0, 0.0);
-        addAircraft(traffic_, 2, "G-ABCD", "Speedbird", "123", 35049.0, -1299.0, 251.7);
+        offerTwoAircraft(panel_, traffic_);
         harness_ = std::make_unique<testing::ViewHarness<Variant>>(surface_);
     }
 
@@ -157,6 +164,23 @@ TEST_F(FullBlock, EmptyAirlineStartsTheFlightNumberAtItsMeasuredWidth) {
     expectTextAt(u"123", empty.X + empty.Width, 1000.0f, kFar, kNear);
 }
 
+// The kept picture serves while the texts stay; changed texts are drawn
+// directly, and into a picture again once they show the same twice.
+TEST_F(FullBlock, PictureIsMadeAgainOnlyWhenATextChangesAndStays) {
+    DrawingMemory& memory = drawingMemory();
+    const uint64_t before = memory.picturesMade(DrawingMemory::kBlockTexts);
+    for (float distanceNm : {12.34f, 12.31f, 12.33f})  // the same texts
+        drawBlock(1, 1, distanceNm);
+    EXPECT_EQ(memory.picturesMade(DrawingMemory::kBlockTexts), before + 1);
+    for (float distanceNm : {12.44f, 12.54f, 12.64f})  // a change at every frame
+        drawBlock(1, 1, distanceNm);
+    EXPECT_EQ(memory.picturesMade(DrawingMemory::kBlockTexts), before + 1);
+    expectTextAt(u"12.6NM", 1000.0f, harness_->lineHeight(), kNear, kFar);
+    drawBlock(1, 1, 12.64f);
+    EXPECT_EQ(memory.picturesMade(DrawingMemory::kBlockTexts), before + 2);
+    expectTextAt(u"12.6NM", 1000.0f, harness_->lineHeight(), kNear, kFar);
+}
+
 TEST_F(FullBlock, LimitedModeHidesTheGroundSpeed) {
     traffic_.setLimitedMode(1);
     drawBlock(1, 1);
@@ -185,6 +209,64 @@ TEST_F(FullBlock, UnusableHostNumbersStillGiveWholeTexts) {
     expectTextAt(u"0FT", 0.0f, harness_->lineHeight(), kNear, kNear);
     expectTextAt(u"-2147483648KTS", 1000.0f, 1000.0f, kFar, kFar);
     expectTextAt(u"infNM", 1000.0f, harness_->lineHeight(), kNear, kFar);
+}
+
+// The gauge copies its block from a picture drawn once; drawn directly, the
+// same block must give the same pixels but for one rounding: the copy blends
+// the picture's premultiplied pixels where the drawing blended the brush, at
+// most one level of a channel. The picture keeps each text's fraction of a
+// pixel, which odd surface sizes vary; anything placed otherwise would
+// differ by far more along every glyph edge.
+template <typename Variant, typename Block>
+void expectCopiedBlockAsDrawn(int width, int height, int32_t mode) {
+    FakePanel panel;
+    ScriptedTraffic traffic;
+    offerTwoAircraft(panel, traffic);
+    TestSurface copied(width, height);
+    testing::ViewHarness<Variant> harness(copied);
+    harness.setMode(mode);
+    harness.loadTraffic();
+    harness.setSelectionRecord(1, 1, 12.34f, 359.6f);
+    const uint64_t madeBefore = drawingMemory().picturesMade(DrawingMemory::kBlockTexts);
+    for (int frame = 0; frame < 2; ++frame) {  // the second frame copies the picture the first one made
+        harness.clearSurface();
+        harness.gauge().drawDataBlock();
+    }
+    EXPECT_EQ(drawingMemory().picturesMade(DrawingMemory::kBlockTexts), madeBefore + 1);
+
+    TestSurface drawn(width, height);
+    drawn.clear(harness.colours().backgroundColour);
+    render::TextBlock block;
+    Block().layOut(harness.colours(), SelectedTarget{*harness.list().item(1), 12.34f, 359.6f, false, mode}, block);
+    render::drawTextBlock(drawn.graphics(), block);
+
+    int differing = 0;
+    int largest = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t a = copied.pixel(x, y);
+            const uint32_t b = drawn.pixel(x, y);
+            for (int shift = 0; shift < 24; shift += 8)
+                largest = std::max(largest, std::abs(static_cast<int>((a >> shift) & 0xff) -
+                                                     static_cast<int>((b >> shift) & 0xff)));
+            differing += a != b ? 1 : 0;
+        }
+    }
+    EXPECT_LE(largest, 1) << width << " x " << height << ", " << differing << " pixels differ";
+    EXPECT_GT(drawn.countColour(0, 0, 999, 999, harness.colours().colours.bright, 120), 50) << "nothing drawn";
+}
+
+TEST(BlockPicture, CopiesLookAsDrawnAtOddSizesInBothSchemes) {
+    struct Size {
+        int width;
+        int height;
+    };
+    for (const Size size : {Size{1000, 1000}, Size{517, 517}, Size{333, 271}, Size{150, 190}}) {
+        expectCopiedBlockAsDrawn<RectangularAmberGauge, FullDataBlock>(size.width, size.height, kFullCircleView);
+        expectCopiedBlockAsDrawn<RectangularGreenGauge, FullDataBlock>(size.width, size.height, kGridView);
+        expectCopiedBlockAsDrawn<CircularAmberGauge, CompactDataBlock>(size.width, size.height, kForwardArcView);
+        expectCopiedBlockAsDrawn<CircularGreenGauge, CompactDataBlock>(size.width, size.height, kGridView);
+    }
 }
 
 }  // namespace

@@ -255,6 +255,35 @@ TEST_F(Backdrops, TagAtlasesShareTheBoundAndFollowTheirContent) {
     scheme.release();
 }
 
+// A block's picture follows the one policy: refused while it would push out
+// a picture in use (the block is then drawn directly), made once a holder
+// has gone unused since the block's previous request; it goes with its gauge.
+TEST_F(Backdrops, BlockPicturesGiveWayAndTakeRoomByTheOnePolicy) {
+    render::ColourScheme scheme;
+    render::createScheme(scheme, render::kGreenColours);
+    ASSERT_TRUE(scheme.complete());
+    testing::TestSurface drawn(200, 200);
+    render::TextBlock block;
+    block.setStyle(*scheme.largeFont, render::sharedStringFormat(render::SharedFormat::CompactBlock),
+                   *scheme.brightBrush, scheme.colours.bright);
+    block.add({u"12.3NM", 500.0f, 40.0f, gdip::kStringAlignmentCenter, gdip::kStringAlignmentNear, -1, 0});
+    auto picture = [&] { return memory.blockTexts(&ownerB, surface(2), drawn.graphics(), block, 0.2f, 0.2f); };
+    setBound(100 * 80 * 4 + 4096);  // a backdrop and less than any block picture
+
+    lease(&ownerA, surface(1), content(100, 80));
+    EXPECT_EQ(picture(), nullptr);  // asked once: drawn directly
+    lease(&ownerA, surface(1), content(100, 80));
+    EXPECT_EQ(picture(), nullptr) << "the backdrop was used since the block's last request";
+    EXPECT_EQ(memory.picturesMade(DrawingMemory::kBlockTexts), 0u);
+    ASSERT_NE(picture(), nullptr);
+    EXPECT_EQ(bytesHeld(), 0);
+    EXPECT_GT(memory.bytesHeld(DrawingMemory::kBlockTexts), 0);
+
+    memory.releaseOwner(&ownerB);
+    EXPECT_EQ(memory.bytesHeld(DrawingMemory::kBlockTexts), 0);
+    scheme.release();
+}
+
 // The tags' atlas reads back where its texts put ink: the pixels must be
 // the very ones drawn, where they were drawn, with nothing elsewhere.
 TEST(ReadableOffscreenBitmap, HoldsThePixelsDrawnOnIt) {

@@ -8,6 +8,7 @@
 #include "render/ColourScheme.h"
 #include "render/RetryPacing.h"
 #include "render/SharedGdiObjects.h"
+#include "render/TextBlock.h"
 #include "sim/GdiPlusSessionLayer.h"
 #include "tests/support/TestSurface.h"
 #include "views/AltitudeTags.h"
@@ -113,6 +114,36 @@ TEST_F(TagAtlas, ThatFailsTwiceIsNotBuiltAgain) {
     EXPECT_GT(afterTwoBuilds, 0);
     EXPECT_EQ(memory.textAtlas(tags(), 1.0f, 1.0f), nullptr);
     EXPECT_EQ(layer::callsOfFailedFunctionSince(), afterTwoBuilds);
+}
+
+// A block picture that lacks a text would show the gap until the text
+// changes: it is built once more at its next use, and given up only after
+// a second such build (the block is then drawn directly).
+TEST_F(TagAtlas, BlockPictureBuiltWhileACallFailedIsBuiltOnceMoreAtItsNextUse) {
+    testing::TestSurface surface(200, 200);
+    render::TextBlock block;
+    block.setStyle(*scheme.largeFont, render::sharedStringFormat(render::SharedFormat::FullBlock), *scheme.brightBrush,
+                   scheme.colours.bright);
+    block.add({u"BRG360", 1000.0f, 0.0f, gdip::kStringAlignmentFar, gdip::kStringAlignmentNear, -1, 0});
+    block.add({u"FL350", 0.0f, 1000.0f, gdip::kStringAlignmentNear, gdip::kStringAlignmentFar, -1, 1});
+    auto picture = [&] { return memory.blockTexts(&surface, nullptr, surface.graphics(), block, 0.2f, 0.2f); };
+    EXPECT_EQ(picture(), nullptr);  // asked once: drawn directly
+    {
+        FailingCall fails("GdipDrawString", 2);
+        EXPECT_EQ(picture(), nullptr);
+    }
+    ASSERT_NE(picture(), nullptr);
+    EXPECT_EQ(memory.picturesMade(DrawingMemory::kBlockTexts), 1u);
+    {
+        FailingCall fails("GdipDrawString", 1, true);
+        block.add({u"123", 0.0f, 500.0f, gdip::kStringAlignmentNear, gdip::kStringAlignmentNear, -1, 2});
+        for (int use = 0; use < 3; ++use) EXPECT_EQ(picture(), nullptr);  // asked, built, built again
+        const int64_t afterTwoBuilds = layer::callsOfFailedFunctionSince();
+        EXPECT_GT(afterTwoBuilds, 0);
+        EXPECT_EQ(picture(), nullptr);
+        EXPECT_EQ(layer::callsOfFailedFunctionSince(), afterTwoBuilds);
+    }
+    memory.releaseBlockTexts();
 }
 
 // A shared object GDI+ did not give is asked for again, less often each time.

@@ -204,6 +204,15 @@ TEST_F(ForwardArcView, LooksUpHeadingThenClockOncePerCall) {
     EXPECT_EQ(std::count(tokens.begin(), tokens.end(), 86), 1);
 }
 
+// A call GDI+ refuses while the fixed part is drawn keeps its backdrop from
+// being kept: it would be painted again in every frame.
+TEST_F(ForwardArcView, FixedPartDrawsWithoutARefusedCall) {
+    harness->clearSurface();
+    const uint64_t failedBefore = render::failedGdiCalls();
+    view().drawForwardArcView();
+    EXPECT_EQ(render::failedGdiCalls(), failedBefore);
+}
+
 // What a user sees: arcs with their labels hanging inside their tops, the
 // spokes, the sweep and a swept target dead ahead at half range.
 TEST_F(ForwardArcView, PictureShowsLabelledArcsSweepAndTarget) {
