@@ -291,7 +291,7 @@ void RadarGauge::drawDataBlock() {
             ? nullptr
             : drawingMemory().blockTexts(this, deviceContext_, *graphics_, block, scaleX_, scaleY_);
     if (picture != nullptr)
-        picture->draw(*graphics_, surfaceWidth_, surfaceHeight_);
+        picture->draw(*graphics_, surfaceWidth_, surfaceHeight_, composing_);
     else
         render::drawTextBlock(*graphics_, block);
 }

@@ -130,6 +130,52 @@ void FrameBuffer::copyDrawnPixels(const uint32_t* source) {
     });
 }
 
+namespace {
+
+// One premultiplied pixel over another: each channel is the source's plus
+// what its coverage leaves of the destination's, rounded to nearest.
+uint32_t sourceOver(uint32_t source, uint32_t destination) {
+    const uint32_t left = 255u - (source >> 24);
+    if (left == 0) return source;
+    uint32_t result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const uint32_t kept = ((destination >> shift) & 0xffu) * left;
+        const uint32_t channel = ((source >> shift) & 0xffu) + (kept + 127u) / 255u;
+        result |= (channel > 255u ? 255u : channel) << shift;
+    }
+    return result;
+}
+
+}  // namespace
+
+bool FrameBuffer::blendOver(const OffscreenBitmap& picture, int32_t sourceX, int32_t sourceY, int32_t width,
+                            int32_t height, int32_t x, int32_t y) {
+    const uint32_t* source = picture.pixels();
+    if (!valid() || source == nullptr) return false;
+    // Clipped to the picture's pixels and to the frame's.
+    if (sourceX < 0) { width += sourceX; x -= sourceX; sourceX = 0; }
+    if (sourceY < 0) { height += sourceY; y -= sourceY; sourceY = 0; }
+    if (x < 0) { width += x; sourceX -= x; x = 0; }
+    if (y < 0) { height += y; sourceY -= y; y = 0; }
+    if (width > picture.width() - sourceX) width = picture.width() - sourceX;
+    if (height > picture.height() - sourceY) height = picture.height() - sourceY;
+    if (width > width_ - x) width = width_ - x;
+    if (height > height_ - y) height = height_ - y;
+    if (width <= 0 || height <= 0) return true;
+    gdi::GdiFlush();
+    uint32_t* const target = reinterpret_cast<uint32_t*>(pixels_);
+    for (int32_t row = 0; row < height; ++row) {
+        const uint32_t* from = source + int64_t{sourceY + row} * picture.width() + sourceX;
+        uint32_t* to = target + int64_t{y + row} * width_ + x;
+        for (int32_t column = 0; column < width; ++column) {
+            if (from[column] != 0) to[column] = sourceOver(from[column], to[column]);
+        }
+    }
+    drawn_.markPixels(static_cast<float>(x), static_cast<float>(y), static_cast<float>(x + width),
+                      static_cast<float>(y + height));
+    return true;
+}
+
 bool FrameBuffer::blitTo(host::DeviceContext deviceContext) {
     if (!valid()) return false;
     if (gdi::BitBlt(deviceContext, 0, 0, width_, height_, deviceContext_, 0, 0, gdi::kSourceCopy) != 0) return true;

@@ -54,6 +54,13 @@ public:
         scaleX_ = 0.0f;
         scaleY_ = 0.0f;
     }
+    // The picture's pixels from (sourceX, sourceY), width x height, blended
+    // over the frame's at (x, y) as memory (premultiplied, source over),
+    // clipped to both: what a GDI+ copy at whole pixels does, without its
+    // cost per call (Wine's gdiplus takes tens of microseconds for a text's
+    // cell). False, touching nothing, when the picture has no pixels.
+    bool blendOver(const OffscreenBitmap& picture, int32_t sourceX, int32_t sourceY, int32_t width, int32_t height,
+                   int32_t x, int32_t y);
     // The picture onto the device context, at its top-left corner, pixel for pixel.
     bool blitTo(host::DeviceContext deviceContext);
     // The picture copied by GDI+ instead, at the origin, pixel for pixel.

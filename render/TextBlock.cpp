@@ -4,6 +4,8 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "render/FrameBuffer.h"
+
 namespace render {
 namespace {
 
@@ -328,8 +330,9 @@ bool TextBlockPicture::findInk() {
 
 // Only what falls on the surface is copied: Wine's gdiplus takes a path many
 // times slower for a copy that reaches past the surface's edge.
-void TextBlockPicture::draw(Graphics& surface, int surfaceWidth, int surfaceHeight) const {
+void TextBlockPicture::draw(Graphics& surface, int surfaceWidth, int surfaceHeight, FrameBuffer* composed) const {
     if (!ready_) return;
+    if (composed != nullptr && blendInto(*composed)) return;
     // The copies land on whole pixels: nearest neighbour takes the same
     // pixels as any filter, and spares Wine's gdiplus its resampling.
     surface.setInterpolationMode(gdip::kInterpolationModeNearestNeighbor);
@@ -347,6 +350,18 @@ void TextBlockPicture::draw(Graphics& surface, int surfaceWidth, int surfaceHeig
         copyAtWholePixels(surface, picture_, source, left, top, 0.0f, 0.0f, scaleX_, scaleY_);
     }
     surface.setInterpolationMode(gdip::kInterpolationModeDefault);
+}
+
+// Each cell's ink blended at the whole pixels a copy would land on.
+bool TextBlockPicture::blendInto(FrameBuffer& composed) const {
+    for (int g = 0; g < groups_; ++g) {
+        const Cell& cell = cells_[g];
+        if (cell.ink.empty()) continue;
+        if (!composed.blendOver(picture_, cell.ink.left, cell.pictureTop + cell.ink.top, cell.ink.width(),
+                                cell.ink.height(), cell.surface.left + cell.ink.left, cell.surface.top + cell.ink.top))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace render

@@ -13,6 +13,8 @@
 
 namespace render {
 
+class FrameBuffer;
+
 struct PlacedText {
     const char16_t* text = nullptr;  // zero-terminated, owned by whoever laid the block out
     float x = 0.0f;                  // the anchor, in world units
@@ -103,8 +105,9 @@ public:
     // graphics; false when the picture cannot be had, a text would not fit
     // its cell, or no room is found for it.
     bool build(Graphics& surface, const TextBlock& block, float scaleX, float scaleY, PictureRoom& room);
-    // The picture's copy of the block, on a surface of the size in pixels.
-    void draw(Graphics& surface, int surfaceWidth, int surfaceHeight) const;
+    // The picture's copy of the block, on a surface of the size in pixels;
+    // blended as memory where the surface is a frame buffer's picture.
+    void draw(Graphics& surface, int surfaceWidth, int surfaceHeight, FrameBuffer* composed = nullptr) const;
 
     // Built for the block at the scale (ready or found unbuildable), or
     // refused for want of room.
@@ -129,6 +132,7 @@ private:
     bool makePicture(int width, int height, PictureRoom& room);
     void drawTexts(const TextBlock& block, const PointF* anchors);
     bool findInk();
+    bool blendInto(FrameBuffer& composed) const;
 
     // The key: everything the picture depends on.
     KeptText texts_[TextBlock::kMaxTexts] = {};

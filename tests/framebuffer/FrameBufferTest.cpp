@@ -5,6 +5,9 @@
 // cover the copy by GDI+ that a host without it gets.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "gauge/DrawingMemory.h"
 #include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
@@ -107,6 +110,60 @@ TEST(FrameBuffers, StartFromTheBackdropAndReachTheSurfaceRowForRow) {
     render::OffscreenBitmap other;
     ASSERT_TRUE(other.create(49, 30, true));
     EXPECT_FALSE(frame.startFrom(other, 0)) << "a backdrop of another size";
+}
+
+// A picture's cell blended as memory looks as GDI+ copies it: within one
+// level of a channel, over an opaque ground and over a line.
+TEST(FrameBuffers, BlendAPictureAsGdiPlusCopiesIt) {
+    testing::ensureGdiplusStarted();
+    render::OffscreenBitmap picture;
+    ASSERT_TRUE(picture.create(120, 40, true));
+    picture.graphics().clear(0x00000000u);
+    picture.graphics().setSmoothingMode(gdip::kSmoothingModeAntiAlias);
+    picture.graphics().setTextRenderingHint(3);  // anti-aliased, grid-fitted, as the block pictures
+    render::SolidBrush amber(0xffd08020u);
+    render::FontFamily* family = render::FontFamily::genericSansSerif();
+    ASSERT_NE(family, nullptr);
+    render::Font font;
+    ASSERT_TRUE(font.create(*family, 14.0f, 0, gdip::kUnitPixel));
+    picture.graphics().drawText(u"FL350 12.5NM", -1, font, 2.0f, 2.0f, nullptr, &amber);
+    const render::Pen half(amber, 3.0f, gdip::kUnitPixel);
+    picture.graphics().drawLine(half, 5.0f, 35.0f, 110.0f, 30.0f);
+
+    render::OffscreenBitmap ground;
+    ASSERT_TRUE(ground.create(100, 60, true));
+    render::SolidBrush blue(0xff203060u);
+    const render::Pen cross(blue, 5.0f, gdip::kUnitPixel);
+    ground.graphics().clear(0xff001400u);
+    ground.graphics().drawLine(cross, 0.0f, 30.0f, 100.0f, 30.0f);
+
+    render::FrameBuffer blended;
+    ASSERT_TRUE(blended.create(100, 60));
+    ASSERT_TRUE(blended.startFrom(ground, 0));
+    ASSERT_TRUE(blended.blendOver(picture, 10, 0, 110, 40, -3, 12));  // clipped on three sides
+    render::FrameBuffer copied;
+    ASSERT_TRUE(copied.create(100, 60));
+    ASSERT_TRUE(copied.startFrom(ground, 0));
+    render::Graphics& graphics = copied.graphics(1.0f, 1.0f);
+    graphics.setInterpolationMode(gdip::kInterpolationModeNearestNeighbor);
+    graphics.drawBitmapPart(picture, render::RectF{-3.0f, 12.0f, 110.0f, 40.0f}, render::RectF{10.0f, 0.0f, 110.0f, 40.0f});
+
+    testing::TestSurface a(100, 60);
+    testing::TestSurface b(100, 60);
+    ASSERT_TRUE(blended.blitTo(a.deviceContext()));
+    ASSERT_TRUE(copied.blitTo(b.deviceContext()));
+    int largest = 0;
+    int inked = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            inked += a.pixel(x, y) != ground.pixels()[y * 100 + x] ? 1 : 0;
+            for (int shift = 0; shift < 24; shift += 8)
+                largest = std::max(largest, std::abs(static_cast<int>((a.pixel(x, y) >> shift) & 0xff) -
+                                                     static_cast<int>((b.pixel(x, y) >> shift) & 0xff)));
+        }
+    }
+    EXPECT_GT(inked, 200) << "nothing blended";
+    EXPECT_LE(largest, 1);
 }
 
 // Started again from the same picture, the frame buffer puts back only
