@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -501,6 +502,8 @@ void writeJson(const std::string& path, const std::vector<FrameCase>& frames, co
 }
 
 void savePictures(const std::string& dir, std::vector<FrameCase>& frames) {
+    std::error_code ignored;  // a folder that cannot be made fails at the first picture, naming it
+    std::filesystem::create_directories(dir, ignored);
     for (FrameCase& c : frames) {
         if (c.pixels != 512 || c.change != Change::None) continue;
         Stage& s = stage(kLibGdiPlus);
