@@ -18,6 +18,14 @@ constexpr bool kKeepsBackdrops = true;
 constexpr DrawingMemory::Kind kEveryKind[] = {DrawingMemory::kBackdrops, DrawingMemory::kFrameBuffers,
                                               DrawingMemory::kTextAtlases, DrawingMemory::kBlockTexts};
 
+// The slot kept for the owner's surface, of any kind keyed so; -1 when none.
+template <typename Slot, int N>
+int keyedSlot(const Slot (&slots)[N], const void* owner, host::DeviceContext surface) {
+    for (int slot = 0; slot < N; ++slot)
+        if (slots[slot].owner == owner && slots[slot].surface == surface) return slot;
+    return -1;
+}
+
 int64_t bitmapBytes(int32_t width, int32_t height) {
     return int64_t{width} * int64_t{height} * render::OffscreenBitmap::kBytesPerPixel;
 }
@@ -196,10 +204,7 @@ void DrawingMemory::forgetBackdrop(BackdropSlot& slot) {
 }
 
 int DrawingMemory::backdropSlotOf(const void* owner, host::DeviceContext surface) const {
-    if (owner == nullptr) return -1;
-    for (int slot = 0; slot < kBackdropSlots; ++slot)
-        if (backdrops_[slot].owner == owner && backdrops_[slot].surface == surface) return slot;
-    return -1;
+    return owner != nullptr ? keyedSlot(backdrops_, owner, surface) : -1;
 }
 
 int DrawingMemory::claimBackdropSlot() {
@@ -303,8 +308,7 @@ void DrawingMemory::forgetFrameBuffer(FrameSlot& slot) {
 
 // The surface's slot, else a fresh one.
 int DrawingMemory::frameSlotFor(const void* owner, host::DeviceContext surface) {
-    for (int slot = 0; slot < kFrameBufferSlots; ++slot)
-        if (frames_[slot].owner == owner && frames_[slot].surface == surface) return slot;
+    if (const int kept = keyedSlot(frames_, owner, surface); kept >= 0) return kept;
     const int chosen = replaceableSlot(kFrameBuffers);
     forgetFrameBuffer(frames_[chosen]);
     frames_[chosen].owner = owner;
@@ -400,8 +404,7 @@ void DrawingMemory::forgetBlockText(BlockTextSlot& slot) {
 }
 
 int DrawingMemory::blockTextSlotFor(const void* owner, host::DeviceContext surface) {
-    for (int slot = 0; slot < kBlockTextSlots; ++slot)
-        if (blockTexts_[slot].owner == owner && blockTexts_[slot].surface == surface) return slot;
+    if (const int kept = keyedSlot(blockTexts_, owner, surface); kept >= 0) return kept;
     const int chosen = replaceableSlot(kBlockTexts);
     BlockTextSlot& fresh = blockTexts_[chosen];
     forgetBlockText(fresh);

@@ -141,8 +141,11 @@ void Graphics::markStroke(const Pen& pen, float x1, float y1, float x2, float y2
 // down from where its line starts, an em spare all round.
 void Graphics::markText(const char16_t* text, int length, const Font& font, float x, float y,
                         const StringFormat* format) {
-    if (drawn_ == nullptr) return;
-    if (text == nullptr) return;  // draws nothing
+    if (drawn_ == nullptr || text == nullptr) return;  // nothing marked, or nothing drawn
+    if (placementLost_) {
+        drawn_->markAll();
+        return;
+    }
     if (dpiY_ == 0.0f && record(gdip::GdipGetDpiY(native_, &dpiY_)) != gdip::kOk) dpiY_ = 0.0f;
     const FontDescription& description = font.description();
     float em = HUGE_VALF;  // in device pixels
@@ -164,10 +167,6 @@ void Graphics::markText(const char16_t* text, int length, const Font& font, floa
                       : lineAlignment == gdip::kStringAlignmentFar ? -3 * em : -1.5f * em;
     const float deviceX = x * placement_.scaleX + placement_.offsetX;
     const float deviceY = y * placement_.scaleY + placement_.offsetY;
-    if (placementLost_) {
-        drawn_->markAll();
-        return;
-    }
     drawn_->markPixels(deviceX + left - em, deviceY + top - em, deviceX + left + across + em, deviceY + top + 4 * em);
 }
 
