@@ -170,6 +170,9 @@ BOOL DeleteObject(HGDIOBJ object) {
 }
 BOOL BitBlt(HDC, int32_t, int32_t, int32_t, int32_t, HDC, int32_t, int32_t, DWORD) { return 1; }
 BOOL GdiFlush() { return 1; }
+// No host section to compose in: the module keeps a picture of its own.
+HGDIOBJ GetCurrentObject(HDC, UINT) { return nullptr; }
+int32_t GetObjectW(HGDIOBJ, int32_t, void*) { return 0; }
 
 }  // namespace gdi
 }

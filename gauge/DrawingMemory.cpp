@@ -304,6 +304,7 @@ void DrawingMemory::forgetFrameBuffer(FrameSlot& slot) {
     slot.width = 0;
     slot.height = 0;
     slot.failed = false;
+    slot.notOverSurface = false;
 }
 
 // The surface's slot, else a fresh one.
@@ -328,8 +329,19 @@ render::FrameBuffer* DrawingMemory::frameBuffer(const void* owner, host::DeviceC
         slot.width = width;
         slot.height = height;
         slot.failed = false;
+        slot.notOverSurface = false;
     }
+    // Composed in the host's own section where it has one: no picture to
+    // keep, and no blit.
+    if (slot.frame.overSurface() && !slot.frame.stillOver(surface)) slot.frame.release();
     if (slot.frame.valid()) return &slot.frame;
+    if (!slot.notOverSurface) {
+        if (slot.frame.createOverSurface(surface, width, height)) {
+            ++made_[kFrameBuffers];
+            return &slot.frame;
+        }
+        slot.notOverSurface = true;  // not asked again at this size: the probe blits
+    }
     if (slot.failed || !makeRoom(kFrameBuffers, bytes, index)) return borrowedFrameBuffer(width, height);
     if (!slot.frame.create(width, height)) {
         slot.frame.release();
@@ -346,7 +358,7 @@ render::FrameBuffer* DrawingMemory::frameBuffer(const void* owner, host::DeviceC
 render::FrameBuffer* DrawingMemory::borrowedFrameBuffer(int32_t width, int32_t height) {
     FrameSlot* lender = nullptr;
     for (FrameSlot& slot : frames_) {
-        if (!slot.frame.valid() || slot.width != width || slot.height != height) continue;
+        if (!slot.frame.valid() || slot.frame.overSurface() || slot.width != width || slot.height != height) continue;
         if (lender == nullptr || slot.use.last > lender->use.last) lender = &slot;
     }
     return lender != nullptr ? &lender->frame : nullptr;

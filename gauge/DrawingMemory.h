@@ -133,6 +133,7 @@ private:
         int32_t width = 0;
         int32_t height = 0;
         bool failed = false;  // GDI or GDI+ gave none of this size: not tried again
+        bool notOverSurface = false;  // the host's surface gave no section to compose in
         render::FrameBuffer frame;
     };
     struct AtlasSlot {

@@ -54,9 +54,37 @@ bool FrameBuffer::create(int32_t width, int32_t height) {
         return false;
     }
     previousBitmap_ = gdi::SelectObject(deviceContext_, section_);
-    pixels_ = static_cast<uint8_t*>(bits);
-    record(gdip::GdipCreateBitmapFromScan0(width, height, static_cast<gdip::INT>(width * kBytesPerPixel), kFrameFormat,
-                                           pixels_, &bitmap_));
+    if (!wrapPixels(static_cast<uint8_t*>(bits), width * static_cast<int32_t>(kBytesPerPixel), width, height)) return false;
+    graphics_.markDrawingIn(&drawn_);
+    return true;
+}
+
+bool FrameBuffer::createOverSurface(host::DeviceContext deviceContext, int32_t width, int32_t height) {
+    release();
+    resetStatus();
+    if (bytesFor(width, height) == 0) return false;
+    SurfacePixels found;
+    if (!sectionBehind(deviceContext, width, height, found) || !findRowOrder(deviceContext, found)) return false;
+    if (!wrapPixels(found.topRow, found.rowBytes, width, height)) return false;
+    overSurface_ = true;
+    surface_ = found;
+    // Every frame starts from the whole backdrop: nothing to mark.
+    graphics_.markDrawingIn(nullptr);
+    return true;
+}
+
+bool FrameBuffer::stillOver(host::DeviceContext deviceContext) const {
+    if (!overSurface_) return false;
+    SurfacePixels now;
+    return sectionBehind(deviceContext, width_, height_, now) && now.sameSection(surface_);
+}
+
+// A GDI+ bitmap and graphics over the rows; false, holding nothing, without them.
+bool FrameBuffer::wrapPixels(uint8_t* topRow, int32_t rowBytes, int32_t width, int32_t height) {
+    pixels_ = topRow;
+    rowBytes_ = rowBytes;
+    record(gdip::GdipCreateBitmapFromScan0(width, height, static_cast<gdip::INT>(rowBytes), kFrameFormat, pixels_,
+                                           &bitmap_));
     countNativeHeld(bitmap_);
     if (bitmap_ == nullptr || !graphics_.createOnBitmap(bitmap_)) {
         release();
@@ -65,7 +93,6 @@ bool FrameBuffer::create(int32_t width, int32_t height) {
     width_ = width;
     height_ = height;
     drawn_.reset(width, height);
-    graphics_.markDrawingIn(&drawn_);
     startedFrom_ = 0;
     return true;
 }
@@ -83,6 +110,9 @@ void FrameBuffer::release() {
     section_ = nullptr;
     previousBitmap_ = nullptr;
     pixels_ = nullptr;
+    rowBytes_ = 0;
+    overSurface_ = false;
+    surface_ = SurfacePixels{};
     width_ = 0;
     height_ = 0;
     startedFrom_ = 0;
@@ -108,8 +138,8 @@ bool FrameBuffer::startFrom(const OffscreenBitmap& backdrop, uint64_t picture) {
     if (!valid() || source == nullptr || backdrop.width() != width_ || backdrop.height() != height_) return false;
     // GDI may still be reading the last frame's picture for its blit.
     gdi::GdiFlush();
-    if (picture == 0 || picture != startedFrom_) {
-        std::memcpy(pixels_, source, static_cast<size_t>(bytesFor(width_, height_)));
+    if (overSurface_ || picture == 0 || picture != startedFrom_) {
+        copyAllPixels(source);
     } else {
         copyDrawnPixels(source);
     }
@@ -118,15 +148,20 @@ bool FrameBuffer::startFrom(const OffscreenBitmap& backdrop, uint64_t picture) {
     return true;
 }
 
+void FrameBuffer::copyAllPixels(const uint32_t* source) {
+    const size_t rowLength = static_cast<size_t>(width_) * kBytesPerPixel;
+    if (rowBytes_ == width_ * static_cast<int32_t>(kBytesPerPixel)) {
+        std::memcpy(pixels_, source, rowLength * static_cast<size_t>(height_));
+        return;
+    }
+    for (int32_t y = 0; y < height_; ++y) std::memcpy(row(y), source + int64_t{y} * width_, rowLength);
+}
+
 // The rows of each run of tiles the last frame drew on, from the backdrop.
 void FrameBuffer::copyDrawnPixels(const uint32_t* source) {
-    uint32_t* const target = reinterpret_cast<uint32_t*>(pixels_);
-    const int32_t stride = width_;
     drawn_.forEachRun([&](int32_t x, int32_t y, int32_t width, int32_t height) {
-        for (int32_t row = y; row < y + height; ++row) {
-            const int64_t at = int64_t{row} * stride + x;
-            std::memcpy(target + at, source + at, static_cast<size_t>(width) * kBytesPerPixel);
-        }
+        for (int32_t at = y; at < y + height; ++at)
+            std::memcpy(row(at) + x, source + int64_t{at} * width_ + x, static_cast<size_t>(width) * kBytesPerPixel);
     });
 }
 
@@ -163,10 +198,9 @@ bool FrameBuffer::blendOver(const OffscreenBitmap& picture, int32_t sourceX, int
     if (height > height_ - y) height = height_ - y;
     if (width <= 0 || height <= 0) return true;
     gdi::GdiFlush();
-    uint32_t* const target = reinterpret_cast<uint32_t*>(pixels_);
-    for (int32_t row = 0; row < height; ++row) {
-        const uint32_t* from = source + int64_t{sourceY + row} * picture.width() + sourceX;
-        uint32_t* to = target + int64_t{y + row} * width_ + x;
+    for (int32_t line = 0; line < height; ++line) {
+        const uint32_t* from = source + int64_t{sourceY + line} * picture.width() + sourceX;
+        uint32_t* to = row(y + line) + x;
         for (int32_t column = 0; column < width; ++column) {
             if (from[column] != 0) to[column] = sourceOver(from[column], to[column]);
         }
@@ -178,13 +212,14 @@ bool FrameBuffer::blendOver(const OffscreenBitmap& picture, int32_t sourceX, int
 
 bool FrameBuffer::blitTo(host::DeviceContext deviceContext) {
     if (!valid()) return false;
+    if (overSurface_) return true;
     if (gdi::BitBlt(deviceContext, 0, 0, width_, height_, deviceContext_, 0, 0, gdi::kSourceCopy) != 0) return true;
     record(gdip::kGenericError);
     return false;
 }
 
 void FrameBuffer::drawOnto(Graphics& target) {
-    if (!valid()) return;
+    if (!valid() || overSurface_) return;
     // As Graphics::drawBitmap: pixel for pixel, copied, the caller's state kept.
     gdip::GpGraphics* native = target.native_;
     gdip::GraphicsState state = 0;

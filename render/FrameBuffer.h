@@ -4,7 +4,10 @@
 // the last frame drew, when the picture still holds that backdrop), draws
 // what moves with GDI+ on it, and hands the finished picture to the host's
 // device context in one GDI blit, which also converts it to the surface's
-// depth.
+// depth. Where the host's surface is itself a 32-bit DIB section, the frame
+// is composed in the section's pixels instead: the same steps, with the
+// whole backdrop copied in (the host may have erased or drawn over the last
+// frame) and no blit.
 // GDI+ on a device context (Wine's at least) takes milliseconds for what it
 // does in microseconds on a bitmap of its own.
 #pragma once
@@ -13,6 +16,7 @@
 
 #include "host/HostTypes.h"
 #include "render/GdiPlusObjects.h"
+#include "render/SurfacePixels.h"
 
 namespace render {
 
@@ -31,11 +35,20 @@ public:
     // Replaces any held picture; false, holding nothing, when the size is not
     // drawable or GDI or GDI+ gives no section, bitmap or graphics for it.
     bool create(int32_t width, int32_t height);
+    // Over the pixels of the 32-bit DIB section the device context holds;
+    // false, holding nothing, when it holds none of the size or GDI+ gives no
+    // bitmap over it.
+    bool createOverSurface(host::DeviceContext deviceContext, int32_t width, int32_t height);
+    // Whether the device context still holds the section this frame buffer
+    // is over (a host may put another in, or free it).
+    bool stillOver(host::DeviceContext deviceContext) const;
+    bool overSurface() const { return overSurface_; }
     void release();
     bool valid() const { return bitmap_ != nullptr && graphics_.valid(); }
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
-    int64_t storageBytes() const { return valid() ? bytesFor(width_, height_) : 0; }
+    // The host's section is not the module's to count.
+    int64_t storageBytes() const { return valid() && !overSurface_ ? bytesFor(width_, height_) : 0; }
 
     // The backdrop's pixels as the picture's start; false when the sizes
     // differ. `picture` names what the backdrop shows (0: unknown): when the
@@ -61,18 +74,25 @@ public:
     // cell). False, touching nothing, when the picture has no pixels.
     bool blendOver(const OffscreenBitmap& picture, int32_t sourceX, int32_t sourceY, int32_t width, int32_t height,
                    int32_t x, int32_t y);
-    // The picture onto the device context, at its top-left corner, pixel for pixel.
+    // The picture onto the device context, at its top-left corner, pixel for
+    // pixel (where it is composed on the surface already: nothing to do).
     bool blitTo(host::DeviceContext deviceContext);
     // The picture copied by GDI+ instead, at the origin, pixel for pixel.
     void drawOnto(Graphics& target);
 
 private:
+    bool wrapPixels(uint8_t* topRow, int32_t rowBytes, int32_t width, int32_t height);
+    uint32_t* row(int32_t y) const { return reinterpret_cast<uint32_t*>(pixels_ + int64_t{y} * rowBytes_); }
+    void copyAllPixels(const uint32_t* source);
     void copyDrawnPixels(const uint32_t* source);
 
     void* deviceContext_ = nullptr;
     void* section_ = nullptr;
     void* previousBitmap_ = nullptr;
-    uint8_t* pixels_ = nullptr;  // the section's, freed with it
+    uint8_t* pixels_ = nullptr;  // the top row of the section's, freed with it
+    int32_t rowBytes_ = 0;       // negative for a host's section stored bottom-up
+    bool overSurface_ = false;   // the pixels are the host's
+    SurfacePixels surface_;      // the host's section, when over one
     gdip::GpBitmap* bitmap_ = nullptr;
     Graphics graphics_;
     int32_t width_ = 0;

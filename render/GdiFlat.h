@@ -44,7 +44,29 @@ struct BITMAPINFO {
     DWORD bmiColors[1];
 };
 
+// What GetObject fills for a DIB section (GetObject tells its size back:
+// that of the bitmap alone for a bitmap that is not a section).
+struct BITMAP {
+    int32_t bmType;
+    int32_t bmWidth;
+    int32_t bmHeight;
+    int32_t bmWidthBytes;
+    uint16_t bmPlanes;
+    uint16_t bmBitsPixel;
+    void* bmBits;
+};
+
+struct DIBSECTION {
+    BITMAP dsBm;
+    BITMAPINFOHEADER dsBmih;
+    DWORD dsBitfields[3];
+    void* dshSection;
+    DWORD dsOffset;
+};
+static_assert(sizeof(void*) != 4 || sizeof(DIBSECTION) == 84, "GDI's 32-bit section record is 84 bytes");
+
 constexpr DWORD kBiRgb = 0;
+constexpr UINT kObjectBitmap = 7;  // OBJ_BITMAP
 constexpr UINT kDibRgbColours = 0;
 constexpr DWORD kSourceCopy = 0x00CC0020;  // SRCCOPY
 
@@ -62,6 +84,8 @@ QUILLON_GDI_IMPORT BOOL QUILLON_GDI_API DeleteObject(HGDIOBJ object);
 QUILLON_GDI_IMPORT BOOL QUILLON_GDI_API BitBlt(HDC destination, int32_t x, int32_t y, int32_t width, int32_t height,
                                                HDC source, int32_t sourceX, int32_t sourceY, DWORD operation);
 QUILLON_GDI_IMPORT BOOL QUILLON_GDI_API GdiFlush();
+QUILLON_GDI_IMPORT HGDIOBJ QUILLON_GDI_API GetCurrentObject(HDC deviceContext, UINT type);
+QUILLON_GDI_IMPORT int32_t QUILLON_GDI_API GetObjectW(HGDIOBJ object, int32_t size, void* record);
 
 }  // namespace gdi
 }

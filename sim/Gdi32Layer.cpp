@@ -5,8 +5,10 @@
 // device context is a libgdiplus graphics handle (sim/SurfaceGdiPlus.cpp),
 // which gets a GDI+ copy onto a graphics made from that handle. Only what a
 // module needs for that: top-down 32-bit sections, SRCCOPY, a section's own
-// device context as the source. Calls outside it fail as GDI's would, with
-// zero or null.
+// device context as the source, and what a device context holds (a surface
+// whose pixels the host registered is a top-down 32-bit DIB section, as a
+// host's surface made with CreateDIBSection is). Calls outside it fail as
+// GDI's would, with zero or null.
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -97,6 +99,7 @@ void forget(const void* handle) {
 }
 
 struct RegisteredSurface {
+    Kind kind = Kind::DibSection;  // for GetObject: a section the host made
     void* deviceContext = nullptr;
     uint8_t* pixels = nullptr;
     int32_t stride = 0;
@@ -133,9 +136,67 @@ void copyRows(const DibSection& section, int32_t sourceX, int32_t sourceY, const
     const size_t sourceStride = static_cast<size_t>(section.width) * 4;
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* from = section.pixels + (sourceY + row) * sourceStride + static_cast<size_t>(sourceX) * 4;
-        uint8_t* to = surface.pixels + static_cast<size_t>(y + row) * surface.stride + static_cast<size_t>(x) * 4;
+        uint8_t* to = surface.pixels + static_cast<int64_t>(y + row) * surface.stride + static_cast<int64_t>(x) * 4;
         std::memcpy(to, from, static_cast<size_t>(width) * 4);
     }
+}
+
+// GDI's records, as GetObject fills them.
+struct BitmapRecord {
+    int32_t type;
+    int32_t width;
+    int32_t height;
+    int32_t widthBytes;
+    uint16_t planes;
+    uint16_t bitsPixel;
+    void* bits;
+};
+
+struct SectionRecord {
+    BitmapRecord bitmap;
+    BitmapInfoHeader header;
+    uint32_t sizeImage;
+    int32_t xPelsPerMeter;
+    int32_t yPelsPerMeter;
+    uint32_t coloursUsed;
+    uint32_t colourImportant;
+    uint32_t bitfields[3];
+    void* section;
+    uint32_t offset;
+};
+
+static_assert(sizeof(void*) != 8 || sizeof(SectionRecord) == 104, "GDI's 64-bit section record is 104 bytes");
+
+RegisteredSurface* surfaceOfBitmap(const void* handle) {
+    for (int i = 0; i < surfaceCount; ++i)
+        if (&surfaces[i] == handle) return &surfaces[i];
+    return nullptr;
+}
+
+// A 32-bit section's record, as much of it as `size` holds: `topRow` and a
+// negative `rowBytes` for one stored bottom-up, whose bits start at its last row.
+int32_t describeSection(int32_t width, int32_t height, int32_t rowBytes, uint8_t* topRow, int32_t size, void* out) {
+    const bool bottomUp = rowBytes < 0;
+    const int32_t widthBytes = bottomUp ? -rowBytes : rowBytes;
+    uint8_t* const bits = bottomUp ? topRow + static_cast<int64_t>(height - 1) * rowBytes : topRow;
+    SectionRecord record{};
+    record.bitmap = BitmapRecord{0, width, height, widthBytes, 1, 32, bits};
+    record.header.size = 40;
+    record.header.width = width;
+    record.header.height = bottomUp ? height : -height;
+    record.header.planes = 1;
+    record.header.bitCount = 32;
+    record.sizeImage = static_cast<uint32_t>(widthBytes) * static_cast<uint32_t>(height);
+    if (out == nullptr) return static_cast<int32_t>(sizeof record);
+    if (size >= static_cast<int32_t>(sizeof record)) {
+        std::memcpy(out, &record, sizeof record);
+        return static_cast<int32_t>(sizeof record);
+    }
+    if (size >= static_cast<int32_t>(sizeof record.bitmap)) {
+        std::memcpy(out, &record.bitmap, sizeof record.bitmap);
+        return static_cast<int32_t>(sizeof record.bitmap);
+    }
+    return 0;
 }
 
 template <typename T>
@@ -162,7 +223,7 @@ void registerSurface(void* deviceContext, uint8_t* pixels, int32_t stride, int32
         if (surfaceCount == kMaxSurfaces) return;  // blitted through GDI+ instead
         surface = &surfaces[surfaceCount++];
     }
-    *surface = RegisteredSurface{deviceContext, pixels, stride, width, height};
+    *surface = RegisteredSurface{Kind::DibSection, deviceContext, pixels, stride, width, height};
 }
 
 void forgetSurface(void* deviceContext) {
@@ -268,3 +329,21 @@ GDI_LAYER_EXPORT int32_t BitBlt(void* destination, int32_t x, int32_t y, int32_t
 
 // Nothing is batched here: the blit is done when BitBlt returns.
 GDI_LAYER_EXPORT int32_t GdiFlush() { return 1; }
+
+constexpr uint32_t kObjectBitmap = 7;  // OBJ_BITMAP
+
+GDI_LAYER_EXPORT void* GetCurrentObject(void* deviceContext, uint32_t type) {
+    if (type != kObjectBitmap || deviceContext == nullptr) return nullptr;
+    if (RegisteredSurface* surface = registeredSurface(deviceContext)) return surface;
+    MemoryDeviceContext* context = handleOf<MemoryDeviceContext>(deviceContext, Kind::MemoryDeviceContext);
+    return context != nullptr ? context->selected : nullptr;
+}
+
+GDI_LAYER_EXPORT int32_t GetObjectW(void* object, int32_t size, void* record) {
+    if (const RegisteredSurface* surface = surfaceOfBitmap(object))
+        return describeSection(surface->width, surface->height, surface->stride, surface->pixels, size, record);
+    if (object == &stockBitmap) return 0;  // not a section; nothing a module asks about
+    const DibSection* section = handleOf<DibSection>(object, Kind::DibSection);
+    if (section == nullptr) return 0;
+    return describeSection(section->width, section->height, section->width * 4, section->pixels, size, record);
+}

@@ -7,7 +7,8 @@
 
 namespace sim::gdi_layer {
 
-// The surface's 32-bit pixels behind its device context, row after row.
+// The surface's 32-bit pixels behind its device context, row after row from
+// `pixels`, its top row; a negative stride for rows stored bottom-up.
 void registerSurface(void* deviceContext, uint8_t* pixels, int32_t stride, int32_t width, int32_t height);
 void forgetSurface(void* deviceContext);
 

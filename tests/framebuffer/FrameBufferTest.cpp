@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "gauge/DrawingMemory.h"
 #include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
+#include "sim/Gdi32Layer.h"
 #include "tests/support/TestSurface.h"
 
 namespace quillon {
@@ -219,6 +221,56 @@ TEST(FrameBuffers, StartedAgainFromTheSamePictureKeepNothingOfTheLastFrame) {
     for (int32_t y = 0; y < kHeight; ++y)
         for (int32_t x = 0; x < kWidth; ++x) differing += target.pixel(x, y) != backdrop.pixels()[y * kWidth + x];
     EXPECT_EQ(differing, 0);
+}
+
+// Where the host's surface is a 32-bit DIB section, the frame is composed in
+// its pixels (stored top-down or bottom-up) as it would be in a picture of
+// the frame buffer's own and blitted; a section the host swaps is let go.
+TEST(FrameBuffers, ComposedInTheHostsSectionAsInAPictureOfTheirOwn) {
+    testing::ensureGdiplusStarted();
+    render::OffscreenBitmap backdrop;
+    ASSERT_TRUE(backdrop.create(50, 30, true));
+    render::SolidBrush red(0xffff0000u);
+    const render::Pen redPen(red, 2.0f, gdip::kUnitPixel);
+    backdrop.graphics().clear(0xff0000ffu);
+    backdrop.graphics().drawLine(redPen, 0.0f, 3.0f, 50.0f, 3.0f);
+    const auto compose = [&](render::FrameBuffer& frame) {
+        ASSERT_TRUE(frame.startFrom(backdrop, 0));
+        frame.graphics(1.0f, 1.0f).drawLine(redPen, 41.0f, 0.0f, 47.0f, 30.0f);
+    };
+    testing::TestSurface expected(50, 30);
+    render::FrameBuffer own;
+    ASSERT_TRUE(own.create(50, 30));
+    compose(own);
+    ASSERT_TRUE(own.blitTo(expected.deviceContext()));
+
+    for (const bool bottomUp : {false, true}) {
+        std::vector<uint32_t> rows(50 * 32, 0xff000000u);  // a section taller than the surface
+        uint32_t* top = bottomUp ? rows.data() + 31 * 50 : rows.data();
+        host::DeviceContext host = surface(bottomUp ? 9 : 8);
+        sim::gdi_layer::registerSurface(host, reinterpret_cast<uint8_t*>(top), bottomUp ? -200 : 200, 50, 32);
+        render::FrameBuffer frame;
+        ASSERT_TRUE(frame.createOverSurface(host, 50, 30)) << bottomUp;
+        EXPECT_EQ(frame.storageBytes(), 0);
+        compose(frame);
+        EXPECT_TRUE(frame.blitTo(host)) << "nothing to hand over";
+        EXPECT_EQ(rows[bottomUp ? 0 : 31 * 50], 0xff000000u) << "a row beyond the surface, left alone";
+        int differing = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 50; ++x) differing += top[(bottomUp ? -y : y) * 50 + x] != expected.pixel(x, y);
+        EXPECT_EQ(differing, 0) << bottomUp;
+        EXPECT_TRUE(frame.stillOver(host));
+        DrawingMemory memory;
+        const render::FrameBuffer* lent = memory.frameBuffer(&owner, host, 50, 30);
+        EXPECT_TRUE(lent != nullptr && lent->overSurface());
+        EXPECT_EQ(memory.bytesHeld(DrawingMemory::kFrameBuffers), 0) << "the host's pixels are not counted";
+        memory.releaseFrameBuffers();
+        std::vector<uint32_t> other(50 * 32);
+        sim::gdi_layer::registerSurface(host, reinterpret_cast<uint8_t*>(other.data()), 200, 50, 32);
+        EXPECT_FALSE(frame.stillOver(host)) << "the host put another section in";
+        frame.release();
+        sim::gdi_layer::forgetSurface(host);
+    }
 }
 
 }  // namespace

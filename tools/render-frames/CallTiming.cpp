@@ -104,6 +104,8 @@ const std::vector<Thunk>& thunks() {
         TIMED_GDIP(GdipAddPathLine, kOther),
         TIMED_GDI(BitBlt, kBlit),
         TIMED_GDI(GdiFlush, kOther),
+        TIMED_GDI(GetCurrentObject, kOther),
+        TIMED_GDI(GetObjectW, kOther),
     };
     return all;
 }
