@@ -16,7 +16,8 @@ constexpr bool kKeepsBackdrops = true;
 #endif
 
 constexpr DrawingMemory::Kind kEveryKind[] = {DrawingMemory::kBackdrops, DrawingMemory::kFrameBuffers,
-                                              DrawingMemory::kTextAtlases, DrawingMemory::kBlockTexts};
+                                              DrawingMemory::kTextAtlases, DrawingMemory::kBlockTexts,
+                                              DrawingMemory::kCrossAtlases};
 
 // The slot kept for the owner's surface, of any kind keyed so; -1 when none.
 template <typename Slot, int N>
@@ -52,6 +53,7 @@ int DrawingMemory::slotCount(Kind kind) const {
         case kBackdrops: return kBackdropSlots;
         case kFrameBuffers: return kFrameBufferSlots;
         case kBlockTexts: return kBlockTextSlots;
+        case kCrossAtlases: return kCrossAtlasSlots;
         default: return kTextAtlasSlots;
     }
 }
@@ -61,6 +63,7 @@ DrawingMemory::Use& DrawingMemory::useOf(Kind kind, int slot) {
         case kBackdrops: return backdrops_[slot].use;
         case kFrameBuffers: return frames_[slot].use;
         case kBlockTexts: return blockTexts_[slot].use;
+        case kCrossAtlases: return crossAtlases_[slot].use;
         default: return atlases_[slot].use;
     }
 }
@@ -74,6 +77,7 @@ int64_t DrawingMemory::slotBytes(Kind kind, int slot) const {
         case kBackdrops: return backdrops_[slot].bitmap.storageBytes();
         case kFrameBuffers: return frames_[slot].frame.storageBytes();
         case kBlockTexts: return blockTexts_[slot].picture.bytesHeld();
+        case kCrossAtlases: return crossAtlases_[slot].atlas.bytesHeld();
         default: return atlases_[slot].atlas.bytesHeld();
     }
 }
@@ -87,6 +91,7 @@ void DrawingMemory::evict(Kind kind, int slot) {
             return;
         case kFrameBuffers: frames_[slot].frame.release(); return;
         case kBlockTexts: blockTexts_[slot].picture.release(); return;  // keeps its key, like an atlas
+        case kCrossAtlases: crossAtlases_[slot].atlas.release(); return;
         default: atlases_[slot].atlas.release(); return;  // keeps its key: built again when there is room
     }
 }
@@ -453,6 +458,41 @@ const render::TextBlockPicture* DrawingMemory::blockTexts(const void* owner, hos
 
 void DrawingMemory::releaseBlockTexts() {
     for (BlockTextSlot& slot : blockTexts_) forgetBlockText(slot);
+}
+
+// ---- The targets' crosses ----
+
+int DrawingMemory::crossAtlasSlotFor(const render::CrossAtlasContent& content, float scaleX, float scaleY) {
+    for (int slot = 0; slot < kCrossAtlasSlots; ++slot)
+        if (crossAtlases_[slot].atlas.keyedFor(content, scaleX, scaleY)) return slot;
+    const int chosen = replaceableSlot(kCrossAtlases);
+    crossAtlases_[chosen].atlas.forget();
+    crossAtlases_[chosen].use = {};
+    return chosen;
+}
+
+const render::CrossAtlas* DrawingMemory::crossAtlas(const render::CrossAtlasContent& content, float scaleX,
+                                                    float scaleY) {
+    if (!kKeepsBackdrops) return nullptr;  // the reference strokes every cross
+    const int index = crossAtlasSlotFor(content, scaleX, scaleY);
+    CrossAtlasSlot& slot = crossAtlases_[index];
+    const bool keyed = slot.atlas.keyedFor(content, scaleX, scaleY);
+    stampRequest(slot.use);
+    if (slot.atlas.ready()) return &slot.atlas;
+    if (keyed && slot.atlas.failed()) return nullptr;
+    if (keyed && slot.atlas.refusedBytes() > 0 && !makeRoom(kCrossAtlases, slot.atlas.refusedBytes(), index))
+        return nullptr;
+    KindRoom room(*this, kCrossAtlases, index);
+    if (!slot.atlas.build(content, scaleX, scaleY, room)) return nullptr;
+    ++made_[kCrossAtlases];
+    return &slot.atlas;
+}
+
+void DrawingMemory::releaseCrossAtlases() {
+    for (CrossAtlasSlot& slot : crossAtlases_) {
+        slot.atlas.forget();
+        slot.use = {};
+    }
 }
 
 DrawingMemory& drawingMemory() {

@@ -7,7 +7,8 @@
 // to frame, so that only what the last frame drew is put back), the tags'
 // text atlases (short texts and arrows drawn once per scale and scheme) and
 // the data blocks' pictures (for each surface, its block's texts drawn once
-// while they stay the same). The simulators are 32-bit processes with little
+// while they stay the same); beside them the targets' crosses, drawn once
+// per scale and scheme. The simulators are 32-bit processes with little
 // address space to spare: all of them together stay within 40 MiB.
 //
 // When more pictures compete than fit, those that hold a picture keep it and
@@ -20,6 +21,7 @@
 #include <cstdint>
 
 #include "host/HostTypes.h"
+#include "render/CrossAtlas.h"
 #include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 #include "render/TextAtlas.h"
@@ -52,12 +54,13 @@ struct BackdropLease {
 
 class DrawingMemory {
 public:
-    enum Kind { kBackdrops, kFrameBuffers, kTextAtlases, kBlockTexts, kKinds };
+    enum Kind { kBackdrops, kFrameBuffers, kTextAtlases, kBlockTexts, kCrossAtlases, kKinds };
 
     static constexpr int kBackdropSlots = 32;
     static constexpr int kFrameBufferSlots = kBackdropSlots;  // one beside each backdrop
     static constexpr int kTextAtlasSlots = 8;    // keys; the bound limits the pictures
     static constexpr int kBlockTextSlots = 16;   // surfaces showing a data block at once
+    static constexpr int kCrossAtlasSlots = 4;   // scales and schemes shown at once
     static constexpr int64_t kBoundBytes = int64_t{40} * 1024 * 1024;
 
     DrawingMemory();
@@ -98,6 +101,12 @@ public:
                                                float scaleX, float scaleY);
     // Frees every block's picture (with the last gauge, before its GDI+ shut-down).
     void releaseBlockTexts();
+
+    // The crosses for the content at this scale, kept from earlier frames or
+    // built now; null when none can be had (the caller strokes them).
+    const render::CrossAtlas* crossAtlas(const render::CrossAtlasContent& content, float scaleX, float scaleY);
+    // Frees every cross atlas (with the last gauge, before its GDI+ shut-down).
+    void releaseCrossAtlases();
 
     int64_t bytesHeld(Kind kind) const;
     int64_t bytesHeld() const;
@@ -140,6 +149,10 @@ private:
         Use use;
         render::TextAtlas atlas;
     };
+    struct CrossAtlasSlot {
+        Use use;
+        render::CrossAtlas atlas;
+    };
     struct BlockTextSlot {
         Use use;
         const void* owner = nullptr;
@@ -171,11 +184,13 @@ private:
     int atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY);
     void forgetBlockText(BlockTextSlot& slot);
     int blockTextSlotFor(const void* owner, host::DeviceContext surface);
+    int crossAtlasSlotFor(const render::CrossAtlasContent& content, float scaleX, float scaleY);
 
     BackdropSlot backdrops_[kBackdropSlots];
     FrameSlot frames_[kFrameBufferSlots];
     AtlasSlot atlases_[kTextAtlasSlots];
     BlockTextSlot blockTexts_[kBlockTextSlots];
+    CrossAtlasSlot crossAtlases_[kCrossAtlasSlots];
     int64_t bound_ = kBoundBytes;
     uint64_t made_[kKinds] = {};
     uint64_t sequence_ = 0;

@@ -265,7 +265,7 @@ void RadarGauge::drawView(RadarView& view) {
     const ViewRecords records{plotPositions_,        &selectedIndex_,       selectedAtcId_, &selectedDrawn_,
                               &selectedDistanceNm_, &selectedBearingDeg_, shownTargets_};
     LiveFrame frame{graphics, scheme_, panel_,    *trafficList_, drawingMemory(), records, options_,
-                    alertsOn() ? advisories_ : nullptr,   rangeNm_, scaleX_,       scaleY_};
+                    alertsOn() ? advisories_ : nullptr,   rangeNm_, scaleX_,       scaleY_, composing_};
     view.drawLivePart(frame);
 
     closeViewContainer(graphics, container);

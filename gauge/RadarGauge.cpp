@@ -65,6 +65,7 @@ RadarGauge::~RadarGauge() {
     // Only a gauge holding a session may release what belongs to no gauge.
     if (gdiplusToken_ != 0 && --gaugesInSession == 0) {
         drawingMemory().releaseTextAtlases();
+        drawingMemory().releaseCrossAtlases();
         drawingMemory().releaseBlockTexts();
         drawingMemory().releaseFrameBuffers();
         render::releaseSharedGdiObjects();

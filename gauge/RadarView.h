@@ -15,6 +15,10 @@
 #include "traffic/TrafficAdvisories.h"
 #include "traffic/TrafficList.h"
 
+namespace render {
+class FrameBuffer;
+}
+
 namespace quillon {
 
 class DrawingMemory;
@@ -66,6 +70,9 @@ struct LiveFrame {
     float rangeNm;
     float scaleX;  // pixels per logical unit
     float scaleY;
+    // The frame composed as memory, which the graphics draws on; null when
+    // it draws on the surface.
+    render::FrameBuffer* composed = nullptr;
 };
 
 class RadarView {

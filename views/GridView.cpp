@@ -56,6 +56,7 @@ void GridView::drawLivePart(LiveFrame& frame) {
     const GridSpan window = sweep.window();
 
     TargetStrokes strokes(graphics);
+    strokes.useCrossStamp(crossStampFor(frame, origin()));
     const ViewRecords& records = frame.records;
     const int32_t filter = frame.options.filter;
     TrafficList& list = frame.traffic;

@@ -68,10 +68,25 @@ void TargetStrokes::stroke() {
     path_->clear();
 }
 
+int TargetStrokes::stampPen(const render::Pen& pen) const {
+    if (stamp_.atlas == nullptr || stamp_.frame == nullptr) return -1;
+    for (int index = 0; index < 2; ++index)
+        if (stamp_.pens[index] == &pen) return index;
+    return -1;
+}
+
+void TargetStrokes::addCross(const render::Pen& pen, float x, float y) {
+    if (const int index = stampPen(pen); index >= 0) {
+        stroke();  // what was gathered before lies under the cross
+        if (stamp_.atlas->blend(*stamp_.frame, stamp_.originX, stamp_.originY, index, x, y)) return;
+    }
+    add(pen, x, y - kCrossArm, x, y + kCrossArm);
+    add(pen, x - kCrossArm, y, x + kCrossArm, y);
+}
+
 void drawTargetCross(TargetStrokes& strokes, const render::Pen& pen, float x, float y) {
     if (!usablePoint(x, y)) return;
-    strokes.add(pen, x, y - kCrossArm, x, y + kCrossArm);
-    strokes.add(pen, x - kCrossArm, y, x + kCrossArm, y);
+    strokes.addCross(pen, x, y);
 }
 
 void drawSelectionBox(render::Graphics& graphics, const render::Pen& pen, float x, float y) {
@@ -144,14 +159,16 @@ bool paintPersists(double paintTime, double now) {
 
 TargetProcedure::TargetProcedure(render::Graphics& graphics, const TargetPens& pens, const ViewRecords& records,
                                  const TargetFrame& frame, render::Matrix& targetMatrix,
-                                 render::Matrix& vectorMatrix)
+                                 render::Matrix& vectorMatrix, const CrossStamp& crosses)
     : graphics_(graphics),
       pens_(pens),
       records_(records),
       frame_(frame),
       targetMatrix_(targetMatrix),
       vectorMatrix_(vectorMatrix),
-      strokes_(graphics) {}
+      strokes_(graphics) {
+    strokes_.useCrossStamp(crosses);
+}
 
 TargetFix TargetProcedure::locate(const TrafficTarget& target) const {
     float distanceNm = 0.0f;

@@ -10,6 +10,7 @@
 
 #include "gauge/RadarView.h"
 #include "host/PanelCalls.h"
+#include "render/CrossAtlas.h"
 #include "render/GdiPlusObjects.h"
 
 namespace quillon {
@@ -89,6 +90,18 @@ inline double boundedSymbolLength(double length) {
     return length;
 }
 
+// Where the crosses come from while the frame is composed as memory: the
+// atlas of the frame's scale and scheme, blended into the frame (whose
+// world maps to pixels as (world + origin) x scale). Without an atlas or a
+// frame the crosses are stroked.
+struct CrossStamp {
+    const render::CrossAtlas* atlas = nullptr;
+    render::FrameBuffer* frame = nullptr;
+    float originX = 0.0f;
+    float originY = 0.0f;
+    const render::Pen* pens[2] = {};  // in the atlas's order
+};
+
 // Whether this build gathers a target's lines into one stroke (see
 // TargetStrokes): the reference build does not.
 bool gathersTargetStrokes();
@@ -112,11 +125,19 @@ public:
     void add(const render::Pen& pen, float x1, float y1, float x2, float y2);
     // Strokes what was gathered and empties the path.
     void stroke();
+    // From now on a cross in one of the stamp's pens is blended from its
+    // atlas into the frame, after whatever was gathered before it.
+    void useCrossStamp(const CrossStamp& stamp) { stamp_ = stamp; }
+    // The cross centred on the point: blended, or gathered as two lines.
+    void addCross(const render::Pen& pen, float x, float y);
 
 private:
+    int stampPen(const render::Pen& pen) const;
+
     render::Graphics& graphics_;
     render::StrokePath* path_;
     const render::Pen* pen_ = nullptr;
+    CrossStamp stamp_;
 };
 
 // The symbols of a target, shared by every view. A host number that is not
@@ -153,7 +174,8 @@ class TargetProcedure {
 public:
     // The two matrices are reset before every use; the caller keeps them.
     TargetProcedure(render::Graphics& graphics, const TargetPens& pens, const ViewRecords& records,
-                    const TargetFrame& frame, render::Matrix& targetMatrix, render::Matrix& vectorMatrix);
+                    const TargetFrame& frame, render::Matrix& targetMatrix, render::Matrix& vectorMatrix,
+                    const CrossStamp& crosses = CrossStamp{});
 
     // Distance, true bearing and bearing relative to the own heading.
     TargetFix locate(const TrafficTarget& target) const;

@@ -20,6 +20,18 @@ double ownAltitudeMetres(const PanelCalls& panel) {
 
 int firstListedTarget(const TrafficList& list) { return list.limitedMode() != 0 ? 0 : 1; }
 
+CrossStamp crossStampFor(LiveFrame& frame, const ViewOrigin& origin) {
+    const render::ColourScheme& scheme = frame.scheme;
+    if (frame.composed == nullptr || !scheme.dimPen || !scheme.brightPen) return CrossStamp{};
+    const render::CrossAtlasContent content{{scheme.dimPen.get(), scheme.brightPen.get()},
+                                            {scheme.colours.dim, scheme.colours.bright},
+                                            render::kSchemePenWidth,
+                                            kCrossArm};
+    const render::CrossAtlas* atlas = frame.memory.crossAtlas(content, frame.scaleX, frame.scaleY);
+    if (atlas == nullptr) return CrossStamp{};
+    return CrossStamp{atlas, frame.composed, origin.x, origin.y, {scheme.dimPen.get(), scheme.brightPen.get()}};
+}
+
 TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin, const TargetFrame& viewFrame,
                                      TagStyle& tagStyle) {
     // The pilot's options; left off, the frame and the host calls are as without them.
@@ -45,7 +57,7 @@ TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin,
     }
     return TargetProcedure(frame.graphics, TargetPens{frame.scheme.dimPen.get(), frame.scheme.brightPen.get()},
                            frame.records, targets, render::sharedMatrix(render::SharedMatrix::ViewTarget),
-                           render::sharedMatrix(render::SharedMatrix::ViewVector));
+                           render::sharedMatrix(render::SharedMatrix::ViewVector), crossStampFor(frame, origin));
 }
 
 }  // namespace quillon

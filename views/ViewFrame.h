@@ -25,6 +25,10 @@ double ownAltitudeMetres(const PanelCalls& panel);
 // In full mode the host's first object is the own aircraft: skipped.
 int firstListedTarget(const TrafficList& list);
 
+// The crosses' stamp for the frame: its atlas where the frame is composed
+// as memory and the drawing memory has one; otherwise none.
+CrossStamp crossStampFor(LiveFrame& frame, const ViewOrigin& origin);
+
 // The radar scopes' target procedure for the frame. The tags' style lives
 // in the caller's frame while the procedure uses it.
 TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin, const TargetFrame& viewFrame,

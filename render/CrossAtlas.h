@@ -1,0 +1,70 @@
+// The targets' crosses drawn once into a small picture, in two pens and at
+// every quarter of a pixel across and down, and blended from there into a
+// frame composed as memory: a blend of a few dozen pixels costs a fraction
+// of what stroking two anti-aliased lines costs the drawing library, and a
+// busy sky has hundreds of crosses in every frame.
+//
+// A blended cross is the cross the pen draws at the nearest quarter of a
+// pixel: at most an eighth of a pixel across and down from where the pen
+// would have drawn it, its anti-aliasing that of the pen there, to within
+// the rounding of one blend.
+#pragma once
+
+#include <cstdint>
+
+#include "render/FrameBuffer.h"
+#include "render/GdiPlusObjects.h"
+#include "render/KeptPicture.h"
+
+namespace render {
+
+// What the crosses depend on: two lines through the centre, `arm` world
+// units each way, the vertical one first, in either pen.
+struct CrossAtlasContent {
+    const Pen* pens[2];
+    uint32_t penColours[2];  // they tell atlases apart
+    float penWidth;          // world units
+    float arm;               // world units
+};
+
+class CrossAtlas final : public KeptPicture {
+public:
+    static constexpr int kPhases = 4;  // positions a pixel across, and as many down
+
+    // Draws every cross at the scale; false when the picture cannot be had,
+    // would be too large, or finds no room.
+    bool build(const CrossAtlasContent& content, float scaleX, float scaleY, PictureRoom& room);
+    // Built for the content and scale (ready or found unbuildable), or
+    // refused for want of room.
+    bool keyedFor(const CrossAtlasContent& content, float scaleX, float scaleY) const;
+
+    // Blends the cross of the pen (0 or 1) centred on (x, y) into the frame,
+    // which maps world units to pixels as (world + origin) x scale, the
+    // atlas's scale. False, blending nothing, when the picture is not ready
+    // or the centre lies too far off any surface to place: the caller
+    // strokes the cross instead.
+    bool blend(FrameBuffer& frame, float originX, float originY, int pen, float x, float y) const;
+
+private:
+    bool buildOnce(const CrossAtlasContent& content, float scaleX, float scaleY, PictureRoom& room);
+    void setKey(const CrossAtlasContent& content, float scaleX, float scaleY);
+    void drawCrosses(const CrossAtlasContent& content);
+    void findInk();
+    int cellLeft(int pen, int phaseX) const { return (pen * kPhases + phaseX) * cellWidth_; }
+    int cellTop(int phaseY) const { return phaseY * cellHeight_; }
+
+    uint32_t colours_[2] = {};
+    float penWidth_ = 0.0f;
+    float arm_ = 0.0f;
+    float scaleX_ = 0.0f;
+    float scaleY_ = 0.0f;
+    int cellWidth_ = 0;
+    int cellHeight_ = 0;
+    // Whole pixels from a cell's corner to its cross's centre at phase 0.
+    int anchorX_ = 0;
+    int anchorY_ = 0;
+    // Where each cell's cross inks, from the cell's corner: only that is blended.
+    PixelBounds ink_[2][kPhases][kPhases];
+};
+
+}  // namespace render
