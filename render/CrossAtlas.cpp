@@ -19,16 +19,16 @@ constexpr double kFarthestPixels = 1 << 20;
 // centre, margin included.
 int anchorFor(double reachPixels) { return kMarginPixels + static_cast<int>(std::ceil(reachPixels)); }
 
-// The quarter of a pixel nearest to the world coordinate, in quarters; false
-// when it is too far off to place.
-bool nearestQuarter(float world, float origin, float scale, int& quarters) {
+// The phase of a pixel nearest to the world coordinate, counted in phases
+// from pixel 0; false when it is too far off to place.
+bool nearestPhase(float world, float origin, float scale, int& phases) {
     const double pixels = (static_cast<double>(world) + origin) * scale;
     if (!(std::fabs(pixels) < kFarthestPixels)) return false;
-    quarters = static_cast<int>(std::floor(pixels * CrossAtlas::kPhases + 0.5));
+    phases = static_cast<int>(std::floor(pixels * CrossAtlas::kPhases + 0.5));
     return true;
 }
 
-int phaseOf(int quarters) { return ((quarters % CrossAtlas::kPhases) + CrossAtlas::kPhases) % CrossAtlas::kPhases; }
+int phaseOf(int phases) { return ((phases % CrossAtlas::kPhases) + CrossAtlas::kPhases) % CrossAtlas::kPhases; }
 
 }  // namespace
 
@@ -71,7 +71,7 @@ bool CrossAtlas::buildOnce(const CrossAtlasContent& content, float scaleX, float
     if (!(reachX < kLargestSide) || !(reachY < kLargestSide)) return false;
     anchorX_ = anchorFor(reachX);
     anchorY_ = anchorFor(reachY);
-    // The centre moves up to three quarters of a pixel past the anchor.
+    // The centre moves up to a pixel less a phase past the anchor.
     cellWidth_ = 2 * anchorX_ + 1;
     cellHeight_ = 2 * anchorY_ + 1;
     const int64_t width = int64_t{cellWidth_} * 2 * kPhases;
@@ -96,7 +96,7 @@ bool CrossAtlas::buildOnce(const CrossAtlasContent& content, float scaleX, float
     return true;
 }
 
-// Each cross as the views stroke it, its centre a quarter of a pixel further
+// Each cross as the views stroke it, its centre a phase further
 // across from cell to cell, and down from row to row.
 void CrossAtlas::drawCrosses(const CrossAtlasContent& content) {
     Graphics& graphics = picture_.graphics();
@@ -130,16 +130,15 @@ void CrossAtlas::findInk() {
 
 bool CrossAtlas::blend(FrameBuffer& frame, float originX, float originY, int pen, float x, float y) const {
     if (!ready_ || pen < 0 || pen > 1) return false;
-    int quartersX = 0;
-    int quartersY = 0;
-    if (!nearestQuarter(x, originX, scaleX_, quartersX) || !nearestQuarter(y, originY, scaleY_, quartersY))
-        return false;
-    const int phaseX = phaseOf(quartersX);
-    const int phaseY = phaseOf(quartersY);
+    int phasesX = 0;
+    int phasesY = 0;
+    if (!nearestPhase(x, originX, scaleX_, phasesX) || !nearestPhase(y, originY, scaleY_, phasesY)) return false;
+    const int phaseX = phaseOf(phasesX);
+    const int phaseY = phaseOf(phasesY);
     const PixelBounds& ink = ink_[pen][phaseY][phaseX];
     if (ink.empty()) return true;
-    const int left = (quartersX - phaseX) / kPhases - anchorX_ + ink.left;
-    const int top = (quartersY - phaseY) / kPhases - anchorY_ + ink.top;
+    const int left = (phasesX - phaseX) / kPhases - anchorX_ + ink.left;
+    const int top = (phasesY - phaseY) / kPhases - anchorY_ + ink.top;
     return frame.blendOver(picture_, cellLeft(pen, phaseX) + ink.left, cellTop(phaseY) + ink.top, ink.width(),
                            ink.height(), left, top);
 }

@@ -1,13 +1,14 @@
 // The targets' crosses drawn once into a small picture, in two pens and at
-// every quarter of a pixel across and down, and blended from there into a
+// every eighth of a pixel across and down, and blended from there into a
 // frame composed as memory: a blend of a few dozen pixels costs a fraction
 // of what stroking two anti-aliased lines costs the drawing library, and a
 // busy sky has hundreds of crosses in every frame.
 //
-// A blended cross is the cross the pen draws at the nearest quarter of a
-// pixel: at most an eighth of a pixel across and down from where the pen
+// A blended cross is the cross the pen draws at the nearest eighth of a
+// pixel: at most a sixteenth of a pixel across and down from where the pen
 // would have drawn it, its anti-aliasing that of the pen there, to within
-// the rounding of one blend.
+// the rounding of one blend. Along its edges a pixel's coverage differs from
+// the pen's by at most a sixteenth (an eighth where two edges meet).
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,7 @@ struct CrossAtlasContent {
 
 class CrossAtlas final : public KeptPicture {
 public:
-    static constexpr int kPhases = 4;  // positions a pixel across, and as many down
+    static constexpr int kPhases = 8;  // positions a pixel across, and as many down
 
     // Draws every cross at the scale; false when the picture cannot be had,
     // would be too large, or finds no room.

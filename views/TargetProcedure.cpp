@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "gauge/DrawingMemory.h"
 #include "numeric/FloatRemainder.h"
 #include "traffic/OwnShip.h"
 #include "traffic/TrafficTarget.h"
@@ -69,16 +70,26 @@ void TargetStrokes::stroke() {
 }
 
 int TargetStrokes::stampPen(const render::Pen& pen) const {
-    if (stamp_.atlas == nullptr || stamp_.frame == nullptr) return -1;
+    if (stamp_.memory == nullptr || stamp_.frame == nullptr) return -1;
     for (int index = 0; index < 2; ++index)
-        if (stamp_.pens[index] == &pen) return index;
+        if (stamp_.content.pens[index] == &pen) return index;
     return -1;
+}
+
+// Asked for once a frame, and only by a frame that draws a cross.
+const render::CrossAtlas* TargetStrokes::stampAtlas() {
+    if (!atlasAsked_) {
+        atlasAsked_ = true;
+        atlas_ = stamp_.memory->crossAtlas(stamp_.content, stamp_.scaleX, stamp_.scaleY);
+    }
+    return atlas_;
 }
 
 void TargetStrokes::addCross(const render::Pen& pen, float x, float y) {
     if (const int index = stampPen(pen); index >= 0) {
         stroke();  // what was gathered before lies under the cross
-        if (stamp_.atlas->blend(*stamp_.frame, stamp_.originX, stamp_.originY, index, x, y)) return;
+        const render::CrossAtlas* atlas = stampAtlas();
+        if (atlas != nullptr && atlas->blend(*stamp_.frame, stamp_.originX, stamp_.originY, index, x, y)) return;
     }
     add(pen, x, y - kCrossArm, x, y + kCrossArm);
     add(pen, x - kCrossArm, y, x + kCrossArm, y);

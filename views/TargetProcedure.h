@@ -91,15 +91,18 @@ inline double boundedSymbolLength(double length) {
 }
 
 // Where the crosses come from while the frame is composed as memory: the
-// atlas of the frame's scale and scheme, blended into the frame (whose
-// world maps to pixels as (world + origin) x scale). Without an atlas or a
-// frame the crosses are stroked.
+// drawing memory's atlas of the frame's scale and scheme, asked for at the
+// frame's first cross and blended into the frame (whose world maps to
+// pixels as (world + origin) x scale). Without a memory or a frame, or
+// where no atlas can be had, the crosses are stroked.
 struct CrossStamp {
-    const render::CrossAtlas* atlas = nullptr;
+    DrawingMemory* memory = nullptr;
+    render::CrossAtlasContent content{};
+    float scaleX = 0.0f;
+    float scaleY = 0.0f;
     render::FrameBuffer* frame = nullptr;
     float originX = 0.0f;
     float originY = 0.0f;
-    const render::Pen* pens[2] = {};  // in the atlas's order
 };
 
 // Whether this build gathers a target's lines into one stroke (see
@@ -127,17 +130,24 @@ public:
     void stroke();
     // From now on a cross in one of the stamp's pens is blended from its
     // atlas into the frame, after whatever was gathered before it.
-    void useCrossStamp(const CrossStamp& stamp) { stamp_ = stamp; }
+    void useCrossStamp(const CrossStamp& stamp) {
+        stamp_ = stamp;
+        atlas_ = nullptr;
+        atlasAsked_ = false;
+    }
     // The cross centred on the point: blended, or gathered as two lines.
     void addCross(const render::Pen& pen, float x, float y);
 
 private:
     int stampPen(const render::Pen& pen) const;
+    const render::CrossAtlas* stampAtlas();
 
     render::Graphics& graphics_;
     render::StrokePath* path_;
     const render::Pen* pen_ = nullptr;
     CrossStamp stamp_;
+    const render::CrossAtlas* atlas_ = nullptr;
+    bool atlasAsked_ = false;
 };
 
 // The symbols of a target, shared by every view. A host number that is not

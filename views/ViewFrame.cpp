@@ -27,9 +27,7 @@ CrossStamp crossStampFor(LiveFrame& frame, const ViewOrigin& origin) {
                                             {scheme.colours.dim, scheme.colours.bright},
                                             render::kSchemePenWidth,
                                             kCrossArm};
-    const render::CrossAtlas* atlas = frame.memory.crossAtlas(content, frame.scaleX, frame.scaleY);
-    if (atlas == nullptr) return CrossStamp{};
-    return CrossStamp{atlas, frame.composed, origin.x, origin.y, {scheme.dimPen.get(), scheme.brightPen.get()}};
+    return CrossStamp{&frame.memory, content, frame.scaleX, frame.scaleY, frame.composed, origin.x, origin.y};
 }
 
 TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin, const TargetFrame& viewFrame,

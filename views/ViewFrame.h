@@ -25,8 +25,8 @@ double ownAltitudeMetres(const PanelCalls& panel);
 // In full mode the host's first object is the own aircraft: skipped.
 int firstListedTarget(const TrafficList& list);
 
-// The crosses' stamp for the frame: its atlas where the frame is composed
-// as memory and the drawing memory has one; otherwise none.
+// The crosses' stamp for the frame: the drawing memory's atlas where the
+// frame is composed as memory; otherwise none.
 CrossStamp crossStampFor(LiveFrame& frame, const ViewOrigin& origin);
 
 // The radar scopes' target procedure for the frame. The tags' style lives

@@ -371,7 +371,8 @@ TEST(FrameAllocationCounter, SeesTheModuleAllocateWhenAGaugeIsMade) {
     EXPECT_GT(made.allocations[kModule], 0) << describe(made);  // the gauge and its traffic list
     EXPECT_GT(made.moduleGdipAllocs, 0) << describe(made);      // the scheme's objects
     EXPECT_GT(made.moduleGdiObjects, 0) << describe(made);      // the surface's graphics, pens, fonts
-    EXPECT_EQ(made.moduleBitmaps, 2) << describe(made);  // the surface's backdrop and the frame composed over it
+    // The surface's backdrop, the frame composed over it and the targets' crosses.
+    EXPECT_EQ(made.moduleBitmaps, 3) << describe(made);
     EXPECT_GT(made.allocations[kGraphicsLibraries] + made.allocations[kHost], 0) << describe(made);
     host.closeWindow(window);
 }

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "gauge/DrawingMemory.h"
+#include "render/ColourScheme.h"
 #include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 #include "sim/Gdi32Layer.h"
@@ -270,6 +272,79 @@ TEST(FrameBuffers, ComposedInTheHostsSectionAsInAPictureOfTheirOwn) {
         EXPECT_FALSE(frame.stillOver(host)) << "the host put another section in";
         frame.release();
         sim::gdi_layer::forgetSurface(host);
+    }
+}
+
+// A cross blended from the atlas is the cross the pen strokes at the
+// nearest eighth of a pixel (at most a sixteenth across and down from the
+// point), to within the rounding of one blend: a wrong phase, pen
+// or corner, on either side of zero, would differ by tens of levels along
+// every edge. Odd scales, both schemes, centres off the picture's edge.
+TEST(CrossAtlas, BlendsThePensCrossAtTheNearestEighthOfAPixel) {
+    testing::ensureGdiplusStarted();
+    constexpr int32_t kWidth = 90;
+    constexpr int32_t kHeight = 70;
+    constexpr float kOriginX = 30.0f;  // world units, as a view's container
+    constexpr float kOriginY = -20.0f;
+    constexpr float kArm = 10.0f;
+    DrawingMemory memory;
+    render::FrameBuffer blended;
+    render::FrameBuffer stroked;
+    ASSERT_TRUE(blended.create(kWidth, kHeight));
+    ASSERT_TRUE(stroked.create(kWidth, kHeight));
+    testing::TestSurface a(kWidth, kHeight);
+    testing::TestSurface b(kWidth, kHeight);
+    for (const render::SchemeColours& colours : {render::kGreenColours, render::kAmberColours}) {
+        render::ColourScheme scheme;
+        render::createScheme(scheme, colours);
+        ASSERT_TRUE(scheme.complete());
+        const render::Pen* pens[2] = {scheme.dimPen.get(), scheme.brightPen.get()};
+        const render::CrossAtlasContent content{
+            {pens[0], pens[1]}, {colours.dim, colours.bright}, render::kSchemePenWidth, kArm};
+        for (const float scale : {0.512f, 0.333f, 1.0f}) {
+            const render::CrossAtlas* atlas = memory.crossAtlas(content, scale, scale);
+            ASSERT_NE(atlas, nullptr);
+            // Where the centres fall, in pixels.
+            const float points[][2] = {{40.0f, 35.0f}, {41.3f, 34.1f}, {-2.2f, 30.6f}, {20.7f, -1.9f}, {88.4f, 69.1f}};
+            for (int pen = 0; pen < 2; ++pen) {
+                for (const auto& point : points) {
+                    const float x = point[0] / scale - kOriginX;
+                    const float y = point[1] / scale - kOriginY;
+                    blended.graphics(scale, scale).clear(colours.background);
+                    ASSERT_TRUE(atlas->blend(blended, kOriginX, kOriginY, pen, x, y));
+                    // The pen's cross at the nearest eighth, as a view strokes it.
+                    const double nearX = std::floor((x + kOriginX) * scale * 8.0 + 0.5) / 8.0;
+                    const double nearY = std::floor((y + kOriginY) * scale * 8.0 + 0.5) / 8.0;
+                    render::Graphics& graphics = stroked.graphics(scale, scale);
+                    graphics.clear(colours.background);
+                    const gdip::GraphicsContainer container = graphics.beginContainer();
+                    graphics.translateWorldTransform(kOriginX, kOriginY);
+                    graphics.setSmoothingMode(gdip::kSmoothingModeAntiAlias);
+                    const float cx = static_cast<float>(nearX / scale - kOriginX);
+                    const float cy = static_cast<float>(nearY / scale - kOriginY);
+                    graphics.drawLine(*pens[pen], cx, cy - kArm, cx, cy + kArm);
+                    graphics.drawLine(*pens[pen], cx - kArm, cy, cx + kArm, cy);
+                    ASSERT_TRUE(graphics.endContainer(container));
+                    ASSERT_TRUE(blended.blitTo(a.deviceContext()));
+                    ASSERT_TRUE(stroked.blitTo(b.deviceContext()));
+                    int largest = 0;
+                    int inked = 0;
+                    for (int py = 0; py < kHeight; ++py) {
+                        for (int px = 0; px < kWidth; ++px) {
+                            inked += a.pixel(px, py) != colours.background ? 1 : 0;
+                            for (int shift = 0; shift < 24; shift += 8)
+                                largest = std::max(largest, std::abs(static_cast<int>((a.pixel(px, py) >> shift) & 0xff) -
+                                                                     static_cast<int>((b.pixel(px, py) >> shift) & 0xff)));
+                        }
+                    }
+                    EXPECT_GT(inked, 0) << "nothing blended at scale " << scale;
+                    EXPECT_LE(largest, 1) << "scale " << scale << ", pen " << pen << ", at " << point[0] << ", "
+                                          << point[1];
+                }
+            }
+        }
+        memory.releaseCrossAtlases();
+        scheme.release();
     }
 }
 
