@@ -60,7 +60,7 @@ public:
     static constexpr int kFrameBufferSlots = kBackdropSlots;  // one beside each backdrop
     static constexpr int kTextAtlasSlots = 8;    // keys; the bound limits the pictures
     static constexpr int kBlockTextSlots = 16;   // surfaces showing a data block at once
-    static constexpr int kCrossAtlasSlots = 4;   // scales and schemes shown at once
+    static constexpr int kCrossAtlasSlots = 16;  // sizes and schemes shown at once
     static constexpr int64_t kBoundBytes = int64_t{40} * 1024 * 1024;
 
     DrawingMemory();
