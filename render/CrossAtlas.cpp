@@ -8,9 +8,10 @@ namespace {
 // Room around each cell's ink, in pixels: GDI+'s pixel offset may put half
 // a pixel of ink beyond the geometry.
 constexpr int kMarginPixels = 2;
-// A larger picture (surfaces of tens of thousands of pixels) is not worth
-// its memory: the crosses are then stroked.
+// A larger picture (surfaces of some 3,500 pixels and more) is not worth
+// its share of the store: the crosses are then stroked.
 constexpr int kLargestSide = 4096;
+constexpr int64_t kLargestBytes = int64_t{4} * 1024 * 1024;
 // Centres further off than this many pixels lie off any surface GDI can
 // make; their crosses are left to the pen.
 constexpr double kFarthestPixels = 1 << 20;
@@ -78,7 +79,7 @@ bool CrossAtlas::buildOnce(const CrossAtlasContent& content, float scaleX, float
     const int64_t height = int64_t{cellHeight_} * kPhases;
     if (width > kLargestSide || height > kLargestSide) return false;
     const int64_t bytes = picture_.storageBytesFor(static_cast<int32_t>(width), static_cast<int32_t>(height));
-    if (bytes == 0) return false;
+    if (bytes == 0 || bytes > kLargestBytes) return false;
     if (!room.makeRoomFor(bytes)) {
         failed_ = false;  // no room now is no verdict on the key: asked again later
         refusedBytes_ = bytes;
