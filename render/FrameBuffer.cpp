@@ -4,6 +4,7 @@
 
 #include "render/GdiFlat.h"
 #include "render/GdiPlusFlat.h"
+#include "render/PixelBlend.h"
 
 namespace render {
 namespace {
@@ -165,31 +166,6 @@ void FrameBuffer::copyDrawnPixels(const uint32_t* source) {
     });
 }
 
-namespace {
-
-// One premultiplied pixel over another: each channel is the source's plus
-// what its coverage leaves of the destination's, rounded to nearest, at
-// most 255. Two channels at a time, 16 bits each: (x + 128 + ((x + 128) >> 8))
-// >> 8 rounds x / 255 to nearest for every product of two bytes. Without a
-// branch: a transparent source leaves the destination as it is and an opaque
-// one replaces it by the same sums, and a text's ink is too irregular for a
-// branch to be guessed.
-uint32_t sourceOver(uint32_t source, uint32_t destination) {
-    const uint32_t left = 255u - (source >> 24);
-    const auto keptOf = [left](uint32_t pair) {
-        const uint32_t scaled = pair * left + 0x00800080u;
-        return ((scaled + ((scaled >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
-    };
-    uint32_t redBlue = (source & 0x00ff00ffu) + keptOf(destination & 0x00ff00ffu);
-    uint32_t alphaGreen = ((source >> 8) & 0x00ff00ffu) + keptOf((destination >> 8) & 0x00ff00ffu);
-    // A channel past 255 (a source not truly premultiplied) stays at 255.
-    redBlue |= ((redBlue & 0x01000100u) >> 8) * 0xffu;
-    alphaGreen |= ((alphaGreen & 0x01000100u) >> 8) * 0xffu;
-    return (redBlue & 0x00ff00ffu) | ((alphaGreen & 0x00ff00ffu) << 8);
-}
-
-}  // namespace
-
 bool FrameBuffer::blendOver(const OffscreenBitmap& picture, int32_t sourceX, int32_t sourceY, int32_t width,
                             int32_t height, int32_t x, int32_t y) {
     const uint32_t* source = picture.pixels();
@@ -207,10 +183,7 @@ bool FrameBuffer::blendOver(const OffscreenBitmap& picture, int32_t sourceX, int
     gdi::GdiFlush();
     for (int32_t line = 0; line < height; ++line) {
         const uint32_t* from = source + int64_t{sourceY + line} * picture.width() + sourceX;
-        uint32_t* to = row(y + line) + x;
-        for (int32_t column = 0; column < width; ++column) {
-            to[column] = sourceOver(from[column], to[column]);
-        }
+        blendRow(from, row(y + line) + x, width);
     }
     drawn_.markPixels(static_cast<float>(x), static_cast<float>(y), static_cast<float>(x + width),
                       static_cast<float>(y + height));
