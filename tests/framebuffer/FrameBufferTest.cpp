@@ -59,6 +59,23 @@ TEST(FrameBuffers, AreKeptPerSurfaceAndCountedAgainstTheBound) {
     EXPECT_EQ(memory.bytesHeld(), 0);
 }
 
+// A frame buffer whose graphics was given up (a view container that did not
+// close) holds its section until it is made again: counted meanwhile, and
+// made again in its own room.
+TEST(FrameBuffers, WithoutTheirGraphicsAreCountedUntilMadeAgain) {
+    testing::ensureGdiplusStarted();
+    DrawingMemory memory;
+    render::FrameBuffer* frame = memory.frameBuffer(&owner, surface(1), 100, 80);
+    ASSERT_NE(frame, nullptr);
+    frame->graphics(1.0f, 1.0f).release();
+    EXPECT_EQ(memory.bytesHeld(DrawingMemory::kFrameBuffers), kPicture);
+    memory.setBoundBytes(kPicture);
+    EXPECT_EQ(memory.frameBuffer(&owner, surface(1), 100, 80), frame);
+    memory.setBoundBytes(0);
+    EXPECT_EQ(memory.bytesHeld(), 0);
+    memory.releaseFrameBuffers();
+}
+
 // Six surfaces drawn in turn with room for six backdrops and two frame
 // buffers: every surface keeps its backdrop (frame buffers give way to
 // backdrops), two keep frame buffers, which the others borrow, and nothing
