@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <vector>
 
 #include "gauge/DrawingMemory.h"
 #include "render/FrameBuffer.h"
+#include "render/GdiFlat.h"
 #include "render/GdiPlusObjects.h"
 #include "sim/Gdi32Layer.h"
 #include "tests/support/TestSurface.h"
@@ -288,6 +290,33 @@ TEST(FrameBuffers, ComposedInTheHostsSectionAsInAPictureOfTheirOwn) {
         frame.release();
         sim::gdi_layer::forgetSurface(host);
     }
+}
+
+// The stand-in's blit clips a corner far outside either bitmap: its sums
+// once wrapped past INT32_MAX and copied far beyond the rows.
+TEST(FrameBuffers, TheStandInsBlitClipsCornersFarOutside) {
+    testing::ensureGdiplusStarted();
+    gdi::HDC source = gdi::CreateCompatibleDC(nullptr);
+    gdi::BITMAPINFO info{};
+    info.bmiHeader = gdi::BITMAPINFOHEADER{sizeof info.bmiHeader, 4, -4, 1, 32, gdi::kBiRgb, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    gdi::HBITMAP section = gdi::CreateDIBSection(source, &info, gdi::kDibRgbColours, &bits, nullptr, 0);
+    ASSERT_NE(section, nullptr);
+    gdi::HGDIOBJ previous = gdi::SelectObject(source, section);
+    std::vector<uint32_t> rows(8 * 8, 0xff000000u);
+    const host::DeviceContext host = surface(10);
+    sim::gdi_layer::registerSurface(host, reinterpret_cast<uint8_t*>(rows.data()), 32, 8, 8);
+    EXPECT_EQ(gdi::BitBlt(host, 0, 0, 4, 4, source, INT_MAX - 1, 0, gdi::kSourceCopy), 0);
+    EXPECT_EQ(gdi::BitBlt(host, 0, 0, 4, 4, source, 0, INT_MAX - 1, gdi::kSourceCopy), 0);
+    for (const int corner : {INT_MAX - 1, INT_MIN}) {
+        gdi::BitBlt(host, corner, 0, 4, 4, source, 0, 0, gdi::kSourceCopy);
+        gdi::BitBlt(host, 0, corner, 4, 4, source, 0, 0, gdi::kSourceCopy);
+    }
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), 0xff000000u), 64);
+    sim::gdi_layer::forgetSurface(host);
+    gdi::SelectObject(source, previous);
+    gdi::DeleteObject(section);
+    gdi::DeleteDC(source);
 }
 
 }  // namespace
