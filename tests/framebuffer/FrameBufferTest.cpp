@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "gauge/DrawingMemory.h"
@@ -143,7 +144,7 @@ TEST(FrameBuffers, BlendAPictureAsGdiPlusCopiesIt) {
     picture.graphics().setSmoothingMode(gdip::kSmoothingModeAntiAlias);
     picture.graphics().setTextRenderingHint(3);  // anti-aliased, grid-fitted, as the block pictures
     render::SolidBrush amber(0xffd08020u);
-    render::FontFamily* family = render::FontFamily::genericSansSerif();
+    const std::unique_ptr<render::FontFamily> family(render::FontFamily::genericSansSerif());
     ASSERT_NE(family, nullptr);
     render::Font font;
     ASSERT_TRUE(font.create(*family, 14.0f, 0, gdip::kUnitPixel));
@@ -201,7 +202,7 @@ TEST(FrameBuffers, StartedAgainFromTheSamePictureKeepNothingOfTheLastFrame) {
     const render::Pen pen(yellow, 3.0f, gdip::kUnitWorld);
     backdrop.graphics().clear(0xff000040u);
     backdrop.graphics().fillEllipse(blue, 20.0f, 20.0f, 260.0f, 160.0f);
-    render::FontFamily* family = render::FontFamily::genericSansSerif();
+    const std::unique_ptr<render::FontFamily> family(render::FontFamily::genericSansSerif());
     ASSERT_NE(family, nullptr);
     render::Font font;
     ASSERT_TRUE(font.create(*family, 12.0f, 0, gdip::kUnitPoint));
