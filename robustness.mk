@@ -1,6 +1,6 @@
 # Robustness checks of the module, included by the Makefile:
-#   make sanitize        unit and end-to-end tests built with the address and
-#                        undefined-behaviour sanitizers (build/asan)
+#   make sanitize        unit, frame buffer and end-to-end tests built with the
+#                        address and undefined-behaviour sanitizers (build/asan)
 #   make valgrind-check  one end-to-end flight under valgrind memcheck
 #   make fuzz-smoke      each fuzz target for FUZZ_SMOKE_SECONDS (default 60)
 #   make fuzz            each fuzz target for FUZZ_SECONDS (default 300)
@@ -53,12 +53,14 @@ sanitize-build: deps
 	    "-DCMAKE_C_FLAGS=$(SANITIZER_FLAGS)" "-DCMAKE_CXX_FLAGS=$(SANITIZER_FLAGS)" \
 	    "-DCMAKE_EXE_LINKER_FLAGS=$(SANITIZER_FLAGS)" "-DCMAKE_SHARED_LINKER_FLAGS=$(SANITIZER_FLAGS)"
 	@$(QUIETLY) "build asan" $(LOGS)/build-asan.log \
-	  cmake --build $(ASAN_BUILD) -j $(JOBS) --target quillon_unit_tests quillon_e2e_tests
+	  cmake --build $(ASAN_BUILD) -j $(JOBS) --target quillon_unit_tests quillon_frame_buffer_tests quillon_e2e_tests
 
 # The test programs run whole (one process each) rather than test by test.
 sanitize: sanitize-build
 	@$(QUIETLY) "unit tests under asan+ubsan" $(LOGS)/asan-unit.log \
 	  env $(SANITIZER_ENV) $(ASAN_BUILD)/tests/quillon_unit_tests
+	@$(QUIETLY) "frame buffer tests under asan+ubsan" $(LOGS)/asan-frame-buffers.log \
+	  env $(SANITIZER_ENV) $(ASAN_BUILD)/tests/quillon_frame_buffer_tests
 	@$(QUIETLY) "end-to-end tests under asan+ubsan" $(LOGS)/asan-e2e.log \
 	  env $(SANITIZER_ENV) $(ASAN_BUILD)/tests/quillon_e2e_tests
 

@@ -2,7 +2,10 @@
 // any values: service codes (unmatched disconnects, draws and updates before
 // the first connect and after the last disconnect), clicks anywhere in areas
 // of any size, named-variable values, surface sizes, device contexts (shared
-// between windows, swapped, more than the surface cache holds), clock
+// between windows, swapped, more than the surface cache holds), surfaces
+// whose pixels GDI reports as a 32-bit DIB section (top-down or bottom-up,
+// rows padded, of another size than the window says, swapped for another or
+// taken away between frames, the old pixels freed at once), clock
 // values that stand still, go back or are not numbers, runs of frames with
 // the size, range or view changed before each, and backdrop budgets from
 // nothing to the module's own. The backdrops never hold more than their
@@ -19,6 +22,7 @@
 #include "gauge/DrawingMemory.h"
 #include "module/GaugeCallbacks.h"
 #include "host/ExportedRecords.h"
+#include "sim/Gdi32Layer.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/PanelWindows.h"
 #include "tests/support/ScriptedTraffic.h"
@@ -104,10 +108,17 @@ double hostileClock(FuzzedDataProvider& data, double clock) {
     }
 }
 
+// The pixels GDI reports behind a device context, as a host's DIB section.
+struct HostSection {
+    host::DeviceContext deviceContext = nullptr;
+    std::unique_ptr<uint32_t[]> pixels;
+};
+
 struct Run {
     Host& host;
     FuzzedDataProvider& data;
     std::vector<std::unique_ptr<HostSurface>> surfaces;
+    std::vector<HostSection> sections;
     std::vector<std::unique_ptr<PanelWindow>> windows;
     double clock = 0.0;
     std::vector<std::pair<size_t, void*>> removed;  // panel entries taken away
@@ -122,6 +133,49 @@ struct Run {
         if (surfaces.size() >= kMaxSurfaces) return surfaces.back()->deviceContext();
         surfaces.push_back(std::make_unique<HostSurface>(width, height));
         return surfaces.back()->deviceContext();
+    }
+
+    // A window's device context gets a section of its own (or another one,
+    // or none any more): the pixels it had are freed at once, so that any
+    // use of them after the swap is an ASan report.
+    void placeSection(PanelWindow& window) {
+        const host::DeviceContext deviceContext = window.drawingElement().deviceContext;
+        if (deviceContext == nullptr) return;
+        HostSection* held = nullptr;
+        for (HostSection& section : sections)
+            if (section.deviceContext == deviceContext) held = &section;
+        if (held == nullptr) {
+            if (sections.size() >= kMaxSurfaces) return;
+            held = &sections.emplace_back();
+            held->deviceContext = deviceContext;
+        }
+        if (data.ConsumeIntegralInRange<int>(0, 4) == 0) {
+            sim::gdi_layer::forgetSurface(deviceContext);
+            held->pixels.reset();
+            return;
+        }
+        const host::ImageRecord* image = window.drawingElement().image;
+        const int32_t reportedWidth = image != nullptr ? image->width : 1;
+        const int32_t reportedHeight = image != nullptr ? image->height : 1;
+        const auto side = [&](int32_t reported) {
+            const bool fits = reported > 2 && reported < 300;
+            if (fits && data.ConsumeBool()) return reported + data.ConsumeIntegralInRange<int32_t>(-2, 2);
+            return data.ConsumeIntegralInRange<int32_t>(1, 300);
+        };
+        const int32_t width = side(reportedWidth);
+        const int32_t height = side(reportedHeight);
+        const int32_t rowPixels = width + data.ConsumeIntegralInRange<int32_t>(0, 3);
+        const bool bottomUp = data.ConsumeBool();
+        auto pixels = std::make_unique<uint32_t[]>(static_cast<size_t>(rowPixels) * static_cast<size_t>(height));
+        uint32_t* top = bottomUp ? pixels.get() + static_cast<size_t>(rowPixels) * (height - 1) : pixels.get();
+        sim::gdi_layer::registerSurface(deviceContext, reinterpret_cast<uint8_t*>(top),
+                                        (bottomUp ? -4 : 4) * rowPixels, width, height);
+        held->pixels = std::move(pixels);
+    }
+
+    void forgetSections() {
+        for (HostSection& section : sections) sim::gdi_layer::forgetSurface(section.deviceContext);
+        sections.clear();
     }
 
     PanelWindow* pickWindow() {
@@ -251,7 +305,8 @@ struct Run {
 
     void step() {
         PanelWindow* window = pickWindow();
-        switch (data.ConsumeIntegralInRange<int>(0, 22)) {
+        switch (data.ConsumeIntegralInRange<int>(0, 23)) {
+            case 23: if (window) placeSection(*window); return;
             case 18: if (window) changingFrames(*window); return;
             case 19: setBackdropBudget(); return;
             case 16: if (window) elementRoutine(*window); return;
@@ -323,6 +378,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     if (quillon::drawingMemory().bytesHeld() != 0) __builtin_trap();
     quillon::drawingMemory().setBoundBytes(quillon::DrawingMemory::kBoundBytes);
     run.windows.clear();
+    run.forgetSections();
     run.surfaces.clear();
     host->panel.clearCalls();
     host->traffic.clearCalls();

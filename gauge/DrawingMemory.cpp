@@ -340,6 +340,7 @@ render::FrameBuffer* DrawingMemory::frameBuffer(const void* owner, host::DeviceC
     // keep, and no blit.
     if (slot.frame.overSurface() && !slot.frame.stillOver(surface)) slot.frame.release();
     if (slot.frame.valid()) return &slot.frame;
+    slot.frame.release();  // what is left of it goes before the new is counted
     if (!slot.notOverSurface) {
         if (slot.frame.createOverSurface(surface, width, height)) {
             ++made_[kFrameBuffers];

@@ -47,8 +47,9 @@ public:
     bool valid() const { return bitmap_ != nullptr && graphics_.valid(); }
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
-    // The host's section is not the module's to count.
-    int64_t storageBytes() const { return valid() && !overSurface_ ? bytesFor(width_, height_) : 0; }
+    // The host's section is not the module's to count; the own section is,
+    // until released, even once its graphics was given up.
+    int64_t storageBytes() const { return bitmap_ != nullptr && !overSurface_ ? bytesFor(width_, height_) : 0; }
 
     // The backdrop's pixels as the picture's start; false when the sizes
     // differ. `picture` names what the backdrop shows (0: unknown): when the

@@ -16,7 +16,9 @@ class SharedSlot {
 public:
     template <typename... Args>
     T& get(Args... args) {
-        if (live_ && !object().valid() && retry_.due()) release();
+        // One made and since let go (a path that could not be emptied) is
+        // made again at once; one GDI+ did not give waits its turn.
+        if (live_ && !object().valid() && (!retry_.waiting() || retry_.due())) release();
         if (!live_) {
             ::new (static_cast<void*>(storage_)) T(args...);
             live_ = true;

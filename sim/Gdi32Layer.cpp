@@ -9,6 +9,7 @@
 // whose pixels the host registered is a top-down 32-bit DIB section, as a
 // host's surface made with CreateDIBSection is). Calls outside it fail as
 // GDI's would, with zero or null.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -120,24 +121,26 @@ RegisteredSurface* registeredSurface(const void* deviceContext) {
 // 32-bit pixels; the module's pictures are opaque, so the bytes are the colours.
 void copyRows(const DibSection& section, int32_t sourceX, int32_t sourceY, const RegisteredSurface& surface, int32_t x,
               int32_t y, int32_t width, int32_t height) {
-    if (x < 0) {
-        sourceX -= x;
-        width += x;
-        x = 0;
+    // In 64 bits: a corner far outside the surface would wrap past the clip.
+    int64_t left = x, top = y, across = width, down = height, fromX = sourceX, fromY = sourceY;
+    if (left < 0) {
+        fromX -= left;
+        across += left;
+        left = 0;
     }
-    if (y < 0) {
-        sourceY -= y;
-        height += y;
-        y = 0;
+    if (top < 0) {
+        fromY -= top;
+        down += top;
+        top = 0;
     }
-    if (x + width > surface.width) width = surface.width - x;
-    if (y + height > surface.height) height = surface.height - y;
-    if (width <= 0 || height <= 0) return;
-    const size_t sourceStride = static_cast<size_t>(section.width) * 4;
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* from = section.pixels + (sourceY + row) * sourceStride + static_cast<size_t>(sourceX) * 4;
-        uint8_t* to = surface.pixels + static_cast<int64_t>(y + row) * surface.stride + static_cast<int64_t>(x) * 4;
-        std::memcpy(to, from, static_cast<size_t>(width) * 4);
+    across = std::min<int64_t>(across, surface.width - left);
+    down = std::min<int64_t>(down, surface.height - top);
+    if (across <= 0 || down <= 0) return;
+    const int64_t sourceStride = int64_t{section.width} * 4;
+    for (int64_t row = 0; row < down; ++row) {
+        const uint8_t* from = section.pixels + (fromY + row) * sourceStride + fromX * 4;
+        uint8_t* to = surface.pixels + (top + row) * surface.stride + left * 4;
+        std::memcpy(to, from, static_cast<size_t>(across) * 4);
     }
 }
 
@@ -307,7 +310,7 @@ GDI_LAYER_EXPORT int32_t BitBlt(void* destination, int32_t x, int32_t y, int32_t
     MemoryDeviceContext* context = handleOf<MemoryDeviceContext>(source, Kind::MemoryDeviceContext);
     if (context == nullptr || context->selected == &stockBitmap || operation != kSourceCopy || destination == nullptr ||
         known(destination) || width <= 0 || height <= 0 || sourceX < 0 || sourceY < 0 ||
-        sourceX + width > context->selected->width || sourceY + height > context->selected->height)
+        int64_t{sourceX} + width > context->selected->width || int64_t{sourceY} + height > context->selected->height)
         return 0;
     if (const RegisteredSurface* surface = registeredSurface(destination)) {
         copyRows(*context->selected, sourceX, sourceY, *surface, x, y, width, height);

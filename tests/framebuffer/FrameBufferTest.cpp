@@ -6,13 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "gauge/DrawingMemory.h"
 #include "render/ColourScheme.h"
 #include "render/FrameBuffer.h"
+#include "render/GdiFlat.h"
 #include "render/GdiPlusObjects.h"
 #include "sim/Gdi32Layer.h"
 #include "tests/support/TestSurface.h"
@@ -59,6 +62,23 @@ TEST(FrameBuffers, AreKeptPerSurfaceAndCountedAgainstTheBound) {
     memory.releaseOwner(&owner);
     memory.releaseFrameBuffers();
     EXPECT_EQ(memory.bytesHeld(), 0);
+}
+
+// A frame buffer whose graphics was given up (a view container that did not
+// close) holds its section until it is made again: counted meanwhile, and
+// made again in its own room.
+TEST(FrameBuffers, WithoutTheirGraphicsAreCountedUntilMadeAgain) {
+    testing::ensureGdiplusStarted();
+    DrawingMemory memory;
+    render::FrameBuffer* frame = memory.frameBuffer(&owner, surface(1), 100, 80);
+    ASSERT_NE(frame, nullptr);
+    frame->graphics(1.0f, 1.0f).release();
+    EXPECT_EQ(memory.bytesHeld(DrawingMemory::kFrameBuffers), kPicture);
+    memory.setBoundBytes(kPicture);
+    EXPECT_EQ(memory.frameBuffer(&owner, surface(1), 100, 80), frame);
+    memory.setBoundBytes(0);
+    EXPECT_EQ(memory.bytesHeld(), 0);
+    memory.releaseFrameBuffers();
 }
 
 // Six surfaces drawn in turn with room for six backdrops and two frame
@@ -126,7 +146,7 @@ TEST(FrameBuffers, BlendAPictureAsGdiPlusCopiesIt) {
     picture.graphics().setSmoothingMode(gdip::kSmoothingModeAntiAlias);
     picture.graphics().setTextRenderingHint(3);  // anti-aliased, grid-fitted, as the block pictures
     render::SolidBrush amber(0xffd08020u);
-    render::FontFamily* family = render::FontFamily::genericSansSerif();
+    const std::unique_ptr<render::FontFamily> family(render::FontFamily::genericSansSerif());
     ASSERT_NE(family, nullptr);
     render::Font font;
     ASSERT_TRUE(font.create(*family, 14.0f, 0, gdip::kUnitPixel));
@@ -184,7 +204,7 @@ TEST(FrameBuffers, StartedAgainFromTheSamePictureKeepNothingOfTheLastFrame) {
     const render::Pen pen(yellow, 3.0f, gdip::kUnitWorld);
     backdrop.graphics().clear(0xff000040u);
     backdrop.graphics().fillEllipse(blue, 20.0f, 20.0f, 260.0f, 160.0f);
-    render::FontFamily* family = render::FontFamily::genericSansSerif();
+    const std::unique_ptr<render::FontFamily> family(render::FontFamily::genericSansSerif());
     ASSERT_NE(family, nullptr);
     render::Font font;
     ASSERT_TRUE(font.create(*family, 12.0f, 0, gdip::kUnitPoint));
@@ -346,6 +366,33 @@ TEST(CrossAtlas, BlendsThePensCrossAtTheNearestEighthOfAPixel) {
         memory.releaseCrossAtlases();
         scheme.release();
     }
+}
+
+// The stand-in's blit clips a corner far outside either bitmap: its sums
+// once wrapped past INT32_MAX and copied far beyond the rows.
+TEST(FrameBuffers, TheStandInsBlitClipsCornersFarOutside) {
+    testing::ensureGdiplusStarted();
+    gdi::HDC source = gdi::CreateCompatibleDC(nullptr);
+    gdi::BITMAPINFO info{};
+    info.bmiHeader = gdi::BITMAPINFOHEADER{sizeof info.bmiHeader, 4, -4, 1, 32, gdi::kBiRgb, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    gdi::HBITMAP section = gdi::CreateDIBSection(source, &info, gdi::kDibRgbColours, &bits, nullptr, 0);
+    ASSERT_NE(section, nullptr);
+    gdi::HGDIOBJ previous = gdi::SelectObject(source, section);
+    std::vector<uint32_t> rows(8 * 8, 0xff000000u);
+    const host::DeviceContext host = surface(10);
+    sim::gdi_layer::registerSurface(host, reinterpret_cast<uint8_t*>(rows.data()), 32, 8, 8);
+    EXPECT_EQ(gdi::BitBlt(host, 0, 0, 4, 4, source, INT_MAX - 1, 0, gdi::kSourceCopy), 0);
+    EXPECT_EQ(gdi::BitBlt(host, 0, 0, 4, 4, source, 0, INT_MAX - 1, gdi::kSourceCopy), 0);
+    for (const int corner : {INT_MAX - 1, INT_MIN}) {
+        gdi::BitBlt(host, corner, 0, 4, 4, source, 0, 0, gdi::kSourceCopy);
+        gdi::BitBlt(host, 0, corner, 4, 4, source, 0, 0, gdi::kSourceCopy);
+    }
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), 0xff000000u), 64);
+    sim::gdi_layer::forgetSurface(host);
+    gdi::SelectObject(source, previous);
+    gdi::DeleteObject(section);
+    gdi::DeleteDC(source);
 }
 
 }  // namespace

@@ -163,5 +163,21 @@ TEST(SharedGdiObjects, AMatrixNotGivenIsAskedForAgainAtLaterUses) {
     render::releaseSharedGdiObjects();
 }
 
+// The targets' path lets its object go when it cannot be emptied: made
+// again at its next use, or every later frame strokes line by line.
+TEST(SharedGdiObjects, APathLetGoIsMadeAgainAtItsNextUse) {
+    testing::ensureGdiplusStarted();
+    render::releaseSharedGdiObjects();
+    render::StrokePath& path = render::sharedPath(render::SharedPath::TargetLines);
+    path.addLine(0.0f, 0.0f, 10.0f, 10.0f);
+    {
+        FailingCall fails("GdipResetPath");
+        path.clear();
+    }
+    ASSERT_FALSE(path.valid());
+    EXPECT_TRUE(render::sharedPath(render::SharedPath::TargetLines).valid());
+    render::releaseSharedGdiObjects();
+}
+
 }  // namespace
 }  // namespace quillon
