@@ -310,6 +310,7 @@ void DrawingMemory::forgetFrameBuffer(FrameSlot& slot) {
     slot.height = 0;
     slot.failed = false;
     slot.notOverSurface = false;
+    slot.sectionsSwapped = 0;
 }
 
 // The surface's slot, else a fresh one.
@@ -335,10 +336,16 @@ render::FrameBuffer* DrawingMemory::frameBuffer(const void* owner, host::DeviceC
         slot.height = height;
         slot.failed = false;
         slot.notOverSurface = false;
+        slot.sectionsSwapped = 0;
     }
     // Composed in the host's own section where it has one: no picture to
     // keep, and no blit.
-    if (slot.frame.overSurface() && !slot.frame.stillOver(surface)) slot.frame.release();
+    if (slot.frame.overSurface() && !slot.frame.stillOver(surface)) {
+        slot.frame.release();
+        // A host that swaps its section all the time would have it probed and
+        // wrapped anew in every frame: such a surface gets a picture of its own.
+        if (++slot.sectionsSwapped > kSectionSwapsTolerated) slot.notOverSurface = true;
+    }
     if (slot.frame.valid()) return &slot.frame;
     slot.frame.release();  // what is left of it goes before the new is counted
     if (!slot.notOverSurface) {

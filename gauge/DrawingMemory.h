@@ -58,6 +58,7 @@ public:
 
     static constexpr int kBackdropSlots = 32;
     static constexpr int kFrameBufferSlots = kBackdropSlots;  // one beside each backdrop
+    static constexpr int kSectionSwapsTolerated = 8;
     static constexpr int kTextAtlasSlots = 8;    // keys; the bound limits the pictures
     static constexpr int kBlockTextSlots = 16;   // surfaces showing a data block at once
     static constexpr int kCrossAtlasSlots = 16;  // sizes and schemes shown at once
@@ -143,6 +144,7 @@ private:
         int32_t height = 0;
         bool failed = false;  // GDI or GDI+ gave none of this size: not tried again
         bool notOverSurface = false;  // the host's surface gave no section to compose in
+        int sectionsSwapped = 0;      // times the host put another section in, at this size
         render::FrameBuffer frame;
     };
     struct AtlasSlot {

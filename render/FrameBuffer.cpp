@@ -55,6 +55,12 @@ bool FrameBuffer::create(int32_t width, int32_t height) {
         return false;
     }
     previousBitmap_ = gdi::SelectObject(deviceContext_, section_);
+    // Unselected, the section would not be what a blit from the device context copies.
+    if (previousBitmap_ == nullptr) {
+        record(gdip::kGenericError);
+        release();
+        return false;
+    }
     if (!wrapPixels(static_cast<uint8_t*>(bits), width * static_cast<int32_t>(kBytesPerPixel), width, height)) return false;
     graphics_.markDrawingIn(&drawn_);
     return true;

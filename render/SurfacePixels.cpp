@@ -72,14 +72,15 @@ bool sectionBehind(host::DeviceContext deviceContext, int32_t width, int32_t hei
         return false;
     const gdi::BITMAP& bm = record.dsBm;
     if (bm.bmBits == nullptr || bm.bmBitsPixel != 32 || bm.bmPlanes != 1) return false;
-    const int32_t rows = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
+    const int64_t rows = bm.bmHeight < 0 ? -int64_t{bm.bmHeight} : int64_t{bm.bmHeight};
     if (bm.bmWidth < width || rows < height || bm.bmWidth > 32767 || rows > 32767) return false;
-    if (bm.bmWidthBytes < bm.bmWidth * kBytesPerPixel) return false;
+    if (int64_t{bm.bmWidthBytes} < int64_t{bm.bmWidth} * kBytesPerPixel) return false;
     pixels.section = bitmap;
     pixels.sectionBits = static_cast<uint8_t*>(bm.bmBits);
     pixels.sectionWidth = bm.bmWidth;
-    pixels.sectionHeight = rows;
+    pixels.sectionHeight = static_cast<int32_t>(rows);
     pixels.sectionRowBytes = bm.bmWidthBytes;
+    pixels.reportedHeight = record.dsBmih.biHeight;
     return true;
 }
 

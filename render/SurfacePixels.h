@@ -15,12 +15,14 @@ struct SurfacePixels {
     int32_t sectionWidth = 0;
     int32_t sectionHeight = 0;
     int32_t sectionRowBytes = 0;
+    int32_t reportedHeight = 0;  // as GDI's header says: its sign tells the rows' order
     uint8_t* topRow = nullptr;  // the row a blit to y = 0 lands in
     int32_t rowBytes = 0;       // from one row to the one below: negative when stored bottom-up
 
     bool sameSection(const SurfacePixels& other) const {
         return section == other.section && sectionBits == other.sectionBits && sectionWidth == other.sectionWidth &&
-               sectionHeight == other.sectionHeight && sectionRowBytes == other.sectionRowBytes;
+               sectionHeight == other.sectionHeight && sectionRowBytes == other.sectionRowBytes &&
+               reportedHeight == other.reportedHeight;
     }
 };
 

@@ -286,7 +286,23 @@ TEST(FrameBuffers, ComposedInTheHostsSectionAsInAPictureOfTheirOwn) {
         const render::FrameBuffer* lent = memory.frameBuffer(&owner, host, 50, 30);
         EXPECT_TRUE(lent != nullptr && lent->overSurface());
         EXPECT_EQ(memory.bytesHeld(DrawingMemory::kFrameBuffers), 0) << "the host's pixels are not counted";
+        if (!bottomUp) {
+            // A host that keeps swapping sections gets a picture of the module's
+            // own rather than a probe and a new wrapper in every frame.
+            std::vector<uint32_t> spare(50 * 32);
+            for (int swap = 0; swap <= DrawingMemory::kSectionSwapsTolerated; ++swap) {
+                uint32_t* next = swap % 2 == 0 ? spare.data() : rows.data();
+                sim::gdi_layer::registerSurface(host, reinterpret_cast<uint8_t*>(next), 200, 50, 32);
+                lent = memory.frameBuffer(&owner, host, 50, 30);
+            }
+            EXPECT_TRUE(lent != nullptr && !lent->overSurface());
+            sim::gdi_layer::registerSurface(host, reinterpret_cast<uint8_t*>(top), 200, 50, 32);
+        }
         memory.releaseFrameBuffers();
+        // The same pixels, now said to be stored the other way up.
+        uint32_t* flipped = bottomUp ? rows.data() : rows.data() + 31 * 50;
+        sim::gdi_layer::registerSurface(host, reinterpret_cast<uint8_t*>(flipped), bottomUp ? 200 : -200, 50, 32);
+        EXPECT_FALSE(frame.stillOver(host)) << "rows in the other order";
         std::vector<uint32_t> other(50 * 32);
         sim::gdi_layer::registerSurface(host, reinterpret_cast<uint8_t*>(other.data()), 200, 50, 32);
         EXPECT_FALSE(frame.stillOver(host)) << "the host put another section in";
