@@ -381,42 +381,52 @@ void DrawingMemory::releaseFrameBuffers() {
     for (FrameSlot& slot : frames_) forgetFrameBuffer(slot);
 }
 
-// ---- Text atlases ----
+// ---- Text and cross atlases ----
 
 // The slot keyed for the content, else a fresh one.
-int DrawingMemory::atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY) {
-    for (int slot = 0; slot < kTextAtlasSlots; ++slot)
-        if (atlases_[slot].atlas.keyedFor(content, scaleX, scaleY)) return slot;
-    const int chosen = replaceableSlot(kTextAtlases);
-    atlases_[chosen].atlas.forget();
-    atlases_[chosen].use = {};
+template <typename Atlas, typename Content, int kSlots>
+int DrawingMemory::atlasSlotFor(AtlasSlot<Atlas> (&slots)[kSlots], Kind kind, const Content& content, float scaleX,
+                                float scaleY) {
+    for (int slot = 0; slot < kSlots; ++slot)
+        if (slots[slot].atlas.keyedFor(content, scaleX, scaleY)) return slot;
+    const int chosen = replaceableSlot(kind);
+    slots[chosen].atlas.forget();
+    slots[chosen].use = {};
     return chosen;
 }
 
-const render::TextAtlas* DrawingMemory::textAtlas(const render::TextAtlasContent& content, float scaleX,
-                                                  float scaleY) {
-    const int index = atlasSlotFor(content, scaleX, scaleY);
-    AtlasSlot& slot = atlases_[index];
+template <typename Atlas, typename Content, int kSlots>
+const Atlas* DrawingMemory::keptAtlas(AtlasSlot<Atlas> (&slots)[kSlots], Kind kind, const Content& content,
+                                      float scaleX, float scaleY) {
+    const int index = atlasSlotFor(slots, kind, content, scaleX, scaleY);
+    AtlasSlot<Atlas>& slot = slots[index];
     const bool keyed = slot.atlas.keyedFor(content, scaleX, scaleY);
     stampRequest(slot.use);
     if (slot.atlas.ready()) return &slot.atlas;
     if (keyed && slot.atlas.failed()) return nullptr;
     // Refused for room before: measured already, so no drawing call is made
     // until the room is there.
-    if (keyed && slot.atlas.refusedBytes() > 0 && !makeRoom(kTextAtlases, slot.atlas.refusedBytes(), index))
-        return nullptr;
-    KindRoom room(*this, kTextAtlases, index);
+    if (keyed && slot.atlas.refusedBytes() > 0 && !makeRoom(kind, slot.atlas.refusedBytes(), index)) return nullptr;
+    KindRoom room(*this, kind, index);
     if (!slot.atlas.build(content, scaleX, scaleY, room)) return nullptr;
-    ++made_[kTextAtlases];
+    ++made_[kind];
     return &slot.atlas;
 }
 
-void DrawingMemory::releaseTextAtlases() {
-    for (AtlasSlot& slot : atlases_) {
+template <typename Atlas, int kSlots>
+void DrawingMemory::forgetAtlases(AtlasSlot<Atlas> (&slots)[kSlots]) {
+    for (AtlasSlot<Atlas>& slot : slots) {
         slot.atlas.forget();
         slot.use = {};
     }
 }
+
+const render::TextAtlas* DrawingMemory::textAtlas(const render::TextAtlasContent& content, float scaleX,
+                                                  float scaleY) {
+    return keptAtlas(atlases_, kTextAtlases, content, scaleX, scaleY);
+}
+
+void DrawingMemory::releaseTextAtlases() { forgetAtlases(atlases_); }
 
 // ---- The data blocks' texts ----
 
@@ -470,38 +480,13 @@ void DrawingMemory::releaseBlockTexts() {
 
 // ---- The targets' crosses ----
 
-int DrawingMemory::crossAtlasSlotFor(const render::CrossAtlasContent& content, float scaleX, float scaleY) {
-    for (int slot = 0; slot < kCrossAtlasSlots; ++slot)
-        if (crossAtlases_[slot].atlas.keyedFor(content, scaleX, scaleY)) return slot;
-    const int chosen = replaceableSlot(kCrossAtlases);
-    crossAtlases_[chosen].atlas.forget();
-    crossAtlases_[chosen].use = {};
-    return chosen;
-}
-
 const render::CrossAtlas* DrawingMemory::crossAtlas(const render::CrossAtlasContent& content, float scaleX,
                                                     float scaleY) {
     if (!kKeepsBackdrops) return nullptr;  // the reference strokes every cross
-    const int index = crossAtlasSlotFor(content, scaleX, scaleY);
-    CrossAtlasSlot& slot = crossAtlases_[index];
-    const bool keyed = slot.atlas.keyedFor(content, scaleX, scaleY);
-    stampRequest(slot.use);
-    if (slot.atlas.ready()) return &slot.atlas;
-    if (keyed && slot.atlas.failed()) return nullptr;
-    if (keyed && slot.atlas.refusedBytes() > 0 && !makeRoom(kCrossAtlases, slot.atlas.refusedBytes(), index))
-        return nullptr;
-    KindRoom room(*this, kCrossAtlases, index);
-    if (!slot.atlas.build(content, scaleX, scaleY, room)) return nullptr;
-    ++made_[kCrossAtlases];
-    return &slot.atlas;
+    return keptAtlas(crossAtlases_, kCrossAtlases, content, scaleX, scaleY);
 }
 
-void DrawingMemory::releaseCrossAtlases() {
-    for (CrossAtlasSlot& slot : crossAtlases_) {
-        slot.atlas.forget();
-        slot.use = {};
-    }
-}
+void DrawingMemory::releaseCrossAtlases() { forgetAtlases(crossAtlases_); }
 
 DrawingMemory& drawingMemory() {
     alignas(DrawingMemory) static unsigned char storage[sizeof(DrawingMemory)];

@@ -147,13 +147,10 @@ private:
         int sectionsSwapped = 0;      // times the host put another section in, at this size
         render::FrameBuffer frame;
     };
+    template <typename Atlas>
     struct AtlasSlot {
         Use use;
-        render::TextAtlas atlas;
-    };
-    struct CrossAtlasSlot {
-        Use use;
-        render::CrossAtlas atlas;
+        Atlas atlas;
     };
     struct BlockTextSlot {
         Use use;
@@ -183,16 +180,23 @@ private:
     int backdropSlotOf(const void* owner, host::DeviceContext surface) const;
     int claimBackdropSlot();
     bool remakeBackdrop(int slot);
-    int atlasSlotFor(const render::TextAtlasContent& content, float scaleX, float scaleY);
+    // Both kinds of atlas, keyed by their content and scale.
+    template <typename Atlas, typename Content, int kSlots>
+    int atlasSlotFor(AtlasSlot<Atlas> (&slots)[kSlots], Kind kind, const Content& content, float scaleX,
+                     float scaleY);
+    template <typename Atlas, typename Content, int kSlots>
+    const Atlas* keptAtlas(AtlasSlot<Atlas> (&slots)[kSlots], Kind kind, const Content& content, float scaleX,
+                           float scaleY);
+    template <typename Atlas, int kSlots>
+    static void forgetAtlases(AtlasSlot<Atlas> (&slots)[kSlots]);
     void forgetBlockText(BlockTextSlot& slot);
     int blockTextSlotFor(const void* owner, host::DeviceContext surface);
-    int crossAtlasSlotFor(const render::CrossAtlasContent& content, float scaleX, float scaleY);
 
     BackdropSlot backdrops_[kBackdropSlots];
     FrameSlot frames_[kFrameBufferSlots];
-    AtlasSlot atlases_[kTextAtlasSlots];
+    AtlasSlot<render::TextAtlas> atlases_[kTextAtlasSlots];
     BlockTextSlot blockTexts_[kBlockTextSlots];
-    CrossAtlasSlot crossAtlases_[kCrossAtlasSlots];
+    AtlasSlot<render::CrossAtlas> crossAtlases_[kCrossAtlasSlots];
     int64_t bound_ = kBoundBytes;
     uint64_t made_[kKinds] = {};
     uint64_t sequence_ = 0;

@@ -78,14 +78,8 @@ bool CrossAtlas::buildOnce(const CrossAtlasContent& content, float scaleX, float
     const int64_t width = int64_t{cellWidth_} * 2 * kPhases;
     const int64_t height = int64_t{cellHeight_} * kPhases;
     if (width > kLargestSide || height > kLargestSide) return false;
-    const int64_t bytes = picture_.storageBytesFor(static_cast<int32_t>(width), static_cast<int32_t>(height));
-    if (bytes == 0 || bytes > kLargestBytes) return false;
-    if (!room.makeRoomFor(bytes)) {
-        failed_ = false;  // no room now is no verdict on the key: asked again later
-        refusedBytes_ = bytes;
+    if (!makePictureInRoom(static_cast<int32_t>(width), static_cast<int32_t>(height), room, kLargestBytes))
         return false;
-    }
-    if (!picture_.create(static_cast<int32_t>(width), static_cast<int32_t>(height), true)) return false;
     Graphics& graphics = picture_.graphics();
     graphics.clear(0x00000000u);
     graphics.scaleWorldTransform(scaleX, scaleY);

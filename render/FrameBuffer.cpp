@@ -61,7 +61,8 @@ bool FrameBuffer::create(int32_t width, int32_t height) {
         release();
         return false;
     }
-    if (!wrapPixels(static_cast<uint8_t*>(bits), width * static_cast<int32_t>(kBytesPerPixel), width, height)) return false;
+    if (!wrapPixels(static_cast<uint8_t*>(bits), width * static_cast<int32_t>(kBytesPerPixel), width, height))
+        return false;
     graphics_.markDrawingIn(&drawn_);
     return true;
 }
@@ -73,7 +74,6 @@ bool FrameBuffer::createOverSurface(host::DeviceContext deviceContext, int32_t w
     SurfacePixels found;
     if (!sectionBehind(deviceContext, width, height, found) || !findRowOrder(deviceContext, found)) return false;
     if (!wrapPixels(found.topRow, found.rowBytes, width, height)) return false;
-    overSurface_ = true;
     surface_ = found;
     // Every frame starts from the whole backdrop: nothing to mark.
     graphics_.markDrawingIn(nullptr);
@@ -81,7 +81,7 @@ bool FrameBuffer::createOverSurface(host::DeviceContext deviceContext, int32_t w
 }
 
 bool FrameBuffer::stillOver(host::DeviceContext deviceContext) const {
-    if (!overSurface_) return false;
+    if (!overSurface()) return false;
     SurfacePixels now;
     return sectionBehind(deviceContext, width_, height_, now) && now.sameSection(surface_);
 }
@@ -118,7 +118,6 @@ void FrameBuffer::release() {
     previousBitmap_ = nullptr;
     pixels_ = nullptr;
     rowBytes_ = 0;
-    overSurface_ = false;
     surface_ = SurfacePixels{};
     width_ = 0;
     height_ = 0;
@@ -145,7 +144,7 @@ bool FrameBuffer::startFrom(const OffscreenBitmap& backdrop, uint64_t picture) {
     if (!valid() || source == nullptr || backdrop.width() != width_ || backdrop.height() != height_) return false;
     // GDI may still be reading the last frame's picture for its blit.
     gdi::GdiFlush();
-    if (overSurface_ || picture == 0 || picture != startedFrom_) {
+    if (overSurface() || picture == 0 || picture != startedFrom_) {
         copyAllPixels(source);
     } else {
         copyDrawnPixels(source);
@@ -198,14 +197,14 @@ bool FrameBuffer::blendOver(const OffscreenBitmap& picture, int32_t sourceX, int
 
 bool FrameBuffer::blitTo(host::DeviceContext deviceContext) {
     if (!valid()) return false;
-    if (overSurface_) return true;
+    if (overSurface()) return true;
     if (gdi::BitBlt(deviceContext, 0, 0, width_, height_, deviceContext_, 0, 0, gdi::kSourceCopy) != 0) return true;
     record(gdip::kGenericError);
     return false;
 }
 
 void FrameBuffer::drawOnto(Graphics& target) {
-    if (!valid() || overSurface_) return;
+    if (!valid() || overSurface()) return;
     // As Graphics::drawBitmap: pixel for pixel, copied, the caller's state kept.
     gdip::GpGraphics* native = target.native_;
     gdip::GraphicsState state = 0;

@@ -42,14 +42,14 @@ public:
     // Whether the device context still holds the section this frame buffer
     // is over (a host may put another in, or free it).
     bool stillOver(host::DeviceContext deviceContext) const;
-    bool overSurface() const { return overSurface_; }
+    bool overSurface() const { return surface_.section != nullptr; }
     void release();
     bool valid() const { return bitmap_ != nullptr && graphics_.valid(); }
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
     // The host's section is not the module's to count; the own section is,
     // until released, even once its graphics was given up.
-    int64_t storageBytes() const { return bitmap_ != nullptr && !overSurface_ ? bytesFor(width_, height_) : 0; }
+    int64_t storageBytes() const { return bitmap_ != nullptr && !overSurface() ? bytesFor(width_, height_) : 0; }
 
     // The backdrop's pixels as the picture's start; false when the sizes
     // differ. `picture` names what the backdrop shows (0: unknown): when the
@@ -92,8 +92,7 @@ private:
     void* previousBitmap_ = nullptr;
     uint8_t* pixels_ = nullptr;  // the top row of the section's, freed with it
     int32_t rowBytes_ = 0;       // negative for a host's section stored bottom-up
-    bool overSurface_ = false;   // the pixels are the host's
-    SurfacePixels surface_;      // the host's section, when over one
+    SurfacePixels surface_;      // the host's section, when the pixels are its own
     gdip::GpBitmap* bitmap_ = nullptr;
     Graphics graphics_;
     int32_t width_ = 0;

@@ -88,6 +88,19 @@ bool BuildRetry::finish(uint64_t failedBefore) {
     return false;
 }
 
+bool KeptPicture::makePictureInRoom(int32_t width, int32_t height, PictureRoom& room, int64_t largestBytes) {
+    const int64_t bytes = picture_.storageBytesFor(width, height);
+    if (bytes == 0 || bytes > largestBytes) return false;
+    if (!room.makeRoomFor(bytes)) {
+        failed_ = false;  // no room now is no verdict on the key: asked again later
+        refusedBytes_ = bytes;
+        return false;
+    }
+    if (picture_.create(width, height, true)) return true;
+    picture_.release();
+    return false;
+}
+
 void KeptPicture::release() {
     picture_.release();
     ready_ = false;

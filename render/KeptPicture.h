@@ -83,6 +83,12 @@ protected:
     KeptPicture() = default;
     ~KeptPicture() = default;
 
+    // A readable picture of the size, once the room gives it the
+    // bytes; false when the size is not drawable, needs more than
+    // `largestBytes`, finds no room (noted in refusedBytes(), no verdict on
+    // the key) or cannot be made.
+    bool makePictureInRoom(int32_t width, int32_t height, PictureRoom& room, int64_t largestBytes);
+
     OffscreenBitmap picture_;
     bool ready_ = false;
     bool failed_ = false;  // for the key: not tried again in every frame

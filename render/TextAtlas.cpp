@@ -95,14 +95,7 @@ bool TextAtlas::buildOnce(const TextAtlasContent& content, float scaleX, float s
     const double width = textWidth > drawingsWidth ? textWidth : drawingsWidth;
     const double height = static_cast<double>(cellHeightPixels_) * textRows_ + drawingHeightPixels_;
     if (width > kLargestSide || height > kLargestSide) return false;
-    const int64_t bytes = picture_.storageBytesFor(static_cast<int>(width), static_cast<int>(height));
-    if (bytes == 0) return false;
-    if (!room.makeRoomFor(bytes)) {
-        failed_ = false;  // no room now is no verdict on the key: asked again later
-        refusedBytes_ = bytes;
-        return false;
-    }
-    if (!picture_.create(static_cast<int>(width), static_cast<int>(height), true)) return false;
+    if (!makePictureInRoom(static_cast<int32_t>(width), static_cast<int32_t>(height), room, INT64_MAX)) return false;
     Graphics& graphics = picture_.graphics();
     graphics.clear(0x00000000u);
     graphics.scaleWorldTransform(scaleX, scaleY);

@@ -277,17 +277,7 @@ bool TextBlockPicture::makePicture(int width, int height, PictureRoom& room) {
         const int pictureWidth = roundUp(width, kWidthStep);
         const int pictureHeight = roundUp(height, kHeightStep);
         picture_.release();  // the old storage goes before the new is counted
-        const int64_t bytes = picture_.storageBytesFor(pictureWidth, pictureHeight);
-        if (bytes == 0) return false;
-        if (!room.makeRoomFor(bytes)) {
-            failed_ = false;  // no room now is no verdict on the key: asked again later
-            refusedBytes_ = bytes;
-            return false;
-        }
-        if (!picture_.create(pictureWidth, pictureHeight, true)) {
-            picture_.release();
-            return false;
-        }
+        if (!makePictureInRoom(pictureWidth, pictureHeight, room, INT64_MAX)) return false;
     }
     Graphics& graphics = picture_.graphics();
     graphics.resetWorldTransform();
