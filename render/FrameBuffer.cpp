@@ -171,10 +171,11 @@ void FrameBuffer::copyDrawnPixels(const uint32_t* source) {
     });
 }
 
-bool FrameBuffer::blendOver(const OffscreenBitmap& picture, int32_t sourceX, int32_t sourceY, int32_t width,
-                            int32_t height, int32_t x, int32_t y) {
+bool FrameBuffer::blendInkOver(const OffscreenBitmap& picture, const InkSpan* rows, int32_t sourceX,
+                               int32_t sourceY, int32_t width, int32_t height, int32_t x, int32_t y) {
     const uint32_t* source = picture.pixels();
     if (!valid() || source == nullptr) return false;
+    const int32_t firstRow = sourceY;
     // Clipped to the picture's pixels and to the frame's.
     if (sourceX < 0) { width += sourceX; x -= sourceX; sourceX = 0; }
     if (sourceY < 0) { height += sourceY; y -= sourceY; sourceY = 0; }
@@ -186,9 +187,18 @@ bool FrameBuffer::blendOver(const OffscreenBitmap& picture, int32_t sourceX, int
     if (height > height_ - y) height = height_ - y;
     if (width <= 0 || height <= 0) return true;
     gdi::GdiFlush();
+    const int32_t lastColumn = sourceX + width - 1;
     for (int32_t line = 0; line < height; ++line) {
-        const uint32_t* from = source + int64_t{sourceY + line} * picture.width() + sourceX;
-        blendRow(from, row(y + line) + x, width);
+        int32_t from = sourceX;
+        int32_t to = lastColumn;
+        if (rows != nullptr) {
+            const InkSpan& ink = rows[sourceY - firstRow + line];
+            if (ink.first > from) from = ink.first;
+            if (ink.last < to) to = ink.last;
+        }
+        if (to < from) continue;
+        const uint32_t* pixels = source + int64_t{sourceY + line} * picture.width() + from;
+        blendRow(pixels, row(y + line) + x + (from - sourceX), to - from + 1);
     }
     drawn_.markPixels(static_cast<float>(x), static_cast<float>(y), static_cast<float>(x + width),
                       static_cast<float>(y + height));

@@ -16,6 +16,7 @@
 
 #include "host/HostTypes.h"
 #include "render/GdiPlusObjects.h"
+#include "render/PixelBlend.h"
 #include "render/SurfacePixels.h"
 
 namespace render {
@@ -74,7 +75,15 @@ public:
     // cost per call (Wine's gdiplus takes tens of microseconds for a text's
     // cell). False, touching nothing, when the picture has no pixels.
     bool blendOver(const OffscreenBitmap& picture, int32_t sourceX, int32_t sourceY, int32_t width, int32_t height,
-                   int32_t x, int32_t y);
+                   int32_t x, int32_t y) {
+        return blendInkOver(picture, nullptr, sourceX, sourceY, width, height, x, y);
+    }
+    // The same, each row blended only over its ink: `rows` holds the span of
+    // the picture's columns for each row of the rectangle, from sourceY on
+    // (null: every row whole). Outside a span a picture's pixels are 0 and
+    // leave the frame's as they are.
+    bool blendInkOver(const OffscreenBitmap& picture, const InkSpan* rows, int32_t sourceX, int32_t sourceY,
+                      int32_t width, int32_t height, int32_t x, int32_t y);
     // The picture onto the device context, at its top-left corner, pixel for
     // pixel (where it is composed on the surface already: nothing to do).
     bool blitTo(host::DeviceContext deviceContext);

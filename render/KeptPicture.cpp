@@ -14,7 +14,9 @@ bool widenToInk(const OffscreenBitmap& picture, int x, int y, int width, int hei
     for (int row = 0; row < height; ++row) {
         const uint32_t* line = pixels + static_cast<size_t>(y + row) * stride + x;
         for (int column = 0; column < width; ++column) {
-            if ((line[column] >> 24) == 0) continue;
+            // Colour without alpha still adds to what a blend covers: only a
+            // pixel that is 0 throughout is left out.
+            if (line[column] == 0) continue;
             if (bounds.empty()) {
                 bounds = PixelBounds{column, row, column, row};
                 continue;

@@ -23,7 +23,7 @@ struct PixelBounds {
 };
 
 // Widens the bounds, given relative to the cell's corner (x, y), by every
-// pixel of the cell that is not fully transparent. False when the picture's
+// pixel of the cell that is not 0 (alpha and colour). False when the picture's
 // pixels cannot be read or the cell lies outside it.
 bool widenToInk(const OffscreenBitmap& picture, int x, int y, int width, int height, PixelBounds& bounds);
 

@@ -1,5 +1,9 @@
 #include "render/PixelBlend.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace render {
 namespace {
 
@@ -24,10 +28,63 @@ inline uint32_t sourceOver(uint32_t source, uint32_t destination) {
     return (redBlue & 0x00ff00ffu) | ((alphaGreen & 0x00ff00ffu) << 8);
 }
 
+#if defined(__SSE2__)
+
+constexpr int32_t kVector = 4;  // pixels
+
+// keptOf for two pixels, a channel in each 16-bit lane: the product of two
+// bytes plus 128 fits 16 bits, and for every such value x, (x * 257) >> 16
+// is (x + (x >> 8)) >> 8.
+inline __m128i keptOfTwo(__m128i destination, __m128i source) {
+    const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(source, 0xff), 0xff);
+    const __m128i left = _mm_sub_epi16(_mm_set1_epi16(255), alpha);
+    const __m128i scaled = _mm_add_epi16(_mm_mullo_epi16(destination, left), _mm_set1_epi16(128));
+    return _mm_mulhi_epu16(scaled, _mm_set1_epi16(257));
+}
+
+// sourceOver for four pixels: the unsigned saturating add keeps a channel
+// past 255 at 255, as the scalar sums do.
+inline __m128i sourceOverFour(const uint32_t* source, const uint32_t* destination) {
+    const __m128i from = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+    const __m128i to = _mm_loadu_si128(reinterpret_cast<const __m128i*>(destination));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = keptOfTwo(_mm_unpacklo_epi8(to, zero), _mm_unpacklo_epi8(from, zero));
+    const __m128i high = keptOfTwo(_mm_unpackhi_epi8(to, zero), _mm_unpackhi_epi8(from, zero));
+    return _mm_adds_epu8(from, _mm_packus_epi16(low, high));
+}
+
+inline void store(uint32_t* destination, __m128i pixels) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(destination), pixels);
+}
+
+#endif
+
 }  // namespace
 
 void blendRow(const uint32_t* source, uint32_t* destination, int32_t count) {
+#if defined(__SSE2__)
+    if (count >= kVector) {
+        // The last four pixels are blended from the destination as it is
+        // and stored after the others: the vectors before may overlap them,
+        // and a pixel blended twice would come out darker.
+        const int32_t lastVector = count - kVector;
+        const __m128i last = sourceOverFour(source + lastVector, destination + lastVector);
+        for (int32_t i = 0; i < lastVector; i += kVector)
+            store(destination + i, sourceOverFour(source + i, destination + i));
+        store(destination + lastVector, last);
+        return;
+    }
+#endif
     for (int32_t i = 0; i < count; ++i) destination[i] = sourceOver(source[i], destination[i]);
+}
+
+InkSpan inkSpanOf(const uint32_t* pixels, int32_t first, int32_t count) {
+    int32_t left = 0;
+    while (left < count && pixels[left] == 0) ++left;
+    if (left == count) return InkSpan{};
+    int32_t right = count - 1;
+    while (pixels[right] == 0) --right;
+    return InkSpan{static_cast<int16_t>(first + left), static_cast<int16_t>(first + right)};
 }
 
 }  // namespace render

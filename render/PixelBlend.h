@@ -11,4 +11,18 @@ namespace render {
 // source over, each channel rounded to nearest and at most 255.
 void blendRow(const uint32_t* source, uint32_t* destination, int32_t count);
 
+// The columns of a picture's row from its first pixel that is not 0 to its
+// last: outside them every pixel is 0 (alpha and colour), which leaves a
+// destination as it is. Empty while last < first.
+struct InkSpan {
+    int16_t first = 0;
+    int16_t last = -1;
+
+    bool empty() const { return last < first; }
+};
+
+// The span of the `count` pixels' ink, counted from `first`, the column of
+// pixels[0]; columns must fit 16 bits.
+InkSpan inkSpanOf(const uint32_t* pixels, int32_t first, int32_t count);
+
 }  // namespace render

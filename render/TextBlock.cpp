@@ -301,6 +301,7 @@ void TextBlockPicture::drawTexts(const TextBlock& block, const PointF* anchors) 
 // The inked part of each cell is what is copied. Ink on a cell's edge may
 // have been cut there: such a block is drawn directly.
 bool TextBlockPicture::findInk() {
+    rowsWithInk_ = groups_ > 0 && cells_[groups_ - 1].pictureTop + cells_[groups_ - 1].surface.height() <= kRowsWithInk;
     for (int g = 0; g < groups_; ++g) {
         Cell& cell = cells_[g];
         cell.ink = PixelBounds{};
@@ -314,8 +315,16 @@ bool TextBlockPicture::findInk() {
         // A transparent pixel more on every side: Wine's gdiplus may leave a
         // copy's first row or column out.
         cell.ink = PixelBounds{cell.ink.left - 1, cell.ink.top - 1, cell.ink.right + 1, cell.ink.bottom + 1};
+        if (rowsWithInk_) findRowInk(cell);
     }
     return true;
+}
+
+void TextBlockPicture::findRowInk(const Cell& cell) {
+    const uint32_t* pixels = picture_.pixels();
+    for (int row = cell.pictureTop + cell.ink.top; row <= cell.pictureTop + cell.ink.bottom; ++row)
+        rowInk_[row] = inkSpanOf(pixels + static_cast<size_t>(row) * picture_.width() + cell.ink.left,
+                                 cell.ink.left, cell.ink.width());
 }
 
 // Only what falls on the surface is copied: Wine's gdiplus takes a path many
@@ -347,8 +356,10 @@ bool TextBlockPicture::blendInto(FrameBuffer& composed) const {
     for (int g = 0; g < groups_; ++g) {
         const Cell& cell = cells_[g];
         if (cell.ink.empty()) continue;
-        if (!composed.blendOver(picture_, cell.ink.left, cell.pictureTop + cell.ink.top, cell.ink.width(),
-                                cell.ink.height(), cell.surface.left + cell.ink.left, cell.surface.top + cell.ink.top))
+        const int top = cell.pictureTop + cell.ink.top;
+        if (!composed.blendInkOver(picture_, rowsWithInk_ ? rowInk_ + top : nullptr, cell.ink.left, top,
+                                   cell.ink.width(), cell.ink.height(), cell.surface.left + cell.ink.left,
+                                   cell.surface.top + cell.ink.top))
             return false;
     }
     return true;

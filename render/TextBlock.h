@@ -10,6 +10,7 @@
 
 #include "render/GdiPlusObjects.h"
 #include "render/KeptPicture.h"
+#include "render/PixelBlend.h"
 
 namespace render {
 
@@ -132,6 +133,7 @@ private:
     bool makePicture(int width, int height, PictureRoom& room);
     void drawTexts(const TextBlock& block, const PointF* anchors);
     bool findInk();
+    void findRowInk(const Cell& cell);
     bool blendInto(FrameBuffer& composed) const;
 
     // The key: everything the picture depends on.
@@ -145,6 +147,12 @@ private:
     float scaleY_ = 0.0f;
     Cell cells_[TextBlock::kMaxGroups] = {};
     int groups_ = 0;
+    // Each row's ink, by the picture's row, while the cells' rows fit: a
+    // blend passes over the rest of the row, most of a cell (the space
+    // around and between the lines, the ends of short lines).
+    static constexpr int kRowsWithInk = 1024;
+    InkSpan rowInk_[kRowsWithInk];
+    bool rowsWithInk_ = false;
 };
 
 }  // namespace render
