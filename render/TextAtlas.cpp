@@ -3,6 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "render/FrameBuffer.h"
 #include "render/KeptPicture.h"
 
 namespace render {
@@ -16,6 +17,9 @@ constexpr int kLargestSide = 4096;
 // Room around each cell's ink, in pixels.
 constexpr int kMarginPixels = 2;
 constexpr int kAntiAliasGridFitText = 3;  // ClearType needs an opaque background
+// Corners further off than this many pixels lie off any surface GDI can
+// make; such a cell is left to the copy.
+constexpr double kFarthestPixels = 1 << 20;
 
 int drawingCount(const AtlasDrawings& drawings) {
     return drawings.draw != nullptr && drawings.count > 0 ? drawings.count : 0;
@@ -196,7 +200,7 @@ bool TextAtlas::keyedFor(const TextAtlasContent& content, float scaleX, float sc
 }
 
 void TextAtlas::draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,
-                     float textTop) const {
+                     float textTop, FrameBuffer* composed) const {
     if (!ready_ || cell < 0 || cell >= cells_ || brush < 0 || brush > 1) return;
     const RectF whole = textCell(brush * cells_ + cell);
     const float width = whole.Width / scaleX_;
@@ -205,20 +209,30 @@ void TextAtlas::draw(Graphics& target, float originX, float originY, int cell, i
     const double top = std::floor((static_cast<double>(textTop) + originY) * scaleY_ - kMarginPixels + 0.5);
     const RectF ink{whole.X + inkLeft_, whole.Y + inkTop_, static_cast<float>(inkWidth_),
                     static_cast<float>(inkHeight_)};
-    copyCell(target, originX, originY, left + inkLeft_, top + inkTop_, ink);
+    copyCell(target, composed, originX, originY, left + inkLeft_, top + inkTop_, ink);
 }
 
 void TextAtlas::drawDrawing(Graphics& target, float originX, float originY, int drawing, int brush, float anchorX,
-                            float anchorY) const {
+                            float anchorY, FrameBuffer* composed) const {
     if (!ready_ || drawing < 0 || drawing >= drawings_ || brush < 0 || brush > 1) return;
     const double left = std::floor((static_cast<double>(anchorX) + originX) * scaleX_ - anchorPixelX_ + 0.5);
     const double top = std::floor((static_cast<double>(anchorY) + originY) * scaleY_ - anchorPixelY_ + 0.5);
-    copyCell(target, originX, originY, left, top, drawingCell(brush * drawings_ + drawing));
+    copyCell(target, composed, originX, originY, left, top, drawingCell(brush * drawings_ + drawing));
 }
 
-void TextAtlas::copyCell(Graphics& target, float originX, float originY, double left, double top,
-                         const RectF& source) const {
+void TextAtlas::copyCell(Graphics& target, FrameBuffer* composed, float originX, float originY, double left,
+                         double top, const RectF& source) const {
+    if (composed != nullptr && blendCell(*composed, left, top, source)) return;
     copyAtWholePixels(target, picture_, source, left, top, originX, originY, scaleX_, scaleY_);
+}
+
+// The cell's pixels blended where the copy puts them: the source and the
+// corner are whole pixels already.
+bool TextAtlas::blendCell(FrameBuffer& composed, double left, double top, const RectF& source) const {
+    if (!(std::fabs(left) < kFarthestPixels) || !(std::fabs(top) < kFarthestPixels)) return false;
+    return composed.blendOver(picture_, static_cast<int32_t>(source.X), static_cast<int32_t>(source.Y),
+                              static_cast<int32_t>(source.Width), static_cast<int32_t>(source.Height),
+                              static_cast<int32_t>(left), static_cast<int32_t>(top));
 }
 
 }  // namespace render

@@ -14,6 +14,8 @@
 
 namespace render {
 
+class FrameBuffer;
+
 // Writes the text of a cell; returns its length.
 using CellText = size_t (*)(int cell, char16_t* text, size_t capacity);
 
@@ -56,9 +58,12 @@ public:
     // y, in the target's world units. The target maps world units to pixels
     // as (world + origin) x scale, the atlas's scale: each cell is copied to
     // whole pixels, a plain copy for the drawing library rather than a
-    // resampling.
-    void draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,
-              float textTop) const;
+    // resampling. Where the target is a frame buffer's picture (`composed`),
+    // the cell is blended there as memory instead, within a level of the
+    // copy's rounding: a copy costs the drawing library far more than its
+    // few hundred pixels.
+    void draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX, float textTop,
+              FrameBuffer* composed = nullptr) const;
     // Height of a line of the text, in world units.
     float lineHeight() const { return lineHeight_; }
 
@@ -67,7 +72,7 @@ public:
     // pixel corner or centre nearest to (anchorX, anchorY): at most half a
     // pixel from where the pen would have drawn it, either way.
     void drawDrawing(Graphics& target, float originX, float originY, int drawing, int brush, float anchorX,
-                     float anchorY) const;
+                     float anchorY, FrameBuffer* composed = nullptr) const;
 
 private:
     void setKey(const TextAtlasContent& content, float scaleX, float scaleY);
@@ -82,7 +87,9 @@ private:
     RectF textCell(int slot) const;
     RectF drawingCell(int slot) const;
     // The cell lands on the whole pixel (left, top).
-    void copyCell(Graphics& target, float originX, float originY, double left, double top, const RectF& source) const;
+    void copyCell(Graphics& target, FrameBuffer* composed, float originX, float originY, double left, double top,
+                  const RectF& source) const;
+    bool blendCell(FrameBuffer& composed, double left, double top, const RectF& source) const;
 
     // The key: everything the picture depends on.
     CellText cellText_ = nullptr;

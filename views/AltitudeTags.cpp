@@ -108,7 +108,7 @@ void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bri
     if (style.atlas != nullptr) {
         const float textTop = below ? y + kTagGap : y - kTagGap - style.atlas->lineHeight();
         style.atlas->draw(graphics, style.originX, style.originY, hundreds + (kAltitudeTagCells - 1) / 2, bright ? 1 : 0,
-                          x, textTop);
+                          x, textTop, style.composed);
     } else {
         char16_t text[kAltitudeTagCapacity];
         formatAltitudeTag(hundreds, text, kAltitudeTagCapacity);
@@ -123,7 +123,8 @@ void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bri
     if (direction == 0) return;
     if (style.atlas != nullptr && style.atlas->hasDrawings()) {
         style.atlas->drawDrawing(graphics, style.originX, style.originY,
-                                 direction > 0 ? kClimbDrawing : kDescentDrawing, bright ? 1 : 0, x + kArrowOffsetX, y);
+                                 direction > 0 ? kClimbDrawing : kDescentDrawing, bright ? 1 : 0, x + kArrowOffsetX, y,
+                                 style.composed);
     } else {
         drawClimbArrow(graphics, pen, x + kArrowOffsetX, y, direction);
     }

@@ -44,6 +44,9 @@ struct TagStyle {
     const render::TextAtlas* atlas;
     float originX;  // the view's origin in the logical space
     float originY;
+    // The frame composed as memory, which the graphics draws on: the atlas's
+    // cells are blended there. Null: copied by the drawing library.
+    render::FrameBuffer* composed = nullptr;
 };
 
 // The tag of a target plotted at (x, y) in the colour of its symbol's pen.

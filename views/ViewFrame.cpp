@@ -50,7 +50,8 @@ TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin,
             frame.memory.textAtlas(altitudeTagAtlasContent(scheme, format), frame.scaleX, frame.scaleY);
         if (atlas != nullptr) frame.graphics.setInterpolationMode(gdip::kInterpolationModeNearestNeighbor);
         tagStyle = TagStyle{scheme.smallFont.get(), &format,       scheme.dimBrush.get(), scheme.brightBrush.get(),
-                            frame.traffic.limitedMode() != 0, atlas, origin.x,              origin.y};
+                            frame.traffic.limitedMode() != 0, atlas, origin.x,              origin.y,
+                            frame.composed};
         targets.tags = &tagStyle;
     }
     return TargetProcedure(frame.graphics, TargetPens{frame.scheme.dimPen.get(), frame.scheme.brightPen.get()},
