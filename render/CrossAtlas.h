@@ -16,6 +16,7 @@
 #include "render/FrameBuffer.h"
 #include "render/GdiPlusObjects.h"
 #include "render/KeptPicture.h"
+#include "render/LineRaster.h"
 
 namespace render {
 
@@ -26,6 +27,18 @@ struct CrossAtlasContent {
     uint32_t penColours[2];  // they tell atlases apart
     float penWidth;          // world units
     float arm;               // world units
+};
+
+// Where the platform's pen puts a line, measured on an atlas's own crosses:
+// how far, in pixels, the middle of a line's ink lies from its geometry, and
+// how wide the ink is (GDI+ inks a pen narrower than a pixel a pixel wide).
+// `measured` only once slanted lines filled by the module matched the
+// pen's own in the atlas: elsewhere lines are left to the pen.
+struct LinePlacement {
+    bool measured = false;
+    double offsetX = 0.0;
+    double offsetY = 0.0;
+    double pixelWidth = 0.0;  // 0: the pen's width, scaled as the world
 };
 
 class CrossAtlas final : public KeptPicture {
@@ -46,11 +59,21 @@ public:
     // strokes the cross instead.
     bool blend(FrameBuffer& frame, float originX, float originY, int pen, float x, float y) const;
 
+    // Whether lines in the first pen may be filled as memory (see
+    // LinePlacement), and the quadrilateral, in pixels of a frame that maps
+    // world units as (world + origin) x scale, that the pen's ink fills
+    // along the line; false for a line of no length, or unmeasured lines.
+    bool linesMeasured() const { return placement_.measured; }
+    bool penQuad(float originX, float originY, float x1, float y1, float x2, float y2, QuadCorners& quad) const;
+
 private:
     bool buildOnce(const CrossAtlasContent& content, float scaleX, float scaleY, PictureRoom& room);
     void setKey(const CrossAtlasContent& content, float scaleX, float scaleY);
     void drawCrosses(const CrossAtlasContent& content);
     void findInk();
+    void measureLines();
+    bool filledLinesMatchThePens(const CrossAtlasContent& content);
+    int probeTop() const { return cellTop(kPhases); }
     int cellLeft(int pen, int phaseX) const { return (pen * kPhases + phaseX) * cellWidth_; }
     int cellTop(int phaseY) const { return phaseY * cellHeight_; }
 
@@ -66,6 +89,7 @@ private:
     int anchorY_ = 0;
     // Where each cell's cross inks, from the cell's corner: only that is blended.
     PixelBounds ink_[2][kPhases][kPhases];
+    LinePlacement placement_;
 };
 
 }  // namespace render

@@ -205,6 +205,18 @@ bool FrameBuffer::blendInkOver(const OffscreenBitmap& picture, const InkSpan* ro
     return true;
 }
 
+bool FrameBuffer::blendQuad(const QuadCorners& quad, uint32_t premultipliedColour) {
+    if (!valid()) return false;
+    gdi::GdiFlush();
+    BlendedBox blended;
+    if (!blendConvexQuad(PixelRows{pixels_, rowBytes_, width_, height_}, quad, premultipliedColour, blended))
+        return false;
+    if (blended.right >= blended.left)
+        drawn_.markPixels(static_cast<float>(blended.left), static_cast<float>(blended.top),
+                          static_cast<float>(blended.right + 1), static_cast<float>(blended.bottom + 1));
+    return true;
+}
+
 bool FrameBuffer::blitTo(host::DeviceContext deviceContext) {
     if (!valid()) return false;
     if (overSurface()) return true;

@@ -16,6 +16,7 @@
 
 #include "host/HostTypes.h"
 #include "render/GdiPlusObjects.h"
+#include "render/LineRaster.h"
 #include "render/PixelBlend.h"
 #include "render/SurfacePixels.h"
 
@@ -84,6 +85,10 @@ public:
     // leave the frame's as they are.
     bool blendInkOver(const OffscreenBitmap& picture, const InkSpan* rows, int32_t sourceX, int32_t sourceY,
                       int32_t width, int32_t height, int32_t x, int32_t y);
+    // The quadrilateral (in pixels) filled with the premultiplied colour as
+    // memory, each pixel at its covered share. False, touching nothing, where
+    // `blendConvexQuad` is: the caller draws with GDI+ instead.
+    bool blendQuad(const QuadCorners& quad, uint32_t premultipliedColour);
     // The picture onto the device context, at its top-left corner, pixel for
     // pixel (where it is composed on the surface already: nothing to do).
     bool blitTo(host::DeviceContext deviceContext);

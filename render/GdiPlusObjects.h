@@ -170,6 +170,8 @@ public:
     bool valid() const { return bitmap_ != nullptr && graphics_.valid(); }
     // Premultiplied ARGB, row after row (width() a row); null without a bitmap.
     const uint32_t* pixels() const { return bitmap_ != nullptr ? reinterpret_cast<const uint32_t*>(pixels_) : nullptr; }
+    // The same pixels, for drawing on as memory.
+    uint32_t* pixelsToDrawOn() { return bitmap_ != nullptr ? reinterpret_cast<uint32_t*>(pixels_) : nullptr; }
 
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }

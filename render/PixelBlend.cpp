@@ -61,6 +61,30 @@ inline void store(uint32_t* destination, __m128i pixels) {
 
 }  // namespace
 
+uint32_t premultiplied(uint32_t argb) {
+    const uint32_t alpha = argb >> 24;
+    const uint32_t redBlue = keptOf(argb & 0x00ff00ffu, alpha);
+    const uint32_t green = keptOf((argb >> 8) & 0x000000ffu, alpha);
+    return (alpha << 24) | (green << 8) | redBlue;
+}
+
+void blendSolidRow(uint32_t colour, const uint8_t* coverage, uint32_t* destination, int32_t count) {
+    const uint32_t redBlue = colour & 0x00ff00ffu;
+    const uint32_t alphaGreen = (colour >> 8) & 0x00ff00ffu;
+    const bool opaque = (colour >> 24) == 255u;
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t share = coverage[i];
+        // A line's row is mostly pixels it misses or covers whole.
+        if (share == 0) continue;
+        if (share == 255 && opaque) {
+            destination[i] = colour;
+            continue;
+        }
+        const uint32_t source = keptOf(redBlue, share) | (keptOf(alphaGreen, share) << 8);
+        destination[i] = sourceOver(source, destination[i]);
+    }
+}
+
 void blendRow(const uint32_t* source, uint32_t* destination, int32_t count) {
 #if defined(__SSE2__)
     if (count >= kVector) {

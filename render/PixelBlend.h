@@ -10,6 +10,11 @@ namespace render {
 // `count` premultiplied pixels of `source` over those of `destination`,
 // source over, each channel rounded to nearest and at most 255.
 void blendRow(const uint32_t* source, uint32_t* destination, int32_t count);
+// The colour with its channels scaled by its alpha, rounded to nearest.
+uint32_t premultiplied(uint32_t argb);
+// A solid premultiplied colour over `count` pixels, each at its coverage
+// (0 to 255), as `blendRow` blends the colour scaled by the coverage.
+void blendSolidRow(uint32_t colour, const uint8_t* coverage, uint32_t* destination, int32_t count);
 
 // The columns of a picture's row from its first pixel that is not 0 to its
 // last: outside them every pixel is 0 (alpha and colour), which leaves a

@@ -8,6 +8,7 @@
 #include "traffic/OwnShip.h"
 #include "traffic/TrafficTarget.h"
 #include "views/AltitudeTags.h"
+#include "render/PixelBlend.h"
 #include "render/SharedGdiObjects.h"
 #include "views/TrafficFilter.h"
 
@@ -52,6 +53,7 @@ TargetStrokes::TargetStrokes(render::Graphics& graphics, bool gather)
     : graphics_(graphics), path_(gatheringPath(gather)) {}
 
 void TargetStrokes::add(const render::Pen& pen, float x1, float y1, float x2, float y2) {
+    if (const int index = stampPen(pen); index >= 0 && blendLine(index, x1, y1, x2, y2)) return;
     // A path that could not be emptied has let its object go: the rest of
     // the frame is stroked line by line.
     if (path_ == nullptr || !path_->valid()) {
@@ -83,6 +85,16 @@ const render::CrossAtlas* TargetStrokes::stampAtlas() {
         atlas_ = stamp_.memory->crossAtlas(stamp_.content, stamp_.scaleX, stamp_.scaleY);
     }
     return atlas_;
+}
+
+// The line filled as memory where the atlas found it matching the pen's,
+// after whatever was gathered before it.
+bool TargetStrokes::blendLine(int pen, float x1, float y1, float x2, float y2) {
+    const render::CrossAtlas* atlas = stampAtlas();
+    render::QuadCorners quad;
+    if (atlas == nullptr || !atlas->penQuad(stamp_.originX, stamp_.originY, x1, y1, x2, y2, quad)) return false;
+    stroke();
+    return stamp_.frame->blendQuad(quad, render::premultiplied(stamp_.content.penColours[pen]));
 }
 
 void TargetStrokes::addCross(const render::Pen& pen, float x, float y) {

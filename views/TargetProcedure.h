@@ -140,6 +140,7 @@ public:
 
 private:
     int stampPen(const render::Pen& pen) const;
+    bool blendLine(int pen, float x1, float y1, float x2, float y2);
     const render::CrossAtlas* stampAtlas();
 
     render::Graphics& graphics_;

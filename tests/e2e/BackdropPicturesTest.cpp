@@ -6,11 +6,14 @@
 //
 // One difference is the module's own: where the frame is composed as memory
 // the targets' crosses are blended from an atlas, each the pen's cross at
-// the nearest eighth of a pixel. Along a cross's edges a pixel's coverage
-// differs by at most a sixteenth across and a sixteenth down: an eighth of
-// the full level where two edges meet, and a level of rounding; at most a
-// cross's cell of pixels per aircraft (CrossAtlas.* holds each blended
-// cross to the pen's at its place to within a level).
+// the nearest eighth of a pixel, and their lines are filled by the module.
+// Along a cross's edges a pixel's coverage differs by at most a sixteenth
+// across and a sixteenth down: an eighth of the full level where two edges
+// meet, and a level of rounding; along a line's edges and ends, by what two
+// anti-aliasing rasterisers differ by (under 24 levels); together at most a
+// cross's cell of pixels per aircraft (CrossAtlas.* holds each blended cross
+// to the pen's at its place to within a level, and each filled line to the
+// pen's within 24).
 //
 // Two differences are libgdiplus's, and bounded here:
 // - It sets a pen up for the world transform of the moment only when a

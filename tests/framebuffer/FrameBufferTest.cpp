@@ -17,6 +17,7 @@
 #include "render/FrameBuffer.h"
 #include "render/GdiFlat.h"
 #include "render/GdiPlusObjects.h"
+#include "render/PixelBlend.h"
 #include "render/TextBlock.h"
 #include "sim/Gdi32Layer.h"
 #include "tests/support/TestSurface.h"
@@ -436,6 +437,76 @@ TEST(CrossAtlas, BlendsThePensCrossAtTheNearestEighthOfAPixel) {
         memory.releaseCrossAtlases();
         scheme.release();
     }
+}
+
+// A line the module fills is the line the pen strokes, to within what two
+// anti-aliasing rasterisers differ by at its edges and ends: half a pixel
+// off, a pen's width wrong, or a pen a pixel wide taken for a thinner one
+// would differ by a hundred levels and more along the whole line. Pens
+// under a pixel (inked a pixel wide), over one, and at an uneven scale
+// (where libgdiplus widens the pen as it likes: left to the pen).
+TEST(CrossAtlas, FillsTheTargetsLinesAsThePenStrokesThem) {
+    testing::ensureGdiplusStarted();
+    constexpr int32_t kWidth = 90;
+    constexpr int32_t kHeight = 70;
+    constexpr float kOriginX = 30.0f;
+    constexpr float kOriginY = -20.0f;
+    constexpr int kMostLevels = 24;
+    DrawingMemory memory;
+    render::FrameBuffer filled;
+    render::FrameBuffer stroked;
+    ASSERT_TRUE(filled.create(kWidth, kHeight));
+    ASSERT_TRUE(stroked.create(kWidth, kHeight));
+    testing::TestSurface a(kWidth, kHeight);
+    testing::TestSurface b(kWidth, kHeight);
+    const render::SchemeColours& colours = render::kAmberColours;
+    render::ColourScheme scheme;
+    render::createScheme(scheme, colours);
+    ASSERT_TRUE(scheme.complete());
+    const render::Pen* pens[2] = {scheme.dimPen.get(), scheme.brightPen.get()};
+    const render::CrossAtlasContent content{{pens[0], pens[1]}, {colours.dim, colours.bright}, render::kSchemePenWidth,
+                                            10.0f};
+    for (const float scale : {0.512f, 0.333f, 1.0f, 1.7f}) {
+        const render::CrossAtlas* atlas = memory.crossAtlas(content, scale, scale);
+        ASSERT_NE(atlas, nullptr);
+        ASSERT_TRUE(atlas->linesMeasured()) << "scale " << scale;
+        for (int line = 0; line < 40; ++line) {
+            // Every direction, short and long lines, anywhere in a pixel,
+            // some running off the picture.
+            const double angle = line * 0.4;
+            const double length = 3.0 + (line * 7) % 60;
+            const double fromX = 20.0 + (line * 37) % 50 + line * 0.137;
+            const double fromY = 15.0 + (line * 23) % 45 + line * 0.291;
+            const float x1 = static_cast<float>(fromX / scale - kOriginX);
+            const float y1 = static_cast<float>(fromY / scale - kOriginY);
+            const float x2 = static_cast<float>((fromX + length * std::cos(angle)) / scale - kOriginX);
+            const float y2 = static_cast<float>((fromY + length * std::sin(angle)) / scale - kOriginY);
+            const int pen = line % 2;
+            filled.graphics(scale, scale).clear(colours.background);
+            render::QuadCorners quad;
+            ASSERT_TRUE(atlas->penQuad(kOriginX, kOriginY, x1, y1, x2, y2, quad));
+            ASSERT_TRUE(filled.blendQuad(quad, render::premultiplied(content.penColours[pen])));
+            render::Graphics& graphics = stroked.graphics(scale, scale);
+            graphics.clear(colours.background);
+            const gdip::GraphicsContainer container = graphics.beginContainer();
+            graphics.translateWorldTransform(kOriginX, kOriginY);
+            graphics.setSmoothingMode(gdip::kSmoothingModeAntiAlias);
+            graphics.drawLine(*pens[pen], x1, y1, x2, y2);
+            ASSERT_TRUE(graphics.endContainer(container));
+            ASSERT_TRUE(filled.blitTo(a.deviceContext()));
+            ASSERT_TRUE(stroked.blitTo(b.deviceContext()));
+            int largest = 0;
+            for (int py = 0; py < kHeight; ++py)
+                for (int px = 0; px < kWidth; ++px)
+                    for (int shift = 0; shift < 24; shift += 8)
+                        largest = std::max(largest, std::abs(static_cast<int>((a.pixel(px, py) >> shift) & 0xff) -
+                                                             static_cast<int>((b.pixel(px, py) >> shift) & 0xff)));
+            EXPECT_LE(largest, kMostLevels) << "scale " << scale << ", line " << line;
+        }
+    }
+    EXPECT_FALSE(memory.crossAtlas(content, 0.512f, 0.384f)->linesMeasured());
+    memory.releaseCrossAtlases();
+    scheme.release();
 }
 
 // The stand-in's blit clips a corner far outside either bitmap: its sums

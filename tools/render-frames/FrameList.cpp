@@ -45,6 +45,9 @@ constexpr GaugeSurface kGauges[] = {
     {"rectangular-green", "Rectangular Green", 480, 480},
 };
 constexpr GaugeSurface kWideSurface = {"rectangular-amber", "Rectangular Amber", 512, 384};
+// A larger gauge, whose pens are over a pixel wide: the targets' lines
+// are then filled by the module where it found them to match the pen's.
+constexpr GaugeSurface kLargeSurface = {"circular-green", "Circular Green", 640, 640};
 
 std::vector<FrameSpec> buildList() {
     // Names are kept alive, and in place, for the program's life.
@@ -67,6 +70,7 @@ std::vector<FrameSpec> buildList() {
     add("rectangular-green-grid-16bit", kGauges[3], kViews[2], 40.0, 16);
     // Uneven scaling of the geometry; no selection, so no text.
     add("rectangular-amber-grid-wide", kWideSurface, kViews[2], 40.0, 32, false);
+    add("circular-green-full-circle-640", kLargeSurface, kViews[0], 40.0, 32);
     return list;
 }
 

@@ -1,0 +1,164 @@
+#include "render/LineRaster.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/PixelBlend.h"
+
+namespace render {
+namespace {
+
+// Corners further off than this lie off any surface GDI can make.
+constexpr double kFarthestPixels = 1 << 20;
+
+// One row of pixels being covered: each cell holds the change of coverage
+// from the pixel before it, so that the running sum along the row is each
+// pixel's covered share (signed by the edges' direction around the shape).
+struct RowCoverage {
+    float change[kWidestRasterisedLine + 3];
+    int first;  // the cells written, inclusive
+    int last;
+
+    void add(int cell, float amount) {
+        change[cell] += amount;
+        if (cell < first) first = cell;
+        if (cell > last) last = cell;
+    }
+};
+
+// The part of an edge inside one pixel row, from (xTop, top) to (xBottom,
+// bottom), both within the row, x counted from the shape's leftmost cell.
+// `sign` is +1 for an edge going down, -1 for one going up.
+void addEdgePiece(RowCoverage& row, double xTop, double xBottom, double height, float sign) {
+    double xLeft = xTop < xBottom ? xTop : xBottom;
+    const double xRight = xTop < xBottom ? xBottom : xTop;
+    int cell = static_cast<int>(xLeft);
+    const int lastCell = static_cast<int>(xRight);
+    if (cell == lastCell) {
+        // Within one pixel: its share right of the edge's middle, the rest
+        // to the next pixel.
+        const double inside = (xLeft + xRight) * 0.5 - cell;
+        row.add(cell, sign * static_cast<float>(height * (1.0 - inside)));
+        row.add(cell + 1, sign * static_cast<float>(height * inside));
+        return;
+    }
+    // Across pixels: the edge in pieces, one per pixel it crosses, each
+    // taking its share of the height.
+    const double heightPerX = height / (xRight - xLeft);
+    while (cell <= lastCell) {
+        const double boundary = cell + 1 < xRight ? static_cast<double>(cell + 1) : xRight;
+        const double pieceHeight = (boundary - xLeft) * heightPerX;
+        const double inside = (xLeft + boundary) * 0.5 - cell;
+        row.add(cell, sign * static_cast<float>(pieceHeight * (1.0 - inside)));
+        row.add(cell + 1, sign * static_cast<float>(pieceHeight * inside));
+        xLeft = boundary;
+        ++cell;
+    }
+}
+
+// An edge of the shape, from corner a to corner b, with what every row
+// needs of it worked out once.
+struct Edge {
+    double upperY = 0.0;  // where it starts and ends, down the rows
+    double lowerY = 0.0;
+    double xAtUpper = 0.0;  // counted from the shape's leftmost cell
+    double xPerY = 0.0;
+    float sign = 0.0f;  // +1 going down, -1 going up, 0 along a row (covers nothing)
+
+    Edge() = default;
+    Edge(double ax, double ay, double bx, double by, double left) {
+        if (ay == by) return;
+        sign = by > ay ? 1.0f : -1.0f;
+        const bool down = by > ay;
+        upperY = down ? ay : by;
+        lowerY = down ? by : ay;
+        xAtUpper = (down ? ax : bx) - left;
+        xPerY = (bx - ax) / (by - ay);
+    }
+
+    // Its part in the row from `top` to top + 1.
+    void addTo(RowCoverage& row, double top) const {
+        const double from = upperY > top ? upperY : top;
+        const double to = lowerY < top + 1 ? lowerY : top + 1;
+        if (!(to > from) || sign == 0.0f) return;
+        addEdgePiece(row, xAtUpper + (from - upperY) * xPerY, xAtUpper + (to - upperY) * xPerY, to - from, sign);
+    }
+};
+
+uint8_t alphaOf(float coverage) {
+    const int alpha = static_cast<int>(std::fabs(coverage) * 255.0f + 0.5f);
+    return static_cast<uint8_t>(alpha < 255 ? alpha : 255);
+}
+
+}  // namespace
+
+bool blendConvexQuad(const PixelRows& rows, const QuadCorners& quad, uint32_t premultipliedColour,
+                     BlendedBox& blended) {
+    blended = BlendedBox{};
+    double minX = quad.x[0], maxX = quad.x[0], minY = quad.y[0], maxY = quad.y[0];
+    for (int i = 0; i < 4; ++i) {
+        if (!(std::fabs(quad.x[i]) < kFarthestPixels) || !(std::fabs(quad.y[i]) < kFarthestPixels)) return false;
+        minX = std::fmin(minX, quad.x[i]);
+        maxX = std::fmax(maxX, quad.x[i]);
+        minY = std::fmin(minY, quad.y[i]);
+        maxY = std::fmax(maxY, quad.y[i]);
+    }
+    const int left = static_cast<int>(std::floor(minX));
+    const int cells = static_cast<int>(std::floor(maxX)) - left + 1;
+    if (cells > kWidestRasterisedLine) return false;
+    const int firstRow = std::max(static_cast<int>(std::floor(minY)), 0);
+    const int lastRow = std::min(static_cast<int>(std::ceil(maxY)) - 1, rows.height - 1);
+    if (rows.top == nullptr || firstRow > lastRow || left >= rows.width || left + cells <= 0) return true;
+
+    RowCoverage row;
+    for (int cell = 0; cell < cells + 3; ++cell) row.change[cell] = 0.0f;
+    Edge edges[4];
+    for (int i = 0; i < 4; ++i) {
+        const int j = (i + 1) & 3;
+        edges[i] = Edge(quad.x[i], quad.y[i], quad.x[j], quad.y[j], left);
+    }
+    uint8_t alphas[kWidestRasterisedLine + 2];
+    // Columns of the frame the shape's cells reach.
+    const int firstColumn = std::max(left, 0);
+    const int lastColumn = std::min(left + cells - 1, rows.width - 1);
+    for (int y = firstRow; y <= lastRow; ++y) {
+        row.first = cells + 2;
+        row.last = -1;
+        for (const Edge& edge : edges) edge.addTo(row, y);
+        if (row.last < row.first) continue;
+        // The running sum from the first cell written; cells before it are
+        // uncovered, and the sum is back to nothing after the last.
+        const int from = std::max(row.first, firstColumn - left);
+        const int to = std::min(row.last, lastColumn - left);
+        float sum = 0.0f;
+        for (int cell = row.first; cell < from; ++cell) sum += row.change[cell];
+        for (int cell = from; cell <= to; ++cell) {
+            sum += row.change[cell];
+            alphas[cell - from] = alphaOf(sum);
+        }
+        for (int cell = row.first; cell <= row.last; ++cell) row.change[cell] = 0.0f;
+        if (to < from) continue;
+        uint32_t* pixels = reinterpret_cast<uint32_t*>(rows.top + int64_t{y} * rows.rowBytes) + left + from;
+        blendSolidRow(premultipliedColour, alphas, pixels, to - from + 1);
+        if (blended.right < blended.left) blended = BlendedBox{left + from, y, left + to, y};
+        blended.left = std::min(blended.left, left + from);
+        blended.right = std::max(blended.right, left + to);
+        blended.bottom = y;
+    }
+    return true;
+}
+
+bool lineQuad(double x1, double y1, double x2, double y2, double width, QuadCorners& quad) {
+    const double dx = x2 - x1;
+    const double dy = y2 - y1;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    if (!(length > 0.0) || !std::isfinite(length)) return false;
+    // Half the width across the line, turned a quarter from its direction.
+    const double acrossX = -dy / length * (width / 2);
+    const double acrossY = dx / length * (width / 2);
+    quad = QuadCorners{{x1 + acrossX, x2 + acrossX, x2 - acrossX, x1 - acrossX},
+                       {y1 + acrossY, y2 + acrossY, y2 - acrossY, y1 - acrossY}};
+    return true;
+}
+
+}  // namespace render
