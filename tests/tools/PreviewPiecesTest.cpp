@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "tools/preview/BitmapFont.h"
@@ -13,6 +14,7 @@
 #include "tools/preview/GaugeNames.h"
 #include "tools/preview/GifWriter.h"
 #include "tools/preview/Image.h"
+#include "tools/preview/PanelConfig.h"
 #include "tools/preview/ViewGeometry.h"
 
 using namespace preview;
@@ -83,6 +85,23 @@ TEST(GaugeNames, ViewsSizesAndPoints) {
     for (const char* bad : {"510", "510,", ",4", "a,b", "1,2,3", "nan,1", "inf,2"}) {
         EXPECT_FALSE(parsePoint(bad, point, error)) << bad;
     }
+}
+
+// A zero byte ends what the parser sees of its line, and only of its line.
+TEST(PanelFile, AZeroByteCutsItsLineAndNotTheNext) {
+    const std::string path = tempPath("zero-byte.cfg");
+    const char text[] = "[Window00]\nsize_mm=100,100\ngauge00=Quillon!Circular Green, 10, 10, 50\0junk\n"
+                        "gauge01=Quillon!Circular Amber, 40, 40, 50\n";
+    std::ofstream(path, std::ios::binary).write(text, sizeof text - 1);
+    PanelWindow window;
+    std::string error;
+    ASSERT_TRUE(readPanelWindow(path, "0", window, error)) << error;
+    ASSERT_EQ(window.gauges.size(), 2u);
+    EXPECT_EQ(window.gauges[1].name, "Circular Amber");
+    EXPECT_EQ(window.gauges[1].line, 4);
+    ASSERT_EQ(window.warnings.size(), 1u);
+    EXPECT_NE(window.warnings[0].find(":3: a zero byte"), std::string::npos) << window.warnings[0];
+    std::remove(path.c_str());
 }
 
 TEST(ViewGeometry, DistanceAndBearingOnTheSphere) {
