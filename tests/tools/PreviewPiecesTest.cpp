@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -225,6 +227,26 @@ TEST(Pictures, PngKeepsEveryPixelAndReportsBadFiles) {
     std::fclose(f);
     EXPECT_FALSE(readPng(path, back, error));
     std::remove(path.c_str());
+}
+
+// A panel file may place a gauge anywhere: copies and fills clip to the
+// canvas without overflowing (-fsanitize=undefined caught the old sums).
+TEST(Pictures, CopiesAndFillsClipWhereverTheyLie) {
+    Image canvas(8, 6, 0xff000000u);
+    const Image gauge(4, 4, 0xffffffffu);
+    for (const int far : {INT_MAX - 2, INT_MIN + 1}) {
+        canvas.blit(gauge, far, 0);
+        canvas.blit(gauge, 0, far);
+        canvas.fillRect(far, 0, 5, 5, 0xffffffffu);
+        canvas.fillRect(0, far, 5, 5, 0xffffffffu);
+    }
+    EXPECT_EQ(std::count(canvas.pixels().begin(), canvas.pixels().end(), 0xff000000u), 48);
+    canvas.blit(gauge, -2, 4);  // its bottom-right quarter's top half shows
+    canvas.fillRect(7, -3, 9, 4, 0xff00ff00u);
+    EXPECT_EQ(std::count(canvas.pixels().begin(), canvas.pixels().end(), 0xffffffffu), 4);
+    EXPECT_EQ(canvas.pixel(1, 5), 0xffffffffu);
+    EXPECT_EQ(canvas.pixel(7, 0), 0xff00ff00u);
+    EXPECT_EQ(std::count(canvas.pixels().begin(), canvas.pixels().end(), 0xff00ff00u), 1);
 }
 
 TEST(Pictures, TextStaysInsideItsMeasuredBox) {
