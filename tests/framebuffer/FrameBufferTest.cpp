@@ -482,5 +482,17 @@ TEST(FrameBuffers, TheStandInsBlitClipsCornersFarOutside) {
     gdi::DeleteDC(source);
 }
 
+// A host's section whose pixels do not start on a 4-byte boundary is not
+// composed in: its pixels would be read and blended as misaligned words.
+TEST(FrameBuffers, AreNotComposedInAHostsSectionOffItsWords) {
+    testing::ensureGdiplusStarted();
+    std::vector<uint32_t> rows(8 * 9, 0xff000000u);
+    const host::DeviceContext host = surface(11);
+    sim::gdi_layer::registerSurface(host, reinterpret_cast<uint8_t*>(rows.data()) + 2, 32, 8, 8);
+    render::FrameBuffer frame;
+    EXPECT_FALSE(frame.createOverSurface(host, 8, 8));
+    sim::gdi_layer::forgetSurface(host);
+}
+
 }  // namespace
 }  // namespace quillon
