@@ -71,6 +71,16 @@ void Graphics::release() {
 
 // ---- Where drawing lands, for a picture that marks it ----
 
+namespace {
+
+// The lesser and greater of two coordinates, NaN if either is: std::fmin and
+// std::fmax pass over a NaN, and a box with one side left out would leave
+// unmarked the pixels that the drawing library strokes towards the corner.
+float lowerOf(float a, float b) { return a < b || a != a ? a : b; }
+float higherOf(float a, float b) { return a > b || a != a ? a : b; }
+
+}  // namespace
+
 void Graphics::followTransform(GpStatus status) {
     if (status != gdip::kOk) placementLost_ = true;
 }
@@ -106,8 +116,9 @@ void Graphics::markWorldBox(float left, float top, float right, float bottom, fl
     const float x2 = right * p.scaleX + p.offsetX;
     const float y1 = top * p.scaleY + p.offsetY;
     const float y2 = bottom * p.scaleY + p.offsetY;
-    drawn_->markPixels(std::fmin(x1, x2) - padPixels, std::fmin(y1, y2) - padPixels, std::fmax(x1, x2) + padPixels,
-                       std::fmax(y1, y2) + padPixels);
+    // A coordinate that is not a number marks the whole picture.
+    drawn_->markPixels(lowerOf(x1, x2) - padPixels, lowerOf(y1, y2) - padPixels, higherOf(x1, x2) + padPixels,
+                       higherOf(y1, y2) + padPixels);
 }
 
 // Half the pen's width on the device, with two pixels of anti-aliasing; a
@@ -299,10 +310,10 @@ void Graphics::drawLines(const Pen& pen, const PointF* points, int count) {
     // Joins may reach out as far as the miter limit (ten half widths).
     float left = points[0].X, right = points[0].X, top = points[0].Y, bottom = points[0].Y;
     for (int i = 1; i < count; ++i) {
-        left = std::fmin(left, points[i].X);
-        right = std::fmax(right, points[i].X);
-        top = std::fmin(top, points[i].Y);
-        bottom = std::fmax(bottom, points[i].Y);
+        left = lowerOf(left, points[i].X);
+        right = higherOf(right, points[i].X);
+        top = lowerOf(top, points[i].Y);
+        bottom = higherOf(bottom, points[i].Y);
     }
     markWorldBox(left, top, right, bottom, 10 * penHalfWidthPixels(pen));
 }
@@ -549,10 +560,10 @@ void StrokePath::addLine(float x1, float y1, float x2, float y2) {
         left_ = right_ = x1;
         top_ = bottom_ = y1;
     }
-    left_ = std::fmin(left_, std::fmin(x1, x2));
-    right_ = std::fmax(right_, std::fmax(x1, x2));
-    top_ = std::fmin(top_, std::fmin(y1, y2));
-    bottom_ = std::fmax(bottom_, std::fmax(y1, y2));
+    left_ = lowerOf(left_, lowerOf(x1, x2));
+    right_ = higherOf(right_, higherOf(x1, x2));
+    top_ = lowerOf(top_, lowerOf(y1, y2));
+    bottom_ = higherOf(bottom_, higherOf(y1, y2));
     ++lines_;
     if (record(gdip::GdipStartPathFigure(native_)) != gdip::kOk) return;
     record(gdip::GdipAddPathLine(native_, x1, y1, x2, y2));

@@ -75,6 +75,10 @@ bool sectionBehind(host::DeviceContext deviceContext, int32_t width, int32_t hei
     const int64_t rows = bm.bmHeight < 0 ? -int64_t{bm.bmHeight} : int64_t{bm.bmHeight};
     if (bm.bmWidth < width || rows < height || bm.bmWidth > 32767 || rows > 32767) return false;
     if (int64_t{bm.bmWidthBytes} < int64_t{bm.bmWidth} * kBytesPerPixel) return false;
+    // GDI's rows start on 4-byte boundaries; the frame reads and blends them
+    // as 32-bit pixels, which must not straddle one.
+    if (reinterpret_cast<uintptr_t>(bm.bmBits) % kBytesPerPixel != 0 || bm.bmWidthBytes % kBytesPerPixel != 0)
+        return false;
     pixels.section = bitmap;
     pixels.sectionBits = static_cast<uint8_t*>(bm.bmBits);
     pixels.sectionWidth = bm.bmWidth;

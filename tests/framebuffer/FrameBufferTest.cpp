@@ -366,6 +366,53 @@ TEST(FrameBuffers, ComposedInTheHostsSectionAsInAPictureOfTheirOwn) {
     }
 }
 
+// What the module makes as memory beside what the pen strokes, both in a
+// view's container, compared pixel by pixel once on surfaces.
+struct BesideThePen {
+    static constexpr int32_t kWidth = 90;
+    static constexpr int32_t kHeight = 70;
+    static constexpr float kOriginX = 30.0f;  // world units, as a view's container
+    static constexpr float kOriginY = -20.0f;
+    render::FrameBuffer mine;
+    render::FrameBuffer pens;
+    testing::TestSurface a{kWidth, kHeight};
+    testing::TestSurface b{kWidth, kHeight};
+    render::Graphics* stroking = nullptr;
+    gdip::GraphicsContainer container = 0;
+
+    bool create() { return mine.create(kWidth, kHeight) && pens.create(kWidth, kHeight); }
+    // Both cleared; the pen's picture in the container until compared.
+    render::Graphics& start(float scale, uint32_t background) {
+        mine.graphics(scale, scale).clear(background);
+        render::Graphics& graphics = pens.graphics(scale, scale);
+        graphics.clear(background);
+        container = graphics.beginContainer();
+        graphics.translateWorldTransform(kOriginX, kOriginY);
+        graphics.setSmoothingMode(gdip::kSmoothingModeAntiAlias);
+        stroking = &graphics;
+        return graphics;
+    }
+    // The largest difference of a channel; -1 when a picture is missing.
+    int largestDifference() {
+        if (stroking == nullptr || !stroking->endContainer(container) || !mine.blitTo(a.deviceContext()) ||
+            !pens.blitTo(b.deviceContext()))
+            return -1;
+        int largest = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                for (int shift = 0; shift < 24; shift += 8)
+                    largest = std::max(largest, std::abs(static_cast<int>((a.pixel(x, y) >> shift) & 0xff) -
+                                                         static_cast<int>((b.pixel(x, y) >> shift) & 0xff)));
+        return largest;
+    }
+    int inkedPixels(uint32_t background) const {
+        int inked = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) inked += a.pixel(x, y) != background ? 1 : 0;
+        return inked;
+    }
+};
+
 // A cross blended from the atlas is the cross the pen strokes at the
 // nearest eighth of a pixel (at most a sixteenth across and down from the
 // point), to within the rounding of one blend: a wrong phase, pen
@@ -373,18 +420,12 @@ TEST(FrameBuffers, ComposedInTheHostsSectionAsInAPictureOfTheirOwn) {
 // every edge. Odd scales, both schemes, centres off the picture's edge.
 TEST(CrossAtlas, BlendsThePensCrossAtTheNearestEighthOfAPixel) {
     testing::ensureGdiplusStarted();
-    constexpr int32_t kWidth = 90;
-    constexpr int32_t kHeight = 70;
-    constexpr float kOriginX = 30.0f;  // world units, as a view's container
-    constexpr float kOriginY = -20.0f;
+    constexpr float kOriginX = BesideThePen::kOriginX;
+    constexpr float kOriginY = BesideThePen::kOriginY;
     constexpr float kArm = 10.0f;
     DrawingMemory memory;
-    render::FrameBuffer blended;
-    render::FrameBuffer stroked;
-    ASSERT_TRUE(blended.create(kWidth, kHeight));
-    ASSERT_TRUE(stroked.create(kWidth, kHeight));
-    testing::TestSurface a(kWidth, kHeight);
-    testing::TestSurface b(kWidth, kHeight);
+    BesideThePen pictures;
+    ASSERT_TRUE(pictures.create());
     for (const render::SchemeColours& colours : {render::kGreenColours, render::kAmberColours}) {
         render::ColourScheme scheme;
         render::createScheme(scheme, colours);
@@ -401,36 +442,19 @@ TEST(CrossAtlas, BlendsThePensCrossAtTheNearestEighthOfAPixel) {
                 for (const auto& point : points) {
                     const float x = point[0] / scale - kOriginX;
                     const float y = point[1] / scale - kOriginY;
-                    blended.graphics(scale, scale).clear(colours.background);
-                    ASSERT_TRUE(atlas->blend(blended, kOriginX, kOriginY, pen, x, y));
+                    render::Graphics& graphics = pictures.start(scale, colours.background);
+                    ASSERT_TRUE(atlas->blend(pictures.mine, kOriginX, kOriginY, pen, x, y));
                     // The pen's cross at the nearest eighth, as a view strokes it.
                     const double nearX = std::floor((x + kOriginX) * scale * 8.0 + 0.5) / 8.0;
                     const double nearY = std::floor((y + kOriginY) * scale * 8.0 + 0.5) / 8.0;
-                    render::Graphics& graphics = stroked.graphics(scale, scale);
-                    graphics.clear(colours.background);
-                    const gdip::GraphicsContainer container = graphics.beginContainer();
-                    graphics.translateWorldTransform(kOriginX, kOriginY);
-                    graphics.setSmoothingMode(gdip::kSmoothingModeAntiAlias);
                     const float cx = static_cast<float>(nearX / scale - kOriginX);
                     const float cy = static_cast<float>(nearY / scale - kOriginY);
                     graphics.drawLine(*pens[pen], cx, cy - kArm, cx, cy + kArm);
                     graphics.drawLine(*pens[pen], cx - kArm, cy, cx + kArm, cy);
-                    ASSERT_TRUE(graphics.endContainer(container));
-                    ASSERT_TRUE(blended.blitTo(a.deviceContext()));
-                    ASSERT_TRUE(stroked.blitTo(b.deviceContext()));
-                    int largest = 0;
-                    int inked = 0;
-                    for (int py = 0; py < kHeight; ++py) {
-                        for (int px = 0; px < kWidth; ++px) {
-                            inked += a.pixel(px, py) != colours.background ? 1 : 0;
-                            for (int shift = 0; shift < 24; shift += 8)
-                                largest = std::max(largest, std::abs(static_cast<int>((a.pixel(px, py) >> shift) & 0xff) -
-                                                                     static_cast<int>((b.pixel(px, py) >> shift) & 0xff)));
-                        }
-                    }
-                    EXPECT_GT(inked, 0) << "nothing blended at scale " << scale;
-                    EXPECT_LE(largest, 1) << "scale " << scale << ", pen " << pen << ", at " << point[0] << ", "
-                                          << point[1];
+                    const int largest = pictures.largestDifference();
+                    EXPECT_GT(pictures.inkedPixels(colours.background), 0) << "nothing blended at scale " << scale;
+                    EXPECT_TRUE(largest >= 0 && largest <= 1)
+                        << "scale " << scale << ", pen " << pen << ", at " << point[0] << ", " << point[1];
                 }
             }
         }
@@ -447,18 +471,12 @@ TEST(CrossAtlas, BlendsThePensCrossAtTheNearestEighthOfAPixel) {
 // (where libgdiplus widens the pen as it likes: left to the pen).
 TEST(CrossAtlas, FillsTheTargetsLinesAsThePenStrokesThem) {
     testing::ensureGdiplusStarted();
-    constexpr int32_t kWidth = 90;
-    constexpr int32_t kHeight = 70;
-    constexpr float kOriginX = 30.0f;
-    constexpr float kOriginY = -20.0f;
+    constexpr float kOriginX = BesideThePen::kOriginX;
+    constexpr float kOriginY = BesideThePen::kOriginY;
     constexpr int kMostLevels = 24;
     DrawingMemory memory;
-    render::FrameBuffer filled;
-    render::FrameBuffer stroked;
-    ASSERT_TRUE(filled.create(kWidth, kHeight));
-    ASSERT_TRUE(stroked.create(kWidth, kHeight));
-    testing::TestSurface a(kWidth, kHeight);
-    testing::TestSurface b(kWidth, kHeight);
+    BesideThePen pictures;
+    ASSERT_TRUE(pictures.create());
     const render::SchemeColours& colours = render::kAmberColours;
     render::ColourScheme scheme;
     render::createScheme(scheme, colours);
@@ -482,26 +500,13 @@ TEST(CrossAtlas, FillsTheTargetsLinesAsThePenStrokesThem) {
             const float x2 = static_cast<float>((fromX + length * std::cos(angle)) / scale - kOriginX);
             const float y2 = static_cast<float>((fromY + length * std::sin(angle)) / scale - kOriginY);
             const int pen = line % 2;
-            filled.graphics(scale, scale).clear(colours.background);
+            render::Graphics& graphics = pictures.start(scale, colours.background);
             render::QuadCorners quad;
             ASSERT_TRUE(atlas->penQuad(kOriginX, kOriginY, x1, y1, x2, y2, quad));
-            ASSERT_TRUE(filled.blendQuad(quad, render::premultiplied(content.penColours[pen])));
-            render::Graphics& graphics = stroked.graphics(scale, scale);
-            graphics.clear(colours.background);
-            const gdip::GraphicsContainer container = graphics.beginContainer();
-            graphics.translateWorldTransform(kOriginX, kOriginY);
-            graphics.setSmoothingMode(gdip::kSmoothingModeAntiAlias);
+            ASSERT_TRUE(pictures.mine.blendQuad(quad, render::premultiplied(content.penColours[pen])));
             graphics.drawLine(*pens[pen], x1, y1, x2, y2);
-            ASSERT_TRUE(graphics.endContainer(container));
-            ASSERT_TRUE(filled.blitTo(a.deviceContext()));
-            ASSERT_TRUE(stroked.blitTo(b.deviceContext()));
-            int largest = 0;
-            for (int py = 0; py < kHeight; ++py)
-                for (int px = 0; px < kWidth; ++px)
-                    for (int shift = 0; shift < 24; shift += 8)
-                        largest = std::max(largest, std::abs(static_cast<int>((a.pixel(px, py) >> shift) & 0xff) -
-                                                             static_cast<int>((b.pixel(px, py) >> shift) & 0xff)));
-            EXPECT_LE(largest, kMostLevels) << "scale " << scale << ", line " << line;
+            const int largest = pictures.largestDifference();
+            EXPECT_TRUE(largest >= 0 && largest <= kMostLevels) << "scale " << scale << ", line " << line;
         }
     }
     EXPECT_FALSE(memory.crossAtlas(content, 0.512f, 0.384f)->linesMeasured());
@@ -534,6 +539,18 @@ TEST(FrameBuffers, TheStandInsBlitClipsCornersFarOutside) {
     gdi::SelectObject(source, previous);
     gdi::DeleteObject(section);
     gdi::DeleteDC(source);
+}
+
+// A host's section whose pixels do not start on a 4-byte boundary is not
+// composed in: its pixels would be read and blended as misaligned words.
+TEST(FrameBuffers, AreNotComposedInAHostsSectionOffItsWords) {
+    testing::ensureGdiplusStarted();
+    std::vector<uint32_t> rows(8 * 9, 0xff000000u);
+    const host::DeviceContext host = surface(11);
+    sim::gdi_layer::registerSurface(host, reinterpret_cast<uint8_t*>(rows.data()) + 2, 32, 8, 8);
+    render::FrameBuffer frame;
+    EXPECT_FALSE(frame.createOverSurface(host, 8, 8));
+    sim::gdi_layer::forgetSurface(host);
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "tools/preview/BitmapFont.h"
@@ -13,6 +16,7 @@
 #include "tools/preview/GaugeNames.h"
 #include "tools/preview/GifWriter.h"
 #include "tools/preview/Image.h"
+#include "tools/preview/PanelConfig.h"
 #include "tools/preview/ViewGeometry.h"
 
 using namespace preview;
@@ -83,6 +87,21 @@ TEST(GaugeNames, ViewsSizesAndPoints) {
     for (const char* bad : {"510", "510,", ",4", "a,b", "1,2,3", "nan,1", "inf,2"}) {
         EXPECT_FALSE(parsePoint(bad, point, error)) << bad;
     }
+}
+
+// A zero byte ends what the parser sees of its line, and only of its line.
+TEST(PanelFile, AZeroByteCutsItsLineAndNotTheNext) {
+    const std::string path = tempPath("zero-byte.cfg");
+    const char text[] = "[Window00]\nsize_mm=100,100\ngauge00=Quillon!Circular Green, 10, 10, 50\0junk\n"
+                        "gauge01=Quillon!Circular Amber, 40, 40, 50\n";
+    std::ofstream(path, std::ios::binary).write(text, sizeof text - 1);
+    PanelWindow window;
+    std::string error;
+    ASSERT_TRUE(readPanelWindow(path, "0", window, error)) << error;
+    ASSERT_EQ(window.gauges.size(), 2u);
+    EXPECT_EQ(window.gauges[1].line, 4);
+    EXPECT_EQ(window.warnings.size(), 1u);
+    std::remove(path.c_str());
 }
 
 TEST(ViewGeometry, DistanceAndBearingOnTheSphere) {
@@ -206,6 +225,20 @@ TEST(Pictures, PngKeepsEveryPixelAndReportsBadFiles) {
     std::fclose(f);
     EXPECT_FALSE(readPng(path, back, error));
     std::remove(path.c_str());
+}
+
+// A panel file may place a gauge anywhere: copies and fills clip to the
+// canvas without overflowing their sums (as -fsanitize=undefined showed).
+TEST(Pictures, CopiesAndFillsClipWhereverTheyLie) {
+    Image canvas(8, 6, 0xff000000u);
+    const Image gauge(4, 4, 0xffffffffu);
+    for (const int far : {INT_MAX - 2, INT_MIN + 1}) {
+        canvas.blit(gauge, far, far);
+        canvas.fillRect(far, far, 5, 5, 0xffffffffu);
+    }
+    canvas.blit(gauge, -2, 4);  // the top half of its right half shows
+    EXPECT_EQ(std::count(canvas.pixels().begin(), canvas.pixels().end(), 0xffffffffu), 4);
+    EXPECT_EQ(canvas.pixel(1, 5), 0xffffffffu);
 }
 
 TEST(Pictures, TextStaysInsideItsMeasuredBox) {

@@ -6,6 +6,8 @@
 
 #include <dlfcn.h>
 
+#include <cmath>
+
 #include "gauge/DrawingMemory.h"
 #include "render/ColourScheme.h"
 #include "render/SharedGdiObjects.h"
@@ -305,6 +307,32 @@ TEST(ReadableOffscreenBitmap, HoldsThePixelsDrawnOnIt) {
             inked += pixels[y * 40 + x] != 0 ? 1 : 0;
         }
     EXPECT_GE(inked, 40);
+}
+
+// The drawing library runs a line with a coordinate that is not a number to
+// the picture's corner: the whole picture is marked as drawn, whichever
+// point it is of several stroked as one.
+TEST(DrawnRegion, DrawingAtAPointThatIsNotANumberMarksTheWholePicture) {
+    testing::ensureGdiplusStarted();
+    render::OffscreenBitmap picture;
+    ASSERT_TRUE(picture.create(256, 256, true));
+    const render::SolidBrush brush(0xffffffffu);
+    const render::Pen pen(brush, 1.0f, gdip::kUnitWorld);
+    render::DrawnRegion region;
+    region.reset(256, 256);
+    render::Graphics& graphics = picture.graphics();
+    graphics.markDrawingIn(&region);
+    const float nan = std::nanf("");
+    const render::PointF points[] = {{10.0f, 10.0f}, {20.0f, nan}, {30.0f, 30.0f}};
+    graphics.drawLines(pen, points, 3);
+    EXPECT_TRUE(region.all()) << "connected lines";
+    region.clear();
+    render::StrokePath path;
+    path.addLine(10.0f, 10.0f, 20.0f, 20.0f);
+    path.addLine(nan, 20.0f, 30.0f, 30.0f);
+    graphics.drawPath(pen, path);
+    EXPECT_TRUE(region.all()) << "a path";
+    graphics.markDrawingIn(nullptr);
 }
 
 }  // namespace

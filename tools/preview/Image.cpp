@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -15,20 +16,33 @@ Image::Image(int width, int height, uint32_t fill)
       height_(std::max(height, 0)),
       pixels_(static_cast<size_t>(width_) * height_, fill) {}
 
+namespace {
+
+// The span [at, at + length) clipped to [0, size), in 64 bits: a panel file
+// may place a gauge near the ends of the int range, where the sum overflows.
+struct Span {
+    int first;
+    int end;
+};
+
+Span clippedSpan(int at, int length, int size) {
+    const int64_t first = std::max<int64_t>(at, 0);
+    const int64_t end = std::min<int64_t>(int64_t{at} + length, size);
+    return end > first ? Span{static_cast<int>(first), static_cast<int>(end)} : Span{0, 0};
+}
+
+}  // namespace
+
 void Image::fillRect(int x, int y, int w, int h, uint32_t argb) {
-    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int x1 = std::min(x + w, width_), y1 = std::min(y + h, height_);
-    for (int yy = y0; yy < y1; ++yy) std::fill(row(yy) + x0, row(yy) + std::max(x0, x1), argb);
+    const Span across = clippedSpan(x, w, width_), down = clippedSpan(y, h, height_);
+    for (int yy = down.first; yy < down.end; ++yy) std::fill(row(yy) + across.first, row(yy) + across.end, argb);
 }
 
 void Image::blit(const Image& source, int x, int y) {
-    for (int sy = 0; sy < source.height(); ++sy) {
-        const int ty = y + sy;
-        if (ty < 0 || ty >= height_) continue;
-        for (int sx = 0; sx < source.width(); ++sx) {
-            const int tx = x + sx;
-            if (tx >= 0 && tx < width_) setPixel(tx, ty, source.pixel(sx, sy));
-        }
+    const Span across = clippedSpan(x, source.width(), width_), down = clippedSpan(y, source.height(), height_);
+    for (int ty = down.first; ty < down.end; ++ty) {
+        for (int tx = across.first; tx < across.end; ++tx)
+            setPixel(tx, ty, source.pixel(tx - x, ty - y));
     }
 }
 

@@ -30,6 +30,7 @@ struct Reading {
     std::vector<std::string> sections;
     std::vector<Entry> entries;  // of the wanted section, in file order
     std::vector<int> longLines;
+    std::vector<int> cutLines;  // holding a zero byte, which ends the text the parser sees
 };
 
 bool sameNoCase(const std::string& a, const std::string& b) {
@@ -65,14 +66,22 @@ bool parseNumber(const std::string& text, double& value) {
 
 // One physical line per call, so that the parser's line numbers are the
 // file's: a line too long for its buffer is cut, not read as two lines.
+// Read byte by byte: a zero byte in a line would hide from a length count
+// where the line ended, and the line after it would be skipped as its rest.
 char* readLine(char* text, int size, void* stream) {
     Reading& r = *static_cast<Reading*>(stream);
-    if (std::fgets(text, size, r.file) == nullptr) return nullptr;
+    int length = 0;
+    int c = EOF;
+    while (length < size - 1 && (c = std::fgetc(r.file)) != EOF) {
+        text[length++] = static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    if (length == 0) return nullptr;
+    text[length] = '\0';
     ++r.line;
-    const size_t length = std::strlen(text);
-    if (length > 0 && text[length - 1] != '\n' && !std::feof(r.file)) {
+    if (std::memchr(text, '\0', static_cast<size_t>(length)) != nullptr) r.cutLines.push_back(r.line);
+    if (c != '\n' && c != EOF) {
         r.longLines.push_back(r.line);
-        int c = 0;
         while ((c = std::fgetc(r.file)) != EOF && c != '\n') {
         }
     }
@@ -196,6 +205,7 @@ public:
 
     bool read(const Reading& r, std::string& error) {
         for (int line : r.longLines) warn(line, "line too long; the end of it is ignored");
+        for (int line : r.cutLines) warn(line, "a zero byte in the line; the rest of it is ignored");
         out_.section = r.sectionAsWritten;
         std::map<std::string, int> firstLine;  // lower-case key -> line used
         std::map<int, const Entry*> gauges;

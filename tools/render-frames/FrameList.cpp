@@ -47,7 +47,7 @@ constexpr GaugeSurface kGauges[] = {
 constexpr GaugeSurface kWideSurface = {"rectangular-amber", "Rectangular Amber", 512, 384};
 // A larger gauge, whose pens are over a pixel wide: the targets' lines
 // are then filled by the module where it found them to match the pen's.
-constexpr GaugeSurface kLargeSurface = {"circular-green", "Circular Green", 640, 640};
+constexpr GaugeSurface kLargeSurface = {"circular-green", "Circular Green", 512, 512};
 
 std::vector<FrameSpec> buildList() {
     // Names are kept alive, and in place, for the program's life.
@@ -70,7 +70,7 @@ std::vector<FrameSpec> buildList() {
     add("rectangular-green-grid-16bit", kGauges[3], kViews[2], 40.0, 16);
     // Uneven scaling of the geometry; no selection, so no text.
     add("rectangular-amber-grid-wide", kWideSurface, kViews[2], 40.0, 32, false);
-    add("circular-green-full-circle-640", kLargeSurface, kViews[0], 40.0, 32);
+    add("circular-green-full-circle-512", kLargeSurface, kViews[0], 40.0, 32);
     return list;
 }
 
