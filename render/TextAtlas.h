@@ -59,9 +59,9 @@ public:
     // as (world + origin) x scale, the atlas's scale: each cell is copied to
     // whole pixels, a plain copy for the drawing library rather than a
     // resampling. Where the target is a frame buffer's picture (`composed`),
-    // the cell is blended there as memory instead, within a level of the
-    // copy's rounding: a copy costs the drawing library far more than its
-    // few hundred pixels.
+    // the cell is blended there as memory instead (libgdiplus's copy to the
+    // byte; Wine's copy rounds a few levels otherwise): a copy costs the
+    // drawing library far more than its few hundred pixels.
     void draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX, float textTop,
               FrameBuffer* composed = nullptr) const;
     // Height of a line of the text, in world units.
