@@ -14,9 +14,6 @@ constexpr int kMarginPixels = 2;
 // its share of the store: the crosses are then stroked.
 constexpr int kLargestSide = 4096;
 constexpr int64_t kLargestBytes = int64_t{4} * 1024 * 1024;
-// Centres further off than this many pixels lie off any surface GDI can
-// make; their crosses are left to the pen.
-constexpr double kFarthestPixels = 1 << 20;
 
 // Whole pixels from a cell's corner to where its crosses' reach allows the
 // centre, margin included.

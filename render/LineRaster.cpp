@@ -8,9 +8,6 @@
 namespace render {
 namespace {
 
-// Corners further off than this lie off any surface GDI can make.
-constexpr double kFarthestPixels = 1 << 20;
-
 // One row of pixels being covered: each cell holds the change of coverage
 // from the pixel before it, so that the running sum along the row is each
 // pixel's covered share (signed by the edges' direction around the shape).

@@ -7,6 +7,11 @@
 
 namespace render {
 
+// Pixels further off than this lie off any surface GDI can make: what would
+// be blended there is left to the drawing library (and the far position
+// kept clear of integer conversions).
+constexpr double kFarthestPixels = 1 << 20;
+
 // `count` premultiplied pixels of `source` over those of `destination`,
 // source over, each channel rounded to nearest and at most 255.
 void blendRow(const uint32_t* source, uint32_t* destination, int32_t count);

@@ -5,6 +5,7 @@
 
 #include "render/FrameBuffer.h"
 #include "render/KeptPicture.h"
+#include "render/PixelBlend.h"
 
 namespace render {
 namespace {
@@ -17,9 +18,6 @@ constexpr int kLargestSide = 4096;
 // Room around each cell's ink, in pixels.
 constexpr int kMarginPixels = 2;
 constexpr int kAntiAliasGridFitText = 3;  // ClearType needs an opaque background
-// Corners further off than this many pixels lie off any surface GDI can
-// make; such a cell is left to the copy.
-constexpr double kFarthestPixels = 1 << 20;
 
 int drawingCount(const AtlasDrawings& drawings) {
     return drawings.draw != nullptr && drawings.count > 0 ? drawings.count : 0;
