@@ -63,6 +63,19 @@ is_installed() {
     [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = "installed" ]
 }
 
+# Reads apt-get update's output on stdin, echoes it, and fails when an index
+# failed to download (apt-get itself exits 0 for some of those).
+failed_update() {
+    status=0
+    while IFS= read -r line; do
+        printf '%s\n' "$line"
+        case "$line" in
+        E:* | Err:*) status=1 ;;
+        esac
+    done
+    return $status
+}
+
 missing=""
 for package in $PACKAGES; do
     is_installed "$package" || missing="$missing $package"
@@ -95,15 +108,38 @@ case "$missing" in
     fi
     ;;
 esac
-$as_root env DEBIAN_FRONTEND=noninteractive apt-get update
+# A mirror caught mid-sync fails an index now and then: try the update a few
+# times, then let the install decide whether what is missing can be had from
+# the indexes that did arrive.
+update_log=$(mktemp)
+trap 'rm -f "$update_log"' EXIT
+update_tries=${QUILLON_APT_UPDATE_TRIES:-3}
+update_pause=${QUILLON_APT_UPDATE_PAUSE:-10}
+try=1
+while ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get update 2>&1 | tee "$update_log" | failed_update; do
+    if [ "$try" -ge "$update_tries" ]; then
+        echo "warning: apt-get update failed $try times; installing from the indexes that did arrive" >&2
+        break
+    fi
+    try=$((try + 1))
+    sleep "$update_pause"
+done
+# One package that cannot be had (say, from an index that did not arrive) must
+# not keep the others out: after a failed install, each goes in on its own.
 # shellcheck disable=SC2086 # one word per package
-$as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
+if ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y $missing; then
+    for package in $missing; do
+        is_installed "$package" ||
+            $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "$package" || true
+    done
+fi
 
 still_missing=""
 for package in $missing; do
     is_installed "$package" || still_missing="$still_missing $package"
 done
 if [ -n "$still_missing" ]; then
-    echo "error: still not installed:$still_missing" >&2
+    failed_indexes=$(grep '^E: Failed to fetch' "$update_log" | sed -n 's/.*\(https\{0,1\}:[^ ]*\).*/\1/p' | sort -u | tr '\n' ' ')
+    echo "error: still not installed:$still_missing${failed_indexes:+ (indexes that failed to download: $failed_indexes)}" >&2
     exit 1
 fi
