@@ -26,9 +26,22 @@ export WINEPREFIX WINEDEBUG=-all
 
 mkdir -p "$build/logs" "$build/bench-wine"
 echo "  load average before: $(cut -d' ' -f1-3 /proc/loadavg)" | tee "$build/logs/bench-wine.log"
+# Code run by an emulator says nothing of a simmer's Windows: the renderer is
+# told, and says so beside its ratios.
+if [ "$(sh "$here/i386-emulation.sh" status)" = emulated ]; then
+    QUILLON_I386_EMULATED=1
+    export QUILLON_I386_EMULATED
+fi
 # Relative paths: Wine maps the current Linux folder to a drive of its own.
-(cd "$windows" && "$QUILLON_WINE32" tools/render-frames/quillon-render-frames.exe --time "$redraws" --rounds 3 \
-    --reference Quillon-direct.dll --profile Quillon.dll ../bench-wine "$@") 2>&1 | tr -d '\r' |
-    tee -a "$build/logs/bench-wine.log"
+# Wine's own messages go to their log, not into the table.
+rm -f "$build/logs/bench-wine.status"
+{ (cd "$windows" && "$QUILLON_WINE32" tools/render-frames/quillon-render-frames.exe --time "$redraws" --rounds 3 \
+    --reference Quillon-direct.dll --profile Quillon.dll ../bench-wine "$@") 2>"$build/logs/bench-wine.err" ||
+    echo $? >"$build/logs/bench-wine.status"; } | tr -d '\r' | tee -a "$build/logs/bench-wine.log"
 "$QUILLON_WINESERVER" -w
+if [ -f "$build/logs/bench-wine.status" ]; then
+    echo "bench-wine: the renderer failed (exit $(cat "$build/logs/bench-wine.status")):" >&2
+    cat "$build/logs/bench-wine.err" >&2
+    exit 1
+fi
 echo "  load average after: $(cut -d' ' -f1-3 /proc/loadavg)" | tee -a "$build/logs/bench-wine.log"

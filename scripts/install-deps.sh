@@ -8,7 +8,16 @@
 #          Debian's i386 architecture, an X server for the window tests, the
 #          fuzzers' compiler, valgrind. The default.
 #   --print  prints the set's packages that are missing and installs nothing.
+# The test set also makes sure that 32-bit programs run, for the checks of
+# the 32-bit DLL under 32-bit Wine: where the kernel runs none, Debian's
+# qemu-i386 is registered for them (scripts/i386-emulation.sh), and they run
+# emulated. QUILLON_SKIP_32BIT_CHECKS=1 (those checks skipped) leaves 32-bit
+# Wine and the emulation out; QUILLON_EMULATE_32BIT=1 takes the emulated path
+# on a machine that runs 32-bit programs natively, to prove it there
+# (`scripts/i386-emulation.sh remove` undoes the registration).
 set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
 
 BUILD_PACKAGES="
 build-essential
@@ -45,6 +54,14 @@ libclang-rt-14-dev
 valgrind
 "
 
+# What runs 32-bit programs where the kernel does not: the emulator, and
+# Wine's preloader, without which the 32-bit loader cannot map its shared
+# data under emulation.
+EMULATION_PACKAGES="
+qemu-user
+wine32-preloader:i386
+"
+
 set_name=test
 print_only=0
 for argument in "$@"; do
@@ -58,6 +75,29 @@ case "$set_name" in
 build) PACKAGES=$BUILD_PACKAGES ;;
 test) PACKAGES="$BUILD_PACKAGES $TEST_PACKAGES" ;;
 esac
+
+# How this machine will run the 32-bit checks' programs: "" (natively, or not
+# at all: skipped), "present" (emulated, registered already), "needed" (no
+# 32-bit programs yet: register the emulator) or "forced" (QUILLON_EMULATE_32BIT).
+emulation=""
+if [ "$set_name" = test ]; then
+    if [ "${QUILLON_SKIP_32BIT_CHECKS:-0}" = 1 ]; then
+        without_i386=""
+        for package in $PACKAGES; do
+            case "$package" in *:i386) ;; *) without_i386="$without_i386 $package" ;; esac
+        done
+        PACKAGES=$without_i386
+        [ "$print_only" = 1 ] ||
+            echo "note: QUILLON_SKIP_32BIT_CHECKS=1: 32-bit Wine and what runs it are left out; the 32-bit checks will be skipped"
+    else
+        case "$(sh "$here/i386-emulation.sh" status)" in
+        emulated) emulation=present ;;
+        none) emulation=needed ;;
+        *) [ "${QUILLON_EMULATE_32BIT:-0}" = 1 ] && emulation=forced ;;
+        esac
+        [ -z "$emulation" ] || PACKAGES="$PACKAGES $EMULATION_PACKAGES"
+    fi
+fi
 
 is_installed() {
     [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = "installed" ]
@@ -85,53 +125,90 @@ if [ "$print_only" = 1 ]; then
     for package in $missing; do echo "$package"; done
     exit 0
 fi
-if [ -z "$missing" ]; then
+case "$emulation" in
+needed | forced) register=1 ;;
+*) register=0 ;;
+esac
+if [ -z "$missing" ] && [ "$register" = 0 ]; then
     exit 0
 fi
 
-echo "Installing missing Debian packages:$missing"
 if [ "$(id -u)" -eq 0 ]; then
     as_root=""
 elif command -v sudo >/dev/null 2>&1; then
     as_root="sudo"
-else
+elif [ -n "$missing" ]; then
     echo "error: these packages are missing and there is no sudo to install them:$missing" >&2
     exit 1
+else
+    echo "warning: this machine runs no 32-bit programs and registering an emulator for them needs root; the 32-bit checks will fail (QUILLON_SKIP_32BIT_CHECKS=1 skips them)" >&2
+    exit 0
 fi
 
-# wine32 (the 32-bit Windows programs that run the shipped DLL) comes from
-# Debian's i386 architecture, which apt knows only once it is added.
-case "$missing" in
-*:i386*)
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        $as_root dpkg --add-architecture i386
-    fi
-    ;;
-esac
+update_log=$(mktemp)
+trap 'rm -f "$update_log"' EXIT
+
 # A mirror caught mid-sync fails an index now and then: try the update a few
 # times, then let the install decide whether what is missing can be had from
 # the indexes that did arrive.
-update_log=$(mktemp)
-trap 'rm -f "$update_log"' EXIT
-update_tries=${QUILLON_APT_UPDATE_TRIES:-3}
-update_pause=${QUILLON_APT_UPDATE_PAUSE:-10}
-try=1
-while ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get update 2>&1 | tee "$update_log" | failed_update; do
-    if [ "$try" -ge "$update_tries" ]; then
-        echo "warning: apt-get update failed $try times; installing from the indexes that did arrive" >&2
-        break
-    fi
-    try=$((try + 1))
-    sleep "$update_pause"
-done
+update_indexes() {
+    tries=${QUILLON_APT_UPDATE_TRIES:-3}
+    pause=${QUILLON_APT_UPDATE_PAUSE:-10}
+    try=1
+    while ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get update 2>&1 | tee "$update_log" | failed_update; do
+        if [ "$try" -ge "$tries" ]; then
+            echo "warning: apt-get update failed $try times; installing from the indexes that did arrive" >&2
+            return 0
+        fi
+        try=$((try + 1))
+        sleep "$pause"
+    done
+}
+
 # One package that cannot be had (say, from an index that did not arrive) must
 # not keep the others out: after a failed install, each goes in on its own.
-# shellcheck disable=SC2086 # one word per package
-if ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y $missing; then
-    for package in $missing; do
-        is_installed "$package" ||
-            $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "$package" || true
-    done
+install_packages() {
+    # shellcheck disable=SC2086 # one word per package
+    if ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "$@"; then
+        for package in "$@"; do
+            is_installed "$package" ||
+                $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "$package" || true
+        done
+    fi
+}
+
+# The emulator goes in and is registered before 32-bit Wine: wine32's own
+# install steps run 32-bit programs.
+register_emulation() {
+    is_installed qemu-user || install_packages qemu-user
+    if ! $as_root sh "$here/i386-emulation.sh" register; then
+        echo "warning: 32-bit programs cannot be made to run on this machine (no emulator could be registered through binfmt_misc); the 32-bit checks will fail (QUILLON_SKIP_32BIT_CHECKS=1 skips them)" >&2
+        return 0
+    fi
+    if [ "$emulation" = forced ]; then
+        echo "note: 32-bit programs run under emulation here, as QUILLON_EMULATE_32BIT=1 asks (qemu-i386 registered through binfmt_misc; scripts/i386-emulation.sh remove undoes it)"
+    else
+        echo "note: this machine's kernel runs no 32-bit programs: they run under emulation here (qemu-i386 registered through binfmt_misc), slower than natively"
+    fi
+}
+
+if [ -n "$missing" ]; then
+    echo "Installing missing Debian packages:$missing"
+    # wine32 (the 32-bit Windows programs that run the shipped DLL) comes from
+    # Debian's i386 architecture, which apt knows only once it is added.
+    case "$missing" in
+    *:i386*)
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            $as_root dpkg --add-architecture i386
+        fi
+        ;;
+    esac
+    update_indexes
+fi
+[ "$register" = 0 ] || register_emulation
+if [ -n "$missing" ]; then
+    # shellcheck disable=SC2086 # one word per package
+    install_packages $missing
 fi
 
 still_missing=""

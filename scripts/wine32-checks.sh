@@ -44,7 +44,11 @@ prefix="$build/windows-i686/wine-prefix"
 sh "$here/wine-prefix.sh" "$prefix" win32 || cannot_run "no 32-bit Wine prefix could be made in $prefix"
 
 before=$(sha256sum "$dll" | cut -d' ' -f1)
-echo "  32-bit checks: $dll (sha256 $before)"
+how=natively
+if [ "$(sh "$here/i386-emulation.sh" status)" = emulated ]; then
+    how="under emulation (qemu-i386)"
+fi
+echo "  32-bit checks, 32-bit programs run $how: $dll (sha256 $before)"
 "$here/run-ctest.sh" "windows-i686 tests" "$build/windows-i686" 1
 for test in $EXPECTED_TESTS; do
     if ! grep -q -E "Test +#[0-9]+: $test \.+ +Passed" "$build/windows-i686/ctest.log"; then

@@ -458,6 +458,13 @@ int main(int argc, char** argv) {
 
     if (options.leaveMegabytes > 0 && !leaveLittleAddressSpace(options.leaveMegabytes)) return 1;
 
+    // Set by the scripts that run this program where 32-bit code is emulated:
+    // times taken so compare two builds there, not what a simmer's Windows does.
+    const char* emulated = std::getenv("QUILLON_I386_EMULATED");
+    if (options.redraws > 0 && emulated != nullptr && std::strcmp(emulated, "1") == 0)
+        std::printf("note: 32-bit code runs under emulation here; these times and ratios are emulated and only "
+                    "indicative\n");
+
     int failures = 0;
     int rendered = 0;
     for (const FrameSpec& frame : quillon::frames::frameList()) {
