@@ -1,4 +1,5 @@
-# Sourced by the Wine scripts: finds the 64-bit loader, the wine server and
+# Sourced by the Wine scripts: finds the 64-bit loader (the loader itself, not
+# a launcher that may pick the 32-bit one), the wine server and
 # the fonts the prefix needs. Debian 12 keeps the loaders in /usr/lib/wine
 # (wine64 is on PATH only with some packagings). The 32-bit loader (package
 # wine32:i386) may be missing: QUILLON_WINE32 is then empty, and the 32-bit
@@ -14,7 +15,7 @@ quillon_find_tool() {
     return 1
 }
 
-QUILLON_WINE64=${QUILLON_WINE64:-$(quillon_find_tool wine64 /usr/lib/wine/wine64 || true)}
+QUILLON_WINE64=${QUILLON_WINE64:-$(quillon_find_tool /usr/lib/wine/wine64 wine64 || true)}
 QUILLON_WINESERVER=${QUILLON_WINESERVER:-$(quillon_find_tool wineserver /usr/lib/wine/wineserver || true)}
 QUILLON_WINE32=${QUILLON_WINE32:-$(quillon_find_tool /usr/lib/wine/wine /usr/lib/i386-linux-gnu/wine/wine || true)}
 if [ -z "$QUILLON_WINE64" ] || [ -z "$QUILLON_WINESERVER" ]; then
