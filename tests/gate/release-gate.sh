@@ -15,7 +15,8 @@ case_name=$3
 rm -rf "$scratch"
 mkdir -p "$scratch/scripts" "$scratch/build/windows-i686"
 scratch=$(cd "$scratch" && pwd)
-cp "$source_dir/scripts/run-ctest.sh" "$source_dir/scripts/wine32-checks.sh" "$scratch/scripts/"
+cp "$source_dir/scripts/run-ctest.sh" "$source_dir/scripts/wine32-checks.sh" "$source_dir/scripts/i386-emulation.sh" \
+   "$scratch/scripts/"
 stamp="$scratch/build/windows-i686/Quillon.dll.checked"
 echo "not a real DLL" >"$scratch/build/windows-i686/Quillon.dll"
 
