@@ -154,12 +154,13 @@ def draw_options(axes, frames):
         plain = frames.micros(c.get("view"), c.get("block"), c.get("aircraft"), BREAKDOWN_PIXELS)
         value = number(c.get("libgdiplus"))
         if plain and value is not None:
-            rows.append((f"{option}, {c.get('view')}, {c.get('block')}, {c.get('aircraft')}", value / plain))
+            order = (option, str(c.get("view")), str(c.get("block")), number(c.get("aircraft")) or 0)
+            rows.append((order, f"{option}, {c.get('view')}, {c.get('block')}, {c.get('aircraft')}", value / plain))
     if not rows:
         axes.text(0.5, 0.5, "no options in these figures", ha="center", transform=axes.transAxes)
         return
     rows.sort()
-    axes.barh([r[0] for r in rows], [r[1] for r in rows], color="#8172b3")
+    axes.barh([r[1] for r in rows], [r[2] for r in rows], color="#8172b3")
     axes.axvline(1.0, color="grey", linewidth=0.8)
     axes.invert_yaxis()
     axes.tick_params(axis="y", labelsize=7)
@@ -213,7 +214,7 @@ def main():
     draw_options(figure.add_subplot(grid[1, 2]), frames)
     figure.suptitle("Quillon's frame against the reference drawing every frame directly (make bench)")
     figure.text(0.5, 0.01, conditions(figures, arguments.note), ha="center", fontsize=9)
-    figure.savefig(arguments.output)
+    figure.savefig(arguments.output, bbox_inches="tight")
     print(f"Charts written to {arguments.output}")
     return 0
 
