@@ -5,7 +5,8 @@
 #               product), build/windows-x64, build/linux (Quillon.so, the
 #               stand-in host, tools, tests)
 #   make bench  build in release mode (build/release), run the benchmarks,
-#               print their table and write out/bench.json
+#               print their table, write out/bench.json and its charts
+#               out/bench.png
 #   make bench-wine  the shipped 32-bit DLL against Quillon-direct.dll under
 #               32-bit Wine, frame by frame, with where the time goes
 #   make dist   the release zip out/Quillon-<version>.zip (release/)
@@ -33,11 +34,12 @@ SO_LINUX := $(BUILD)/linux/Quillon.so
 
 all: build
 
-# The Debian packages: what the builds and the preview need for `make run`,
-# `make build` and `make bench`; with Wine, 32-bit Wine, an X server, the
-# fuzzers' compiler and valgrind added for any goal that runs checks.
+# The Debian packages: what the builds and the preview need for `make run`
+# and `make build`; with matplotlib for the charts of `make bench`; with Wine,
+# 32-bit Wine, an X server, the fuzzers' compiler and valgrind added for any
+# goal that runs checks.
 CHECK_GOALS := test test-% wine-check robustness% sanitize% valgrind-check fuzz% dist
-DEPS_SET := $(if $(filter $(CHECK_GOALS),$(MAKECMDGOALS)),test,build)
+DEPS_SET := $(if $(filter $(CHECK_GOALS),$(MAKECMDGOALS)),test,$(if $(filter bench,$(MAKECMDGOALS)),bench,build))
 
 deps:
 	@$(ROOT)/scripts/install-deps.sh $(DEPS_SET)
@@ -130,9 +132,13 @@ dist: build-linux
 
 # ---- Benchmarks -----------------------------------------------------------------
 # Only the Linux pieces the benchmarks need, optimised. BENCH_ARGS passes
-# options on (e.g. BENCH_ARGS=--quick, or --benchmark_filter=...).
+# options on (e.g. BENCH_ARGS=--quick, or --benchmark_filter=...). The charts
+# are drawn from the figures the run wrote (tools/bench-chart).
 
 RELEASE := $(BUILD)/release
+# Debian's interpreter, which sees python3-matplotlib (a python3 earlier on
+# PATH, pyenv's say, may not).
+BENCH_PYTHON ?= $(firstword $(wildcard /usr/bin/python3) python3)
 
 bench: deps
 	@$(QUIETLY) "configure release" $(LOGS)/configure-release.log \
@@ -142,6 +148,7 @@ bench: deps
 	@mkdir -p $(ROOT)/out
 	@$(RELEASE)/bench/quillon_bench --json=$(ROOT)/out/bench.json \
 	  --log=$(LOGS)/bench-runs.log $(BENCH_ARGS)
+	@$(BENCH_PYTHON) $(ROOT)/tools/bench-chart/bench_chart.py $(ROOT)/out/bench.json -o $(ROOT)/out/bench.png
 
 # The product's frames under 32-bit Wine against the reference, in one run.
 # BENCH_WINE_REDRAWS (default 50) redraws a round; BENCH_WINE_FRAMES picks frames.

@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -117,8 +118,10 @@ public:
     }
 
     // The view showing the current traffic, refreshed, with the aircraft to
-    // select selected by a click on it.
-    void prepareView(sim::Window& window, int mode, bool select, Options options = kPlain) {
+    // select selected by a click on it, or the selection cleared by a click
+    // on empty space (a frame without the data block).
+    enum class Selection { Keep, Select, Clear };
+    void prepareView(sim::Window& window, int mode, Selection selection, Options options = kPlain) {
         host_->setNamed("Radar Mode", mode);
         host_->setNamed("Radar Range", bench::kRangeNm);
         host_->setNamed("Radar Altitude Tags", options == kTags ? 1.0 : 0.0);
@@ -126,8 +129,9 @@ public:
         host_->setNamed("Radar Alerts", options == kAlerts ? 1.0 : 0.0);
         redraw(window, kRefreshStep);  // reads the traffic
         redraw(window);                // plots it in this view
-        if (select) {
-            const bench::LogicalPoint at = bench::selectedAircraftPoint(mode);
+        if (selection != Selection::Keep) {
+            const bench::LogicalPoint at =
+                selection == Selection::Select ? bench::selectedAircraftPoint(mode) : bench::emptyPoint();
             host_->click(window, static_cast<int>(at.x * window.width() / 1000.0),
                          static_cast<int>(at.y * window.height() / 1000.0));
         }
@@ -205,21 +209,25 @@ const char* changeName(Change change) {
 }
 
 struct FrameCase {
-    FrameCase(int m, Block b, int n, int px, Change ch = Change::None, Options o = kPlain)
-        : mode(m), block(b), aircraft(n), pixels(px), change(ch), options(o) {}
+    FrameCase(int m, Block b, int n, int px, Change ch = Change::None, Options o = kPlain, bool sel = true)
+        : mode(m), block(b), aircraft(n), pixels(px), change(ch), options(o), selected(sel) {}
     int mode;
     Block block;
     int aircraft;  // besides the own one
     int pixels;
     Change change;
     Options options;
+    // With traffic, one aircraft is selected and its data block drawn; a case
+    // without the selection gives the block's cost by difference.
+    bool selected;
     double micros[kDrawingCount] = {NAN, NAN, NAN};
     size_t hostCalls = 0;  // per redraw
     std::string name(Drawing drawing) const {
         return std::string("frame/") + viewName(mode) + "/" + blockName(block) + "/aircraft:" +
                std::to_string(aircraft) + "/px:" + std::to_string(pixels) +
                (change == Change::None ? "" : std::string("/change:") + changeName(change)) +
-               (options == kPlain ? "" : std::string("/") + optionsName(options)) + "/" + kDrawingNames[drawing];
+               (options == kPlain ? "" : std::string("/") + optionsName(options)) + (selected ? "" : "/unselected") +
+               "/" + kDrawingNames[drawing];
     }
 };
 
@@ -252,11 +260,16 @@ constexpr int kNoticeAircraft = 300;
 constexpr int kNoticePixels = 512;
 constexpr int32_t kUpdateService = 0;
 
+Stage::Selection selectionFor(const FrameCase& c) {
+    if (c.aircraft == 0) return Stage::Selection::Keep;
+    return c.selected ? Stage::Selection::Select : Stage::Selection::Clear;
+}
+
 void runFrames(benchmark::State& state, FrameCase& c, Drawing drawing) {
     Stage& s = stage(drawing);
     s.useTraffic(c.aircraft);
     sim::Window& window = s.window(c.block, c.pixels);
-    s.prepareView(window, c.mode, c.aircraft > 0, c.options);
+    s.prepareView(window, c.mode, selectionFor(c), c.options);
     sim::Host& host = s.host();
     // Two clock values in turn: each notification redraws, none refreshes.
     // A range change refreshes the traffic list (in both modules alike).
@@ -281,7 +294,7 @@ void runPanel(benchmark::State& state, PanelCase& c, Drawing drawing) {
     Stage& s = stage(drawing);
     s.useTraffic(kPanelAircraft);
     const std::vector<sim::Window*> panel = s.panelWindows(c.gauges, c.pixels);
-    s.prepareView(*panel.front(), 2, false);
+    s.prepareView(*panel.front(), 2, Stage::Selection::Keep);
     sim::Host& host = s.host();
     const double base = host.clock();
     bool odd = false;
@@ -297,7 +310,7 @@ void runNotice(benchmark::State& state, NoticeCase& c, Drawing drawing) {
     s.useTraffic(kNoticeAircraft);
     sim::Window& window = s.window(kCompact, kNoticePixels);
     s.host().traffic().setLimitedMode(c.notice == Notice::RefreshLimited);
-    s.prepareView(window, 2, true);
+    s.prepareView(window, 2, Stage::Selection::Select);
     sim::Host& host = s.host();
     auto once = [&] {
         switch (c.notice) {
@@ -357,7 +370,7 @@ const FrameCase* findCase(const std::vector<FrameCase>& frames, int mode, int ai
                          Options options) {
     for (const FrameCase& c : frames)
         if (c.mode == mode && c.block == kCompact && c.pixels == 512 && c.aircraft == aircraft && c.change == change &&
-            c.options == options && !std::isnan(c.micros[kLibGdiPlus]))
+            c.options == options && c.selected && !std::isnan(c.micros[kLibGdiPlus]))
             return &c;
     return nullptr;
 }
@@ -386,13 +399,14 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
                  const std::vector<PanelCase>& panels) {
     std::printf("\nRedrawing draw notification, per frame (CPU time; module's share = do-nothing GDI+ / libgdiplus;\n"
                 "direct = the reference module drawing without backdrops; saving = direct / libgdiplus)\n");
-    std::printf("%-12s %-8s %-7s %8s %6s %-6s %14s %14s %8s %11s %11s %7s\n", "view", "block", "options", "aircraft",
-                "px", "change", "libgdiplus us", "null GDI+ us", "share", "host calls", "direct us", "saving");
+    std::printf("%-12s %-8s %-7s %8s %4s %6s %-6s %14s %14s %8s %11s %11s %7s\n", "view", "block", "options",
+                "aircraft", "sel", "px", "change", "libgdiplus us", "null GDI+ us", "share", "host calls", "direct us", "saving");
     for (const FrameCase& c : frames) {
         if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kNullGdiPlus]) && std::isnan(c.micros[kDirect]))
             continue;  // filtered out
-        std::printf("%-12s %-8s %-7s %8d %6d %-6s %14.1f %14.2f %7.1f%% %11zu %11.1f %6.2fx\n", viewName(c.mode),
-                    blockName(c.block), optionsName(c.options), c.aircraft, c.pixels, changeName(c.change),
+        std::printf("%-12s %-8s %-7s %8d %4s %6d %-6s %14.1f %14.2f %7.1f%% %11zu %11.1f %6.2fx\n", viewName(c.mode),
+                    blockName(c.block), optionsName(c.options), c.aircraft, c.selected ? "yes" : "no", c.pixels,
+                    changeName(c.change),
                     c.micros[kLibGdiPlus], c.micros[kNullGdiPlus], share(c.micros), c.hostCalls, c.micros[kDirect],
                     saving(c.micros));
     }
@@ -403,7 +417,7 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
     for (const FrameCase& c : frames) {
         if (c.options == kPlain) continue;
         for (const FrameCase& plain : frames) {
-            if (plain.options != kPlain || plain.change != c.change || plain.mode != c.mode ||
+            if (plain.options != kPlain || !plain.selected || plain.change != c.change || plain.mode != c.mode ||
                 plain.block != c.block || plain.aircraft != c.aircraft || plain.pixels != c.pixels ||
                 std::isnan(c.micros[kLibGdiPlus]) || std::isnan(plain.micros[kLibGdiPlus]))
                 continue;
@@ -442,7 +456,7 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
     for (const FrameCase& none : frames) {
         if (none.aircraft != 0 || none.options != kPlain) continue;
         for (const FrameCase& most : frames) {
-            if (most.options != kPlain || most.mode != none.mode || most.block != none.block ||
+            if (most.options != kPlain || !most.selected || most.mode != none.mode || most.block != none.block ||
                 most.pixels != none.pixels || most.change != Change::None || none.change != Change::None ||
                 most.aircraft != 300 || std::isnan(most.micros[kNullGdiPlus]) || std::isnan(none.micros[kNullGdiPlus]))
                 continue;
@@ -452,10 +466,54 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
     }
 }
 
-void writeJson(const std::string& path, const std::vector<FrameCase>& frames, const std::vector<NoticeCase>& notices,
-               const std::vector<PanelCase>& panels) {
+// What follows the colon on the first line of a file that starts with the key.
+std::string lineOf(const char* path, const std::string& key) {
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.compare(0, key.size(), key) != 0) continue;
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos) return "";
+        const size_t value = line.find_first_not_of(" \t", colon + 1);
+        return value == std::string::npos ? "" : line.substr(value);
+    }
+    return "";
+}
+
+std::string utcNow() {
+    const std::time_t now = std::time(nullptr);
+    char text[32] = "";
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M UTC", std::gmtime(&now));
+    return text;
+}
+
+// The 1, 5 and 15 minutes' load averages, as the system gives them.
+std::string loadAverages() {
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    file >> one >> five >> fifteen;
+    return file ? one + " " + five + " " + fifteen : "";
+}
+
+// Where and when the figures were taken: they mean little without it on a shared machine.
+struct RunConditions {
+    std::string started = utcNow();
+    std::string loadAtStart = loadAverages();
+    nlohmann::json asJson() const {
+        return {{"processor", lineOf("/proc/cpuinfo", "model name")},
+                {"processors", sysconf(_SC_NPROCESSORS_ONLN)},
+                {"started", started},
+                {"finished", utcNow()},
+                {"loadAverageAtStart", loadAtStart},
+                {"loadAverageAtEnd", loadAverages()}};
+    }
+};
+
+void writeJson(const std::string& path, const RunConditions& conditions, const std::vector<FrameCase>& frames,
+               const std::vector<NoticeCase>& notices, const std::vector<PanelCase>& panels) {
     nlohmann::json out;
     out["unit"] = "microseconds of CPU time per notification";
+    out["machine"] = conditions.asJson();
     out["aircraftNote"] = "aircraft besides the own one; the host returns at most 300 objects, the own one first";
     for (const FrameCase& c : frames) {
         if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kNullGdiPlus])) continue;  // filtered out
@@ -466,6 +524,7 @@ void writeJson(const std::string& path, const std::vector<FrameCase>& frames, co
                                  {"options", optionsName(c.options)},
                                  {"pixels", c.pixels},
                                  {"changeBeforeEachFrame", changeName(c.change)},
+                                 {"selected", c.selected},
                                  {"libgdiplus", c.micros[kLibGdiPlus]},
                                  {"nullGdiplus", c.micros[kNullGdiPlus]},
                                  {"direct", c.micros[kDirect]},
@@ -509,9 +568,10 @@ void savePictures(const std::string& dir, std::vector<FrameCase>& frames) {
         Stage& s = stage(kLibGdiPlus);
         s.useTraffic(c.aircraft);
         sim::Window& window = s.window(c.block, c.pixels);
-        s.prepareView(window, c.mode, c.aircraft > 0, c.options);
+        s.prepareView(window, c.mode, selectionFor(c), c.options);
         window.savePng(dir + "/" + viewName(c.mode) + "-" + blockName(c.block) + "-" + std::to_string(c.aircraft) +
-                       (c.options == kPlain ? "" : std::string("-") + optionsName(c.options)) + ".png");
+                       (c.options == kPlain ? "" : std::string("-") + optionsName(c.options)) +
+                       (c.selected ? "" : "-unselected") + ".png");
     }
 }
 
@@ -562,6 +622,12 @@ int main(int argc, char** argv) {
             for (int aircraft : {30, 100, 300})
                 frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, options});
         }
+    // Without the selection: what the data block costs, by difference.
+    for (int mode : {2, 3, 4}) {
+        for (int aircraft : {30, 100, 300})
+            frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, kPlain, false});
+        frames.push_back(FrameCase{mode, kFull, 100, 512, Change::None, kPlain, false});
+    }
     // The traffic alerts in every view, and frames that refresh (and so classify) every time.
     for (int mode : {2, 3, 4})
         for (int aircraft : {30, 100, 300})
@@ -623,6 +689,7 @@ int main(int argc, char** argv) {
         collector.SetOutputStream(&log);
         collector.SetErrorStream(&log);
     }
+    const RunConditions conditions;
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
     if (!logPath.empty()) std::fprintf(stderr, "\n  runs logged in %s\n", logPath.c_str());
@@ -644,7 +711,7 @@ int main(int argc, char** argv) {
         }
 
     printTables(frames, notices, panels);
-    if (!jsonPath.empty()) writeJson(jsonPath, frames, notices, panels);
+    if (!jsonPath.empty()) writeJson(jsonPath, conditions, frames, notices, panels);
     if (!picturesDir.empty()) savePictures(picturesDir, frames);
     return 0;
 }

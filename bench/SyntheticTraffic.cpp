@@ -80,4 +80,8 @@ LogicalPoint selectedAircraftPoint(int displayMode) {
     return LogicalPoint{500.0, 500.0};
 }
 
+// The top left corner: outside the circle and the arc's fan, and left of
+// the grid's sector (which starts a fifth of the way across).
+LogicalPoint emptyPoint() { return LogicalPoint{2.0, 2.0}; }
+
 }  // namespace bench

@@ -23,5 +23,7 @@ struct LogicalPoint {
     double y;
 };
 LogicalPoint selectedAircraftPoint(int displayMode);
+// A point no view plots an aircraft near: a click there clears the selection.
+LogicalPoint emptyPoint();
 
 }  // namespace bench

@@ -2,8 +2,9 @@
 # Installs the Debian packages that building and testing Quillon need, and
 # only when one of them is missing: a machine that has them all is left
 # alone (no apt-get, no sudo).
-# Usage: install-deps.sh [build|test] [--print]
+# Usage: install-deps.sh [build|bench|test] [--print]
 #   build  what the three builds and the preview need (`make run`, `make build`);
+#   bench  those and what draws the benchmark's charts (`make bench`);
 #   test   those and what the tests add (`make test`): Wine, 32-bit Wine from
 #          Debian's i386 architecture, an X server for the window tests, the
 #          fuzzers' compiler, valgrind. The default.
@@ -41,6 +42,10 @@ binutils-mingw-w64
 python3
 "
 
+BENCH_PACKAGES="
+python3-matplotlib
+"
+
 TEST_PACKAGES="
 wine64
 wine
@@ -66,13 +71,14 @@ set_name=test
 print_only=0
 for argument in "$@"; do
     case "$argument" in
-    build | test) set_name=$argument ;;
+    build | bench | test) set_name=$argument ;;
     --print) print_only=1 ;;
-    *) echo "usage: install-deps.sh [build|test] [--print]" >&2; exit 2 ;;
+    *) echo "usage: install-deps.sh [build|bench|test] [--print]" >&2; exit 2 ;;
     esac
 done
 case "$set_name" in
 build) PACKAGES=$BUILD_PACKAGES ;;
+bench) PACKAGES="$BUILD_PACKAGES $BENCH_PACKAGES" ;;
 test) PACKAGES="$BUILD_PACKAGES $TEST_PACKAGES" ;;
 esac
 
