@@ -266,10 +266,24 @@ void RadarGauge::drawView(RadarView& view) {
                               &selectedDistanceNm_, &selectedBearingDeg_, shownTargets_};
     LiveFrame frame{graphics, scheme_, panel_,    *trafficList_, drawingMemory(), records, options_,
                     alertsOn() ? advisories_ : nullptr,   rangeNm_, scaleX_,       scaleY_, composing_};
+    render::TextBlock block;
+    if ((options_.altitudeTags == 1 || alertsOn()) && layOutLastDataBlock(block)) frame.block = &block;
     view.drawLivePart(frame);
 
     closeViewContainer(graphics, container);
     drawDataBlock();
+}
+
+// The selected aircraft's block as the last frame drew it: the tags keep
+// clear of where it will be (its texts change by a character at most).
+bool RadarGauge::layOutLastDataBlock(render::TextBlock& block) const {
+    if (parts_.dataBlock == nullptr || trafficList_ == nullptr || selectedAtcId_[0] == '\0') return false;
+    const TrafficTarget* target = trafficList_->item(selectedIndex_);
+    if (target == nullptr) return false;
+    const SelectedTarget selected{*target, selectedDistanceNm_, selectedBearingDeg_, trafficList_->limitedMode() != 0,
+                                  displayMode_};
+    parts_.dataBlock->layOut(scheme_, selected, block);
+    return true;
 }
 
 // The block of the selected aircraft, when the view drew it in this frame.

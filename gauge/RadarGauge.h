@@ -108,6 +108,7 @@ protected:
     // own-ship centre, the fixed part unless the backdrop showed it, the
     // live part, then the data block.
     void drawView(RadarView& view);
+    bool layOutLastDataBlock(render::TextBlock& block) const;
     // False, with the drawn flag cleared, when the surface, the list or the
     // scheme is missing.
     bool viewCanDraw();

@@ -73,6 +73,9 @@ struct LiveFrame {
     // The frame composed as memory, which the graphics draws on; null when
     // it draws on the surface.
     render::FrameBuffer* composed = nullptr;
+    // The data block the gauge will draw over the view, laid out as in the
+    // last frame, for the tags to keep clear of; null: none.
+    const render::TextBlock* block = nullptr;
 };
 
 class RadarView {
