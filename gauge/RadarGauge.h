@@ -76,6 +76,9 @@ public:
 
     int32_t displayMode() const { return displayMode_; }
     float rangeNm() const { return rangeNm_; }
+    // The range the views show: the pilot's, or the auto range's while it
+    // brings advisories in.
+    float shownRangeNm() const { return autoRangeNm_ > rangeNm_ ? autoRangeNm_ : rangeNm_; }
     int32_t selectedIndex() const { return selectedIndex_; }
     const char* selectedAtcId() const { return selectedAtcId_; }
     int32_t selectedDrawn() const { return selectedDrawn_; }
@@ -126,6 +129,7 @@ protected:
         int32_t filterVarId = 0;
         int32_t alertsVarId = 0;
         int32_t alertVarIds[kAlertVariableCount] = {};
+        int32_t autoRangeVarId = 0;
     };
     static RegisteredVariables registeredVariables_;
 
@@ -168,6 +172,10 @@ protected:
     int32_t filterVarId_ = 0;
     PilotOptions options_;
     TrafficAdvisories* advisories_ = nullptr;  // made when alerts are first turned on
+    // The auto range: the range in use while it is widened (0: the pilot's),
+    // and the clock at which an advisory last needed it.
+    float autoRangeNm_ = 0.0f;
+    double autoRangeNeededAt_ = 0.0;
     uint8_t shownTargets_[TrafficList::kSlots] = {};
     int32_t shownMode_ = 0;
     // Creations whose GDI+ calls failed, tried again frame by frame less often.
@@ -207,6 +215,11 @@ private:
     void classifyTraffic(double clock);
     void publishAlerts(double clock);
     void withdrawAlerts();
+    // The auto range (gauge/AutoRange.cpp): the range that shows every
+    // advisory, held a while after none needs it; its mark.
+    void followAutoRange(double clock);
+    float rangeShowingAdvisories() const;
+    void drawAutoRangeMark();
     // The selection published to the panel by the gauge that made the
     // latest one (gauge/PublishedSelection.cpp).
     void takeOverPublishing();

@@ -27,7 +27,8 @@ bool sameClock(double a, double b) { return a == b || (std::isnan(a) && std::isn
 }  // namespace
 
 float RadarGauge::queryRangeNm() const {
-    if (options_.alerts != 1 || !(rangeNm_ < kAlertQueryRangeNm)) return rangeNm_;
+    const float shown = shownRangeNm();
+    if (options_.alerts != 1 || !(shown < kAlertQueryRangeNm)) return shown;
     return kAlertQueryRangeNm;
 }
 

@@ -91,6 +91,13 @@ void TagLayout::keepClearOfBlock(const render::TextBlock& block) {
     }
 }
 
+void TagLayout::keepClearOfText(const char16_t* text, float x, float y) {
+    // Letters run wider than the digits the estimate is made for: one more.
+    const size_t length = lengthOf(text) + 1;
+    const float width = ink_.Width / kTagCharacters * static_cast<float>(length);
+    keepClear(inkOf(length, 1.0f, x + width / 2 - origin_.x, y - origin_.y));
+}
+
 void TagLayout::request(const TagRequest& tag) {
     if (requestCount_ < kMaxTags && std::isfinite(tag.x) && std::isfinite(tag.y) && !std::isnan(tag.relativeFeet))
         requests_[requestCount_++] = tag;
@@ -100,10 +107,13 @@ TextBox TagLayout::boxAt(float centreX, float textTop) const {
     return TextBox{centreX + ink_.X, textTop + ink_.Y, centreX + ink_.X + ink_.Width, textTop + ink_.Y + ink_.Height};
 }
 
+bool TagLayout::onThePicture(const TextBox& box) const {
+    return box.left + origin_.x >= 0.0f && box.top + origin_.y >= 0.0f && box.right + origin_.x <= kPictureSide &&
+           box.bottom + origin_.y <= kPictureSide;
+}
+
 bool TagLayout::free(const TextBox& box) const {
-    if (box.left + origin_.x < 0.0f || box.top + origin_.y < 0.0f || box.right + origin_.x > kPictureSide ||
-        box.bottom + origin_.y > kPictureSide)
-        return false;
+    if (!onThePicture(box)) return false;
     for (int i = 0; i < keptClearCount_; ++i)
         if (box.overlaps(keptClear_[i])) return false;
     for (int i = 0; i < placedCount_; ++i)
@@ -125,13 +135,17 @@ bool TagLayout::place(const TagRequest& tag, int32_t hundreds, PlacedTag& placed
                   {tag.x + besideOffset, tag.y - lineHeight_ / 2},
                   {tag.x - besideOffset, tag.y - lineHeight_ / 2}};
     const int tried = tag.urgency == TagUrgency::kAdvisory ? 4 : 2;
-    for (int i = 0; i < tried; ++i) {
-        const TextBox box = boxAt(places[i].centreX, places[i].textTop);
-        if (!free(box)) continue;
-        placed = PlacedTag{box, places[i].centreX, places[i].textTop, hundreds, tag.urgency};
-        return true;
+    // Clear of everything; for an advisory at last anywhere on the picture,
+    // else at its own place.
+    for (const bool onlyOnThePicture : {false, true}) {
+        if (onlyOnThePicture && tag.urgency != TagUrgency::kAdvisory) return false;
+        for (int i = 0; i < tried; ++i) {
+            const TextBox box = boxAt(places[i].centreX, places[i].textTop);
+            if (onlyOnThePicture ? !onThePicture(box) : !free(box)) continue;
+            placed = PlacedTag{box, places[i].centreX, places[i].textTop, hundreds, tag.urgency};
+            return true;
+        }
     }
-    if (tag.urgency != TagUrgency::kAdvisory) return false;
     placed = PlacedTag{boxAt(places[0].centreX, places[0].textTop), places[0].centreX, places[0].textTop, hundreds,
                        tag.urgency};
     return true;

@@ -64,6 +64,8 @@ public:
     void keepClearOfRingLabels(float spacing, float rangeNm);
     // The data block's texts (in the logical space, in the large font).
     void keepClearOfBlock(const render::TextBlock& block);
+    // A text in the tags' font with the top left of its line at (x, y) of the logical space.
+    void keepClearOfText(const char16_t* text, float x, float y);
     void request(const TagRequest& tag);
     // Places the tags asked for and draws them; the advisories' in their own style.
     void placeAndDraw(render::Graphics& graphics, const TagStyle& style, const TagStyle& advisoryStyle);
@@ -76,6 +78,7 @@ public:
 
 private:
     void keepClear(const TextBox& box);
+    bool onThePicture(const TextBox& box) const;
     bool free(const TextBox& box) const;
     bool place(const TagRequest& tag, int32_t hundreds, PlacedTag& placed) const;
     TextBox boxAt(float centreX, float textTop) const;

@@ -80,6 +80,7 @@ bool prepareFrameTags(LiveFrame& frame, const ViewOrigin& origin, FrameTags& tag
     const render::RectF ink = tagInk(frame, tags.ordinary, lineHeight);
     layout.begin(origin, ink, lineHeight);
     if (frame.block != nullptr) layout.keepClearOfBlock(*frame.block);
+    if (frame.autoRangeMark) layout.keepClearOfText(kAutoRangeMark, kAutoRangeMarkX, kAutoRangeMarkY);
     return true;
 }
 

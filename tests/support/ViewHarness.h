@@ -52,6 +52,9 @@ public:
                                     static_cast<int>(traffic.count()), clock);
     }
 
+    // The auto range's decision at the end of a frame at the clock.
+    void followAutoRange(double clock) { gauge_->followAutoRange(clock); }
+
     // The data block as the gauge lays it out for the last frame's selection.
     bool layOutBlock(render::TextBlock& block) const { return gauge_->layOutLastDataBlock(block); }
 

@@ -417,5 +417,39 @@ TEST_F(PilotOptions, NoTagLiesOverARingLabelTheDataBlockOrAnotherTag) {
     }
 }
 
+// Auto range widens the range only while "Radar Auto Range" is 1 and alerts
+// are on: by doubling from the pilot's up to 320 NM, as far as the farthest
+// advisory needs; any other value, or one that is not a number, keeps the
+// pilot's range. "Radar Range" is never written.
+TEST_F(PilotOptions, AutoRangeDoublesForTheFarthestAdvisoryOnlyWhenAskedFor) {
+    panel.setModuleVariable(host::kVarOwnAltitudeMetres, 1000.0);
+    const double ownFeet = 1000.0 * 3.2808;
+    panel.setNamedVariable("Radar Range", 5.0);
+    const auto shownAfter = [&](double alerts, double autoRange, double fromNm, double toNm) {
+        panel.setNamedVariable("Radar Alerts", alerts);
+        panel.setNamedVariable("Radar Auto Range", autoRange);
+        gauge().syncVariables();
+        placeTarget(target(0), 0.0, 0.0, ownFeet, 3000);  // the own aircraft; level 4: tau 30 s
+        target(1).setAtcId("N1");  // the range change read the host's list afresh
+        placeTarget(target(1), 0.0, fromNm, ownFeet + 300.0);
+        harness->classify(kClock - 1.0);
+        placeTarget(target(1), 0.0, toNm, ownFeet + 300.0);  // closing: within tau of DMOD
+        harness->classify(kClock);
+        harness->followAutoRange(kClock);
+        const float shown = gauge().shownRangeNm();
+        panel.setNamedVariable("Radar Auto Range", 0.0);  // the next case starts from the pilot's range
+        gauge().syncVariables();
+        harness->followAutoRange(kClock);
+        return shown;
+    };
+    EXPECT_EQ(shownAfter(1.0, 1.0, 6.0, 5.8), 10.0f);
+    EXPECT_EQ(shownAfter(1.0, 1.0, 31.0, 30.0), 40.0f);
+    EXPECT_EQ(shownAfter(1.0, 1.0, 4.6, 4.5), 5.0f) << "within the pilot's range";
+    EXPECT_EQ(shownAfter(0.0, 1.0, 6.0, 5.8), 5.0f) << "without alerts";
+    for (const double hostile : {std::nan(""), 1e30, -1.0, 0.5, 2.0, -1e30})
+        EXPECT_EQ(shownAfter(1.0, hostile, 6.0, 5.8), 5.0f) << hostile;
+    EXPECT_EQ(panel.namedVariable("Radar Range"), 5.0);
+}
+
 }  // namespace
 }  // namespace quillon

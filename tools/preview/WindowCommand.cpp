@@ -88,11 +88,20 @@ struct WindowState {
 };
 
 std::string statusText(const WindowState& state, const PreviewHost& host) {
-    char text[200];
-    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s | alerts %s",
+    char text[240];
+    char autoRange[40] = "off";
+    if (host.autoRange() && !host.windows().empty()) {
+        const double shown = host.shownRangeNm(*host.windows().front());
+        if (shown != state.rangeNm)
+            std::snprintf(autoRange, sizeof autoRange, "on, AUTO %g NM", shown);
+        else
+            std::snprintf(autoRange, sizeof autoRange, "on");
+    }
+    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s | alerts %s | auto range %s",
                   viewTitle(state.view), static_cast<int>(radarModeValue(state.view)), state.rangeNm, host.clock(),
                   state.paused ? "paused" : "running", host.limited() ? "limited" : "full traffic",
-                  host.tags() ? "on" : "off", filterName(host.filter()).c_str(), host.alerts() ? "on" : "off");
+                  host.tags() ? "on" : "off", filterName(host.filter()).c_str(), host.alerts() ? "on" : "off",
+                  autoRange);
     return text;
 }
 
@@ -193,6 +202,7 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
                 case SDLK_t: host->setTags(!host->tags()); break;
                 case SDLK_f: host->setFilter((host->filter() + 1) % 5); break;
                 case SDLK_a: host->setAlerts(!host->alerts()); break;
+                case SDLK_r: host->setAutoRange(!host->autoRange()); break;
                 case SDLK_q: case SDLK_ESCAPE: running = false; break;
                 default: break;
             }
