@@ -129,6 +129,7 @@ protected:
         int32_t filterVarId = 0;
         int32_t alertsVarId = 0;
         int32_t alertVarIds[kAlertVariableCount] = {};
+        int32_t alertMuteVarId = 0;
         int32_t autoRangeVarId = 0;
     };
     static RegisteredVariables registeredVariables_;

@@ -42,6 +42,7 @@ struct PilotOptions {
     int32_t altitudeTags = 0;  // 1 draws relative-altitude tags
     int32_t filter = kShowAllTraffic;
     int32_t alerts = 0;  // 1 warns of the traffic that threatens the own aircraft
+    int32_t alertMute = 0;  // 1 silences the voice of new advisories
     int32_t autoRange = 0;  // 1 widens the range to bring off-scale advisories in
 };
 
