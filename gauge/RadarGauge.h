@@ -215,6 +215,7 @@ private:
     void followAlertsSetting();
     void classifyTraffic(double clock);
     void publishAlerts(double clock);
+    void announceAdvisory(double clock);
     void withdrawAlerts();
     // The auto range (gauge/AutoRange.cpp): the range that shows every
     // advisory, held a while after none needs it; its mark.

@@ -12,6 +12,7 @@
 
 #include "GaugePictures.h"
 #include "sim/Host.h"
+#include "sim/WinmmLayer.h"
 
 namespace {
 
@@ -251,6 +252,35 @@ TEST_F(TrafficAlerts, AutoRangeBringsAnOffScaleAdvisoryInAndGivesThePilotsRangeB
     EXPECT_GT(yellowAt(window, 500, 500 - back / 5.0 * 475), 20) << "the pilot's 5 NM again";
     EXPECT_EQ(autoMarkInk(window), 0);
     EXPECT_GT(before, offScale);
+}
+
+// "Traffic, traffic" once at each new advisory of the encounters (four by
+// 50 s, each held a while), however many radars the panel shows; muted,
+// not at the fifth (about 69 s).
+TEST_F(TrafficAlerts, TheVoiceSoundsOnceAtEachNewAdvisoryUnlessMuted) {
+    host.loadScenario(QUILLON_SOURCE_DIR "/scenarios/encounters.json");
+    host.openWindow("Circular Green", 100, 100);
+    host.openWindow("Rectangular Amber", 100, 100);
+    host.frame();
+    host.setNamed("Radar Alerts", 1.0);
+    const int before = sim::winmm_layer::playedCount();
+    std::vector<double> voiced;
+    const auto runUntil = [&](double seconds) {
+        while (host.clock() < seconds) {
+            host.frame();
+            if (sim::winmm_layer::playedCount() - before > static_cast<int>(voiced.size())) voiced.push_back(host.clock());
+        }
+    };
+    runUntil(19.0);
+    EXPECT_TRUE(voiced.empty()) << "before the first advisory";
+    runUntil(50.0);
+    ASSERT_EQ(voiced.size(), 4u) << "one per new advisory, none while they are held";
+    EXPECT_NEAR(voiced[0], 21.0, 1.5) << "the aircraft climbing through";
+    EXPECT_EQ(sim::winmm_layer::lastPlayed().resource, 4608u);
+    host.setNamed("Radar Alert Mute", 1.0);
+    runUntil(75.0);
+    EXPECT_EQ(host.named("Radar Alert Count") > 0.0, true);
+    EXPECT_EQ(voiced.size(), 4u) << "muted";
 }
 
 }  // namespace
