@@ -229,8 +229,9 @@ TEST_P(DllPackaging, HasNoThreadLocalStorageDirectory) {
 // The advisories' voice travels inside the DLL: a small mono PCM WAV under
 // the number the module plays, of the type PlaySound looks for.
 TEST_P(DllPackaging, CarriesTheAdvisoryVoiceAsASmallWave) {
+    const std::vector<Resource> resources = image_->resources();
     const Resource* voice = nullptr;
-    for (const Resource& r : image_->resources())
+    for (const Resource& r : resources)
         if (!r.type.isNumber && r.type.name == "WAVE" && r.name.isNumber && r.name.number == 4608) voice = &r;
     ASSERT_NE(voice, nullptr) << "WAVE 4608 missing";
     const std::vector<uint8_t>& d = voice->data;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "sim/ScenarioLoader.h"
+#include "sim/WinmmLayer.h"
 #include "tools/preview/ExitCodes.h"
 
 namespace preview {
@@ -66,6 +67,7 @@ std::unique_ptr<PreviewHost> PreviewHost::create(const PreviewOptions& options, 
     // The log tells which window's gauge asked for the traffic, and when.
     preview->host_->calls().setEnabled(true);
     preview->host_->calls().clear();
+    preview->voicesHeard_ = sim::winmm_layer::playedCount();
     return preview;
 }
 
@@ -217,6 +219,7 @@ void PreviewHost::frame(double seconds) {
         const size_t index = windowIndex(*window);
         if (index < autoRanges_.size()) followAutoRange(index);
     }
+    for (; voicesHeard_ < sim::winmm_layer::playedCount(); ++voicesHeard_) voices_.push_back(clock());
 }
 
 void PreviewHost::runUntil(double seconds, const std::function<void(int, int)>& progress) {

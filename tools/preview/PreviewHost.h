@@ -90,6 +90,8 @@ public:
     bool autoRange() const { return autoRange_.value_or(false); }
     // The range the window's gauge shows: the pilot's, or the auto range's.
     double shownRangeNm(const sim::Window& window) const;
+    // The clock at each time the module sounded the advisories' voice.
+    const std::vector<double>& voices() const { return voices_; }
     bool tags() const { return tags_.value_or(false); }
     int filter() const { return filter_.value_or(0); }
 
@@ -145,6 +147,8 @@ private:
         double neededAt = 0.0;
     };
     std::vector<AutoRange> autoRanges_;
+    std::vector<double> voices_;
+    int voicesHeard_ = 0;  // the stand-in's count of sound calls already noted
     bool variablesReady_ = false;
     double fps_ = 18.0;
 };
