@@ -65,12 +65,15 @@ const char* viewName(int mode) {
 }
 
 // The pilots' options a frame case turns on through the panel.
-enum Options { kPlain, kTags, kFilter, kAlerts };
+// Alerts come with the advisories' and proximate traffic's tags; "alerts-auto"
+// adds the auto range.
+enum Options { kPlain, kTags, kFilter, kAlerts, kAlertsAutoRange };
 const char* optionsName(Options options) {
     switch (options) {
         case kTags: return "tags";
         case kFilter: return "filter";
         case kAlerts: return "alerts";
+        case kAlertsAutoRange: return "alerts-auto";
         default: return "plain";
     }
 }
@@ -123,7 +126,8 @@ public:
         host_->setNamed("Radar Range", bench::kRangeNm);
         host_->setNamed("Radar Altitude Tags", options == kTags ? 1.0 : 0.0);
         host_->setNamed("Radar Filter", options == kFilter ? 2.0 : 0.0);  // 2,700 ft either way
-        host_->setNamed("Radar Alerts", options == kAlerts ? 1.0 : 0.0);
+        host_->setNamed("Radar Alerts", options == kAlerts || options == kAlertsAutoRange ? 1.0 : 0.0);
+        host_->setNamed("Radar Auto Range", options == kAlertsAutoRange ? 1.0 : 0.0);
         redraw(window, kRefreshStep);  // reads the traffic
         redraw(window);                // plots it in this view
         if (select) {
@@ -565,8 +569,9 @@ int main(int argc, char** argv) {
     // The traffic alerts in every view, and frames that refresh (and so classify) every time.
     for (int mode : {2, 3, 4})
         for (int aircraft : {30, 100, 300})
-            frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, kAlerts});
-    for (Options options : {kPlain, kAlerts})
+            for (Options options : {kAlerts, kAlertsAutoRange})
+                frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, options});
+    for (Options options : {kPlain, kAlerts, kAlertsAutoRange})
         frames.push_back(FrameCase{2, kCompact, 300, 512, Change::Refresh, options});
     // Three gauges of 1,024 pixels fit the backdrops' bound, six do not.
     std::vector<PanelCase> panels{{3, 1024}, {6, 1024}};
