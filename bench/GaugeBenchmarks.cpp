@@ -107,10 +107,14 @@ public:
         return opened;
     }
 
-    void useTraffic(int count) {
-        if (count == trafficCount_) return;
-        host_->setScenario(bench::syntheticTraffic(count));
+    // With encounters: the five closing aircraft besides.
+    void useTraffic(int count, bool encounters = false) {
+        if (count == trafficCount_ && encounters == encounters_) return;
+        sim::Scenario scenario = bench::syntheticTraffic(count);
+        if (encounters) bench::addEncounters(scenario);
+        host_->setScenario(scenario);
         trafficCount_ = count;
+        encounters_ = encounters;
     }
 
     // Redraws with the clock moved on by step.
@@ -123,11 +127,17 @@ public:
     // select selected by a click on it.
     void prepareView(sim::Window& window, int mode, bool select, Options options = kPlain) {
         host_->setNamed("Radar Mode", mode);
-        host_->setNamed("Radar Range", bench::kRangeNm);
+        const bool autoRange = options == kAlertsAutoRange;
+        host_->setNamed("Radar Range", autoRange ? bench::kEncountersRangeNm : bench::kRangeNm);
         host_->setNamed("Radar Altitude Tags", options == kTags ? 1.0 : 0.0);
         host_->setNamed("Radar Filter", options == kFilter ? 2.0 : 0.0);  // 2,700 ft either way
         host_->setNamed("Radar Alerts", options == kAlerts || options == kAlertsAutoRange ? 1.0 : 0.0);
-        host_->setNamed("Radar Auto Range", options == kAlertsAutoRange ? 1.0 : 0.0);
+        host_->setNamed("Radar Auto Range", autoRange ? 1.0 : 0.0);
+        // The advisories' rates need two sights of them in flight.
+        for (int sight = 0; autoRange && sight < 3; ++sight) {
+            host_->advance(kRefreshStep);
+            host_->drawWindow(window);
+        }
         redraw(window, kRefreshStep);  // reads the traffic
         redraw(window);                // plots it in this view
         if (select) {
@@ -176,6 +186,7 @@ private:
     std::unique_ptr<sim::Host> host_;
     std::map<std::string, sim::Window*> windows_;
     int trafficCount_ = -1;
+    bool encounters_ = false;
     std::map<std::string, size_t> lastCounts_;
 };
 
@@ -258,7 +269,7 @@ constexpr int32_t kUpdateService = 0;
 
 void runFrames(benchmark::State& state, FrameCase& c, Drawing drawing) {
     Stage& s = stage(drawing);
-    s.useTraffic(c.aircraft);
+    s.useTraffic(c.aircraft, c.options == kAlertsAutoRange);
     sim::Window& window = s.window(c.block, c.pixels);
     s.prepareView(window, c.mode, c.aircraft > 0, c.options);
     sim::Host& host = s.host();
@@ -511,7 +522,7 @@ void savePictures(const std::string& dir, std::vector<FrameCase>& frames) {
     for (FrameCase& c : frames) {
         if (c.pixels != 512 || c.change != Change::None) continue;
         Stage& s = stage(kLibGdiPlus);
-        s.useTraffic(c.aircraft);
+        s.useTraffic(c.aircraft, c.options == kAlertsAutoRange);
         sim::Window& window = s.window(c.block, c.pixels);
         s.prepareView(window, c.mode, c.aircraft > 0, c.options);
         window.savePng(dir + "/" + viewName(c.mode) + "-" + blockName(c.block) + "-" + std::to_string(c.aircraft) +
