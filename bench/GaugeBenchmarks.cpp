@@ -66,12 +66,15 @@ const char* viewName(int mode) {
 }
 
 // The pilots' options a frame case turns on through the panel.
-enum Options { kPlain, kTags, kFilter, kAlerts };
+// Alerts come with the advisories' and proximate traffic's tags; "alerts-auto"
+// adds the auto range.
+enum Options { kPlain, kTags, kFilter, kAlerts, kAlertsAutoRange };
 const char* optionsName(Options options) {
     switch (options) {
         case kTags: return "tags";
         case kFilter: return "filter";
         case kAlerts: return "alerts";
+        case kAlertsAutoRange: return "alerts-auto";
         default: return "plain";
     }
 }
@@ -105,10 +108,14 @@ public:
         return opened;
     }
 
-    void useTraffic(int count) {
-        if (count == trafficCount_) return;
-        host_->setScenario(bench::syntheticTraffic(count));
+    // With encounters: the five closing aircraft besides.
+    void useTraffic(int count, bool encounters = false) {
+        if (count == trafficCount_ && encounters == encounters_) return;
+        sim::Scenario scenario = bench::syntheticTraffic(count);
+        if (encounters) bench::addEncounters(scenario);
+        host_->setScenario(scenario);
         trafficCount_ = count;
+        encounters_ = encounters;
     }
 
     // Redraws with the clock moved on by step.
@@ -123,10 +130,17 @@ public:
     enum class Selection { Keep, Select, Clear };
     void prepareView(sim::Window& window, int mode, Selection selection, Options options = kPlain) {
         host_->setNamed("Radar Mode", mode);
-        host_->setNamed("Radar Range", bench::kRangeNm);
+        const bool autoRange = options == kAlertsAutoRange;
+        host_->setNamed("Radar Range", autoRange ? bench::kEncountersRangeNm : bench::kRangeNm);
         host_->setNamed("Radar Altitude Tags", options == kTags ? 1.0 : 0.0);
         host_->setNamed("Radar Filter", options == kFilter ? 2.0 : 0.0);  // 2,700 ft either way
-        host_->setNamed("Radar Alerts", options == kAlerts ? 1.0 : 0.0);
+        host_->setNamed("Radar Alerts", options == kAlerts || options == kAlertsAutoRange ? 1.0 : 0.0);
+        host_->setNamed("Radar Auto Range", autoRange ? 1.0 : 0.0);
+        // The advisories' rates need two sights of them in flight.
+        for (int sight = 0; autoRange && sight < 3; ++sight) {
+            host_->advance(kRefreshStep);
+            host_->drawWindow(window);
+        }
         redraw(window, kRefreshStep);  // reads the traffic
         redraw(window);                // plots it in this view
         if (selection != Selection::Keep) {
@@ -176,6 +190,7 @@ private:
     std::unique_ptr<sim::Host> host_;
     std::map<std::string, sim::Window*> windows_;
     int trafficCount_ = -1;
+    bool encounters_ = false;
     std::map<std::string, size_t> lastCounts_;
 };
 
@@ -267,7 +282,7 @@ Stage::Selection selectionFor(const FrameCase& c) {
 
 void runFrames(benchmark::State& state, FrameCase& c, Drawing drawing) {
     Stage& s = stage(drawing);
-    s.useTraffic(c.aircraft);
+    s.useTraffic(c.aircraft, c.options == kAlertsAutoRange);
     sim::Window& window = s.window(c.block, c.pixels);
     s.prepareView(window, c.mode, selectionFor(c), c.options);
     sim::Host& host = s.host();
@@ -566,7 +581,7 @@ void savePictures(const std::string& dir, std::vector<FrameCase>& frames) {
     for (FrameCase& c : frames) {
         if (c.pixels != 512 || c.change != Change::None) continue;
         Stage& s = stage(kLibGdiPlus);
-        s.useTraffic(c.aircraft);
+        s.useTraffic(c.aircraft, c.options == kAlertsAutoRange);
         sim::Window& window = s.window(c.block, c.pixels);
         s.prepareView(window, c.mode, selectionFor(c), c.options);
         window.savePng(dir + "/" + viewName(c.mode) + "-" + blockName(c.block) + "-" + std::to_string(c.aircraft) +
@@ -631,8 +646,9 @@ int main(int argc, char** argv) {
     // The traffic alerts in every view, and frames that refresh (and so classify) every time.
     for (int mode : {2, 3, 4})
         for (int aircraft : {30, 100, 300})
-            frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, kAlerts});
-    for (Options options : {kPlain, kAlerts})
+            for (Options options : {kAlerts, kAlertsAutoRange})
+                frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, options});
+    for (Options options : {kPlain, kAlerts, kAlertsAutoRange})
         frames.push_back(FrameCase{2, kCompact, 300, 512, Change::Refresh, options});
     // Three gauges of 1,024 pixels fit the backdrops' bound, six do not.
     std::vector<PanelCase> panels{{3, 1024}, {6, 1024}};

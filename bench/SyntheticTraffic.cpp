@@ -72,6 +72,31 @@ sim::Scenario syntheticTraffic(int count) {
     return scenario;
 }
 
+void addEncounters(sim::Scenario& scenario) {
+    const struct {
+        double distanceNm, bearingDeg, aboveFt, headingDeg, knots;
+    } closing[] = {{0.6, 300.0, 300.0, 120.0, 20.0},
+                   {2.0, 60.0, -400.0, 240.0, 300.0},
+                   {12.0, 0.0, 400.0, 180.0, 1000.0},
+                   {12.0, 8.0, -300.0, 188.0, 1000.0},
+                   {12.2, 352.0, 600.0, 172.0, 1000.0}};
+    int number = 0;
+    for (const auto& c : closing) {
+        sim::Aircraft aircraft;
+        char text[32];
+        std::snprintf(text, sizeof text, "TA%03d", ++number);
+        aircraft.atcId = text;
+        aircraft.label = text;
+        aircraft.airline = "BENCH EXPRESS";
+        aircraft.flightNumber = text + 2;
+        placeAt(aircraft, c.distanceNm, c.bearingDeg);
+        aircraft.altitudeFt = kOwnAltitudeFt + c.aboveFt;
+        aircraft.headingTrueDeg = c.headingDeg;
+        aircraft.groundSpeedKt = c.knots;
+        scenario.traffic.push_back(aircraft);
+    }
+}
+
 LogicalPoint selectedAircraftPoint(int displayMode) {
     // Dead ahead at half the range: a quarter of the way up in the circle,
     // the middle of the arc's fan, and the crossing of the grid's own

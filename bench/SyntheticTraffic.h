@@ -17,6 +17,12 @@ constexpr const char* kSelectedAtcId = "SEL001";
 // the same count always gives the same picture.
 sim::Scenario syntheticTraffic(int count);
 
+// Five aircraft closing on the own one added to a scenario, each a traffic
+// advisory from the second refresh on: two within 2 NM, three 12 NM ahead
+// at 1,000 kt closure, off-scale at a range of 10 NM (the auto range's case).
+constexpr double kEncountersRangeNm = 10.0;
+void addEncounters(sim::Scenario& scenario);
+
 // The logical point where a view plots the aircraft to select.
 struct LogicalPoint {
     double x;

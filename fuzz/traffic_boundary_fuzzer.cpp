@@ -82,6 +82,8 @@ void setPilotOptions(FuzzedDataProvider& data, FakePanel& panel) {
     panel.setNamedVariable("Radar Filter", data.ConsumeBool() ? data.ConsumeIntegralInRange<int>(0, 4)
                                                               : hostileNumber(data, -1.0, 6.0));
     panel.setNamedVariable("Radar Alerts", data.ConsumeIntegralInRange<int>(0, 3) != 0 ? 1.0 : hostileNumber(data, -1.0, 3.0));
+    panel.setNamedVariable("Radar Alert Mute", data.ConsumeBool() ? 0.0 : hostileNumber(data, -1.0, 3.0));
+    panel.setNamedVariable("Radar Auto Range", data.ConsumeBool() ? 1.0 : hostileNumber(data, -1.0, 3.0));
 }
 
 // The host clock of the next frame: mostly a steady step with a refresh now

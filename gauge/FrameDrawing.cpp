@@ -118,6 +118,7 @@ bool RadarGauge::redrawSurface(double clock) {
     classifyTraffic(clock);
     drawSelectedView();
     finishPicture(entry->graphics);
+    followAutoRange(clock);
     publishSelection();
     // A failed call may have left the surface's transform off (a translation
     // whose container did not open): it is set afresh for the next frame.
@@ -186,7 +187,7 @@ bool RadarGauge::copyBackdrop() {
     // for later frames: it is made again soon.
     if (view == nullptr || !viewHasItsResources() || schemeRetry_.waiting()) return false;
     // A range change leaves a fixed part that does not show the range as it is.
-    const float shownRange = view->fixedPartShowsRange() ? rangeNm_ : 0.0f;
+    const float shownRange = view->fixedPartShowsRange() ? shownRangeNm() : 0.0f;
     const BackdropContent content{displayMode_, shownRange, surfaceWidth_, surfaceHeight_, scheme_.backgroundColour};
     DrawingMemory& memory = drawingMemory();
     const BackdropLease lease = memory.leaseBackdrop(this, deviceContext_, content);
@@ -215,7 +216,7 @@ void RadarGauge::paintBackdrop(render::OffscreenBitmap& backdrop, const RadarVie
     graphics.scaleWorldTransform(scaleX_, scaleY_);
     graphics.clear(scheme_.backgroundColour);
     const gdip::GraphicsContainer container = openViewContainer(graphics, view.origin());
-    view.drawFixedPart(graphics, scheme_, rangeNm_);
+    view.drawFixedPart(graphics, scheme_, shownRangeNm());
     closeViewContainer(graphics, container);
 }
 
@@ -258,18 +259,35 @@ void RadarGauge::drawView(RadarView& view) {
     if (!viewCanDraw()) return;
     render::Graphics& graphics = *graphics_;
     const gdip::GraphicsContainer container = openViewContainer(graphics, view.origin());
-    if (!fixedPartShown_) view.drawFixedPart(graphics, scheme_, rangeNm_);
+    const float range = shownRangeNm();
+    if (!fixedPartShown_) view.drawFixedPart(graphics, scheme_, range);
 
     beginShownTargets();
     selectedDrawn_ = 0;
     const ViewRecords records{plotPositions_,        &selectedIndex_,       selectedAtcId_, &selectedDrawn_,
                               &selectedDistanceNm_, &selectedBearingDeg_, shownTargets_};
     LiveFrame frame{graphics, scheme_, panel_,    *trafficList_, drawingMemory(), records, options_,
-                    alertsOn() ? advisories_ : nullptr,   rangeNm_, scaleX_,       scaleY_, composing_};
+                    alertsOn() ? advisories_ : nullptr,   range,    scaleX_,       scaleY_, composing_};
+    render::TextBlock block;
+    if ((options_.altitudeTags == 1 || alertsOn()) && layOutLastDataBlock(block)) frame.block = &block;
+    frame.autoRangeMark = autoRangeNm_ > rangeNm_;
     view.drawLivePart(frame);
 
     closeViewContainer(graphics, container);
+    if (frame.autoRangeMark) drawAutoRangeMark();
     drawDataBlock();
+}
+
+// The selected aircraft's block as the last frame drew it: the tags keep
+// clear of where it will be (its texts change by a character at most).
+bool RadarGauge::layOutLastDataBlock(render::TextBlock& block) const {
+    if (parts_.dataBlock == nullptr || trafficList_ == nullptr || selectedAtcId_[0] == '\0') return false;
+    const TrafficTarget* target = trafficList_->item(selectedIndex_);
+    if (target == nullptr) return false;
+    const SelectedTarget selected{*target, selectedDistanceNm_, selectedBearingDeg_, trafficList_->limitedMode() != 0,
+                                  displayMode_};
+    parts_.dataBlock->layOut(scheme_, selected, block);
+    return true;
 }
 
 // The block of the selected aircraft, when the view drew it in this frame.

@@ -22,6 +22,9 @@ constexpr const char* kAlertVariableNames[kAlertVariableCount] = {
     "Radar Alert Level",    "Radar Alert Count",        "Radar Alert Clock",           "Radar Alert Relative Altitude",
     "Radar Alert Distance", "Radar Alert Closest Time", "Radar Alert Closest Distance",
 };
+// Registered after those, never given a value either.
+constexpr const char* kAlertMuteName = "Radar Alert Mute";
+constexpr const char* kAutoRangeName = "Radar Auto Range";
 constexpr double kMinimumRangeNm = 5.0;
 
 // A setting read like the mode: fraction cut off, saturating; a value that
@@ -65,6 +68,8 @@ void RadarGauge::syncVariables() {
     registeredAfterRefusal(panel_, ids.alertsVarId, kAlertsName);
     for (int i = 0; i < kAlertVariableCount; ++i)
         registeredAfterRefusal(panel_, ids.alertVarIds[i], kAlertVariableNames[i]);
+    registeredAfterRefusal(panel_, ids.alertMuteVarId, kAlertMuteName);
+    registeredAfterRefusal(panel_, ids.autoRangeVarId, kAutoRangeName);
     adoptRegisteredIds();
     readRange();
     readMode();
@@ -83,6 +88,8 @@ void RadarGauge::registerVariables() {
     ids.filterVarId = panel_.registerNamedVariable(kFilterName);
     ids.alertsVarId = panel_.registerNamedVariable(kAlertsName);
     for (int i = 0; i < kAlertVariableCount; ++i) ids.alertVarIds[i] = panel_.registerNamedVariable(kAlertVariableNames[i]);
+    ids.alertMuteVarId = panel_.registerNamedVariable(kAlertMuteName);
+    ids.autoRangeVarId = panel_.registerNamedVariable(kAutoRangeName);
     ids.registered = 1;
     adoptRegisteredIds();
 }
@@ -113,6 +120,8 @@ void RadarGauge::readPilotOptions() {
     readSetting(panel_, tagsVarId_, options_.altitudeTags);
     readSetting(panel_, filterVarId_, options_.filter);
     readSetting(panel_, registeredVariables_.alertsVarId, options_.alerts);
+    readSetting(panel_, registeredVariables_.alertMuteVarId, options_.alertMute);
+    readSetting(panel_, registeredVariables_.autoRangeVarId, options_.autoRange);
 }
 
 }  // namespace quillon

@@ -76,6 +76,9 @@ public:
 
     int32_t displayMode() const { return displayMode_; }
     float rangeNm() const { return rangeNm_; }
+    // The range the views show: the pilot's, or the auto range's while it
+    // brings advisories in.
+    float shownRangeNm() const { return autoRangeNm_ > rangeNm_ ? autoRangeNm_ : rangeNm_; }
     int32_t selectedIndex() const { return selectedIndex_; }
     const char* selectedAtcId() const { return selectedAtcId_; }
     int32_t selectedDrawn() const { return selectedDrawn_; }
@@ -108,6 +111,7 @@ protected:
     // own-ship centre, the fixed part unless the backdrop showed it, the
     // live part, then the data block.
     void drawView(RadarView& view);
+    bool layOutLastDataBlock(render::TextBlock& block) const;
     // False, with the drawn flag cleared, when the surface, the list or the
     // scheme is missing.
     bool viewCanDraw();
@@ -125,6 +129,8 @@ protected:
         int32_t filterVarId = 0;
         int32_t alertsVarId = 0;
         int32_t alertVarIds[kAlertVariableCount] = {};
+        int32_t alertMuteVarId = 0;
+        int32_t autoRangeVarId = 0;
     };
     static RegisteredVariables registeredVariables_;
 
@@ -167,6 +173,10 @@ protected:
     int32_t filterVarId_ = 0;
     PilotOptions options_;
     TrafficAdvisories* advisories_ = nullptr;  // made when alerts are first turned on
+    // The auto range: the range in use while it is widened (0: the pilot's),
+    // and the clock at which an advisory last needed it.
+    float autoRangeNm_ = 0.0f;
+    double autoRangeNeededAt_ = 0.0;
     uint8_t shownTargets_[TrafficList::kSlots] = {};
     int32_t shownMode_ = 0;
     // Creations whose GDI+ calls failed, tried again frame by frame less often.
@@ -205,7 +215,13 @@ private:
     void followAlertsSetting();
     void classifyTraffic(double clock);
     void publishAlerts(double clock);
+    void announceAdvisory(double clock);
     void withdrawAlerts();
+    // The auto range (gauge/AutoRange.cpp): the range that shows every
+    // advisory, held a while after none needs it; its mark.
+    void followAutoRange(double clock);
+    float rangeShowingAdvisories() const;
+    void drawAutoRangeMark();
     // The selection published to the panel by the gauge that made the
     // latest one (gauge/PublishedSelection.cpp).
     void takeOverPublishing();

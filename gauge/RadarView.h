@@ -42,7 +42,16 @@ struct PilotOptions {
     int32_t altitudeTags = 0;  // 1 draws relative-altitude tags
     int32_t filter = kShowAllTraffic;
     int32_t alerts = 0;  // 1 warns of the traffic that threatens the own aircraft
+    int32_t alertMute = 0;  // 1 silences the voice of new advisories
+    int32_t autoRange = 0;  // 1 widens the range to bring off-scale advisories in
 };
+
+// The mark of a range widened for the advisories, in the scheme's bright
+// colour at the top left, under the data block's corner and outside every
+// view's lines.
+constexpr char16_t kAutoRangeMark[] = u"AUTO";
+constexpr float kAutoRangeMarkX = 6.0f;
+constexpr float kAutoRangeMarkY = 112.0f;
 
 // The gauge's records a view writes while it draws: where each list slot
 // was plotted, which slots it drew, and the selection it finds again.
@@ -73,6 +82,11 @@ struct LiveFrame {
     // The frame composed as memory, which the graphics draws on; null when
     // it draws on the surface.
     render::FrameBuffer* composed = nullptr;
+    // The data block the gauge will draw over the view, laid out as in the
+    // last frame, for the tags to keep clear of; null: none.
+    const render::TextBlock* block = nullptr;
+    // The auto range's mark is drawn over the view: tags keep clear of it.
+    bool autoRangeMark = false;
 };
 
 class RadarView {

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "gauge/RadarGauge.h"
+#include "render/VoiceCall.h"
 
 namespace quillon {
 namespace {
@@ -21,13 +22,19 @@ enum AlertVariable { kLevel, kCount, kClock, kRelativeAltitude, kDistance, kClos
 // the level last written, so that turning alerts off writes 0 once.
 double publishedClock = NAN;
 int32_t publishedLevel = 0;
+// The clock at which the voice last sounded: every radar of the panel sees
+// a new advisory within a refresh of the others, and it is heard once.
+double voicedClock = NAN;
+// About the voice's length.
+constexpr double kVoiceSeconds = 2.0;
 
 bool sameClock(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 
 }  // namespace
 
 float RadarGauge::queryRangeNm() const {
-    if (options_.alerts != 1 || !(rangeNm_ < kAlertQueryRangeNm)) return rangeNm_;
+    const float shown = shownRangeNm();
+    if (options_.alerts != 1 || !(shown < kAlertQueryRangeNm)) return shown;
     return kAlertQueryRangeNm;
 }
 
@@ -47,8 +54,17 @@ void RadarGauge::followAlertsSetting() {
 
 void RadarGauge::classifyTraffic(double clock) {
     if (!alertsOn() || trafficList_ == nullptr) return;
-    advisories_->update(panel_, *trafficList_, clock);
+    if (advisories_->update(panel_, *trafficList_, clock) && advisories_->newAdvisories() > 0) announceAdvisory(clock);
     publishAlerts(clock);
+}
+
+// "Traffic, traffic" once at a new advisory, unless the panel muted it. The
+// call returns at once; a host without sound refuses it and that is all.
+void RadarGauge::announceAdvisory(double clock) {
+    if (options_.alertMute == 1) return;
+    if (clock >= voicedClock && clock - voicedClock < kVoiceSeconds) return;  // another radar's voice is on
+    voicedClock = clock;
+    render::playVoiceResource(render::kTrafficVoiceResource);
 }
 
 void RadarGauge::publishAlerts(double clock) {

@@ -235,6 +235,8 @@ void FrameBuffer::drawOnto(Graphics& target) {
     target.record(gdip::GdipSetClipRectI(native, 0, 0, width_, height_, gdip::kCombineModeReplace));
     target.record(gdip::GdipSetCompositingMode(native, gdip::kCompositingModeSourceCopy));
     target.record(gdip::GdipDrawImageRectI(native, reinterpret_cast<gdip::GpImage*>(bitmap_), 0, 0, width_, height_));
+    // As there: blending set back before the restore, which libgdiplus does not apply.
+    target.record(gdip::GdipSetCompositingMode(native, gdip::kCompositingModeSourceOver));
     if (target.record(gdip::GdipRestoreGraphics(native, state)) == gdip::kOk) return;
     // No clip and blending, as the surface is drawn with; its scaling is set
     // again at its next frame (a call failed in this one).

@@ -284,6 +284,10 @@ bool Graphics::drawBitmap(const OffscreenBitmap& bitmap, int32_t x, int32_t y) {
     record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceCopy));
     const gdip::GpStatus drawn = record(gdip::GdipDrawImageRectI(
         native_, reinterpret_cast<gdip::GpImage*>(bitmap.bitmap_), x, y, bitmap.width_, bitmap.height_));
+    // Blending set back before the restore: libgdiplus's restore reports the
+    // saved mode but keeps drawing with the copy's, and every cell copied
+    // afterwards would punch its transparent pixels through the surface.
+    record(gdip::GdipSetCompositingMode(native_, gdip::kCompositingModeSourceOver));
     if (record(gdip::GdipRestoreGraphics(native_, state)) == gdip::kOk) return drawn == gdip::kOk;
     // What the caller drew with before, as far as it can be known: no clip,
     // blending. The transform stays reset.

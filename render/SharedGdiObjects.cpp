@@ -1,6 +1,9 @@
 #include "render/SharedGdiObjects.h"
 
+#include "render/ColourScheme.h"
 #include "render/RetryPacing.h"
+
+#include <functional>
 
 #include <new>
 
@@ -76,6 +79,7 @@ struct GenericFamilySlot {
 
 SharedSlot<StringFormat> formats[static_cast<int>(SharedFormat::Count)];
 SharedSlot<SolidBrush> brushes[static_cast<int>(SharedBrush::Count)];
+SharedSlot<Pen> pens[static_cast<int>(SharedBrush::Count)];
 SharedSlot<Matrix> matrices[static_cast<int>(SharedMatrix::Count)];
 SharedSlot<StrokePath> paths[static_cast<int>(SharedPath::Count)];
 GenericFamilySlot genericFamily;
@@ -95,12 +99,17 @@ Brush& sharedBrush(SharedBrush slot) {
     return brushes[static_cast<int>(slot)].get(kColours[static_cast<int>(slot)]);
 }
 
+Pen& sharedPen(SharedBrush slot) {
+    return pens[static_cast<int>(slot)].get(std::cref(sharedBrush(slot)), kSchemePenWidth, gdip::kUnitWorld);
+}
+
 FontFamily& genericSansSerifFamily() { return genericFamily.get(); }
 
 void releaseSharedGdiObjects() {
     for (auto& format : formats) format.release();
     for (auto& matrix : matrices) matrix.release();
     for (auto& path : paths) path.release();
+    for (auto& pen : pens) pen.release();  // before the brushes they were made from
     for (auto& brush : brushes) brush.release();
     genericFamily.release();
 }
@@ -111,6 +120,7 @@ int liveSharedGdiObjects() {
     for (const auto& matrix : matrices) live += matrix.live() ? 1 : 0;
     for (const auto& path : paths) live += path.live() ? 1 : 0;
     for (const auto& brush : brushes) live += brush.live() ? 1 : 0;
+    for (const auto& pen : pens) live += pen.live() ? 1 : 0;
     return live;
 }
 

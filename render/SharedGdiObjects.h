@@ -23,6 +23,8 @@ constexpr uint32_t kTrafficAdvisoryColour = 0xffffff00u;
 
 // The brush of the slot, created on first use.
 Brush& sharedBrush(SharedBrush slot);
+// A pen of the slot's brush and the schemes' pen width, created on first use.
+Pen& sharedPen(SharedBrush slot);
 
 // The string format of the slot, created (flags 0, neutral language) on first use.
 StringFormat& sharedStringFormat(SharedFormat slot);

@@ -197,6 +197,13 @@ bool TextAtlas::keyedFor(const TextAtlasContent& content, float scaleX, float sc
            scaleY_ == scaleY;
 }
 
+RectF TextAtlas::inkAround() const {
+    if (!ready_) return RectF{};
+    const float left = (inkLeft_ - cellWidthPixels_ / 2.0f - 1.0f) / scaleX_;
+    const float top = (inkTop_ - kMarginPixels - 1.0f) / scaleY_;
+    return RectF{left, top, (inkWidth_ + 2.0f) / scaleX_, (inkHeight_ + 2.0f) / scaleY_};
+}
+
 void TextAtlas::draw(Graphics& target, float originX, float originY, int cell, int brush, float centreX,
                      float textTop, FrameBuffer* composed) const {
     if (!ready_ || cell < 0 || cell >= cells_ || brush < 0 || brush > 1) return;

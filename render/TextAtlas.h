@@ -66,6 +66,9 @@ public:
               FrameBuffer* composed = nullptr) const;
     // Height of a line of the text, in world units.
     float lineHeight() const { return lineHeight_; }
+    // Where the texts' ink may lie around a cell drawn at (centreX, textTop),
+    // in world units from there, a pixel wider all round for the snapping.
+    RectF inkAround() const;
 
     bool hasDrawings() const { return ready_ && drawings_ > 0; }
     // The line drawing in the pen of the brush's colour, its anchor on the

@@ -327,6 +327,9 @@ HostGdiPlusCalls::~HostGdiPlusCalls() { --hostCallDepth; }
 
 void setOnFailure(OnFailure action) { onFailure = action; }
 
+bool restoreAppliesCompositing = true;
+void setRestoreAppliesCompositing(bool applies) { restoreAppliesCompositing = applies; }
+
 Figures figures() { return Figures{failureCount, openSessions[kModule], openSessions[kHost], liveObjects}; }
 
 const char* lastFailure() { return failureText; }
@@ -612,7 +615,7 @@ LAYER_EXPORT Status GdipRestoreGraphics(Handle graphics, uint32_t state) {
     Forwarded forwarded;
     const Status status = next(graphics, state);
     int32_t mode = 0;
-    if (status == kOk && getMode(graphics, &mode) == kOk) setMode(graphics, mode);
+    if (status == kOk && restoreAppliesCompositing && getMode(graphics, &mode) == kOk) setMode(graphics, mode);
     return status;
 }
 

@@ -91,4 +91,11 @@ const char* failedFunction();
 // (the module trying again).
 int64_t callsOfFailedFunctionSince();
 
+// ---- libgdiplus as it is --------------------------------------------------------
+// By default the layer's GdipRestoreGraphics draws with the compositing mode
+// it restores, as gdiplus.dll does. Off: as libgdiplus alone, which reports
+// the restored mode but keeps drawing with the one set before the restore
+// (a host that runs the module over libgdiplus without this layer).
+void setRestoreAppliesCompositing(bool applies);
+
 }  // namespace sim::gdiplus_layer

@@ -144,6 +144,7 @@ void TrafficAdvisories::update(const OwnAircraft& own, const TrafficTarget* targ
     if (count > kSlots) count = kSlots;
     if (targets == nullptr || first > count) count = first;
     std::memset(classes_, 0, sizeof classes_);
+    newAdvisories_ = 0;
     if (!std::isfinite(clock)) {
         // No time base: nothing can be measured or held.
         reset();
@@ -214,6 +215,7 @@ void TrafficAdvisories::observe(Track& track, const Track* previous, const OwnAi
     track.hasRate = false;
     track.advisory = false;
     track.failingSince = kNaN;
+    track.lastAdvisoryClock = kNaN;
     track.closestSeconds = 0.0;
     track.closestMissNm = 0.0;
     track.located = finite(distanceNm, course, height);
@@ -254,6 +256,7 @@ void TrafficAdvisories::measureRates(Track& track, const Track& previous, double
 
     track.advisory = previous.advisory;
     track.failingSince = previous.failingSince;
+    track.lastAdvisoryClock = previous.lastAdvisoryClock;
     const double interval = clock - previous.sampleClock;
     if (!(interval >= kShortestRateInterval)) {
         // Too soon to measure again: keep the reference and the rates.
@@ -286,6 +289,7 @@ AdvisoryClass TrafficAdvisories::classify(Track& track, const SensitivityLevel& 
         track.failingSince = kNaN;
         return AdvisoryClass::kNone;
     }
+    const bool wasAdvisory = track.advisory;
     const double range = track.distanceNm;
     const double rangeRate = range > 0.0 ? (track.east * track.eastRate + track.north * track.northRate) / range : 0.0;
     const bool passing = track.hasRate && rangeTestPasses(range, rangeRate, level) &&
@@ -298,7 +302,11 @@ AdvisoryClass TrafficAdvisories::classify(Track& track, const SensitivityLevel& 
         if (std::isnan(track.failingSince)) track.failingSince = clock;
         if (clock - track.failingSince >= kHoldSeconds) track.advisory = false;
     }
-    if (track.advisory) return AdvisoryClass::kTrafficAdvisory;
+    if (track.advisory) {
+        if (!wasAdvisory && !(clock - track.lastAdvisoryClock < kHoldSeconds)) ++newAdvisories_;
+        track.lastAdvisoryClock = clock;
+        return AdvisoryClass::kTrafficAdvisory;
+    }
     if (range <= kProximateRangeNm && std::fabs(track.height) <= kProximateHeightFeet) return AdvisoryClass::kProximate;
     return AdvisoryClass::kNone;
 }

@@ -94,6 +94,9 @@ public:
     // distance of a slot's aircraft; false while it has no rate.
     bool closestApproachOf(int slot, double& seconds, double& missNm) const;
     const AdvisorySummary& summary() const { return summary_; }
+    // Aircraft that became advisories at the last update: not one held, nor
+    // one that was an advisory less than the hold time before.
+    int newAdvisories() const { return newAdvisories_; }
 
 private:
     // One aircraft as seen at the last refreshes, kept by ATC identifier.
@@ -108,6 +111,7 @@ private:
         double east, north, height;  // NM and feet relative to the own aircraft, now
         double eastRate, northRate, heightRate;  // per second
         double failingSince;  // first refresh without the tests passing; NaN while passing
+        double lastAdvisoryClock;  // the last refresh it was an advisory at; NaN: none yet
         double closestSeconds, closestMissNm;
         float distanceNm;
         float trueBearingDeg;
@@ -134,6 +138,7 @@ private:
     bool seenAnyRefresh_ = false;
     AdvisoryClass classes_[kSlots];
     AdvisorySummary summary_;
+    int newAdvisories_ = 0;
 };
 
 }  // namespace quillon

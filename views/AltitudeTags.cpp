@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "render/SharedGdiObjects.h"
 #include "views/TextFormats.h"
 
 namespace quillon {
@@ -10,10 +11,7 @@ namespace {
 
 constexpr double kLargestTag = 99.0;
 constexpr double kArrowThresholdFpm = 500.0;
-// Clear of the selection box (half side 25), so the box never crosses it.
-constexpr float kTagGap = 27.0f;
-// The arrow stands right of the cross arm; its head is two short strokes.
-constexpr float kArrowOffsetX = 18.0f;
+// The arrow's head is two short strokes.
 constexpr float kArrowHalfLength = 10.0f;
 constexpr float kArrowHeadWidth = 5.0f;
 constexpr float kArrowHeadLength = 6.0f;
@@ -69,6 +67,18 @@ render::TextAtlasContent altitudeTagAtlasContent(const render::ColourScheme& sch
             climbArrowDrawings(scheme.dimPen.get(), scheme.brightPen.get(), render::kSchemePenWidth)};
 }
 
+render::TextAtlasContent advisoryTagAtlasContent(const render::ColourScheme& scheme, render::StringFormat& format) {
+    const render::Brush* brush = &render::sharedBrush(render::SharedBrush::TrafficAdvisory);
+    const render::Pen* pen = &render::sharedPen(render::SharedBrush::TrafficAdvisory);
+    return {altitudeTagCellText,
+            kAltitudeTagCells,
+            scheme.smallFont.get(),
+            &format,
+            {brush, brush},
+            {render::kTrafficAdvisoryColour, render::kTrafficAdvisoryColour},
+            climbArrowDrawings(pen, pen, render::kSchemePenWidth)};
+}
+
 bool altitudeTagHundreds(double relativeFeet, int32_t& hundreds) {
     if (std::isnan(relativeFeet)) return false;
     // Halves go toward zero, so 50 ft either way still reads level.
@@ -99,6 +109,35 @@ int climbArrowDirection(double verticalSpeedFpm) {
     return 0;
 }
 
+void drawTagText(render::Graphics& graphics, const TagStyle& style, bool bright, float centreX, float textTop,
+                 int32_t hundreds) {
+    if (!std::isfinite(centreX) || !std::isfinite(textTop)) return;
+    if (style.atlas != nullptr) {
+        style.atlas->draw(graphics, style.originX, style.originY, hundreds + (kAltitudeTagCells - 1) / 2, bright ? 1 : 0,
+                          centreX, textTop, style.composed);
+        return;
+    }
+    char16_t text[kAltitudeTagCapacity];
+    formatAltitudeTag(hundreds, text, kAltitudeTagCapacity);
+    style.format->setAlignment(gdip::kStringAlignmentCenter);
+    style.format->setLineAlignment(gdip::kStringAlignmentNear);
+    graphics.drawText(text, -1, *style.font, centreX, textTop, style.format, bright ? style.brightBrush : style.dimBrush);
+}
+
+void drawTagArrow(render::Graphics& graphics, const TagStyle& style, bool bright, const render::Pen& pen, float x,
+                  float y, double verticalSpeedFpm) {
+    if (style.limitedMode || !std::isfinite(x) || !std::isfinite(y)) return;
+    const int direction = climbArrowDirection(verticalSpeedFpm);
+    if (direction == 0) return;
+    if (style.atlas != nullptr && style.atlas->hasDrawings()) {
+        style.atlas->drawDrawing(graphics, style.originX, style.originY,
+                                 direction > 0 ? kClimbDrawing : kDescentDrawing, bright ? 1 : 0, x + kArrowOffsetX, y,
+                                 style.composed);
+    } else {
+        drawClimbArrow(graphics, style.arrowPen != nullptr ? *style.arrowPen : pen, x + kArrowOffsetX, y, direction);
+    }
+}
+
 void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bright, const render::Pen& pen, float x,
                      float y, double relativeFeet, double verticalSpeedFpm) {
     int32_t hundreds = 0;
@@ -106,9 +145,7 @@ void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bri
 
     const bool below = hundreds < 0;
     if (style.atlas != nullptr) {
-        const float textTop = below ? y + kTagGap : y - kTagGap - style.atlas->lineHeight();
-        style.atlas->draw(graphics, style.originX, style.originY, hundreds + (kAltitudeTagCells - 1) / 2, bright ? 1 : 0,
-                          x, textTop, style.composed);
+        drawTagText(graphics, style, bright, x, below ? y + kTagGap : y - kTagGap - style.atlas->lineHeight(), hundreds);
     } else {
         char16_t text[kAltitudeTagCapacity];
         formatAltitudeTag(hundreds, text, kAltitudeTagCapacity);
@@ -117,17 +154,7 @@ void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bri
         const float textY = below ? y + kTagGap : y - kTagGap;
         graphics.drawText(text, -1, *style.font, x, textY, style.format, bright ? style.brightBrush : style.dimBrush);
     }
-
-    if (style.limitedMode) return;
-    const int direction = climbArrowDirection(verticalSpeedFpm);
-    if (direction == 0) return;
-    if (style.atlas != nullptr && style.atlas->hasDrawings()) {
-        style.atlas->drawDrawing(graphics, style.originX, style.originY,
-                                 direction > 0 ? kClimbDrawing : kDescentDrawing, bright ? 1 : 0, x + kArrowOffsetX, y,
-                                 style.composed);
-    } else {
-        drawClimbArrow(graphics, pen, x + kArrowOffsetX, y, direction);
-    }
+    drawTagArrow(graphics, style, bright, pen, x, y, verticalSpeedFpm);
 }
 
 }  // namespace quillon

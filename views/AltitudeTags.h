@@ -31,6 +31,8 @@ int climbArrowDirection(double verticalSpeedFpm);
 render::AtlasDrawings climbArrowDrawings(const render::Pen* dimPen, const render::Pen* brightPen, float penWidth);
 // The tags' atlas in the scheme's small font, brushes and pens.
 render::TextAtlasContent altitudeTagAtlasContent(const render::ColourScheme& scheme, render::StringFormat& format);
+// The advisories' tags: the same in the advisories' colour, bright or not.
+render::TextAtlasContent advisoryTagAtlasContent(const render::ColourScheme& scheme, render::StringFormat& format);
 
 // What a scope draws its tags with, the same for every target of a frame.
 struct TagStyle {
@@ -47,7 +49,21 @@ struct TagStyle {
     // The frame composed as memory, which the graphics draws on: the atlas's
     // cells are blended there. Null: copied by the drawing library.
     render::FrameBuffer* composed = nullptr;
+    // The arrows' pen; null: the symbol's.
+    const render::Pen* arrowPen = nullptr;
 };
+
+// Clear of the selection box (half side 25), so the box never crosses a tag.
+constexpr float kTagGap = 27.0f;
+// The arrow stands right of the cross arm.
+constexpr float kArrowOffsetX = 18.0f;
+
+// The tag's text centred on x with the top of its line at textTop.
+void drawTagText(render::Graphics& graphics, const TagStyle& style, bool bright, float centreX, float textTop,
+                 int32_t hundreds);
+// The climb or descent arrow beside a symbol at (x, y), if it climbs or descends briskly.
+void drawTagArrow(render::Graphics& graphics, const TagStyle& style, bool bright, const render::Pen& pen, float x,
+                  float y, double verticalSpeedFpm);
 
 // The tag of a target plotted at (x, y) in the colour of its symbol's pen.
 void drawAltitudeTag(render::Graphics& graphics, const TagStyle& style, bool bright, const render::Pen& pen, float x,

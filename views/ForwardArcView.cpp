@@ -4,6 +4,7 @@
 #include "views/ForwardArcGeometry.h"
 #include "views/RingLabels.h"
 #include "views/Spokes.h"
+#include "views/TagLayout.h"
 #include "views/TargetProcedure.h"
 #include "views/ViewFrame.h"
 
@@ -85,11 +86,12 @@ void ForwardArcView::drawLivePart(LiveFrame& frame) {
     sweep.advance(readings.now);
     drawSweepLine(frame.graphics, *frame.scheme.brightPen, sweep);
 
-    TagStyle tagStyle{};
+    FrameTags tags;
     TargetProcedure procedure = scopeTargetProcedure(
         frame, origin(),
         TargetFrame{&frame.panel, readings.now, readings.headingDeg, kOuterRadius / frame.rangeNm, sweep.window()},
-        tagStyle);
+        tags);
+    if (tags.any) frameTagLayout().keepClearOfRingLabels(kArcSpacing, frame.rangeNm);
 
     TrafficList& list = frame.traffic;
     for (int index = firstListedTarget(list); index < static_cast<int>(list.count()); ++index) {
@@ -113,6 +115,7 @@ void ForwardArcView::drawLivePart(LiveFrame& frame) {
         if (!inside) continue;
         procedure.plot(index, *target, fix, pen, advisory);
     }
+    finishFrameTags(frame, tags);
 }
 
 }  // namespace quillon

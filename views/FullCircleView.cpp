@@ -4,6 +4,7 @@
 #include "views/FullCircleSweep.h"
 #include "views/RingLabels.h"
 #include "views/Spokes.h"
+#include "views/TagLayout.h"
 #include "views/ViewFrame.h"
 
 namespace quillon {
@@ -46,12 +47,13 @@ void FullCircleView::drawLivePart(LiveFrame& frame) {
     stepFullCircleSweep(sweep, readings.now, render::sharedMatrix(render::SharedMatrix::FullCircleSweep));
     frame.graphics.drawLine(*frame.scheme.brightPen, 0.0f, 0.0f, sweep.tip.X, sweep.tip.Y);
 
-    TagStyle tagStyle{};
+    FrameTags tags;
     TargetProcedure procedure = scopeTargetProcedure(
         frame, origin(),
         TargetFrame{&frame.panel, readings.now, readings.headingDeg, kFullCircleRadius / frame.rangeNm,
                     fullCircleSweepWindow(sweep.angle)},
-        tagStyle);
+        tags);
+    if (tags.any) frameTagLayout().keepClearOfRingLabels(kRingSpacing, frame.rangeNm);
 
     TrafficList& list = frame.traffic;
     for (int index = firstListedTarget(list); index < static_cast<int>(list.count()); ++index) {
@@ -73,6 +75,7 @@ void FullCircleView::drawLivePart(LiveFrame& frame) {
         }
         procedure.plot(index, *target, fix, pen, advisory);
     }
+    finishFrameTags(frame, tags);
 }
 
 }  // namespace quillon

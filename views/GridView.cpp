@@ -5,6 +5,7 @@
 #include "traffic/OwnShip.h"
 #include "views/ForwardArcGeometry.h"
 #include "views/GridGeometry.h"
+#include "views/TagLayout.h"
 #include "views/TargetProcedure.h"
 #include "views/ViewFrame.h"
 
@@ -37,6 +38,16 @@ const render::Pen& paintOnGrid(TrafficTarget& target, float x, const GridSpan& w
     return advisory != AdvisoryClass::kNone ? *scheme.brightPen : *scheme.dimPen;
 }
 
+// The grid shows every aircraft's height already: only the advisories and
+// proximate traffic get tags, while alerts are on.
+void requestGridTag(const FrameTags& tags, const render::ColourScheme& scheme, AdvisoryClass advisory,
+                    const PlotPosition& at, double relativeFeet, double verticalSpeedFpm, const render::Pen& pen) {
+    if (!tags.any || advisory == AdvisoryClass::kNone) return;
+    frameTagLayout().request(TagRequest{at.x, at.y, relativeFeet, verticalSpeedFpm, &pen, &pen == scheme.brightPen.get(),
+                                        advisory == AdvisoryClass::kTrafficAdvisory ? TagUrgency::kAdvisory
+                                                                                    : TagUrgency::kProximate});
+}
+
 }  // namespace
 
 void GridView::drawLivePart(LiveFrame& frame) {
@@ -55,6 +66,12 @@ void GridView::drawLivePart(LiveFrame& frame) {
                       GridLayout::kHalfHeight);
     const GridSpan window = sweep.window();
 
+    FrameTags tags;
+    if (frame.advisories != nullptr) {
+        prepareFrameTags(frame, origin(), tags);
+    } else {
+        frameTagLayout().begin(origin(), render::RectF{}, 0.0f);  // no tags in this frame
+    }
     TargetStrokes strokes(graphics);
     strokes.useCrossStamp(crossStampFor(frame, origin()));
     const ViewRecords& records = frame.records;
@@ -70,9 +87,8 @@ void GridView::drawLivePart(LiveFrame& frame) {
         const AdvisoryClass advisory =
             frame.advisories != nullptr ? frame.advisories->classOf(index) : AdvisoryClass::kNone;
         const bool threat = advisory == AdvisoryClass::kTrafficAdvisory;
-        if (!threat && filterHides(filter, target->altitudeAboveGround(),
-                                   relativeAltitudeFeet(ownAltitudeMetres, target->position().altitude)))
-            continue;
+        const double relativeFeet = relativeAltitudeFeet(ownAltitudeMetres, target->position().altitude);
+        if (!threat && filterHides(filter, target->altitudeAboveGround(), relativeFeet)) continue;
 
         float distanceNm = 0.0f;
         float reversedBearing = 0.0f;
@@ -94,6 +110,7 @@ void GridView::drawLivePart(LiveFrame& frame) {
             records.plotPositions[index] = at;
             drawAdvisoryAtEdge(graphics, at.x, at.y, right ? 180.0f : 0.0f);
             recordDrawnTarget(graphics, records, pen, index, *target, at.x, at.y, distanceNm, bearing);
+            requestGridTag(tags, scheme, advisory, at, relativeFeet, target->verticalSpeed(), pen);
             continue;
         }
 
@@ -107,7 +124,10 @@ void GridView::drawLivePart(LiveFrame& frame) {
         recordDrawnTarget(graphics, records, pen, index, *target, at.x, at.y, distanceNm, bearing);
         drawTargetLine(strokes, pen, at.x, at.y, at.x, trendLineEndY(at.y, target->verticalSpeed()));
         strokes.stroke();
+        requestGridTag(tags, scheme, advisory, at, relativeFeet, target->verticalSpeed(), pen);
     }
+    strokes.stroke();
+    finishFrameTags(frame, tags);
 }
 
 }  // namespace quillon

@@ -8,6 +8,7 @@
 #include "traffic/OwnShip.h"
 #include "traffic/TrafficTarget.h"
 #include "views/AltitudeTags.h"
+#include "views/TagLayout.h"
 #include "render/PixelBlend.h"
 #include "render/SharedGdiObjects.h"
 #include "views/TrafficFilter.h"
@@ -260,10 +261,17 @@ void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetF
     const render::PointF end = vectorEnd(at, target.groundSpeed(), target.heading());
     drawTargetLine(strokes_, pen, at.X, at.Y, end.X, end.Y);
     strokes_.stroke();
-    if (frame_.tags != nullptr) {
-        drawAltitudeTag(graphics_, *frame_.tags, &pen == pens_.bright, pen, at.X, at.Y, relativeAltitude(target),
-                        target.verticalSpeed());
-    }
+    requestTag(target, at.X, at.Y, pen, advisory);
+}
+
+void TargetProcedure::requestTag(const TrafficTarget& target, float x, float y, const render::Pen& pen,
+                                 AdvisoryClass advisory) {
+    if (frame_.tags == nullptr || (advisory == AdvisoryClass::kNone && !frame_.everyTag)) return;
+    const TagUrgency urgency = advisory == AdvisoryClass::kTrafficAdvisory ? TagUrgency::kAdvisory
+                               : advisory == AdvisoryClass::kProximate     ? TagUrgency::kProximate
+                                                                           : TagUrgency::kOrdinary;
+    frameTagLayout().request(TagRequest{x, y, relativeAltitude(target), target.verticalSpeed(), &pen,
+                                        &pen == pens_.bright, urgency});
 }
 
 void TargetProcedure::plotAtEdge(int index, const TrafficTarget& target, const TargetFix& fix, render::PointF at,
@@ -271,6 +279,7 @@ void TargetProcedure::plotAtEdge(int index, const TrafficTarget& target, const T
     records_.plotPositions[index] = PlotPosition{at.X, at.Y};
     drawAdvisoryAtEdge(graphics_, at.X, at.Y, inwardDeg);
     recordDrawnTarget(graphics_, records_, pen, index, target, at.X, at.Y, fix.distanceNm, fix.trueBearingDeg);
+    requestTag(target, at.X, at.Y, pen, AdvisoryClass::kTrafficAdvisory);
 }
 
 double TargetProcedure::relativeAltitude(const TrafficTarget& target) const {

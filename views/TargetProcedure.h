@@ -67,7 +67,8 @@ struct TargetFrame {
     // The pilot's options: the traffic filter, and the tag style when tags
     // are on; the own altitude is read only when either needs it.
     int32_t filter = 0;
-    const TagStyle* tags = nullptr;
+    const TagStyle* tags = nullptr;  // null: no tags at all
+    bool everyTag = false;           // else only the advisories' and proximate traffic's
     double ownAltitudeMetres = 0.0;
     // While alerts are on: the aircraft's classes, and the range the view
     // shows (the list then looks further, for the advisories).
@@ -220,6 +221,8 @@ public:
 
 private:
     double relativeAltitude(const TrafficTarget& target) const;
+    // Asks the frame's tag layout for the target's tag, where it gets one.
+    void requestTag(const TrafficTarget& target, float x, float y, const render::Pen& pen, AdvisoryClass advisory);
 
     render::Graphics& graphics_;
     TargetPens pens_;

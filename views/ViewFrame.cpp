@@ -2,6 +2,7 @@
 
 #include "gauge/DrawingMemory.h"
 #include "render/SharedGdiObjects.h"
+#include "views/TagLayout.h"
 #include "views/TrafficFilter.h"
 
 namespace quillon {
@@ -30,30 +31,76 @@ CrossStamp crossStampFor(LiveFrame& frame, const ViewOrigin& origin) {
     return CrossStamp{&frame.memory, content, frame.scaleX, frame.scaleY, frame.composed, origin.x, origin.y};
 }
 
+namespace {
+
+// Laying out a text, or stroking a small arrow with anti-aliasing, costs the
+// drawing library several times what copying a small picture does: tags and
+// arrows come from an atlas drawn once per surface scale and scheme.
+TagStyle tagStyleOf(LiveFrame& frame, const ViewOrigin& origin, const render::TextAtlasContent& content,
+                    const render::Brush* dim, const render::Brush* bright, const render::Pen* arrowPen) {
+    const render::TextAtlas* atlas = frame.memory.textAtlas(content, frame.scaleX, frame.scaleY);
+    if (atlas != nullptr) frame.graphics.setInterpolationMode(gdip::kInterpolationModeNearestNeighbor);
+    TagStyle style{content.font, content.format, dim, bright, frame.traffic.limitedMode() != 0, atlas, origin.x,
+                   origin.y, frame.composed};
+    style.arrowPen = arrowPen;
+    return style;
+}
+
+// Where the tags' ink lies, from the atlas; else their measured line.
+render::RectF tagInk(LiveFrame& frame, const TagStyle& style, float& lineHeight) {
+    if (style.atlas != nullptr) {
+        lineHeight = style.atlas->lineHeight();
+        return style.atlas->inkAround();
+    }
+    const render::RectF bounds = frame.graphics.measureText(u"+99", -1, *style.font, 0.0f, 0.0f);
+    lineHeight = bounds.Height;
+    return render::RectF{-bounds.Width / 2, 0.0f, bounds.Width, bounds.Height};
+}
+
+}  // namespace
+
+bool prepareFrameTags(LiveFrame& frame, const ViewOrigin& origin, FrameTags& tags) {
+    tags.every = frame.options.altitudeTags == 1;
+    tags.any = tags.every || frame.advisories != nullptr;
+    TagLayout& layout = frameTagLayout();
+    if (!tags.any) {
+        layout.begin(origin, render::RectF{}, 0.0f);  // nothing placed in this frame
+        return false;
+    }
+    const render::ColourScheme& scheme = frame.scheme;
+    render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::AltitudeTag);
+    tags.ordinary = tagStyleOf(frame, origin, altitudeTagAtlasContent(scheme, format), scheme.dimBrush.get(),
+                               scheme.brightBrush.get(), nullptr);
+    if (frame.advisories != nullptr) {
+        const render::Brush* yellow = &render::sharedBrush(render::SharedBrush::TrafficAdvisory);
+        tags.advisory = tagStyleOf(frame, origin, advisoryTagAtlasContent(scheme, format), yellow, yellow,
+                                   &render::sharedPen(render::SharedBrush::TrafficAdvisory));
+    }
+    float lineHeight = 0.0f;
+    const render::RectF ink = tagInk(frame, tags.ordinary, lineHeight);
+    layout.begin(origin, ink, lineHeight);
+    if (frame.block != nullptr) layout.keepClearOfBlock(*frame.block);
+    if (frame.autoRangeMark) layout.keepClearOfText(kAutoRangeMark, kAutoRangeMarkX, kAutoRangeMarkY);
+    return true;
+}
+
+void finishFrameTags(LiveFrame& frame, const FrameTags& tags) {
+    if (tags.any) frameTagLayout().placeAndDraw(frame.graphics, tags.ordinary, tags.advisory);
+}
+
 TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin, const TargetFrame& viewFrame,
-                                     TagStyle& tagStyle) {
+                                     FrameTags& tags) {
     // The pilot's options; left off, the frame and the host calls are as without them.
     TargetFrame targets = viewFrame;
     targets.filter = frame.options.filter;
     targets.advisories = frame.advisories;
     targets.rangeNm = frame.rangeNm;
-    const bool tags = frame.options.altitudeTags == 1;
-    if (tags || filterUsesAltitude(targets.filter)) targets.ownAltitudeMetres = ownAltitudeMetres(frame.panel);
-    if (tags) {
-        const render::ColourScheme& scheme = frame.scheme;
-        render::StringFormat& format = render::sharedStringFormat(render::SharedFormat::AltitudeTag);
-        // Laying out a text, or stroking a small arrow with anti-aliasing,
-        // costs the drawing library several times what copying a small
-        // picture does: tags and arrows come from an atlas drawn once per
-        // surface scale and scheme.
-        const render::TextAtlas* atlas =
-            frame.memory.textAtlas(altitudeTagAtlasContent(scheme, format), frame.scaleX, frame.scaleY);
-        if (atlas != nullptr) frame.graphics.setInterpolationMode(gdip::kInterpolationModeNearestNeighbor);
-        tagStyle = TagStyle{scheme.smallFont.get(), &format,       scheme.dimBrush.get(), scheme.brightBrush.get(),
-                            frame.traffic.limitedMode() != 0, atlas, origin.x,              origin.y,
-                            frame.composed};
-        targets.tags = &tagStyle;
+    if (prepareFrameTags(frame, origin, tags)) {
+        targets.tags = &tags.ordinary;
+        targets.everyTag = tags.every;
     }
+    if (targets.tags != nullptr || filterUsesAltitude(targets.filter))
+        targets.ownAltitudeMetres = ownAltitudeMetres(frame.panel);
     return TargetProcedure(frame.graphics, TargetPens{frame.scheme.dimPen.get(), frame.scheme.brightPen.get()},
                            frame.records, targets, render::sharedMatrix(render::SharedMatrix::ViewTarget),
                            render::sharedMatrix(render::SharedMatrix::ViewVector), crossStampFor(frame, origin));

@@ -7,6 +7,7 @@
 #include "gauge/RadarView.h"
 #include "host/PanelCalls.h"
 #include "views/AltitudeTags.h"
+#include "views/TagLayout.h"
 #include "views/TargetProcedure.h"
 
 namespace quillon {
@@ -29,9 +30,24 @@ int firstListedTarget(const TrafficList& list);
 // frame is composed as memory; otherwise none.
 CrossStamp crossStampFor(LiveFrame& frame, const ViewOrigin& origin);
 
-// The radar scopes' target procedure for the frame. The tags' style lives
-// in the caller's frame while the procedure uses it.
+// The tags of a frame: every target's while the pilot's tags are on, the
+// advisories' and proximate traffic's while alerts are on; the advisories'
+// in their own colour. They live in the caller's frame while it draws.
+struct FrameTags {
+    TagStyle ordinary{};
+    TagStyle advisory{};
+    bool any = false;    // some target may get a tag
+    bool every = false;  // every target does
+};
+// Makes the frame's tag styles and starts the frame's tag layout (clear of
+// the data block the gauge will draw); false when no target gets a tag.
+bool prepareFrameTags(LiveFrame& frame, const ViewOrigin& origin, FrameTags& tags);
+// Places and draws the tags the view asked for.
+void finishFrameTags(LiveFrame& frame, const FrameTags& tags);
+
+// The radar scopes' target procedure for the frame. The tags live in the
+// caller's frame while the procedure uses them.
 TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin, const TargetFrame& viewFrame,
-                                     TagStyle& tagStyle);
+                                     FrameTags& tags);
 
 }  // namespace quillon

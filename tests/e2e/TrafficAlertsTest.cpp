@@ -7,9 +7,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "GaugePictures.h"
 #include "sim/Host.h"
+#include "sim/WinmmLayer.h"
 
 namespace {
 
@@ -198,6 +201,86 @@ TEST_F(TrafficAlerts, LevelGoesBackToZeroWhenTheLastGaugeCloses) {
     EXPECT_EQ(level(), 1.0) << "the other gauge still publishes";
     host.closeWindow(second);
     EXPECT_EQ(level(), 0.0);
+}
+
+// 12 NM ahead closing at 1,000 kt, 5,000 ft above and descending at 6,000
+// ft/min: an advisory from about 10 s, within 5 NM from 25 s.
+sim::Scenario diveFromAhead() {
+    sim::Scenario scenario = ownAt8000();
+    scenario.traffic.push_back(aircraftAt("DIVE1", 0.0, 12.0, 13000.0, 180.0, 750.0, -6000.0));
+    return scenario;
+}
+
+// Yellow ink about the logical point (the advisory's disc).
+int yellowAt(const sim::Window& window, double x, double y) {
+    return pictures::countColour(window, x - 15, y - 15, x + 15, y + 15, 0xffffff00u, 40);
+}
+// The auto range's mark, in the green scheme's bright colour at the top left.
+int autoMarkInk(const sim::Window& window) {
+    return pictures::countColour(window, 0, 105, 110, 160, pictures::kGreen.bright, 60);
+}
+
+// At a range of 5 NM the advisory 9.2 NM away would sit at the edge: auto
+// range shows it at 10 NM, where it plots, and marks the picture; ten
+// seconds after it came within 5 NM the pilot's range is back. "Radar
+// Range" keeps the pilot's value throughout.
+TEST_F(TrafficAlerts, AutoRangeBringsAnOffScaleAdvisoryInAndGivesThePilotsRangeBack) {
+    host.setScenario(diveFromAhead());
+    sim::Window& window = host.openWindow("Circular Green", 400, 400);
+    host.frame();
+    host.setNamed("Radar Range", 5.0);
+    host.setNamed("Radar Alerts", 1.0);
+    host.setNamed("Radar Auto Range", 1.0);
+    const auto distanceAt = [&](double seconds) {
+        while (host.clock() < seconds) host.frame();
+        EXPECT_EQ(host.named("Radar Range"), 5.0) << seconds;
+        return geometryOf(host.traffic().own(), aircraft(sim::kFirstTrafficObjectId)).distanceNm;
+    };
+    const double before = distanceAt(8.0);
+    EXPECT_EQ(autoMarkInk(window), 0) << "not yet an advisory: the pilot's range";
+    const double offScale = distanceAt(16.0);
+    ASSERT_EQ(level(), 2.0);
+    ASSERT_GT(offScale, 5.0);
+    EXPECT_GT(yellowAt(window, 500, 500 - offScale / 10.0 * 475), 20) << "plotted at 10 NM";
+    EXPECT_EQ(yellowAt(window, 500, 32), 0) << "not at the edge";
+    EXPECT_GT(autoMarkInk(window), 10);
+    const double held = distanceAt(32.0);
+    ASSERT_LT(held, 5.0);
+    EXPECT_GT(yellowAt(window, 500, 500 - held / 10.0 * 475), 20) << "still 10 NM, held";
+    EXPECT_GT(autoMarkInk(window), 10);
+    const double back = distanceAt(38.0);
+    EXPECT_GT(yellowAt(window, 500, 500 - back / 5.0 * 475), 20) << "the pilot's 5 NM again";
+    EXPECT_EQ(autoMarkInk(window), 0);
+    EXPECT_GT(before, offScale);
+}
+
+// "Traffic, traffic" once at each new advisory of the encounters (four by
+// 50 s, each held a while), however many radars the panel shows; muted,
+// not at the fifth (about 69 s).
+TEST_F(TrafficAlerts, TheVoiceSoundsOnceAtEachNewAdvisoryUnlessMuted) {
+    host.loadScenario(QUILLON_SOURCE_DIR "/scenarios/encounters.json");
+    host.openWindow("Circular Green", 100, 100);
+    host.openWindow("Rectangular Amber", 100, 100);
+    host.frame();
+    host.setNamed("Radar Alerts", 1.0);
+    const int before = sim::winmm_layer::playedCount();
+    std::vector<double> voiced;
+    const auto runUntil = [&](double seconds) {
+        while (host.clock() < seconds) {
+            host.frame();
+            if (sim::winmm_layer::playedCount() - before > static_cast<int>(voiced.size())) voiced.push_back(host.clock());
+        }
+    };
+    runUntil(19.0);
+    EXPECT_TRUE(voiced.empty()) << "before the first advisory";
+    runUntil(50.0);
+    ASSERT_EQ(voiced.size(), 4u) << "one per new advisory, none while they are held";
+    EXPECT_NEAR(voiced[0], 21.0, 1.5) << "the aircraft climbing through";
+    EXPECT_EQ(sim::winmm_layer::lastPlayed().resource, 4608u);
+    host.setNamed("Radar Alert Mute", 1.0);
+    runUntil(75.0);
+    EXPECT_EQ(host.named("Radar Alert Count") > 0.0, true);
+    EXPECT_EQ(voiced.size(), 4u) << "muted";
 }
 
 }  // namespace

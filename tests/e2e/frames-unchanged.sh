@@ -6,8 +6,8 @@ set -eu
 tool=$1 module=$2 work=$3
 rm -rf "$work" && mkdir -p "$work"
 "$tool" "$module" "$work/unset" >/dev/null
-"$tool" --set "Radar Altitude Tags=0" --set "Radar Filter=0" --set "Radar Alerts=0" "$module" "$work/zero" >/dev/null
-"$tool" --set "Radar Altitude Tags=99" --set "Radar Filter=99" --set "Radar Alerts=99" "$module" "$work/out-of-band" >/dev/null
+"$tool" --set "Radar Altitude Tags=0" --set "Radar Filter=0" --set "Radar Alerts=0" --set "Radar Auto Range=0" "$module" "$work/zero" >/dev/null
+"$tool" --set "Radar Altitude Tags=99" --set "Radar Filter=99" --set "Radar Alerts=99" --set "Radar Auto Range=99" "$module" "$work/out-of-band" >/dev/null
 status=0
 count=0
 for picture in "$work"/unset/*.png; do

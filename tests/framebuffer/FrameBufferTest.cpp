@@ -19,6 +19,7 @@
 #include "render/GdiPlusObjects.h"
 #include "render/PixelBlend.h"
 #include "sim/Gdi32Layer.h"
+#include "sim/GdiPlusSessionLayer.h"
 #include "tests/support/TestSurface.h"
 
 namespace quillon {
@@ -508,6 +509,43 @@ TEST(FrameBuffers, AreNotComposedInAHostsSectionOffItsWords) {
     render::FrameBuffer frame;
     EXPECT_FALSE(frame.createOverSurface(host, 8, 8));
     sim::gdi_layer::forgetSurface(host);
+}
+
+// Where the frame reaches the window through GDI+ (the backdrop copied onto
+// it, or the frame buffer's picture when the blit is refused), what is
+// drawn on the window afterwards blends over it: a kept picture's cell with
+// transparent corners leaves the window showing through them. libgdiplus
+// alone keeps drawing with the copy's source-copy mode after the restore.
+TEST(FramesCopiedByGdiPlus, LeaveWhatIsDrawnAfterThemBlended) {
+    testing::ensureGdiplusStarted();
+    render::OffscreenBitmap backdrop;
+    ASSERT_TRUE(backdrop.create(40, 20, true));
+    backdrop.graphics().clear(0xff0000ffu);
+    render::OffscreenBitmap cell;
+    ASSERT_TRUE(cell.create(8, 8, true));
+    cell.graphics().clear(0x00000000u);
+    render::SolidBrush green(0xff00ff00u);
+    cell.graphics().fillEllipse(green, 3.0f, 3.0f, 2.0f, 2.0f);
+    render::FrameBuffer frame;
+    ASSERT_TRUE(frame.create(40, 20));
+    ASSERT_TRUE(frame.startFrom(backdrop, 0));
+
+    sim::gdiplus_layer::setRestoreAppliesCompositing(false);
+    for (const bool fromFrameBuffer : {false, true}) {
+        testing::TestSurface window(40, 20);
+        render::Graphics& graphics = window.graphics();
+        if (fromFrameBuffer) {
+            frame.drawOnto(graphics);
+        } else {
+            ASSERT_TRUE(graphics.drawBitmap(backdrop, 0, 0));
+        }
+        graphics.resetWorldTransform();
+        graphics.drawBitmapPart(cell, render::RectF{10.0f, 6.0f, 8.0f, 8.0f}, render::RectF{0.0f, 0.0f, 8.0f, 8.0f});
+        EXPECT_EQ(window.pixel(10, 6), 0xff0000ffu) << "a transparent corner punched through, buffer " << fromFrameBuffer;
+        EXPECT_EQ(window.pixel(14, 10) >> 24, 0xffu) << fromFrameBuffer;
+        EXPECT_EQ(window.pixel(30, 15), 0xff0000ffu) << fromFrameBuffer;
+    }
+    sim::gdiplus_layer::setRestoreAppliesCompositing(true);
 }
 
 }  // namespace

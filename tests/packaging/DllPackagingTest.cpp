@@ -191,7 +191,8 @@ TEST_P(DllPackaging, ImportsOnlySystemDllsAndGdiplus) {
                                         "DeleteObject",       "BitBlt",       "GdiFlush",
                                         "GetCurrentObject",   "GetObjectW"};
     std::set<std::string> gdiFunctions;
-    const std::set<std::string> allowed = {"kernel32.dll", "msvcrt.dll", "user32.dll", "gdi32.dll", "gdiplus.dll"};
+    const std::set<std::string> allowed = {"kernel32.dll", "msvcrt.dll", "user32.dll",
+                                           "gdi32.dll",    "gdiplus.dll", "winmm.dll"};
     std::set<std::string> seen;
     for (const ImportedDll& dll : image_->imports()) {
         const std::string name = lower(dll.name);
@@ -204,6 +205,7 @@ TEST_P(DllPackaging, ImportsOnlySystemDllsAndGdiplus) {
                 EXPECT_TRUE(blit.count(f.name)) << "unexpected gdi32.dll function " << f.name;
                 gdiFunctions.insert(f.name);
             }
+            if (name == "winmm.dll") EXPECT_EQ(f.name, "PlaySoundW") << "winmm.dll: only the advisories' voice";
             if (name != "gdiplus.dll") continue;
             EXPECT_FALSE(f.ordinal.has_value()) << "gdiplus.dll by ordinal";
             EXPECT_TRUE(startsWith(f.name, "Gdip") || f.name == "GdiplusStartup" || f.name == "GdiplusShutdown")
@@ -224,11 +226,33 @@ TEST_P(DllPackaging, HasNoThreadLocalStorageDirectory) {
     EXPECT_EQ(tls.size, 0u);
 }
 
+// The advisories' voice travels inside the DLL: a small mono PCM WAV under
+// the number the module plays, of the type PlaySound looks for.
+TEST_P(DllPackaging, CarriesTheAdvisoryVoiceAsASmallWave) {
+    const std::vector<Resource> resources = image_->resources();
+    const Resource* voice = nullptr;
+    for (const Resource& r : resources)
+        if (!r.type.isNumber && r.type.name == "WAVE" && r.name.isNumber && r.name.number == 4608) voice = &r;
+    ASSERT_NE(voice, nullptr) << "WAVE 4608 missing";
+    const std::vector<uint8_t>& d = voice->data;
+    ASSERT_GT(d.size(), 44u);
+    EXPECT_LT(d.size(), 40u * 1024u);
+    EXPECT_EQ(std::string(d.begin(), d.begin() + 4), "RIFF");
+    EXPECT_EQ(std::string(d.begin() + 8, d.begin() + 12), "WAVE");
+    const auto u16 = [&](size_t at) { return static_cast<unsigned>(d[at] | d[at + 1] << 8); };
+    const auto u32 = [&](size_t at) { return static_cast<uint32_t>(u16(at) | u16(at + 2) << 16); };
+    EXPECT_EQ(u16(20), 1u) << "PCM";
+    EXPECT_EQ(u16(22), 1u) << "mono";
+    EXPECT_GE(u32(24), 8000u);
+    EXPECT_LE(u32(24), 16000u);
+}
+
 TEST_P(DllPackaging, CarriesBlackBitmapsUnderNumericIds) {
     const std::vector<Resource> resources = image_->resources();
     for (const Resource& r : resources) {
         EXPECT_TRUE(r.name.isNumber) << "resource named \"" << r.name.name << "\": the host looks up by number";
-        EXPECT_TRUE(r.type.isNumber) << "resource type named \"" << r.type.name << "\"";
+        // PlaySound finds its sounds under the type named WAVE.
+        EXPECT_TRUE(r.type.isNumber || r.type.name == "WAVE") << "resource type named \"" << r.type.name << "\"";
     }
 
     const Resource* gaugeImage = findResource(resources, kResourceBitmap, 4096);

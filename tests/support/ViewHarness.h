@@ -43,6 +43,20 @@ public:
         gauge_->trafficList_->tickUpdate();
     }
     TrafficList& list() { return *gauge_->trafficList_; }
+    // Classes the list's aircraft as a frame at the clock would, once
+    // alerts are on (the targets stay where the test put them).
+    void classify(double clock) {
+        TrafficList& traffic = *gauge_->trafficList_;
+        if (gauge_->advisories_ == nullptr) return;
+        gauge_->advisories_->update(readOwnAircraft(modulePanelCalls(), traffic), traffic.item(0), 1,
+                                    static_cast<int>(traffic.count()), clock);
+    }
+
+    // The auto range's decision at the end of a frame at the clock.
+    void followAutoRange(double clock) { gauge_->followAutoRange(clock); }
+
+    // The data block as the gauge lays it out for the last frame's selection.
+    bool layOutBlock(render::TextBlock& block) const { return gauge_->layOutLastDataBlock(block); }
 
     void setRange(float rangeNm) { gauge_->rangeNm_ = rangeNm; }
     void setMode(int32_t mode) { gauge_->displayMode_ = mode; }

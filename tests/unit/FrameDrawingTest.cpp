@@ -144,7 +144,7 @@ TEST_F(FrameDrawing, OneRedrawPerClockValueAndTheFlagsStayAfterASkippedOne) {
     EXPECT_EQ(surface.pixel(10, 10), kUntouched);
     EXPECT_EQ(window.drawing.imageFlags & host::kImageFlagRedraw, host::kImageFlagRedraw);
     // The named variables are read on every notification, redraw or not.
-    EXPECT_EQ(panel.callCount(host::kSlotGetNamedVariable), 5u);
+    EXPECT_EQ(panel.callCount(host::kSlotGetNamedVariable), 7u);
 
     drawAt(gauge, window, 3.0);
     EXPECT_EQ(surface.pixel(10, 10), kGreenBackground);

@@ -32,7 +32,7 @@ protected:
     FakePanel panel;
 };
 
-TEST_F(NamedVariables, FirstSyncRegistersAllTwentyAndPublishesTheDefaultsOnly) {
+TEST_F(NamedVariables, FirstSyncRegistersAllTwentyTwoAndPublishesTheDefaultsOnly) {
     RectangularGreenGauge gauge{modulePanelCalls()};
     panel.clearCalls();
     gauge.syncVariables();
@@ -40,7 +40,7 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwentyAndPublishesTheDefaultsOnly) {
     EXPECT_DOUBLE_EQ(panel.namedVariable("Radar Range"), 40.0);
 
     const auto registrations = panel.callsTo(host::kSlotRegisterNamedVariable);
-    ASSERT_EQ(registrations.size(), 20u);
+    ASSERT_EQ(registrations.size(), 22u);
     EXPECT_EQ(registrations[0].name, "Radar Mode");
     EXPECT_EQ(registrations[1].name, "Radar Range");
     for (int i = 0; i < 8; ++i) {
@@ -57,9 +57,12 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwentyAndPublishesTheDefaultsOnly) {
     EXPECT_EQ(registrations[12].name, "Radar Alerts");
     EXPECT_EQ(registrations[13].name, "Radar Alert Level");
     EXPECT_EQ(registrations[19].name, "Radar Alert Closest Distance");
-    for (int i = 12; i < 20; ++i) EXPECT_FALSE(panel.isSet(registrations[i].name)) << registrations[i].name;
+    // Then the voice's mute and the auto range, never written either.
+    EXPECT_EQ(registrations[20].name, "Radar Alert Mute");
+    EXPECT_EQ(registrations[21].name, "Radar Auto Range");
+    for (int i = 12; i < 22; ++i) EXPECT_FALSE(panel.isSet(registrations[i].name)) << registrations[i].name;
     // Each default right after its own registration; nothing read yet.
-    ASSERT_EQ(panel.calls().size(), 22u);
+    ASSERT_EQ(panel.calls().size(), 24u);
     EXPECT_EQ(panel.calls()[1].slot, host::kSlotSetNamedVariable);
     EXPECT_EQ(panel.calls()[1].id, panel.namedVariableId("Radar Mode"));
     EXPECT_EQ(panel.calls()[3].slot, host::kSlotSetNamedVariable);
@@ -70,13 +73,15 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwentyAndPublishesTheDefaultsOnly) {
     panel.clearCalls();
     gauge.syncVariables();
     const auto reads = panel.callsTo(host::kSlotGetNamedVariable);
-    ASSERT_EQ(reads.size(), 5u);
+    ASSERT_EQ(reads.size(), 7u);
     EXPECT_EQ(reads[0].id, panel.namedVariableId("Radar Range"));
     EXPECT_EQ(reads[1].id, panel.namedVariableId("Radar Mode"));
     EXPECT_EQ(reads[2].id, panel.namedVariableId("Radar Altitude Tags"));
     EXPECT_EQ(reads[3].id, panel.namedVariableId("Radar Filter"));
     EXPECT_EQ(reads[4].id, panel.namedVariableId("Radar Alerts"));
-    EXPECT_EQ(panel.calls().size(), 5u);
+    EXPECT_EQ(reads[5].id, panel.namedVariableId("Radar Alert Mute"));
+    EXPECT_EQ(reads[6].id, panel.namedVariableId("Radar Auto Range"));
+    EXPECT_EQ(panel.calls().size(), 7u);
 }
 
 TEST_F(NamedVariables, RangeTakesFiniteValuesFromFiveUp) {

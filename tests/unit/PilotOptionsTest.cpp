@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/support/FakePanel.h"
 #include "tests/support/RadarGaugeProbe.h"
@@ -21,6 +22,9 @@
 #include "render/TextAtlas.h"
 #include "views/AltitudeTags.h"
 #include "views/FullCircleSweep.h"
+#include "views/RingLabels.h"
+#include "views/TagLayout.h"
+#include "views/TextFormats.h"
 #include "views/TrafficFilter.h"
 
 namespace quillon {
@@ -300,6 +304,151 @@ TEST_F(PilotOptions, OnlyTargetsTheLastFrameOfTheCurrentViewDrewTakeClicks) {
     gauge().drawGridView();
     click(500.0f + gauge().plotPosition(2).x, 500.0f + gauge().plotPosition(2).y);
     EXPECT_STREQ(gauge().selectedAtcId(), "N2");
+}
+
+// A text's ink as the drawing library lays it out at the anchor, in the
+// logical space: drawn alone on a surface like the gauge's.
+struct DrawnText {
+    TestSurface::Bounds ink;
+    std::string what;
+};
+
+bool inkOverlaps(const TestSurface::Bounds& a, const TestSurface::Bounds& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+TestSurface::Bounds inkOf(TestSurface& alone, const render::Font& font, const char16_t* text, float x, float y,
+                          int alignment, int lineAlignment) {
+    alone.clear(0xff000000u);
+    alone.graphics().setSmoothingMode(gdip::kSmoothingModeAntiAlias);
+    render::StringFormat format(0, 0);
+    format.setAlignment(alignment);
+    format.setLineAlignment(lineAlignment);
+    render::SolidBrush white(0xffffffffu);
+    alone.graphics().drawText(text, -1, font, x, y, &format, &white);
+    TestSurface::Bounds ink{};
+    alone.inkBounds(0.0f, 0.0f, 1000.0f, 1000.0f, 0xffffffffu, ink, 250);
+    return ink;
+}
+
+// No text over text: in a crowded picture (aircraft at the ring labels, at
+// each other, one selected so that its block shows) the ink of every tag the
+// frame placed lies clear of the ring labels', the data block's and the
+// other tags', in all three views, with the pilot's tags on and off; with
+// alerts on the advisory's tag is there whatever the tags say.
+TEST_F(PilotOptions, NoTagLiesOverARingLabelTheDataBlockOrAnotherTag) {
+    panel.setModuleVariable(host::kVarOwnAltitudeMetres, 1000.0);
+    const double ownFeet = 1000.0 * 3.2808;
+    placeTarget(target(0), 0.0, 0.0, ownFeet, 3000);     // the own aircraft, as the host lists it
+    placeTarget(target(1), 0.0, 0.3, ownFeet + 300.0);   // an advisory, within DMOD
+    placeTarget(target(2), 0.0, 2.2, ownFeet + 300.0);   // its tag above would cover "2.50"
+    placeTarget(target(3), 2.0, 2.25, ownFeet - 400.0);  // crowding the one before
+    placeTarget(target(4), 10.0, 4.8, ownFeet + 900.0);  // at "5", selected
+    harness->setRange(10.0f);
+    harness->select(4, "N4");
+    const render::ColourScheme& scheme = harness->colours();
+    TestSurface size(surface.width(), surface.height());
+    for (const double alerts : {0.0, 1.0}) {
+        for (const double tags : {0.0, 1.0}) {
+            panel.setNamedVariable("Radar Alerts", alerts);
+            setOptions(tags, 0.0);
+            harness->classify(kClock - 1.0);
+            harness->classify(kClock);
+            for (const int32_t mode : {kFullCircleView, kForwardArcView, kGridView}) {
+                const std::string where = "alerts " + std::to_string(alerts) + " tags " + std::to_string(tags) +
+                                          " mode " + std::to_string(mode);
+                harness->setMode(mode);
+                harness->clearSurface();
+                if (mode == kFullCircleView) gauge().drawFullCircleView();
+                if (mode == kForwardArcView) gauge().drawForwardArcView();
+                if (mode == kGridView) gauge().drawGridView();
+                ViewOrigin origin{};
+                ASSERT_TRUE(viewOriginOf(mode, origin));
+
+                std::vector<DrawnText> fixed;
+                const float spacing = mode == kFullCircleView ? kFullCircleRadius / 4 : kForwardArcRadius / 4;
+                for (int ring = 1; mode != kGridView && ring <= 4; ++ring) {
+                    char16_t label[kRingLabelCapacity];
+                    formatRingLabel(ringLabelValue(static_cast<float>(ring), 10.0f), label, kRingLabelCapacity);
+                    fixed.push_back({inkOf(size, *scheme.smallFont, label, origin.x, origin.y - spacing * ring,
+                                           gdip::kStringAlignmentCenter, gdip::kStringAlignmentNear),
+                                     "ring label " + std::to_string(ring)});
+                }
+                render::TextBlock block;
+                ASSERT_TRUE(harness->layOutBlock(block));
+                std::vector<float> ends;
+                for (int i = 0; i < block.count(); ++i) {
+                    const render::PlacedText& text = block.text(i);
+                    const render::RectF bounds = surface.graphics().measureText(text.text, -1, *scheme.largeFont, 0, 0);
+                    const bool follows = text.follows >= 0;
+                    const float x = follows ? ends[text.follows] : text.x;
+                    const int alignment = follows ? gdip::kStringAlignmentNear : text.alignment;
+                    ends.push_back(alignment == gdip::kStringAlignmentNear ? x + bounds.Width : x);
+                    fixed.push_back({inkOf(size, *scheme.largeFont, text.text, x, text.y, alignment, text.lineAlignment),
+                                     "block text " + std::to_string(i)});
+                }
+
+                const TagLayout& layout = frameTagLayout();
+                std::vector<DrawnText> drawnTags;
+                bool advisoryTagged = false;
+                for (int i = 0; i < layout.placedCount(); ++i) {
+                    const PlacedTag& tag = layout.placed(i);
+                    char16_t text[kAltitudeTagCapacity];
+                    formatAltitudeTag(tag.hundreds, text, kAltitudeTagCapacity);
+                    drawnTags.push_back({inkOf(size, *scheme.smallFont, text, tag.centreX + origin.x,
+                                               tag.textTop + origin.y, gdip::kStringAlignmentCenter,
+                                               gdip::kStringAlignmentNear),
+                                         "tag " + std::to_string(tag.hundreds)});
+                    advisoryTagged = advisoryTagged || tag.urgency == TagUrgency::kAdvisory;
+                }
+                if (alerts == 1.0) EXPECT_TRUE(advisoryTagged) << where;
+                if (alerts == 0.0 && (tags == 0.0 || mode == kGridView)) EXPECT_EQ(layout.placedCount(), 0) << where;
+                if (alerts == 0.0 && tags == 1.0 && mode != kGridView) EXPECT_GE(layout.placedCount(), 2) << where;
+                for (size_t t = 0; t < drawnTags.size(); ++t) {
+                    for (const DrawnText& other : fixed)
+                        EXPECT_FALSE(inkOverlaps(drawnTags[t].ink, other.ink))
+                            << where << ": " << drawnTags[t].what << " over " << other.what;
+                    for (size_t u = t + 1; u < drawnTags.size(); ++u)
+                        EXPECT_FALSE(inkOverlaps(drawnTags[t].ink, drawnTags[u].ink))
+                            << where << ": " << drawnTags[t].what << " over " << drawnTags[u].what;
+                }
+            }
+        }
+    }
+}
+
+// Auto range widens the range only while "Radar Auto Range" is 1 and alerts
+// are on: by doubling from the pilot's up to 320 NM, as far as the farthest
+// advisory needs; any other value, or one that is not a number, keeps the
+// pilot's range. "Radar Range" is never written.
+TEST_F(PilotOptions, AutoRangeDoublesForTheFarthestAdvisoryOnlyWhenAskedFor) {
+    panel.setModuleVariable(host::kVarOwnAltitudeMetres, 1000.0);
+    const double ownFeet = 1000.0 * 3.2808;
+    panel.setNamedVariable("Radar Range", 5.0);
+    const auto shownAfter = [&](double alerts, double autoRange, double fromNm, double toNm) {
+        panel.setNamedVariable("Radar Alerts", alerts);
+        panel.setNamedVariable("Radar Auto Range", autoRange);
+        gauge().syncVariables();
+        placeTarget(target(0), 0.0, 0.0, ownFeet, 3000);  // the own aircraft; level 4: tau 30 s
+        target(1).setAtcId("N1");  // the range change read the host's list afresh
+        placeTarget(target(1), 0.0, fromNm, ownFeet + 300.0);
+        harness->classify(kClock - 1.0);
+        placeTarget(target(1), 0.0, toNm, ownFeet + 300.0);  // closing: within tau of DMOD
+        harness->classify(kClock);
+        harness->followAutoRange(kClock);
+        const float shown = gauge().shownRangeNm();
+        panel.setNamedVariable("Radar Auto Range", 0.0);  // the next case starts from the pilot's range
+        gauge().syncVariables();
+        harness->followAutoRange(kClock);
+        return shown;
+    };
+    EXPECT_EQ(shownAfter(1.0, 1.0, 6.0, 5.8), 10.0f);
+    EXPECT_EQ(shownAfter(1.0, 1.0, 31.0, 30.0), 40.0f);
+    EXPECT_EQ(shownAfter(1.0, 1.0, 4.6, 4.5), 5.0f) << "within the pilot's range";
+    EXPECT_EQ(shownAfter(0.0, 1.0, 6.0, 5.8), 5.0f) << "without alerts";
+    for (const double hostile : {std::nan(""), 1e30, -1.0, 0.5, 2.0, -1e30})
+        EXPECT_EQ(shownAfter(1.0, hostile, 6.0, 5.8), 5.0f) << hostile;
+    EXPECT_EQ(panel.namedVariable("Radar Range"), 5.0);
 }
 
 }  // namespace

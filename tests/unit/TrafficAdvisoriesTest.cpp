@@ -146,6 +146,29 @@ TEST(TrafficAdvisoriesTest, AdvisoryHeldFourSecondsAfterTheTestsStopPassing) {
     }
 }
 
+// An aircraft is new to the voice when it becomes an advisory: not while it
+// stays one or is held, nor when it comes back within the hold time of its
+// last advisory; after that long clear, it is new again.
+TEST(TrafficAdvisoriesTest, NewOnlyWhenClearForTheHoldTimeBefore) {
+    Encounter encounter(ownNorthbound(), {{"CLIMB", 0.3, 0.0, 0.0, 250.0, 8000.0, 3000.0}});
+    int announced = 0;
+    const auto refreshAt = [&](double time, double clock) {
+        encounter.refreshAt(time, clock);
+        announced += encounter.advisories.newAdvisories();
+    };
+    for (double t = 0.0; t <= 22.0; t += 1.0) refreshAt(t, t);  // advisory from 1 s, held until 21 s
+    EXPECT_EQ(announced, 1);
+    ASSERT_FALSE(encounter.advisory(0));
+    refreshAt(12.0, 23.0);  // 600 ft above again: an advisory 3 s after the last
+    ASSERT_TRUE(encounter.advisory(0));
+    EXPECT_EQ(announced, 1) << "back within the hold time";
+    for (double clock = 24.0; clock <= 30.0; clock += 1.0) refreshAt(18.0 + clock - 24.0, clock);  // held, then clear
+    ASSERT_FALSE(encounter.advisory(0));
+    refreshAt(12.0, 36.0);
+    ASSERT_TRUE(encounter.advisory(0));
+    EXPECT_EQ(announced, 2) << "clear for longer than the hold time";
+}
+
 TEST(TrafficAdvisoriesTest, NoAlertsOnOrNearTheGround) {
     const Flight headOn{"HEAD", 0.0, 3.0, 180.0, 250.0, 8000.0};
     Flight groundTarget = headOn;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "sim/ScenarioLoader.h"
+#include "sim/WinmmLayer.h"
 #include "tools/preview/ExitCodes.h"
 
 namespace preview {
@@ -57,6 +58,7 @@ std::unique_ptr<PreviewHost> PreviewHost::create(const PreviewOptions& options, 
     if (options.tags) preview->tags_ = true;
     if (options.filter != 0) preview->filter_ = options.filter;
     if (options.alerts) preview->alerts_ = true;
+    if (options.autoRange) preview->autoRange_ = true;
     if (!preview->host_->load(options.modulePath)) {
         error = "cannot load the gauge module '" + options.modulePath + "': " + preview->host_->error();
         exitCode = kExitModule;
@@ -65,6 +67,7 @@ std::unique_ptr<PreviewHost> PreviewHost::create(const PreviewOptions& options, 
     // The log tells which window's gauge asked for the traffic, and when.
     preview->host_->calls().setEnabled(true);
     preview->host_->calls().clear();
+    preview->voicesHeard_ = sim::winmm_layer::playedCount();
     return preview;
 }
 
@@ -77,6 +80,7 @@ sim::Window& PreviewHost::addGauge(const std::string& gaugeName, int width, int 
     shown_.push_back({width, height});
     listedByWindow_.emplace_back();
     watches_.emplace_back();
+    autoRanges_.emplace_back();
     noteTrafficQuery(window);
     return window;
 }
@@ -87,6 +91,49 @@ void PreviewHost::applyNamedVariables() {
     if (tags_) host_->setNamed("Radar Altitude Tags", *tags_ ? 1.0 : 0.0);
     if (filter_) host_->setNamed("Radar Filter", *filter_);
     if (alerts_) host_->setNamed("Radar Alerts", *alerts_ ? 1.0 : 0.0);
+    if (autoRange_) host_->setNamed("Radar Auto Range", *autoRange_ ? 1.0 : 0.0);
+}
+
+void PreviewHost::setAutoRange(bool on) {
+    autoRange_ = on;
+    if (variablesReady_) applyNamedVariables();
+}
+
+double PreviewHost::shownRangeNm(const sim::Window& window) const {
+    const size_t index = windowIndex(window);
+    const double widened = index < autoRanges_.size() ? autoRanges_[index].rangeNm : 0.0;
+    return widened > rangeNm_ ? widened : rangeNm_;
+}
+
+// As the gauge after each frame: the smallest range doubling from the
+// pilot's (at most 320 NM) that shows every advisory, held ten seconds
+// after none needs it.
+void PreviewHost::followAutoRange(size_t index) {
+    AutoRange& state = autoRanges_[index];
+    if (!autoRange() || !alerts()) {
+        state.rangeNm = 0.0;
+        return;
+    }
+    double needed = rangeNm_;
+    const OwnShipFix own = ownShip();
+    const int first = limited() ? 0 : 1;
+    for (const ListedAircraft& aircraft : listedByWindow_[index]) {
+        if (aircraft.listIndex < first) continue;
+        if (watches_[index].reading(aircraft.atcId).alertClass != AlertClass::Advisory) continue;
+        double distanceNm = 0.0;
+        double bearingDeg = 0.0;
+        distanceAndBearing(own.latitudeDeg, own.longitudeDeg, aircraft.fix.latitudeDeg, aircraft.fix.longitudeDeg,
+                           distanceNm, bearingDeg);
+        while (distanceNm > needed && needed < 320.0) needed = std::min(needed * 2.0, 320.0);
+    }
+    const double now = clock();
+    if (now < state.neededAt) state.neededAt = now;
+    if (needed > rangeNm_) {
+        state.rangeNm = needed;
+        state.neededAt = now;
+    } else if (state.rangeNm != 0.0 && !(now - state.neededAt < 10.0)) {
+        state.rangeNm = 0.0;
+    }
 }
 
 void PreviewHost::setAlerts(bool on) {
@@ -169,7 +216,10 @@ void PreviewHost::frame(double seconds) {
     for (sim::Window* window : windows_) {
         host_->drawWindow(*window);
         noteTrafficQuery(*window);
+        const size_t index = windowIndex(*window);
+        if (index < autoRanges_.size()) followAutoRange(index);
     }
+    for (; voicesHeard_ < sim::winmm_layer::playedCount(); ++voicesHeard_) voices_.push_back(clock());
 }
 
 void PreviewHost::runUntil(double seconds, const std::function<void(int, int)>& progress) {
@@ -232,15 +282,15 @@ void PreviewHost::watchRefresh(size_t index) {
     watches_[index].refresh(clock(), fix, limitedMode ? fix.altitudeFeet : own.heightAboveGroundFt(), aircraft);
 }
 
-Plot PreviewHost::plotFor(const ListedAircraft& aircraft, const AlertReading& alert) const {
-    if (!alerts()) return plotInView(view_, ownShip(), aircraft.fix, rangeNm_, filter());
-    if (alert.alertClass == AlertClass::Advisory) return plotAdvisory(view_, ownShip(), aircraft.fix, rangeNm_);
-    Plot plot = plotInView(view_, ownShip(), aircraft.fix, rangeNm_, filter());
+Plot PreviewHost::plotFor(const ListedAircraft& aircraft, const AlertReading& alert, double rangeNm) const {
+    if (!alerts()) return plotInView(view_, ownShip(), aircraft.fix, rangeNm, filter());
+    if (alert.alertClass == AlertClass::Advisory) return plotAdvisory(view_, ownShip(), aircraft.fix, rangeNm);
+    Plot plot = plotInView(view_, ownShip(), aircraft.fix, rangeNm, filter());
     // The list looks further than the range for the advisories; the rest beyond it is not drawn.
-    if (plot.shown && plot.distanceNm > rangeNm_) {
+    if (plot.shown && plot.distanceNm > rangeNm) {
         plot.shown = false;
         char why[96];
-        std::snprintf(why, sizeof why, "it is %.1f NM away, beyond the range (%g NM)", plot.distanceNm, rangeNm_);
+        std::snprintf(why, sizeof why, "it is %.1f NM away, beyond the range (%g NM)", plot.distanceNm, rangeNm);
         plot.whyHidden = why;
     }
     return plot;
@@ -254,7 +304,7 @@ std::vector<Sighting> PreviewHost::sightings(const sim::Window& window) const {
         if (aircraft.listIndex < first) continue;
         const size_t index = windowIndex(window);
         const AlertReading alert = index < watches_.size() ? watches_[index].reading(aircraft.atcId) : AlertReading{};
-        Sighting s{aircraft, plotFor(aircraft, alert), alert};
+        Sighting s{aircraft, plotFor(aircraft, alert, shownRangeNm(window)), alert};
         s.pixelX = logicalToPixel(s.plot.x, shownSize(window).width);
         s.pixelY = logicalToPixel(s.plot.y, shownSize(window).height);
         out.push_back(s);

@@ -26,6 +26,7 @@ struct PreviewOptions {
     bool tags = false;
     int filter = 0;  // 0 all, 1 airborne, 2 normal band, 3 above, 4 below
     bool alerts = false;
+    bool autoRange = false;
 };
 
 // One aircraft as a gauge's traffic list holds it: its place in the list
@@ -84,6 +85,13 @@ public:
     // "Radar Alerts", as another gauge would set it.
     void setAlerts(bool on);
     bool alerts() const { return alerts_.value_or(false); }
+    // "Radar Auto Range", as another gauge would set it.
+    void setAutoRange(bool on);
+    bool autoRange() const { return autoRange_.value_or(false); }
+    // The range the window's gauge shows: the pilot's, or the auto range's.
+    double shownRangeNm(const sim::Window& window) const;
+    // The clock at each time the module sounded the advisories' voice.
+    const std::vector<double>& voices() const { return voices_; }
     bool tags() const { return tags_.value_or(false); }
     int filter() const { return filter_.value_or(0); }
 
@@ -117,8 +125,9 @@ private:
     void applyNamedVariables();
     void noteTrafficQuery(const sim::Window& window);
     size_t windowIndex(const sim::Window& window) const;
-    Plot plotFor(const ListedAircraft& aircraft, const AlertReading& alert) const;
+    Plot plotFor(const ListedAircraft& aircraft, const AlertReading& alert, double rangeNm) const;
     void watchRefresh(size_t index);
+    void followAutoRange(size_t index);
 
     std::unique_ptr<sim::Host> host_;
     std::vector<sim::Window*> windows_;
@@ -130,6 +139,16 @@ private:
     std::optional<bool> tags_;
     std::optional<int> filter_;
     std::optional<bool> alerts_;
+    std::optional<bool> autoRange_;
+    // Per window, as its gauge works it out after each frame: the range
+    // widened for the advisories (0: the pilot's) and when last needed.
+    struct AutoRange {
+        double rangeNm = 0.0;
+        double neededAt = 0.0;
+    };
+    std::vector<AutoRange> autoRanges_;
+    std::vector<double> voices_;
+    int voicesHeard_ = 0;  // the stand-in's count of sound calls already noted
     bool variablesReady_ = false;
     double fps_ = 18.0;
 };

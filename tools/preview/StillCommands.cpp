@@ -74,6 +74,12 @@ void listSightings(const PreviewHost& host, const sim::Window& window) {
         std::printf("%d %d %.1f %.1f %.1f %s%s\n", s.pixelX, s.pixelY, s.plot.x, s.plot.y, s.plot.distanceNm,
                     alertText(host, s).c_str(), s.aircraft.atcId.c_str());
     }
+    // With alerts on: when the advisories' voice sounded.
+    if (!host.alerts()) return;
+    std::printf("voice:");
+    if (host.voices().empty()) std::printf(" not sounded");
+    for (double at : host.voices()) std::printf(" %.1f s", at);
+    std::printf("\n");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "tools/preview/BitmapFont.h"
 #include "tools/preview/Commands.h"
 #include "tools/preview/ExitCodes.h"
+#include "tools/preview/TrafficVoiceData.h"
 #include "tools/preview/WindowLayout.h"
 
 namespace preview {
@@ -51,6 +52,40 @@ std::string displayDrivers() {
     return drivers;
 }
 
+// The advisories' voice through SDL2's audio, where the machine has sound:
+// without, the window runs silent.
+class SdlVoice {
+public:
+    SdlVoice() {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+        started_ = true;
+        SDL_RWops* bytes = SDL_RWFromConstMem(sim::kTrafficVoiceWav, static_cast<int>(sim::kTrafficVoiceWavSize));
+        SDL_AudioSpec spec{};
+        if (bytes == nullptr || SDL_LoadWAV_RW(bytes, 1, &spec, &samples_, &length_) == nullptr) return;
+        device_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+        if (device_ != 0) SDL_PauseAudioDevice(device_, 0);
+    }
+    ~SdlVoice() {
+        if (device_ != 0) SDL_CloseAudioDevice(device_);
+        if (samples_ != nullptr) SDL_FreeWAV(samples_);
+        if (started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    SdlVoice(const SdlVoice&) = delete;
+    SdlVoice& operator=(const SdlVoice&) = delete;
+    // From the start, cutting off a voice that still plays.
+    void play() {
+        if (device_ == 0) return;
+        SDL_ClearQueuedAudio(device_);
+        SDL_QueueAudio(device_, samples_, length_);
+    }
+
+private:
+    bool started_ = false;
+    Uint8* samples_ = nullptr;
+    Uint32 length_ = 0;
+    SDL_AudioDeviceID device_ = 0;
+};
+
 class SdlVideo {
 public:
     // When no display answers, SDL falls back to its off-screen driver and
@@ -88,11 +123,23 @@ struct WindowState {
 };
 
 std::string statusText(const WindowState& state, const PreviewHost& host) {
-    char text[200];
-    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s | alerts %s",
+    char text[280];
+    char voice[32] = "";
+    if (host.alerts() && !host.voices().empty())
+        std::snprintf(voice, sizeof voice, " | voice %.1f s", host.voices().back());
+    char autoRange[40] = "off";
+    if (host.autoRange() && !host.windows().empty()) {
+        const double shown = host.shownRangeNm(*host.windows().front());
+        if (shown != state.rangeNm)
+            std::snprintf(autoRange, sizeof autoRange, "on, AUTO %g NM", shown);
+        else
+            std::snprintf(autoRange, sizeof autoRange, "on");
+    }
+    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s | alerts %s | auto range %s%s",
                   viewTitle(state.view), static_cast<int>(radarModeValue(state.view)), state.rangeNm, host.clock(),
                   state.paused ? "paused" : "running", host.limited() ? "limited" : "full traffic",
-                  host.tags() ? "on" : "off", filterName(host.filter()).c_str(), host.alerts() ? "on" : "off");
+                  host.tags() ? "on" : "off", filterName(host.filter()).c_str(), host.alerts() ? "on" : "off",
+                  autoRange, voice);
     return text;
 }
 
@@ -155,6 +202,8 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
         drawText(canvas, layout.gaugeX(i) + (w - textWidth(labels[i], scale)) / 2, layout.labelY(), labels[i],
                  kStatusText, scale);
     }
+    SdlVoice voice;
+    size_t voicesPlayed = host->voices().size();
     const Uint64 ticksPerSecond = SDL_GetPerformanceFrequency();
     const Uint64 start = SDL_GetPerformanceCounter();
     const double framePeriod = 1.0 / options.fps;
@@ -193,6 +242,7 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
                 case SDLK_t: host->setTags(!host->tags()); break;
                 case SDLK_f: host->setFilter((host->filter() + 1) % 5); break;
                 case SDLK_a: host->setAlerts(!host->alerts()); break;
+                case SDLK_r: host->setAutoRange(!host->autoRange()); break;
                 case SDLK_q: case SDLK_ESCAPE: running = false; break;
                 default: break;
             }
@@ -215,6 +265,8 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
             // a long stall (a dragged window) is not made up in one jump.
             const double step = firstFrame ? framePeriod : std::min(now - lastFrameAt, kLongestStep);
             host->frame(step);
+            if (host->voices().size() > voicesPlayed) voice.play();
+            voicesPlayed = host->voices().size();
         }
         lastFrameAt = now;
         firstFrame = false;
