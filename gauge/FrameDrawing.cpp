@@ -116,6 +116,7 @@ bool RadarGauge::redrawSurface(double clock) {
     render::FrameBuffer* const composed = composing_;
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
     classifyTraffic(clock);
+    followTrails(clock);
     drawSelectedView();
     finishPicture(entry->graphics);
     publishSelection();
@@ -266,6 +267,7 @@ void RadarGauge::drawView(RadarView& view) {
                               &selectedDistanceNm_, &selectedBearingDeg_, shownTargets_};
     LiveFrame frame{graphics, scheme_, panel_,    *trafficList_, drawingMemory(), records, options_,
                     alertsOn() ? advisories_ : nullptr,   rangeNm_, scaleX_,       scaleY_, composing_};
+    frame.trails = trailsOn() ? trails_ : nullptr;
     view.drawLivePart(frame);
 
     closeViewContainer(graphics, container);

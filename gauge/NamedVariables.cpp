@@ -22,6 +22,8 @@ constexpr const char* kAlertVariableNames[kAlertVariableCount] = {
     "Radar Alert Level",    "Radar Alert Count",        "Radar Alert Clock",           "Radar Alert Relative Altitude",
     "Radar Alert Distance", "Radar Alert Closest Time", "Radar Alert Closest Distance",
 };
+constexpr const char* kTrailsName = "Radar Trails";
+constexpr const char* kDimmingName = "Radar Dimming";
 constexpr double kMinimumRangeNm = 5.0;
 
 // A setting read like the mode: fraction cut off, saturating; a value that
@@ -65,11 +67,14 @@ void RadarGauge::syncVariables() {
     registeredAfterRefusal(panel_, ids.alertsVarId, kAlertsName);
     for (int i = 0; i < kAlertVariableCount; ++i)
         registeredAfterRefusal(panel_, ids.alertVarIds[i], kAlertVariableNames[i]);
+    registeredAfterRefusal(panel_, ids.trailsVarId, kTrailsName);
+    registeredAfterRefusal(panel_, ids.dimmingVarId, kDimmingName);
     adoptRegisteredIds();
     readRange();
     readMode();
     readPilotOptions();
     followAlertsSetting();
+    followTrailsSetting();
 }
 
 void RadarGauge::registerVariables() {
@@ -83,6 +88,8 @@ void RadarGauge::registerVariables() {
     ids.filterVarId = panel_.registerNamedVariable(kFilterName);
     ids.alertsVarId = panel_.registerNamedVariable(kAlertsName);
     for (int i = 0; i < kAlertVariableCount; ++i) ids.alertVarIds[i] = panel_.registerNamedVariable(kAlertVariableNames[i]);
+    ids.trailsVarId = panel_.registerNamedVariable(kTrailsName);
+    ids.dimmingVarId = panel_.registerNamedVariable(kDimmingName);
     ids.registered = 1;
     adoptRegisteredIds();
 }
@@ -113,6 +120,8 @@ void RadarGauge::readPilotOptions() {
     readSetting(panel_, tagsVarId_, options_.altitudeTags);
     readSetting(panel_, filterVarId_, options_.filter);
     readSetting(panel_, registeredVariables_.alertsVarId, options_.alerts);
+    readSetting(panel_, registeredVariables_.trailsVarId, options_.trails);
+    readSetting(panel_, registeredVariables_.dimmingVarId, options_.dimming);
 }
 
 }  // namespace quillon

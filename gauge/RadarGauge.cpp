@@ -55,6 +55,8 @@ RadarGauge::~RadarGauge() {
     if (liveGaugeCount == 1) withdrawAlerts();
     delete advisories_;
     advisories_ = nullptr;
+    delete trails_;
+    trails_ = nullptr;
     graphics_ = nullptr;  // one of the cache's objects, deleted with it
     surfaceCache_.releaseAll();
     drawingMemory().releaseOwner(this);

@@ -89,6 +89,8 @@ public:
     const PilotOptions& pilotOptions() const { return options_; }
     // The classes of the list's aircraft; null until alerts were first on.
     const TrafficAdvisories* advisories() const { return advisories_; }
+    // Where the list's aircraft have been; null while trails are off.
+    const TrafficTrails* trails() const { return trails_; }
     // Whether list slot index was drawn in the most recent frame of the
     // current view: only such targets take clicks.
     bool targetShown(int index) const;
@@ -125,6 +127,8 @@ protected:
         int32_t filterVarId = 0;
         int32_t alertsVarId = 0;
         int32_t alertVarIds[kAlertVariableCount] = {};
+        int32_t trailsVarId = 0;
+        int32_t dimmingVarId = 0;
     };
     static RegisteredVariables registeredVariables_;
 
@@ -167,6 +171,8 @@ protected:
     int32_t filterVarId_ = 0;
     PilotOptions options_;
     TrafficAdvisories* advisories_ = nullptr;  // made when alerts are first turned on
+    TrafficTrails* trails_ = nullptr;          // made when trails are turned on
+    float trailsRangeNm_ = 0.0f;               // the range the trails were kept at
     uint8_t shownTargets_[TrafficList::kSlots] = {};
     int32_t shownMode_ = 0;
     // Creations whose GDI+ calls failed, tried again frame by frame less often.
@@ -206,6 +212,11 @@ private:
     void classifyTraffic(double clock);
     void publishAlerts(double clock);
     void withdrawAlerts();
+    // The trails (gauge/TrafficTrailsFollowing.cpp): kept while "Radar
+    // Trails" is 1, fed after each refresh, cleared at a new range.
+    bool trailsOn() const { return options_.trails == 1 && trails_ != nullptr; }
+    void followTrailsSetting();
+    void followTrails(double clock);
     // The selection published to the panel by the gauge that made the
     // latest one (gauge/PublishedSelection.cpp).
     void takeOverPublishing();

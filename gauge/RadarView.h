@@ -14,6 +14,7 @@
 #include "render/TextBlock.h"
 #include "traffic/TrafficAdvisories.h"
 #include "traffic/TrafficList.h"
+#include "traffic/TrafficTrails.h"
 
 namespace render {
 class FrameBuffer;
@@ -42,6 +43,8 @@ struct PilotOptions {
     int32_t altitudeTags = 0;  // 1 draws relative-altitude tags
     int32_t filter = kShowAllTraffic;
     int32_t alerts = 0;  // 1 warns of the traffic that threatens the own aircraft
+    int32_t trails = 0;  // 1 draws where each aircraft has been
+    int32_t dimming = 0;  // percent towards black, read in steps of 10 up to 90
 };
 
 // The gauge's records a view writes while it draws: where each list slot
@@ -73,6 +76,8 @@ struct LiveFrame {
     // The frame composed as memory, which the graphics draws on; null when
     // it draws on the surface.
     render::FrameBuffer* composed = nullptr;
+    // Where the aircraft have been while trails are on; null while off.
+    const TrafficTrails* trails = nullptr;
 };
 
 class RadarView {

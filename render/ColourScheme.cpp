@@ -34,6 +34,28 @@ void createScheme(ColourScheme& scheme, const SchemeColours& colours) {
     scheme.lineHeight = scheme.largeFont != nullptr ? scheme.largeFont->size() * kLineSpacing : 0.0f;
 }
 
+uint32_t trailShade(const SchemeColours& colours, int age) {
+    if (age < 0) age = 0;
+    if (age >= kTrailShades) age = kTrailShades - 1;
+    // Shares of the way to the background: 1/7 for the newest, 6/7 for the oldest.
+    const uint32_t share = static_cast<uint32_t>(age + 1);
+    const uint32_t whole = kTrailShades + 1;
+    uint32_t shade = 0xff000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t from = (colours.dim >> shift) & 0xffu;
+        const uint32_t to = (colours.background >> shift) & 0xffu;
+        const uint32_t mixed = (from * (whole - share) + to * share + whole / 2) / whole;
+        shade |= mixed << shift;
+    }
+    return shade;
+}
+
+void createTrailBrushes(ColourScheme& scheme) {
+    for (int age = 0; age < kTrailShades; ++age)
+        if (scheme.trailBrushes[age] == nullptr)
+            scheme.trailBrushes[age].reset(new SolidBrush(trailShade(scheme.colours, age)));
+}
+
 std::unique_ptr<Font> createFontWithFallback(const char16_t* familyName, float emSize, int style) {
     std::unique_ptr<Font> font(new Font());
     if (font == nullptr) return nullptr;
@@ -56,6 +78,7 @@ void ColourScheme::release() {
     brightBrush.reset();
     largeFont.reset();
     smallFont.reset();
+    for (std::unique_ptr<SolidBrush>& brush : trailBrushes) brush.reset();
 }
 
 }  // namespace render

@@ -20,6 +20,11 @@ constexpr float kSchemePenWidth = 2.0f;
 constexpr SchemeColours kGreenColours{0xff001400u, 0xff008200u, 0xff00ff00u};
 constexpr SchemeColours kAmberColours{0xff1e0f00u, 0xff783c0au, 0xffffa046u};
 
+// The trails' dots, newest first: from the dim colour towards the
+// background, each a step further, the oldest faintest.
+constexpr int kTrailShades = 6;
+uint32_t trailShade(const SchemeColours& colours, int age);
+
 struct ColourScheme {
     uint32_t backgroundColour = 0xff000000u;
     std::unique_ptr<Pen> dimPen;
@@ -31,6 +36,8 @@ struct ColourScheme {
     std::unique_ptr<Font> smallFont;
     float lineHeight = 0.0f;
     SchemeColours colours{};  // what the brushes were made with
+    // Made only once trails are asked for (createTrailBrushes).
+    std::unique_ptr<SolidBrush> trailBrushes[kTrailShades];
 
     bool created() const { return dimBrush != nullptr; }
     // Every object is there (an allocation may have failed).
@@ -44,6 +51,9 @@ struct ColourScheme {
 // Fills the scheme in the fixed order: brushes, background, dashed, dim and
 // bright pens, small then large font, line height.
 void createScheme(ColourScheme& scheme, const SchemeColours& colours);
+
+// The trails' brushes, in trailShade's colours, unless they are there.
+void createTrailBrushes(ColourScheme& scheme);
 
 // The font of the named family at the size and style, falling back to the
 // generic sans-serif family when the name or the font cannot be had.

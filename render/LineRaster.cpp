@@ -158,4 +158,30 @@ bool lineQuad(double x1, double y1, double x2, double y2, double width, QuadCorn
     return true;
 }
 
+bool blendDisc(const PixelRows& rows, double x, double y, double radius, uint32_t premultipliedColour,
+               BlendedBox& blended) {
+    if (!(std::fabs(x) < kFarthestPixels) || !(std::fabs(y) < kFarthestPixels)) return false;
+    if (!(radius > 0.0) || !(radius <= kWidestRasterisedLine / 2)) return false;
+    blended = BlendedBox{};
+    // Pixels whose centres lie within half a pixel beyond the radius.
+    const int32_t left = std::max<int32_t>(0, static_cast<int32_t>(std::floor(x - radius)));
+    const int32_t right = std::min<int32_t>(rows.width - 1, static_cast<int32_t>(std::floor(x + radius)));
+    const int32_t top = std::max<int32_t>(0, static_cast<int32_t>(std::floor(y - radius)));
+    const int32_t bottom = std::min<int32_t>(rows.height - 1, static_cast<int32_t>(std::floor(y + radius)));
+    if (right < left || bottom < top) return true;
+    uint8_t coverage[kWidestRasterisedLine + 3];
+    for (int32_t row = top; row <= bottom; ++row) {
+        const double dy = row + 0.5 - y;
+        for (int32_t column = left; column <= right; ++column) {
+            const double dx = column + 0.5 - x;
+            const double inside = radius + 0.5 - std::sqrt(dx * dx + dy * dy);
+            coverage[column - left] = static_cast<uint8_t>(inside >= 1.0 ? 255.0 : inside <= 0.0 ? 0.0 : inside * 255.0 + 0.5);
+        }
+        uint32_t* pixels = reinterpret_cast<uint32_t*>(rows.top + row * rows.rowBytes);
+        blendSolidRow(premultipliedColour, coverage, pixels + left, right - left + 1);
+    }
+    blended = BlendedBox{left, top, right, bottom};
+    return true;
+}
+
 }  // namespace render

@@ -47,6 +47,13 @@ constexpr int kWidestRasterisedLine = 1024;
 bool blendConvexQuad(const PixelRows& rows, const QuadCorners& quad, uint32_t premultipliedColour,
                      BlendedBox& blended);
 
+// A disc of the radius (at most kWidestRasterisedLine / 2) about (x, y),
+// filled as `blendConvexQuad` fills its shape: each pixel at its share
+// inside the circle (one pixel's soft edge). False, touching nothing, for a
+// centre off any surface, a radius out of bounds, or one that is not finite.
+bool blendDisc(const PixelRows& rows, double x, double y, double radius, uint32_t premultipliedColour,
+               BlendedBox& blended);
+
 // The quadrilateral a pen of `width` covers along the line, flat at its
 // ends, all in the same units. False for a line of no length.
 bool lineQuad(double x1, double y1, double x2, double y2, double width, QuadCorners& quad);

@@ -86,10 +86,11 @@ void ForwardArcView::drawLivePart(LiveFrame& frame) {
     drawSweepLine(frame.graphics, *frame.scheme.brightPen, sweep);
 
     TagStyle tagStyle{};
+    TrailStyle trailStyle{};
     TargetProcedure procedure = scopeTargetProcedure(
         frame, origin(),
         TargetFrame{&frame.panel, readings.now, readings.headingDeg, kOuterRadius / frame.rangeNm, sweep.window()},
-        tagStyle);
+        tagStyle, trailStyle);
 
     TrafficList& list = frame.traffic;
     for (int index = firstListedTarget(list); index < static_cast<int>(list.count()); ++index) {
@@ -111,6 +112,7 @@ void ForwardArcView::drawLivePart(LiveFrame& frame) {
             continue;
         }
         if (!inside) continue;
+        procedure.plotTrail(index, insideForwardSector);
         procedure.plot(index, *target, fix, pen, advisory);
     }
 }

@@ -13,6 +13,8 @@ constexpr float kRingSpacing = kFullCircleRadius / 4;  // 118.75
 constexpr int kSpokes = 12;
 constexpr float kSpokeStep = 30.0f;
 
+bool showsEveryBearing(float) { return true; }
+
 void drawRangeRings(render::Graphics& graphics, const render::ColourScheme& scheme,
                     const render::StringFormat& labelFormat, float rangeNm) {
     // Ring 0 is a zero-size ellipse at the centre and carries no label.
@@ -47,11 +49,12 @@ void FullCircleView::drawLivePart(LiveFrame& frame) {
     frame.graphics.drawLine(*frame.scheme.brightPen, 0.0f, 0.0f, sweep.tip.X, sweep.tip.Y);
 
     TagStyle tagStyle{};
+    TrailStyle trailStyle{};
     TargetProcedure procedure = scopeTargetProcedure(
         frame, origin(),
         TargetFrame{&frame.panel, readings.now, readings.headingDeg, kFullCircleRadius / frame.rangeNm,
                     fullCircleSweepWindow(sweep.angle)},
-        tagStyle);
+        tagStyle, trailStyle);
 
     TrafficList& list = frame.traffic;
     for (int index = firstListedTarget(list); index < static_cast<int>(list.count()); ++index) {
@@ -71,6 +74,7 @@ void FullCircleView::drawLivePart(LiveFrame& frame) {
             procedure.plotAtEdge(index, *target, fix, at, screenDirectionOf(fix.relativeBearingDeg + 180.0), pen);
             continue;
         }
+        procedure.plotTrail(index, showsEveryBearing);
         procedure.plot(index, *target, fix, pen, advisory);
     }
 }

@@ -266,6 +266,11 @@ void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetF
     }
 }
 
+void TargetProcedure::plotTrail(int index, BearingShown shown) {
+    if (frame_.trails == nullptr) return;
+    drawTrailDots(graphics_, *frame_.trails, index, frame_.headingDeg, frame_.scale, frame_.rangeNm, shown);
+}
+
 void TargetProcedure::plotAtEdge(int index, const TrafficTarget& target, const TargetFix& fix, render::PointF at,
                                  float inwardDeg, const render::Pen& pen) {
     records_.plotPositions[index] = PlotPosition{at.X, at.Y};

@@ -12,6 +12,7 @@
 #include "host/PanelCalls.h"
 #include "render/CrossAtlas.h"
 #include "render/GdiPlusObjects.h"
+#include "views/TrailDots.h"
 
 namespace quillon {
 
@@ -73,6 +74,8 @@ struct TargetFrame {
     // shows (the list then looks further, for the advisories).
     const TrafficAdvisories* advisories = nullptr;
     float rangeNm = 0.0f;
+    // While trails are on: what their dots are drawn with; null while off.
+    const TrailStyle* trails = nullptr;
 };
 
 // Lengths of the target symbols in logical units.
@@ -200,6 +203,9 @@ public:
     // the velocity vector.
     void plot(int index, const TrafficTarget& target, const TargetFix& fix, const render::Pen& pen,
               AdvisoryClass advisory = AdvisoryClass::kNone);
+    // The trail of list slot index, under its cross: the dots on the
+    // bearings the view shows, within its range. Nothing while trails are off.
+    void plotTrail(int index, BearingShown shown);
     // An advisory the view leaves out, at the point on the picture's edge:
     // half its symbol, turned into the picture; it takes clicks there.
     void plotAtEdge(int index, const TrafficTarget& target, const TargetFix& fix, render::PointF at,

@@ -2,6 +2,7 @@
 
 #include "gauge/DrawingMemory.h"
 #include "render/SharedGdiObjects.h"
+#include "traffic/OwnShip.h"
 #include "views/TrafficFilter.h"
 
 namespace quillon {
@@ -30,8 +31,16 @@ CrossStamp crossStampFor(LiveFrame& frame, const ViewOrigin& origin) {
     return CrossStamp{&frame.memory, content, frame.scaleX, frame.scaleY, frame.composed, origin.x, origin.y};
 }
 
+// The own position is read once for every dot of the frame.
+void setUpTrails(LiveFrame& frame, const ViewOrigin& origin, TargetFrame& targets, TrailStyle& trailStyle) {
+    if (frame.trails == nullptr) return;
+    trailStyle = TrailStyle{frame.trails, ownPosition(frame.panel), &frame.scheme, frame.composed,
+                            origin.x,     origin.y,                 frame.scaleX,  frame.scaleY};
+    targets.trails = &trailStyle;
+}
+
 TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin, const TargetFrame& viewFrame,
-                                     TagStyle& tagStyle) {
+                                     TagStyle& tagStyle, TrailStyle& trailStyle) {
     // The pilot's options; left off, the frame and the host calls are as without them.
     TargetFrame targets = viewFrame;
     targets.filter = frame.options.filter;
@@ -54,6 +63,7 @@ TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin,
                             frame.composed};
         targets.tags = &tagStyle;
     }
+    setUpTrails(frame, origin, targets, trailStyle);
     return TargetProcedure(frame.graphics, TargetPens{frame.scheme.dimPen.get(), frame.scheme.brightPen.get()},
                            frame.records, targets, render::sharedMatrix(render::SharedMatrix::ViewTarget),
                            render::sharedMatrix(render::SharedMatrix::ViewVector), crossStampFor(frame, origin));

@@ -29,9 +29,9 @@ int firstListedTarget(const TrafficList& list);
 // frame is composed as memory; otherwise none.
 CrossStamp crossStampFor(LiveFrame& frame, const ViewOrigin& origin);
 
-// The radar scopes' target procedure for the frame. The tags' style lives
-// in the caller's frame while the procedure uses it.
+// The radar scopes' target procedure for the frame. The tags' and the
+// trails' styles live in the caller's frame while the procedure uses them.
 TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin, const TargetFrame& viewFrame,
-                                     TagStyle& tagStyle);
+                                     TagStyle& tagStyle, TrailStyle& trailStyle);
 
 }  // namespace quillon

@@ -26,6 +26,8 @@ struct PreviewOptions {
     bool tags = false;
     int filter = 0;  // 0 all, 1 airborne, 2 normal band, 3 above, 4 below
     bool alerts = false;
+    bool trails = false;
+    int dimming = 0;  // percent, steps of 10 up to 90
 };
 
 // One aircraft as a gauge's traffic list holds it: its place in the list
@@ -84,6 +86,11 @@ public:
     // "Radar Alerts", as another gauge would set it.
     void setAlerts(bool on);
     bool alerts() const { return alerts_.value_or(false); }
+    // "Radar Trails" and "Radar Dimming" (percent), as another gauge would set them.
+    void setTrails(bool on);
+    void setDimming(int percent);
+    bool trails() const { return trails_.value_or(false); }
+    int dimming() const { return dimming_.value_or(0); }
     bool tags() const { return tags_.value_or(false); }
     int filter() const { return filter_.value_or(0); }
 
@@ -130,6 +137,8 @@ private:
     std::optional<bool> tags_;
     std::optional<int> filter_;
     std::optional<bool> alerts_;
+    std::optional<bool> trails_;
+    std::optional<int> dimming_;
     bool variablesReady_ = false;
     double fps_ = 18.0;
 };

@@ -88,11 +88,13 @@ struct WindowState {
 };
 
 std::string statusText(const WindowState& state, const PreviewHost& host) {
-    char text[200];
-    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s | alerts %s",
+    char text[240];
+    std::snprintf(text, sizeof text,
+                  "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s | alerts %s | trails %s | dim %d%%",
                   viewTitle(state.view), static_cast<int>(radarModeValue(state.view)), state.rangeNm, host.clock(),
                   state.paused ? "paused" : "running", host.limited() ? "limited" : "full traffic",
-                  host.tags() ? "on" : "off", filterName(host.filter()).c_str(), host.alerts() ? "on" : "off");
+                  host.tags() ? "on" : "off", filterName(host.filter()).c_str(), host.alerts() ? "on" : "off",
+                  host.trails() ? "on" : "off", host.dimming());
     return text;
 }
 
@@ -193,6 +195,8 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
                 case SDLK_t: host->setTags(!host->tags()); break;
                 case SDLK_f: host->setFilter((host->filter() + 1) % 5); break;
                 case SDLK_a: host->setAlerts(!host->alerts()); break;
+                case SDLK_r: host->setTrails(!host->trails()); break;
+                case SDLK_d: host->setDimming((host->dimming() + 10) % 100); break;
                 case SDLK_q: case SDLK_ESCAPE: running = false; break;
                 default: break;
             }
