@@ -101,6 +101,8 @@ public:
 
 protected:
     void applyRenderingQuality();
+    // The dimming the panel asks for, in steps of a tenth (0 to 9).
+    int dimmingStep() const;
 
     // The view of a display mode; null for a mode that draws none.
     RadarView* viewOf(int32_t displayMode) const;
@@ -197,6 +199,7 @@ private:
     void paintBackdrop(render::OffscreenBitmap& backdrop, const RadarView& view);
     // Starts GDI+ and makes the scheme, or tries again when their time has come.
     bool ensureSessionAndScheme();
+    void followDimming();
     bool startGdiPlusSession();
     void drawSelectedView();
     void registerVariables();

@@ -1,5 +1,7 @@
 #include "render/ColourScheme.h"
 
+#include <cmath>
+
 #include "render/SharedGdiObjects.h"
 
 namespace render {
@@ -16,9 +18,36 @@ std::unique_ptr<Pen> penFrom(const SolidBrush* brush) {
     return std::unique_ptr<Pen>(new Pen(*brush, kSchemePenWidth, gdip::kUnitWorld));
 }
 
+// What a channel keeps at a step: the remaining share of its light, taken
+// back to the gamma of the picture's values (about 2.2).
+double channelShare(int step) { return std::pow(1.0 - step / static_cast<double>(kDimmingSteps), 1.0 / 2.2); }
+
 }  // namespace
 
-void createScheme(ColourScheme& scheme, const SchemeColours& colours) {
+uint32_t dimmedColour(uint32_t argb, int step) {
+    if (step <= 0) return argb;
+    if (step >= kDimmingSteps) step = kDimmingSteps - 1;
+    const double share = channelShare(step);
+    uint32_t dimmed = argb & 0xff000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const double channel = static_cast<double>((argb >> shift) & 0xffu) * share;
+        dimmed |= static_cast<uint32_t>(channel + 0.5) << shift;
+    }
+    return dimmed;
+}
+
+SchemeColours dimmedColours(const SchemeColours& colours, int step) {
+    return SchemeColours{dimmedColour(colours.background, step), dimmedColour(colours.dim, step),
+                         dimmedColour(colours.bright, step)};
+}
+
+const Brush& advisoryBrushOf(const ColourScheme& scheme) {
+    if (scheme.advisoryBrush != nullptr) return *scheme.advisoryBrush;
+    return sharedBrush(SharedBrush::TrafficAdvisory);
+}
+
+void createScheme(ColourScheme& scheme, const SchemeColours& undimmed, int dimmingStep) {
+    const SchemeColours colours = dimmedColours(undimmed, dimmingStep);
     scheme.dimBrush.reset(new SolidBrush(colours.dim));
     scheme.brightBrush.reset(new SolidBrush(colours.bright));
     scheme.backgroundColour = colours.background;
@@ -32,6 +61,8 @@ void createScheme(ColourScheme& scheme, const SchemeColours& colours) {
     scheme.smallFont = createFontWithFallback(u"Tahoma", kSmallFontSize, gdip::kFontStyleBold);
     scheme.largeFont = createFontWithFallback(u"Arial", kLargeFontSize, gdip::kFontStyleRegular);
     scheme.lineHeight = scheme.largeFont != nullptr ? scheme.largeFont->size() * kLineSpacing : 0.0f;
+    scheme.dimmingStep = dimmingStep > 0 ? dimmingStep : 0;
+    if (dimmingStep > 0) scheme.advisoryBrush.reset(new SolidBrush(dimmedColour(kTrafficAdvisoryColour, dimmingStep)));
 }
 
 uint32_t trailShade(const SchemeColours& colours, int age) {
@@ -79,6 +110,7 @@ void ColourScheme::release() {
     largeFont.reset();
     smallFont.reset();
     for (std::unique_ptr<SolidBrush>& brush : trailBrushes) brush.reset();
+    advisoryBrush.reset();
 }
 
 }  // namespace render

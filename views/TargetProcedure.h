@@ -56,6 +56,7 @@ struct TargetFix {
 struct TargetPens {
     const render::Pen* dim;
     const render::Pen* bright;
+    const render::Brush* advisory = nullptr;  // null: the shared advisories' brush
 };
 
 // Values of one view call, the same for every target of that call.
@@ -165,8 +166,8 @@ void drawTargetLine(TargetStrokes& strokes, const render::Pen& pen, float x, flo
 // A traffic advisory: a filled disc in the advisories' colour in place of
 // the cross, or, at the picture's edge, its half turned into the picture.
 constexpr float kAdvisoryRadius = 12.0f;
-void drawAdvisorySymbol(render::Graphics& graphics, float x, float y);
-void drawAdvisoryAtEdge(render::Graphics& graphics, float x, float y, float inwardDeg);
+void drawAdvisorySymbol(render::Graphics& graphics, const render::Brush& brush, float x, float y);
+void drawAdvisoryAtEdge(render::Graphics& graphics, const render::Brush& brush, float x, float y, float inwardDeg);
 
 // The point at the distance from the view origin on a relative bearing
 // (degrees clockwise from straight up), and the screen direction (degrees
@@ -226,6 +227,7 @@ public:
 
 private:
     double relativeAltitude(const TrafficTarget& target) const;
+    const render::Brush& advisoryBrush() const;
 
     render::Graphics& graphics_;
     TargetPens pens_;

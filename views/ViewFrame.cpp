@@ -64,7 +64,8 @@ TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin,
         targets.tags = &tagStyle;
     }
     setUpTrails(frame, origin, targets, trailStyle);
-    return TargetProcedure(frame.graphics, TargetPens{frame.scheme.dimPen.get(), frame.scheme.brightPen.get()},
+    return TargetProcedure(frame.graphics, TargetPens{frame.scheme.dimPen.get(), frame.scheme.brightPen.get(),
+                                                      &render::advisoryBrushOf(frame.scheme)},
                            frame.records, targets, render::sharedMatrix(render::SharedMatrix::ViewTarget),
                            render::sharedMatrix(render::SharedMatrix::ViewVector), crossStampFor(frame, origin));
 }
