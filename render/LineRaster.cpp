@@ -169,13 +169,22 @@ bool blendDisc(const PixelRows& rows, double x, double y, double radius, uint32_
     const int32_t top = std::max<int32_t>(0, static_cast<int32_t>(std::floor(y - radius)));
     const int32_t bottom = std::min<int32_t>(rows.height - 1, static_cast<int32_t>(std::floor(y + radius)));
     if (right < left || bottom < top) return true;
+    // Only the pixels of the soft edge need their distance: within half a
+    // pixel inside the circle a pixel is covered, beyond half outside not.
+    const double whole = radius > 0.5 ? (radius - 0.5) * (radius - 0.5) : 0.0;
+    const double none = (radius + 0.5) * (radius + 0.5);
     uint8_t coverage[kWidestRasterisedLine + 3];
     for (int32_t row = top; row <= bottom; ++row) {
         const double dy = row + 0.5 - y;
         for (int32_t column = left; column <= right; ++column) {
             const double dx = column + 0.5 - x;
-            const double inside = radius + 0.5 - std::sqrt(dx * dx + dy * dy);
-            coverage[column - left] = static_cast<uint8_t>(inside >= 1.0 ? 255.0 : inside <= 0.0 ? 0.0 : inside * 255.0 + 0.5);
+            const double squared = dx * dx + dy * dy;
+            uint8_t covered = 0;
+            if (squared <= whole)
+                covered = 255;
+            else if (squared < none)
+                covered = static_cast<uint8_t>((radius + 0.5 - std::sqrt(squared)) * 255.0 + 0.5);
+            coverage[column - left] = covered;
         }
         uint32_t* pixels = reinterpret_cast<uint32_t*>(rows.top + row * rows.rowBytes);
         blendSolidRow(premultipliedColour, coverage, pixels + left, right - left + 1);

@@ -112,7 +112,7 @@ void ForwardArcView::drawLivePart(LiveFrame& frame) {
             continue;
         }
         if (!inside) continue;
-        procedure.plotTrail(index, insideForwardSector);
+        procedure.plotTrail(index, kSectorHalfWidth);
         procedure.plot(index, *target, fix, pen, advisory);
     }
 }

@@ -13,8 +13,6 @@ constexpr float kRingSpacing = kFullCircleRadius / 4;  // 118.75
 constexpr int kSpokes = 12;
 constexpr float kSpokeStep = 30.0f;
 
-bool showsEveryBearing(float) { return true; }
-
 void drawRangeRings(render::Graphics& graphics, const render::ColourScheme& scheme,
                     const render::StringFormat& labelFormat, float rangeNm) {
     // Ring 0 is a zero-size ellipse at the centre and carries no label.
@@ -74,7 +72,7 @@ void FullCircleView::drawLivePart(LiveFrame& frame) {
             procedure.plotAtEdge(index, *target, fix, at, screenDirectionOf(fix.relativeBearingDeg + 180.0), pen);
             continue;
         }
-        procedure.plotTrail(index, showsEveryBearing);
+        procedure.plotTrail(index, 180.0f);
         procedure.plot(index, *target, fix, pen, advisory);
     }
 }

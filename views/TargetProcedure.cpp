@@ -266,9 +266,8 @@ void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetF
     }
 }
 
-void TargetProcedure::plotTrail(int index, BearingShown shown) {
-    if (frame_.trails == nullptr) return;
-    drawTrailDots(graphics_, *frame_.trails, index, frame_.headingDeg, frame_.scale, frame_.rangeNm, shown);
+void TargetProcedure::plotTrail(int index, float halfWidthDeg) {
+    if (frame_.trails != nullptr) drawTrailDots(graphics_, *frame_.trails, index, halfWidthDeg);
 }
 
 void TargetProcedure::plotAtEdge(int index, const TrafficTarget& target, const TargetFix& fix, render::PointF at,

@@ -204,9 +204,10 @@ public:
     // the velocity vector.
     void plot(int index, const TrafficTarget& target, const TargetFix& fix, const render::Pen& pen,
               AdvisoryClass advisory = AdvisoryClass::kNone);
-    // The trail of list slot index, under its cross: the dots on the
-    // bearings the view shows, within its range. Nothing while trails are off.
-    void plotTrail(int index, BearingShown shown);
+    // The trail of list slot index, under its cross: the dots within the
+    // range and the view's half width either side of the nose (180 for the
+    // full circle). Nothing while trails are off.
+    void plotTrail(int index, float halfWidthDeg);
     // An advisory the view leaves out, at the point on the picture's edge:
     // half its symbol, turned into the picture; it takes clicks there.
     void plotAtEdge(int index, const TrafficTarget& target, const TargetFix& fix, render::PointF at,

@@ -1,7 +1,7 @@
 // The trails of the radar scopes: each aircraft's kept positions as small
-// dots, placed as its cross is placed (distance and bearing from the own
-// aircraft, turned by the own heading), so that a trail turns and slides
-// with the picture.
+// dots, placed where its cross would be at that place (distance and bearing
+// from the own aircraft, turned by the own heading), so that a trail turns
+// and slides with the picture.
 #pragma once
 
 #include "render/ColourScheme.h"
@@ -18,10 +18,35 @@ namespace quillon {
 // A dot's radius in logical units.
 constexpr float kTrailDotRadius = 3.5f;
 
+// The own aircraft and the view, worked out once a frame: a frame may have
+// a few thousand dots, each placed without a trigonometric call.
+struct TrailFrame {
+    Position own{};
+    double headingDeg = 0.0;
+    double latitude = 0.0;  // radians
+    double longitudeDeg = 0.0;
+    double sinLatitude = 0.0;
+    double cosLatitude = 1.0;
+    double cosHeading = 1.0;
+    double sinHeading = 0.0;
+    double unitsPerNm = 0.0;
+    double rangeNm = 0.0;
+};
+TrailFrame trailFrameFor(const Position& own, double headingDeg, float unitsPerNm, float rangeNm);
+
+// Where a place lies in the view's logical units from its origin (x right,
+// y down); false beyond the range, or where the numbers are not usable.
+// Near places are placed without a trigonometric call, their distance and
+// bearing the great circle's to a hundredth of a mile at 40 NM (the error
+// grows with the cube of the distance); far ones by the great circle
+// itself, as the crosses are. `ahead` is the share of the distance
+// that lies straight ahead (1 dead ahead, -1 behind).
+bool placeOnView(const TrailFrame& view, const TrailPoint& place, render::PointF& at, double& ahead);
+
 // What the dots of one frame are drawn with.
 struct TrailStyle {
     const TrafficTrails* trails = nullptr;
-    Position own{};  // the own aircraft, read once a frame
+    TrailFrame view;
     const render::ColourScheme* scheme = nullptr;
     // The frame composed as memory, where the dots are blended (its world
     // maps to pixels as (world + origin) x scale); null: filled by GDI+.
@@ -32,13 +57,9 @@ struct TrailStyle {
     float scaleY = 0.0f;
 };
 
-// Whether a view shows what lies on a relative bearing (the arc its sector).
-using BearingShown = bool (*)(float relativeBearingDeg);
-
 // The dots of the aircraft in a list slot, the oldest first so that the
-// newer lie over them; none beyond the range or off the view's bearings.
-// `scale` is logical units per nautical mile.
-void drawTrailDots(render::Graphics& graphics, const TrailStyle& style, int slot, double headingDeg, float scale,
-                   float rangeNm, BearingShown shown);
+// newer lie over them; none beyond the range or further off the nose than
+// the view's half width (180 for the full circle).
+void drawTrailDots(render::Graphics& graphics, const TrailStyle& style, int slot, float halfWidthDeg);
 
 }  // namespace quillon

@@ -34,8 +34,9 @@ CrossStamp crossStampFor(LiveFrame& frame, const ViewOrigin& origin) {
 // The own position is read once for every dot of the frame.
 void setUpTrails(LiveFrame& frame, const ViewOrigin& origin, TargetFrame& targets, TrailStyle& trailStyle) {
     if (frame.trails == nullptr) return;
-    trailStyle = TrailStyle{frame.trails, ownPosition(frame.panel), &frame.scheme, frame.composed,
-                            origin.x,     origin.y,                 frame.scaleX,  frame.scaleY};
+    const TrailFrame view = trailFrameFor(ownPosition(frame.panel), targets.headingDeg, targets.scale, frame.rangeNm);
+    trailStyle = TrailStyle{frame.trails, view,     &frame.scheme, frame.composed,
+                            origin.x,     origin.y, frame.scaleX,  frame.scaleY};
     targets.trails = &trailStyle;
 }
 

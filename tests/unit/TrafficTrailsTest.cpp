@@ -18,7 +18,10 @@
 #include "tests/support/TestSurface.h"
 #include "tests/support/ViewHarness.h"
 #include "traffic/TrafficTrails.h"
+#include "traffic/OwnShip.h"
 #include "views/FullCircleSweep.h"
+#include "views/TargetProcedure.h"
+#include "views/TrailDots.h"
 
 namespace quillon {
 namespace {
@@ -209,6 +212,36 @@ TEST_F(DrawnTrails, DotsLieOnTheFlownPathWithinAPixelAndTurnWithTheOwnHeading) {
     const TrailPoint* points = nullptr;
     ASSERT_NE(gauge().trails(), nullptr);
     EXPECT_EQ(gauge().trails()->positionsOf(1, points), 0);
+}
+
+// A dot at an aircraft's place lies where its cross is drawn (by the great
+// circle), far north and south too, out to the farthest range.
+TEST(TrailPlaces, WhereTheCrossOfThatPlaceIsWithinHalfAUnitAtEveryLatitudeAndRange) {
+    for (const double latitude : {0.0, 51.5, 70.0, -78.0})
+        for (const double range : {5.0, 40.0, 320.0})
+            for (const double bearing : {0.0, 45.0, 100.0, 190.0, 300.0}) {
+                const Position own{latitude, 8.6, 0.0};
+                const double heading = 237.0;
+                const float scale = static_cast<float>(475.0 / range);
+                // The place at 0.95 of the range on the true bearing.
+                const double d = 0.95 * range / 3437.746810913086;
+                const double b = bearing * kPi / 180.0, lat1 = latitude * kPi / 180.0;
+                const double lat2 = std::asin(std::sin(lat1) * std::cos(d) + std::cos(lat1) * std::sin(d) * std::cos(b));
+                const double lon2 = 8.6 + std::atan2(std::sin(b) * std::sin(d) * std::cos(lat1),
+                                                     std::cos(d) - std::sin(lat1) * std::sin(lat2)) * 180.0 / kPi;
+                const TrailPoint place{static_cast<float>(lat2 * 180.0 / kPi), static_cast<float>(lon2)};
+
+                float distanceNm = 0.0f, reversed = 0.0f;
+                greatCircle(own, Position{place.latitude, place.longitude, 0.0}, distanceNm, reversed);
+                const float relative = relativeBearingDegrees(trueBearingDegrees(reversed), heading);
+                const render::PointF cross = pointOnBearing(static_cast<double>(distanceNm) * scale, relative);
+
+                render::PointF dot{};
+                double ahead = 0.0;
+                ASSERT_TRUE(placeOnView(trailFrameFor(own, heading, scale, static_cast<float>(range)), place, dot, ahead));
+                EXPECT_NEAR(dot.X, cross.X, 0.5) << latitude << " " << range << " " << bearing;
+                EXPECT_NEAR(dot.Y, cross.Y, 0.5) << latitude << " " << range << " " << bearing;
+            }
 }
 
 TEST(TrailShades, FromTheDimColourTowardsTheBackgroundOldestFaintest) {
