@@ -221,12 +221,15 @@ void FrameBuffer::markBlended(const BlendedBox& blended) {
                           static_cast<float>(blended.right + 1), static_cast<float>(blended.bottom + 1));
 }
 
-bool FrameBuffer::blendDisc(double x, double y, double radius, uint32_t premultipliedColour) {
+bool FrameBuffer::blendDisc(double x, double y, double radius, uint32_t premultipliedColour,
+                            const DiscStamp* stamp) {
     if (!valid()) return false;
     gdi::GdiFlush();
     BlendedBox blended;
-    if (!render::blendDisc(PixelRows{pixels_, rowBytes_, width_, height_}, x, y, radius, premultipliedColour, blended))
-        return false;
+    const PixelRows rows{pixels_, rowBytes_, width_, height_};
+    const bool done = stamp != nullptr ? blendDiscStamp(rows, *stamp, x, y, premultipliedColour, blended)
+                                       : render::blendDisc(rows, x, y, radius, premultipliedColour, blended);
+    if (!done) return false;
     markBlended(blended);
     return true;
 }

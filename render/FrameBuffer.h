@@ -89,8 +89,9 @@ public:
     // memory, each pixel at its covered share. False, touching nothing, where
     // `blendConvexQuad` is: the caller draws with GDI+ instead.
     bool blendQuad(const QuadCorners& quad, uint32_t premultipliedColour);
-    // A disc (centre and radius in pixels) filled the same way.
-    bool blendDisc(double x, double y, double radius, uint32_t premultipliedColour);
+    // A disc (centre and radius in pixels) filled the same way; from the
+    // stamp of its radius where there is one.
+    bool blendDisc(double x, double y, double radius, uint32_t premultipliedColour, const DiscStamp* stamp = nullptr);
     // The picture onto the device context, at its top-left corner, pixel for
     // pixel (where it is composed on the surface already: nothing to do).
     bool blitTo(host::DeviceContext deviceContext);

@@ -32,10 +32,9 @@ bool placeByGreatCircle(const TrailFrame& view, const TrailPoint& place, render:
 void drawDot(render::Graphics& graphics, const TrailStyle& style, int age, render::PointF at) {
     const render::ColourScheme& scheme = *style.scheme;
     if (style.composed != nullptr) {
-        const double radius = kTrailDotRadius * (style.scaleX + style.scaleY) * 0.5;
-        const uint32_t colour = render::premultiplied(render::trailShade(scheme.colours, age));
         if (style.composed->blendDisc((at.X + style.originX) * style.scaleX, (at.Y + style.originY) * style.scaleY,
-                                      radius, colour))
+                                      trailDotPixels(style.scaleX, style.scaleY), style.premultipliedShades[age],
+                                      style.stamp))
             return;
     }
     if (const render::SolidBrush* brush = scheme.trailBrushes[age].get())
@@ -44,6 +43,8 @@ void drawDot(render::Graphics& graphics, const TrailStyle& style, int age, rende
 }
 
 }  // namespace
+
+double trailDotPixels(float scaleX, float scaleY) { return kTrailDotRadius * (scaleX + scaleY) * 0.5; }
 
 TrailFrame trailFrameFor(const Position& own, double headingDeg, float unitsPerNm, float rangeNm) {
     TrailFrame view;

@@ -6,6 +6,7 @@
 
 #include "render/ColourScheme.h"
 #include "render/GdiPlusObjects.h"
+#include "render/LineRaster.h"
 #include "traffic/Position.h"
 #include "traffic/TrafficTrails.h"
 
@@ -15,8 +16,9 @@ class FrameBuffer;
 
 namespace quillon {
 
-// A dot's radius in logical units.
-constexpr float kTrailDotRadius = 3.5f;
+// A dot's radius in logical units: half the cross's arm, and a frame of
+// 300 aircraft blends some 20,000 pixels of dots.
+constexpr float kTrailDotRadius = 2.5f;
 
 // The own aircraft and the view, worked out once a frame: a frame may have
 // a few thousand dots, each placed without a trigonometric call.
@@ -55,7 +57,15 @@ struct TrailStyle {
     float originY = 0.0f;
     float scaleX = 0.0f;
     float scaleY = 0.0f;
+    // The dots' coverage, made once a frame for a composed frame (null: each
+    // dot measured on its own).
+    const render::DiscStamp* stamp = nullptr;
+    render::DiscStamp stampStorage;
+    uint32_t premultipliedShades[render::kTrailShades] = {};
 };
+
+// A dot's radius in pixels at the scale.
+double trailDotPixels(float scaleX, float scaleY);
 
 // The dots of the aircraft in a list slot, the oldest first so that the
 // newer lie over them; none beyond the range or further off the nose than

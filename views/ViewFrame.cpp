@@ -1,6 +1,7 @@
 #include "views/ViewFrame.h"
 
 #include "gauge/DrawingMemory.h"
+#include "render/PixelBlend.h"
 #include "render/SharedGdiObjects.h"
 #include "traffic/OwnShip.h"
 #include "views/TrafficFilter.h"
@@ -31,12 +32,18 @@ CrossStamp crossStampFor(LiveFrame& frame, const ViewOrigin& origin) {
     return CrossStamp{&frame.memory, content, frame.scaleX, frame.scaleY, frame.composed, origin.x, origin.y};
 }
 
-// The own position is read once for every dot of the frame.
+// The own position is read once for every dot of the frame, and a
+// composed frame's dots are stamped.
 void setUpTrails(LiveFrame& frame, const ViewOrigin& origin, TargetFrame& targets, TrailStyle& trailStyle) {
     if (frame.trails == nullptr) return;
     const TrailFrame view = trailFrameFor(ownPosition(frame.panel), targets.headingDeg, targets.scale, frame.rangeNm);
     trailStyle = TrailStyle{frame.trails, view,     &frame.scheme, frame.composed,
                             origin.x,     origin.y, frame.scaleX,  frame.scaleY};
+    if (frame.composed != nullptr &&
+        render::makeDiscStamp(trailDotPixels(frame.scaleX, frame.scaleY), trailStyle.stampStorage))
+        trailStyle.stamp = &trailStyle.stampStorage;
+    for (int age = 0; age < render::kTrailShades; ++age)
+        trailStyle.premultipliedShades[age] = render::premultiplied(render::trailShade(frame.scheme.colours, age));
     targets.trails = &trailStyle;
 }
 
