@@ -68,19 +68,24 @@ const char* viewName(int mode) {
 // The pilots' options a frame case turns on through the panel.
 // Alerts come with the advisories' and proximate traffic's tags; "alerts-auto"
 // adds the auto range.
-enum Options { kPlain, kTags, kFilter, kAlerts, kAlertsAutoRange };
+enum Options { kPlain, kTags, kFilter, kAlerts, kAlertsAutoRange, kTrails, kDimming };
 const char* optionsName(Options options) {
     switch (options) {
         case kTags: return "tags";
         case kFilter: return "filter";
         case kAlerts: return "alerts";
         case kAlertsAutoRange: return "alerts-auto";
+        case kTrails: return "trails";
+        case kDimming: return "dimming";
         default: return "plain";
     }
 }
 
 // A small step of the clock: enough for a redraw, never enough for a refresh.
 constexpr double kFrameStep = 0.001;
+// A trail's sampling interval: every step refreshes and adds a position.
+constexpr double kTrailStep = 4.0;
+constexpr int kTrailPositions = 6;
 // More than the refresh interval: every step refreshes.
 constexpr double kRefreshStep = 1.5;
 
@@ -141,6 +146,11 @@ public:
             host_->advance(kRefreshStep);
             host_->drawWindow(window);
         }
+        host_->setNamed("Radar Trails", options == kTrails ? 1.0 : 0.0);
+        host_->setNamed("Radar Dimming", options == kDimming ? 50.0 : 0.0);
+        // Trails full: every aircraft with all its positions.
+        if (options == kTrails)
+            for (int i = 0; i < kTrailPositions; ++i) redraw(window, kTrailStep);
         redraw(window, kRefreshStep);  // reads the traffic
         redraw(window);                // plots it in this view
         if (selection != Selection::Keep) {
@@ -426,9 +436,9 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
                     saving(c.micros));
     }
     // The options against the plain frame of the same view, block, traffic and size.
-    std::printf("\nPilots' options, cost against the plain frame (libgdiplus; null GDI+)\n");
-    std::printf("%-12s %-8s %-7s %8s %6s %-7s %10s %10s\n", "view", "block", "options", "aircraft", "px", "change", "ratio",
-                "null");
+    std::printf("\nPilots' options, cost against the plain frame (libgdiplus; null GDI+; the direct reference)\n");
+    std::printf("%-12s %-8s %-7s %8s %6s %-7s %10s %10s %10s\n", "view", "block", "options", "aircraft", "px", "change",
+                "ratio", "null", "direct");
     for (const FrameCase& c : frames) {
         if (c.options == kPlain) continue;
         for (const FrameCase& plain : frames) {
@@ -436,10 +446,11 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
                 plain.block != c.block || plain.aircraft != c.aircraft || plain.pixels != c.pixels ||
                 std::isnan(c.micros[kLibGdiPlus]) || std::isnan(plain.micros[kLibGdiPlus]))
                 continue;
-            std::printf("%-12s %-8s %-7s %8d %6d %-7s %10.3f %10.3f\n", viewName(c.mode), blockName(c.block),
+            std::printf("%-12s %-8s %-7s %8d %6d %-7s %10.3f %10.3f %10.3f\n", viewName(c.mode), blockName(c.block),
                         optionsName(c.options), c.aircraft, c.pixels, changeName(c.change),
                         c.micros[kLibGdiPlus] / plain.micros[kLibGdiPlus],
-                        c.micros[kNullGdiPlus] / plain.micros[kNullGdiPlus]);
+                        c.micros[kNullGdiPlus] / plain.micros[kNullGdiPlus],
+                        c.micros[kDirect] / plain.micros[kDirect]);
         }
     }
     printAlertsShare(frames);
@@ -650,6 +661,12 @@ int main(int argc, char** argv) {
                 frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, options});
     for (Options options : {kPlain, kAlerts, kAlertsAutoRange})
         frames.push_back(FrameCase{2, kCompact, 300, 512, Change::Refresh, options});
+    // Trails in the two scopes, each aircraft with its six dots; dimming on
+    // a steady frame in every view.
+    for (int mode : {2, 3})
+        for (int aircraft : {30, 100, 300})
+            frames.push_back(FrameCase{mode, kCompact, aircraft, 512, Change::None, kTrails});
+    for (int mode : {2, 3, 4}) frames.push_back(FrameCase{mode, kCompact, 300, 512, Change::None, kDimming});
     // Three gauges of 1,024 pixels fit the backdrops' bound, six do not.
     std::vector<PanelCase> panels{{3, 1024}, {6, 1024}};
     std::vector<NoticeCase> notices{

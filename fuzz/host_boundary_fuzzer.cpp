@@ -305,7 +305,7 @@ struct Run {
 
     void step() {
         PanelWindow* window = pickWindow();
-        switch (data.ConsumeIntegralInRange<int>(0, 25)) {
+        switch (data.ConsumeIntegralInRange<int>(0, 27)) {
             case 23: if (window) placeSection(*window); return;
             case 18: if (window) changingFrames(*window); return;
             case 19: setBackdropBudget(); return;
@@ -335,6 +335,17 @@ struct Run {
             case 25:
                 host.panel.setNamedVariable("Radar Auto Range", data.ConsumeBool() ? (data.ConsumeBool() ? 1.0 : 0.0)
                                                                                    : hostileNumber(data, -1.0, 3.0));
+                return;
+            // Trails flipped on and off, or anything; the dimmer on its
+            // steps, or anything.
+            case 26:
+                host.panel.setNamedVariable("Radar Trails", data.ConsumeBool() ? (data.ConsumeBool() ? 1.0 : 0.0)
+                                                                               : hostileNumber(data, -1.0, 3.0));
+                return;
+            case 27:
+                host.panel.setNamedVariable("Radar Dimming", data.ConsumeBool()
+                                                                 ? 10.0 * data.ConsumeIntegralInRange<int>(0, 9)
+                                                                 : hostileNumber(data, -200.0, 200.0));
                 return;
             case 11: clock = hostileClock(data, clock); host.panel.setClock(clock); return;
             case 12: if (window) resize(*window); return;
@@ -374,6 +385,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     host->panel.setNamedVariable("Radar Alerts", 0.0);
     host->panel.setNamedVariable("Radar Alert Mute", 0.0);
     host->panel.setNamedVariable("Radar Auto Range", 0.0);
+    host->panel.setNamedVariable("Radar Trails", 0.0);
+    host->panel.setNamedVariable("Radar Dimming", 0.0);
     if (data.ConsumeIntegralInRange<int>(0, 7) == 0) host->panel.withdrawService();
     else host->panel.offerTrafficInfo(&host->traffic);
 

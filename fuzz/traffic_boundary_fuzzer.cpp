@@ -84,6 +84,9 @@ void setPilotOptions(FuzzedDataProvider& data, FakePanel& panel) {
     panel.setNamedVariable("Radar Alerts", data.ConsumeIntegralInRange<int>(0, 3) != 0 ? 1.0 : hostileNumber(data, -1.0, 3.0));
     panel.setNamedVariable("Radar Alert Mute", data.ConsumeBool() ? 0.0 : hostileNumber(data, -1.0, 3.0));
     panel.setNamedVariable("Radar Auto Range", data.ConsumeBool() ? 1.0 : hostileNumber(data, -1.0, 3.0));
+    panel.setNamedVariable("Radar Trails", data.ConsumeIntegralInRange<int>(0, 3) != 0 ? 1.0 : hostileNumber(data, -1.0, 3.0));
+    panel.setNamedVariable("Radar Dimming", data.ConsumeBool() ? 10.0 * data.ConsumeIntegralInRange<int>(0, 9)
+                                                               : hostileNumber(data, -200.0, 200.0));
 }
 
 // The host clock of the next frame: mostly a steady step with a refresh now

@@ -36,10 +36,12 @@ struct BackdropContent {
     int32_t width;
     int32_t height;
     uint32_t backgroundColour;
+    int32_t dimmingStep = 0;  // one backdrop per surface: a new step paints it once
 
     bool operator==(const BackdropContent& other) const {
         return displayMode == other.displayMode && rangeNm == other.rangeNm && width == other.width &&
-               height == other.height && backgroundColour == other.backgroundColour;
+               height == other.height && backgroundColour == other.backgroundColour &&
+               dimmingStep == other.dimmingStep;
     }
 };
 

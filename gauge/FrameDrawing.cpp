@@ -69,6 +69,14 @@ bool RadarGauge::ensureSessionAndScheme() {
     return true;
 }
 
+// A new dimming step makes the scheme again in its colours; the backdrops
+// and atlases, keyed by them, follow at their next use.
+void RadarGauge::followDimming() {
+    if (schemeCreated_ == 0 || scheme_.dimmingStep == dimmingStep()) return;
+    schemeCreated_ = 0;
+    ensureSessionAndScheme();
+}
+
 void RadarGauge::drawFrame(host::GaugeHeader* header) {
     const bool canDraw = ensureSessionAndScheme();
     if (header == nullptr) return;
@@ -85,6 +93,7 @@ void RadarGauge::drawFrame(host::GaugeHeader* header) {
     }
 
     syncVariables();
+    if (canDraw) followDimming();
     const double clock = panel_.lookupModuleVariable(clockRecord_);
 
     if (deviceContext_ != nullptr && (!canDraw || !redrawSurface(clock))) return;
@@ -116,6 +125,7 @@ bool RadarGauge::redrawSurface(double clock) {
     render::FrameBuffer* const composed = composing_;
     if (trafficList_ != nullptr) trafficList_->tickUpdate();
     classifyTraffic(clock);
+    followTrails(clock);
     drawSelectedView();
     finishPicture(entry->graphics);
     followAutoRange(clock);
@@ -188,7 +198,8 @@ bool RadarGauge::copyBackdrop() {
     if (view == nullptr || !viewHasItsResources() || schemeRetry_.waiting()) return false;
     // A range change leaves a fixed part that does not show the range as it is.
     const float shownRange = view->fixedPartShowsRange() ? shownRangeNm() : 0.0f;
-    const BackdropContent content{displayMode_, shownRange, surfaceWidth_, surfaceHeight_, scheme_.backgroundColour};
+    const BackdropContent content{displayMode_,   shownRange, surfaceWidth_, surfaceHeight_, scheme_.backgroundColour,
+                                  scheme_.dimmingStep};
     DrawingMemory& memory = drawingMemory();
     const BackdropLease lease = memory.leaseBackdrop(this, deviceContext_, content);
     if (lease.bitmap == nullptr) return false;
@@ -271,6 +282,7 @@ void RadarGauge::drawView(RadarView& view) {
     render::TextBlock block;
     if ((options_.altitudeTags == 1 || alertsOn()) && layOutLastDataBlock(block)) frame.block = &block;
     frame.autoRangeMark = autoRangeNm_ > rangeNm_;
+    frame.trails = trailsOn() ? trails_ : nullptr;
     view.drawLivePart(frame);
 
     closeViewContainer(graphics, container);

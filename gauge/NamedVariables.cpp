@@ -25,6 +25,8 @@ constexpr const char* kAlertVariableNames[kAlertVariableCount] = {
 // Registered after those, never given a value either.
 constexpr const char* kAlertMuteName = "Radar Alert Mute";
 constexpr const char* kAutoRangeName = "Radar Auto Range";
+constexpr const char* kTrailsName = "Radar Trails";
+constexpr const char* kDimmingName = "Radar Dimming";
 constexpr double kMinimumRangeNm = 5.0;
 
 // A setting read like the mode: fraction cut off, saturating; a value that
@@ -70,11 +72,14 @@ void RadarGauge::syncVariables() {
         registeredAfterRefusal(panel_, ids.alertVarIds[i], kAlertVariableNames[i]);
     registeredAfterRefusal(panel_, ids.alertMuteVarId, kAlertMuteName);
     registeredAfterRefusal(panel_, ids.autoRangeVarId, kAutoRangeName);
+    registeredAfterRefusal(panel_, ids.trailsVarId, kTrailsName);
+    registeredAfterRefusal(panel_, ids.dimmingVarId, kDimmingName);
     adoptRegisteredIds();
     readRange();
     readMode();
     readPilotOptions();
     followAlertsSetting();
+    followTrailsSetting();
 }
 
 void RadarGauge::registerVariables() {
@@ -90,6 +95,8 @@ void RadarGauge::registerVariables() {
     for (int i = 0; i < kAlertVariableCount; ++i) ids.alertVarIds[i] = panel_.registerNamedVariable(kAlertVariableNames[i]);
     ids.alertMuteVarId = panel_.registerNamedVariable(kAlertMuteName);
     ids.autoRangeVarId = panel_.registerNamedVariable(kAutoRangeName);
+    ids.trailsVarId = panel_.registerNamedVariable(kTrailsName);
+    ids.dimmingVarId = panel_.registerNamedVariable(kDimmingName);
     ids.registered = 1;
     adoptRegisteredIds();
 }
@@ -122,6 +129,8 @@ void RadarGauge::readPilotOptions() {
     readSetting(panel_, registeredVariables_.alertsVarId, options_.alerts);
     readSetting(panel_, registeredVariables_.alertMuteVarId, options_.alertMute);
     readSetting(panel_, registeredVariables_.autoRangeVarId, options_.autoRange);
+    readSetting(panel_, registeredVariables_.trailsVarId, options_.trails);
+    readSetting(panel_, registeredVariables_.dimmingVarId, options_.dimming);
 }
 
 }  // namespace quillon

@@ -55,6 +55,8 @@ RadarGauge::~RadarGauge() {
     if (liveGaugeCount == 1) withdrawAlerts();
     delete advisories_;
     advisories_ = nullptr;
+    delete trails_;
+    trails_ = nullptr;
     graphics_ = nullptr;  // one of the cache's objects, deleted with it
     surfaceCache_.releaseAll();
     drawingMemory().releaseOwner(this);
@@ -76,7 +78,15 @@ RadarGauge::~RadarGauge() {
 int RadarGauge::liveGauges() { return liveGaugeCount; }
 
 // The base gauge draws in green; the amber variants make their own scheme.
-void RadarGauge::createScheme() { render::createScheme(scheme_, render::kGreenColours); }
+void RadarGauge::createScheme() { render::createScheme(scheme_, render::kGreenColours, dimmingStep()); }
+
+// Percent, cut down to its tenth: 0 to 9; below 0 none, above 90 the most.
+int RadarGauge::dimmingStep() const {
+    const int32_t percent = options_.dimming;
+    if (percent <= 0) return 0;
+    if (percent >= 90) return render::kDimmingSteps - 1;
+    return percent / 10;
+}
 
 // GDI+ may refuse a session (out of memory): the gauge then draws nothing
 // and asks again at its later frames.

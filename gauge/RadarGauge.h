@@ -92,6 +92,8 @@ public:
     const PilotOptions& pilotOptions() const { return options_; }
     // The classes of the list's aircraft; null until alerts were first on.
     const TrafficAdvisories* advisories() const { return advisories_; }
+    // Where the list's aircraft have been; null while trails are off.
+    const TrafficTrails* trails() const { return trails_; }
     // Whether list slot index was drawn in the most recent frame of the
     // current view: only such targets take clicks.
     bool targetShown(int index) const;
@@ -102,6 +104,8 @@ public:
 
 protected:
     void applyRenderingQuality();
+    // The dimming the panel asks for, in steps of a tenth (0 to 9).
+    int dimmingStep() const;
 
     // The view of a display mode; null for a mode that draws none.
     RadarView* viewOf(int32_t displayMode) const;
@@ -131,6 +135,8 @@ protected:
         int32_t alertVarIds[kAlertVariableCount] = {};
         int32_t alertMuteVarId = 0;
         int32_t autoRangeVarId = 0;
+        int32_t trailsVarId = 0;
+        int32_t dimmingVarId = 0;
     };
     static RegisteredVariables registeredVariables_;
 
@@ -177,6 +183,8 @@ protected:
     // and the clock at which an advisory last needed it.
     float autoRangeNm_ = 0.0f;
     double autoRangeNeededAt_ = 0.0;
+    TrafficTrails* trails_ = nullptr;          // made when trails are turned on
+    float trailsRangeNm_ = 0.0f;               // the range the trails were kept at
     uint8_t shownTargets_[TrafficList::kSlots] = {};
     int32_t shownMode_ = 0;
     // Creations whose GDI+ calls failed, tried again frame by frame less often.
@@ -201,6 +209,7 @@ private:
     void paintBackdrop(render::OffscreenBitmap& backdrop, const RadarView& view);
     // Starts GDI+ and makes the scheme, or tries again when their time has come.
     bool ensureSessionAndScheme();
+    void followDimming();
     bool startGdiPlusSession();
     void drawSelectedView();
     void registerVariables();
@@ -222,6 +231,11 @@ private:
     void followAutoRange(double clock);
     float rangeShowingAdvisories() const;
     void drawAutoRangeMark();
+    // The trails (gauge/TrafficTrailsFollowing.cpp): kept while "Radar
+    // Trails" is 1, fed after each refresh, cleared at a new range.
+    bool trailsOn() const { return options_.trails == 1 && trails_ != nullptr; }
+    void followTrailsSetting();
+    void followTrails(double clock);
     // The selection published to the panel by the gauge that made the
     // latest one (gauge/PublishedSelection.cpp).
     void takeOverPublishing();

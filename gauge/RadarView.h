@@ -14,6 +14,7 @@
 #include "render/TextBlock.h"
 #include "traffic/TrafficAdvisories.h"
 #include "traffic/TrafficList.h"
+#include "traffic/TrafficTrails.h"
 
 namespace render {
 class FrameBuffer;
@@ -44,6 +45,8 @@ struct PilotOptions {
     int32_t alerts = 0;  // 1 warns of the traffic that threatens the own aircraft
     int32_t alertMute = 0;  // 1 silences the voice of new advisories
     int32_t autoRange = 0;  // 1 widens the range to bring off-scale advisories in
+    int32_t trails = 0;  // 1 draws where each aircraft has been
+    int32_t dimming = 0;  // percent towards black, read in steps of 10 up to 90
 };
 
 // The mark of a range widened for the advisories, in the scheme's bright
@@ -87,6 +90,8 @@ struct LiveFrame {
     const render::TextBlock* block = nullptr;
     // The auto range's mark is drawn over the view: tags keep clear of it.
     bool autoRangeMark = false;
+    // Where the aircraft have been while trails are on; null while off.
+    const TrafficTrails* trails = nullptr;
 };
 
 class RadarView {

@@ -183,7 +183,8 @@ PROBES = (0.0, -1.0, -0.5, 0.7, 1.0, 1.5, 2.0, 3.0, 3.5, 4.0, 4.2, 4.9, 5.0, 7.0
           319.0, 320.0, 640.0, 1000.0)
 MODE, RANGE, TAGS, FILTER, ALERTS = "radar mode", "radar range", "radar altitude tags", "radar filter", "radar alerts"
 MUTE, AUTO_RANGE = "radar alert mute", "radar auto range"
-TOGGLES = (TAGS, ALERTS, MUTE, AUTO_RANGE)
+TRAILS, DIMMING = "radar trails", "radar dimming"
+TOGGLES = (TAGS, ALERTS, MUTE, AUTO_RANGE, TRAILS)
 WRITE = re.compile(r"\(\s*>\s*L:([^,)]+)")
 
 
@@ -203,15 +204,20 @@ def check_faces(root):
 def expected_after(name, start, tooltip):
     """What a click should leave, the setting taken as the radar reads it:
     the range halved or doubled in whole miles within 5..320 (an unset or
-    ignored range counts as the radar's 40 NM); tags, alerts, the voice's mute
-    and the auto range toggled (only 1 is on);
-    the filter one band on, after 4 back to 0 (an unknown value shows all)."""
+    ignored range counts as the radar's 40 NM); tags, alerts, the voice's mute,
+    the auto range and trails toggled (only 1 is on);
+    the filter one band on, after 4 back to 0 (an unknown value shows all);
+    the dimming a step of 10 darker or brighter from the step the radar reads
+    (below 0 none, above 90 the most), within 0..90."""
     state = math.trunc(start)
     if name == RANGE:
         factor = 0.5 if "down" in tooltip else 2.0
         return min(320.0, max(5.0, math.floor((start if start >= 5 else 40.0) * factor + 0.5)))
     if name in TOGGLES:
         return 0.0 if state == 1 else 1.0
+    if name == DIMMING:
+        step = math.floor(min(90, max(0, math.floor(start))) / 10) * 10
+        return float(min(90, step + 10) if "darker" in tooltip else max(0, step - 10))
     if name == FILTER:
         return float((state + 1) % 5) if 0 <= state <= 4 else 1.0
     return None
@@ -223,7 +229,7 @@ def check_buttons(root):
     for tooltip, script in clicks.items():
         written = {name.strip().lower() for name in WRITE.findall(script)}
         for probe in PROBES:
-            variables = dict.fromkeys((MODE, RANGE, FILTER) + TOGGLES, probe)
+            variables = dict.fromkeys((MODE, RANGE, FILTER, DIMMING) + TOGGLES, probe)
             try:
                 left = run_script(script, variables)
             except (IndexError, KeyError, ValueError, ZeroDivisionError) as error:

@@ -47,9 +47,9 @@ void DrawnRegion::markPixels(float left, float top, float right, float bottom) {
     const float tile = static_cast<float>(tile_);
     const int firstColumn = left <= 0.0f ? 0 : static_cast<int>(left / tile);
     const int firstRow = top <= 0.0f ? 0 : static_cast<int>(top / tile);
-    const int lastColumn =
-        right >= static_cast<float>(width_) ? columns_ - 1 : static_cast<int>(std::floor(right / tile));
-    const int lastRow = bottom >= static_cast<float>(height_) ? rows_ - 1 : static_cast<int>(std::floor(bottom / tile));
+    // Not negative here: the conversion is the floor, without a call.
+    const int lastColumn = right >= static_cast<float>(width_) ? columns_ - 1 : static_cast<int>(right / tile);
+    const int lastRow = bottom >= static_cast<float>(height_) ? rows_ - 1 : static_cast<int>(bottom / tile);
     const int span = lastColumn - firstColumn + 1;
     const uint64_t bits = (span >= 64 ? ~uint64_t{0} : ((uint64_t{1} << span) - 1)) << firstColumn;
     for (int row = firstRow; row <= lastRow; ++row) marked_[row] |= bits;

@@ -211,9 +211,26 @@ bool FrameBuffer::blendQuad(const QuadCorners& quad, uint32_t premultipliedColou
     BlendedBox blended;
     if (!blendConvexQuad(PixelRows{pixels_, rowBytes_, width_, height_}, quad, premultipliedColour, blended))
         return false;
+    markBlended(blended);
+    return true;
+}
+
+void FrameBuffer::markBlended(const BlendedBox& blended) {
     if (blended.right >= blended.left)
         drawn_.markPixels(static_cast<float>(blended.left), static_cast<float>(blended.top),
                           static_cast<float>(blended.right + 1), static_cast<float>(blended.bottom + 1));
+}
+
+bool FrameBuffer::blendDisc(double x, double y, double radius, uint32_t premultipliedColour,
+                            const DiscStamp* stamp) {
+    if (!valid()) return false;
+    gdi::GdiFlush();
+    BlendedBox blended;
+    const PixelRows rows{pixels_, rowBytes_, width_, height_};
+    const bool done = stamp != nullptr ? blendDiscStamp(rows, *stamp, x, y, premultipliedColour, blended)
+                                       : render::blendDisc(rows, x, y, radius, premultipliedColour, blended);
+    if (!done) return false;
+    markBlended(blended);
     return true;
 }
 

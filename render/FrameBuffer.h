@@ -89,6 +89,9 @@ public:
     // memory, each pixel at its covered share. False, touching nothing, where
     // `blendConvexQuad` is: the caller draws with GDI+ instead.
     bool blendQuad(const QuadCorners& quad, uint32_t premultipliedColour);
+    // A disc (centre and radius in pixels) filled the same way; from the
+    // stamp of its radius where there is one.
+    bool blendDisc(double x, double y, double radius, uint32_t premultipliedColour, const DiscStamp* stamp = nullptr);
     // The picture onto the device context, at its top-left corner, pixel for
     // pixel (where it is composed on the surface already: nothing to do).
     bool blitTo(host::DeviceContext deviceContext);
@@ -100,6 +103,8 @@ private:
     uint32_t* row(int32_t y) const { return reinterpret_cast<uint32_t*>(pixels_ + int64_t{y} * rowBytes_); }
     void copyAllPixels(const uint32_t* source);
     void copyDrawnPixels(const uint32_t* source);
+    // The next start puts the backdrop back over what a blend touched.
+    void markBlended(const BlendedBox& blended);
 
     void* deviceContext_ = nullptr;
     void* section_ = nullptr;

@@ -47,6 +47,34 @@ constexpr int kWidestRasterisedLine = 1024;
 bool blendConvexQuad(const PixelRows& rows, const QuadCorners& quad, uint32_t premultipliedColour,
                      BlendedBox& blended);
 
+// A disc of the radius (at most kWidestRasterisedLine / 2) about (x, y),
+// filled as `blendConvexQuad` fills its shape: each pixel at its share
+// inside the circle (one pixel's soft edge). False, touching nothing, for a
+// centre off any surface, a radius out of bounds, or one that is not finite.
+bool blendDisc(const PixelRows& rows, double x, double y, double radius, uint32_t premultipliedColour,
+               BlendedBox& blended);
+
+// The coverage of a disc of one radius drawn once at quarter-pixel phases
+// of its centre, for many dots of a frame: each dot then costs its pixels'
+// blend only. A value, on the caller's stack (a few KB).
+struct DiscStamp {
+    static constexpr int kPhases = 4;
+    static constexpr int kLargestSide = 12;
+    int32_t reach = 0;  // pixels from the centre's pixel to the stamp's edge
+    uint8_t coverage[kPhases][kPhases][kLargestSide][kLargestSide];
+    // Each row's covered columns, first to last (empty while last < first).
+    int8_t first[kPhases][kPhases][kLargestSide];
+    int8_t last[kPhases][kPhases][kLargestSide];
+};
+// False for a radius (in pixels) whose disc does not fit the stamp, or that
+// is not finite or positive: such discs are blended by blendDisc.
+bool makeDiscStamp(double radius, DiscStamp& stamp);
+// The stamp at the centre nearest (x, y) in quarter pixels, as blendDisc
+// would fill the disc there; false, touching nothing, for a centre off any
+// surface.
+bool blendDiscStamp(const PixelRows& rows, const DiscStamp& stamp, double x, double y, uint32_t premultipliedColour,
+                    BlendedBox& blended);
+
 // The quadrilateral a pen of `width` covers along the line, flat at its
 // ends, all in the same units. False for a line of no length.
 bool lineQuad(double x1, double y1, double x2, double y2, double width, QuadCorners& quad);

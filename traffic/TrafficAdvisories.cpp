@@ -21,16 +21,12 @@ constexpr double kOwnAltitudeFeetPerMetre = 3.2808;
 // Aircraft at 100 ft above the ground or lower are on or near the ground.
 constexpr double kLowestAlertingHeightFeet = 100.0;
 
-// Rates are measured over at least this much host clock: a refresh forced
-// early (a range change) would otherwise divide the host's position noise
-// by a few hundredths of a second.
-constexpr double kShortestRateInterval = 0.5;
-
-// Faster than any aircraft closes on another: an identifier whose aircraft
-// moved further than this between refreshes now names another aircraft, or
-// the own one was moved (slewed, flight reset). Either way its rates start
-// afresh.
-constexpr double kFastestClosureNmPerSecond = 4000.0 / 3600.0;
+// Rates are measured over at least the tracker's shortest interval. An
+// aircraft that moved, relative to the own one, further than the tracker
+// allows now names another aircraft, or one of the two was moved (slewed,
+// flight reset): its rates start afresh.
+constexpr double kShortestRateInterval = kShortestMoveInterval;
+constexpr double kFastestClosureNmPerSecond = kFastestAircraftNmPerSecond;
 constexpr double kFastestClimbFeetPerSecond = 1000.0;
 
 // Below this relative speed (NM per second, squared; about 0.004 kt) the
@@ -38,18 +34,6 @@ constexpr double kFastestClimbFeetPerSecond = 1000.0;
 constexpr double kStationKeepingSpeedSquared = 1e-12;
 
 bool finite(double a, double b, double c) { return std::isfinite(a) && std::isfinite(b) && std::isfinite(c); }
-
-uint32_t identifierHash(const char* text) {
-    uint32_t hash = 2166136261u;  // FNV-1a
-    for (; *text != 0; ++text) hash = (hash ^ static_cast<unsigned char>(*text)) * 16777619u;
-    return hash;
-}
-
-void copyIdentifier(const char* text, char* field) {
-    size_t length = 0;
-    for (; length + 1 < TrafficTarget::kAtcIdCapacity && text[length] != 0; ++length) field[length] = text[length];
-    field[length] = 0;
-}
 
 bool rangeTestPasses(double rangeNm, double rangeRate, const SensitivityLevel& level) {
     if (rangeNm <= level.dmodNm) return true;
@@ -123,7 +107,7 @@ void TrafficAdvisories::reset() {
 }
 
 void TrafficAdvisories::forgetTracks() {
-    std::memset(index_, 0, sizeof index_);
+    tracker_.forget();
     std::memset(tracks_, 0, sizeof tracks_);
 }
 
@@ -154,11 +138,11 @@ void TrafficAdvisories::update(const OwnAircraft& own, const TrafficTarget* targ
     if (clock < lastClock_) forgetTracks();
 
     current_ ^= 1;
-    indexCurrent(targets, first, count);
+    tracker_.advance(targets, first, count);
     const SensitivityLevel level = sensitivityLevelFor(own.heightAboveGroundFeet, own.position.altitude);
     for (int slot = first; slot < count; ++slot) {
         Track& track = tracks_[current_][slot];
-        observe(track, track.keyed ? previousTrack(track.atcId) : nullptr, own, targets[slot], clock);
+        observe(track, previousTrack(slot), own, targets[slot], clock);
         classes_[slot] = classify(track, level, targets[slot].altitudeAboveGround(), clock);
     }
     first_ = first;
@@ -167,41 +151,11 @@ void TrafficAdvisories::update(const OwnAircraft& own, const TrafficTarget* targ
     summarise(own, first, count);
 }
 
-// Writes each slot's identifier into its track and indexes it. An
-// identifier that two aircraft share in one refresh (or none) keys neither:
-// their rates would mix two aircraft.
-void TrafficAdvisories::indexCurrent(const TrafficTarget* targets, int first, int count) {
-    int16_t* index = index_[current_];
-    std::memset(index_[current_], 0, sizeof index_[current_]);
-    for (int slot = first; slot < count; ++slot) {
-        Track& track = tracks_[current_][slot];
-        copyIdentifier(targets[slot].atcId(), track.atcId);
-        track.keyed = track.atcId[0] != 0;
-        if (!track.keyed) continue;
-        for (uint32_t probe = identifierHash(track.atcId);; ++probe) {
-            int16_t& entry = index[probe & (kIndexSize - 1)];
-            if (entry == 0) {
-                entry = static_cast<int16_t>(slot + 1);
-                break;
-            }
-            Track& other = tracks_[current_][entry - 1];
-            if (std::strcmp(other.atcId, track.atcId) == 0) {
-                other.keyed = false;
-                track.keyed = false;
-                break;
-            }
-        }
-    }
-}
-
-const TrafficAdvisories::Track* TrafficAdvisories::previousTrack(const char* atcId) const {
-    const int previous = current_ ^ 1;
-    for (uint32_t probe = identifierHash(atcId);; ++probe) {
-        const int16_t entry = index_[previous][probe & (kIndexSize - 1)];
-        if (entry == 0) return nullptr;
-        const Track& track = tracks_[previous][entry - 1];
-        if (std::strcmp(track.atcId, atcId) == 0) return track.keyed && track.located ? &track : nullptr;
-    }
+const TrafficAdvisories::Track* TrafficAdvisories::previousTrack(int slot) const {
+    const int previous = tracker_.previousSlotOf(slot);
+    if (previous < 0) return nullptr;
+    const Track& track = tracks_[current_ ^ 1][previous];
+    return track.located ? &track : nullptr;
 }
 
 void TrafficAdvisories::observe(Track& track, const Track* previous, const OwnAircraft& own,

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 
+#include "traffic/AircraftTracker.h"
 #include "traffic/Position.h"
 #include "traffic/TrafficList.h"
 #include "traffic/TrafficTarget.h"
@@ -99,10 +100,8 @@ public:
     int newAdvisories() const { return newAdvisories_; }
 
 private:
-    // One aircraft as seen at the last refreshes, kept by ATC identifier.
+    // One aircraft as seen at the last refreshes, found again by the tracker.
     struct Track {
-        char atcId[TrafficTarget::kAtcIdCapacity];
-        bool keyed;         // has an identifier of its own in this refresh
         bool located;       // finite position and altitude
         bool hasRate;
         bool advisory;      // passing the tests, or held after
@@ -116,11 +115,8 @@ private:
         float distanceNm;
         float trueBearingDeg;
     };
-    static constexpr int kIndexSize = 1024;  // a power of two, near twice the slots
-
     void forgetTracks();
-    void indexCurrent(const TrafficTarget* targets, int first, int count);
-    const Track* previousTrack(const char* atcId) const;
+    const Track* previousTrack(int slot) const;
     void observe(Track& track, const Track* previous, const OwnAircraft& own, const TrafficTarget& target,
                  double clock);
     void measureRates(Track& track, const Track& previous, double clock);
@@ -129,7 +125,7 @@ private:
     void summarise(const OwnAircraft& own, int first, int count);
 
     Track tracks_[2][kSlots];
-    int16_t index_[2][kIndexSize];  // slot + 1 by identifier hash; 0 empty
+    AircraftTracker tracker_;
     int current_ = 0;
     int first_ = 0;  // the slots of the last update
     int count_ = 0;

@@ -68,14 +68,15 @@ render::TextAtlasContent altitudeTagAtlasContent(const render::ColourScheme& sch
 }
 
 render::TextAtlasContent advisoryTagAtlasContent(const render::ColourScheme& scheme, render::StringFormat& format) {
-    const render::Brush* brush = &render::sharedBrush(render::SharedBrush::TrafficAdvisory);
-    const render::Pen* pen = &render::sharedPen(render::SharedBrush::TrafficAdvisory);
+    const render::Brush* brush = &render::advisoryBrushOf(scheme);
+    const render::Pen* pen = &render::advisoryPenOf(scheme);
+    const uint32_t colour = render::advisoryColourOf(scheme);
     return {altitudeTagCellText,
             kAltitudeTagCells,
             scheme.smallFont.get(),
             &format,
             {brush, brush},
-            {render::kTrafficAdvisoryColour, render::kTrafficAdvisoryColour},
+            {colour, colour},
             climbArrowDrawings(pen, pen, render::kSchemePenWidth)};
 }
 

@@ -87,10 +87,11 @@ void ForwardArcView::drawLivePart(LiveFrame& frame) {
     drawSweepLine(frame.graphics, *frame.scheme.brightPen, sweep);
 
     FrameTags tags;
+    TrailStyle trailStyle{};
     TargetProcedure procedure = scopeTargetProcedure(
         frame, origin(),
         TargetFrame{&frame.panel, readings.now, readings.headingDeg, kOuterRadius / frame.rangeNm, sweep.window()},
-        tags);
+        tags, trailStyle);
     if (tags.any) frameTagLayout().keepClearOfRingLabels(kArcSpacing, frame.rangeNm);
 
     TrafficList& list = frame.traffic;
@@ -113,6 +114,7 @@ void ForwardArcView::drawLivePart(LiveFrame& frame) {
             continue;
         }
         if (!inside) continue;
+        procedure.plotTrail(index, kSectorHalfWidth);
         procedure.plot(index, *target, fix, pen, advisory);
     }
     finishFrameTags(frame, tags);

@@ -48,11 +48,12 @@ void FullCircleView::drawLivePart(LiveFrame& frame) {
     frame.graphics.drawLine(*frame.scheme.brightPen, 0.0f, 0.0f, sweep.tip.X, sweep.tip.Y);
 
     FrameTags tags;
+    TrailStyle trailStyle{};
     TargetProcedure procedure = scopeTargetProcedure(
         frame, origin(),
         TargetFrame{&frame.panel, readings.now, readings.headingDeg, kFullCircleRadius / frame.rangeNm,
                     fullCircleSweepWindow(sweep.angle)},
-        tags);
+        tags, trailStyle);
     if (tags.any) frameTagLayout().keepClearOfRingLabels(kRingSpacing, frame.rangeNm);
 
     TrafficList& list = frame.traffic;
@@ -73,6 +74,7 @@ void FullCircleView::drawLivePart(LiveFrame& frame) {
             procedure.plotAtEdge(index, *target, fix, at, screenDirectionOf(fix.relativeBearingDeg + 180.0), pen);
             continue;
         }
+        procedure.plotTrail(index, 180.0f);
         procedure.plot(index, *target, fix, pen, advisory);
     }
     finishFrameTags(frame, tags);

@@ -25,7 +25,7 @@ RectangularGreenGauge::RectangularGreenGauge(const PanelCalls& panel) : RadarGau
 
 RectangularGreenGauge::~RectangularGreenGauge() = default;
 
-void RectangularAmberGauge::createScheme() { render::createScheme(scheme_, render::kAmberColours); }
+void RectangularAmberGauge::createScheme() { render::createScheme(scheme_, render::kAmberColours, dimmingStep()); }
 
 CircularGreenGauge::CircularGreenGauge(const PanelCalls& panel) : RadarGauge(panel, partsWith(compactDataBlock)) {
     displayMode_ = kFullCircleView;
@@ -33,6 +33,6 @@ CircularGreenGauge::CircularGreenGauge(const PanelCalls& panel) : RadarGauge(pan
 
 CircularGreenGauge::~CircularGreenGauge() = default;
 
-void CircularAmberGauge::createScheme() { render::createScheme(scheme_, render::kAmberColours); }
+void CircularAmberGauge::createScheme() { render::createScheme(scheme_, render::kAmberColours, dimmingStep()); }
 
 }  // namespace quillon

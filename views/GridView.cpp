@@ -108,14 +108,14 @@ void GridView::drawLivePart(LiveFrame& frame) {
             const bool right = relative > 0.0f;
             at.x = right ? GridLayout::kRightEdge : GridLayout::kLeftEdge;
             records.plotPositions[index] = at;
-            drawAdvisoryAtEdge(graphics, at.x, at.y, right ? 180.0f : 0.0f);
+            drawAdvisoryAtEdge(graphics, render::advisoryBrushOf(scheme), at.x, at.y, right ? 180.0f : 0.0f);
             recordDrawnTarget(graphics, records, pen, index, *target, at.x, at.y, distanceNm, bearing);
             requestGridTag(tags, scheme, advisory, at, relativeFeet, target->verticalSpeed(), pen);
             continue;
         }
 
         if (threat) {
-            drawAdvisorySymbol(graphics, at.x, at.y);
+            drawAdvisorySymbol(graphics, render::advisoryBrushOf(scheme), at.x, at.y);
         } else {
             drawTargetCross(strokes, pen, at.x, at.y);
         }

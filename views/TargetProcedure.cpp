@@ -123,15 +123,15 @@ void drawTargetLine(TargetStrokes& strokes, const render::Pen& pen, float x, flo
     strokes.add(pen, x, y, endX, endY);
 }
 
-void drawAdvisorySymbol(render::Graphics& graphics, float x, float y) {
+void drawAdvisorySymbol(render::Graphics& graphics, const render::Brush& brush, float x, float y) {
     if (!usablePoint(x, y)) return;
-    graphics.fillEllipse(render::sharedBrush(render::SharedBrush::TrafficAdvisory), x - kAdvisoryRadius,
+    graphics.fillEllipse(brush, x - kAdvisoryRadius,
                          y - kAdvisoryRadius, 2 * kAdvisoryRadius, 2 * kAdvisoryRadius);
 }
 
-void drawAdvisoryAtEdge(render::Graphics& graphics, float x, float y, float inwardDeg) {
+void drawAdvisoryAtEdge(render::Graphics& graphics, const render::Brush& brush, float x, float y, float inwardDeg) {
     if (!usablePoint(x, y) || !std::isfinite(inwardDeg)) return;
-    graphics.fillPie(render::sharedBrush(render::SharedBrush::TrafficAdvisory), x - kAdvisoryRadius,
+    graphics.fillPie(brush, x - kAdvisoryRadius,
                      y - kAdvisoryRadius, 2 * kAdvisoryRadius, 2 * kAdvisoryRadius, inwardDeg - 90.0f, 180.0f);
 }
 
@@ -252,7 +252,7 @@ void TargetProcedure::plot(int index, const TrafficTarget& target, const TargetF
     records_.plotPositions[index] = PlotPosition{at.X, at.Y};
 
     if (advisory == AdvisoryClass::kTrafficAdvisory) {
-        drawAdvisorySymbol(graphics_, at.X, at.Y);
+        drawAdvisorySymbol(graphics_, advisoryBrush(), at.X, at.Y);
     } else {
         drawTargetCross(strokes_, pen, at.X, at.Y);
     }
@@ -274,12 +274,21 @@ void TargetProcedure::requestTag(const TrafficTarget& target, float x, float y, 
                                         &pen == pens_.bright, urgency});
 }
 
+void TargetProcedure::plotTrail(int index, float halfWidthDeg) {
+    if (frame_.trails != nullptr) drawTrailDots(graphics_, *frame_.trails, index, halfWidthDeg);
+}
+
 void TargetProcedure::plotAtEdge(int index, const TrafficTarget& target, const TargetFix& fix, render::PointF at,
                                  float inwardDeg, const render::Pen& pen) {
     records_.plotPositions[index] = PlotPosition{at.X, at.Y};
-    drawAdvisoryAtEdge(graphics_, at.X, at.Y, inwardDeg);
+    drawAdvisoryAtEdge(graphics_, advisoryBrush(), at.X, at.Y, inwardDeg);
     recordDrawnTarget(graphics_, records_, pen, index, target, at.X, at.Y, fix.distanceNm, fix.trueBearingDeg);
     requestTag(target, at.X, at.Y, pen, AdvisoryClass::kTrafficAdvisory);
+}
+
+const render::Brush& TargetProcedure::advisoryBrush() const {
+    if (pens_.advisory != nullptr) return *pens_.advisory;
+    return render::sharedBrush(render::SharedBrush::TrafficAdvisory);
 }
 
 double TargetProcedure::relativeAltitude(const TrafficTarget& target) const {

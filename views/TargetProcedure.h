@@ -12,6 +12,7 @@
 #include "host/PanelCalls.h"
 #include "render/CrossAtlas.h"
 #include "render/GdiPlusObjects.h"
+#include "views/TrailDots.h"
 
 namespace quillon {
 
@@ -55,6 +56,7 @@ struct TargetFix {
 struct TargetPens {
     const render::Pen* dim;
     const render::Pen* bright;
+    const render::Brush* advisory = nullptr;  // null: the shared advisories' brush
 };
 
 // Values of one view call, the same for every target of that call.
@@ -74,6 +76,8 @@ struct TargetFrame {
     // shows (the list then looks further, for the advisories).
     const TrafficAdvisories* advisories = nullptr;
     float rangeNm = 0.0f;
+    // While trails are on: what their dots are drawn with; null while off.
+    const TrailStyle* trails = nullptr;
 };
 
 // Lengths of the target symbols in logical units.
@@ -163,8 +167,8 @@ void drawTargetLine(TargetStrokes& strokes, const render::Pen& pen, float x, flo
 // A traffic advisory: a filled disc in the advisories' colour in place of
 // the cross, or, at the picture's edge, its half turned into the picture.
 constexpr float kAdvisoryRadius = 12.0f;
-void drawAdvisorySymbol(render::Graphics& graphics, float x, float y);
-void drawAdvisoryAtEdge(render::Graphics& graphics, float x, float y, float inwardDeg);
+void drawAdvisorySymbol(render::Graphics& graphics, const render::Brush& brush, float x, float y);
+void drawAdvisoryAtEdge(render::Graphics& graphics, const render::Brush& brush, float x, float y, float inwardDeg);
 
 // The point at the distance from the view origin on a relative bearing
 // (degrees clockwise from straight up), and the screen direction (degrees
@@ -201,6 +205,10 @@ public:
     // the velocity vector.
     void plot(int index, const TrafficTarget& target, const TargetFix& fix, const render::Pen& pen,
               AdvisoryClass advisory = AdvisoryClass::kNone);
+    // The trail of list slot index, under its cross: the dots within the
+    // range and the view's half width either side of the nose (180 for the
+    // full circle). Nothing while trails are off.
+    void plotTrail(int index, float halfWidthDeg);
     // An advisory the view leaves out, at the point on the picture's edge:
     // half its symbol, turned into the picture; it takes clicks there.
     void plotAtEdge(int index, const TrafficTarget& target, const TargetFix& fix, render::PointF at,
@@ -223,6 +231,7 @@ private:
     double relativeAltitude(const TrafficTarget& target) const;
     // Asks the frame's tag layout for the target's tag, where it gets one.
     void requestTag(const TrafficTarget& target, float x, float y, const render::Pen& pen, AdvisoryClass advisory);
+    const render::Brush& advisoryBrush() const;
 
     render::Graphics& graphics_;
     TargetPens pens_;

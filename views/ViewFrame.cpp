@@ -1,7 +1,9 @@
 #include "views/ViewFrame.h"
 
 #include "gauge/DrawingMemory.h"
+#include "render/PixelBlend.h"
 #include "render/SharedGdiObjects.h"
+#include "traffic/OwnShip.h"
 #include "views/TagLayout.h"
 #include "views/TrafficFilter.h"
 
@@ -72,9 +74,9 @@ bool prepareFrameTags(LiveFrame& frame, const ViewOrigin& origin, FrameTags& tag
     tags.ordinary = tagStyleOf(frame, origin, altitudeTagAtlasContent(scheme, format), scheme.dimBrush.get(),
                                scheme.brightBrush.get(), nullptr);
     if (frame.advisories != nullptr) {
-        const render::Brush* yellow = &render::sharedBrush(render::SharedBrush::TrafficAdvisory);
+        const render::Brush* yellow = &render::advisoryBrushOf(scheme);
         tags.advisory = tagStyleOf(frame, origin, advisoryTagAtlasContent(scheme, format), yellow, yellow,
-                                   &render::sharedPen(render::SharedBrush::TrafficAdvisory));
+                                   &render::advisoryPenOf(scheme));
     }
     float lineHeight = 0.0f;
     const render::RectF ink = tagInk(frame, tags.ordinary, lineHeight);
@@ -88,8 +90,23 @@ void finishFrameTags(LiveFrame& frame, const FrameTags& tags) {
     if (tags.any) frameTagLayout().placeAndDraw(frame.graphics, tags.ordinary, tags.advisory);
 }
 
+// The own position is read once for every dot of the frame, and a
+// composed frame's dots are stamped.
+void setUpTrails(LiveFrame& frame, const ViewOrigin& origin, TargetFrame& targets, TrailStyle& trailStyle) {
+    if (frame.trails == nullptr) return;
+    const TrailFrame view = trailFrameFor(ownPosition(frame.panel), targets.headingDeg, targets.scale, frame.rangeNm);
+    trailStyle = TrailStyle{frame.trails, view,     &frame.scheme, frame.composed,
+                            origin.x,     origin.y, frame.scaleX,  frame.scaleY};
+    if (frame.composed != nullptr &&
+        render::makeDiscStamp(trailDotPixels(frame.scaleX, frame.scaleY), trailStyle.stampStorage))
+        trailStyle.stamp = &trailStyle.stampStorage;
+    for (int age = 0; age < render::kTrailShades; ++age)
+        trailStyle.premultipliedShades[age] = render::premultiplied(render::trailShade(frame.scheme.colours, age));
+    targets.trails = &trailStyle;
+}
+
 TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin, const TargetFrame& viewFrame,
-                                     FrameTags& tags) {
+                                     FrameTags& tags, TrailStyle& trailStyle) {
     // The pilot's options; left off, the frame and the host calls are as without them.
     TargetFrame targets = viewFrame;
     targets.filter = frame.options.filter;
@@ -101,7 +118,9 @@ TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin,
     }
     if (targets.tags != nullptr || filterUsesAltitude(targets.filter))
         targets.ownAltitudeMetres = ownAltitudeMetres(frame.panel);
-    return TargetProcedure(frame.graphics, TargetPens{frame.scheme.dimPen.get(), frame.scheme.brightPen.get()},
+    setUpTrails(frame, origin, targets, trailStyle);
+    return TargetProcedure(frame.graphics, TargetPens{frame.scheme.dimPen.get(), frame.scheme.brightPen.get(),
+                                                      &render::advisoryBrushOf(frame.scheme)},
                            frame.records, targets, render::sharedMatrix(render::SharedMatrix::ViewTarget),
                            render::sharedMatrix(render::SharedMatrix::ViewVector), crossStampFor(frame, origin));
 }

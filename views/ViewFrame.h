@@ -45,9 +45,9 @@ bool prepareFrameTags(LiveFrame& frame, const ViewOrigin& origin, FrameTags& tag
 // Places and draws the tags the view asked for.
 void finishFrameTags(LiveFrame& frame, const FrameTags& tags);
 
-// The radar scopes' target procedure for the frame. The tags live in the
-// caller's frame while the procedure uses them.
+// The radar scopes' target procedure for the frame. The tags and the
+// trails' style live in the caller's frame while the procedure uses them.
 TargetProcedure scopeTargetProcedure(LiveFrame& frame, const ViewOrigin& origin, const TargetFrame& viewFrame,
-                                     FrameTags& tags);
+                                     FrameTags& tags, TrailStyle& trailStyle);
 
 }  // namespace quillon

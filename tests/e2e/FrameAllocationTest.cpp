@@ -330,7 +330,7 @@ struct FrameCase {
 // gtest would otherwise print the case as raw bytes, padding included,
 // which memcheck rightly reports as uninitialised reads.
 void PrintTo(const FrameCase& c, std::ostream* out) {
-    *out << c.gauge << ", mode " << c.mode << (c.pilotOptions ? ", tags and filter" : "");
+    *out << c.gauge << ", mode " << c.mode << (c.pilotOptions ? ", tags, filter and trails" : "");
 }
 
 std::string describe(const Tally& t) {
@@ -385,6 +385,7 @@ TEST_P(FrameAllocations, HundredFramesAfterWarmUpAllocateNothingInTheModule) {
     if (c.pilotOptions) {
         host.setNamed("Radar Altitude Tags", 1.0);
         host.setNamed("Radar Filter", 2.0);
+        host.setNamed("Radar Trails", 1.0);
     }
     host.frames(3);
     clickSelected(host, window, c.mode);

@@ -177,7 +177,8 @@ TEST_F(GaugeModule, OneRedrawPerClockValueLeavesTheSecondNotificationFlagged) {
     host.drawWindow(window);
     EXPECT_EQ(window.drawingElement().imageFlags & kRedrawFlag, kRedrawFlag);
     EXPECT_EQ(host.calls().count(sim::Call::ObjectsInRadius), 0u);
-    EXPECT_EQ(host.calls().count(sim::Call::GetNamedVariable), 7u);  // mode, range, the two pilot options, alerts, the mute and auto range
+    // Mode, range, then every option the module follows, read once each.
+    EXPECT_EQ(host.calls().count(sim::Call::GetNamedVariable), 9u);
 }
 
 TEST_F(GaugeModule, LogicalSpaceStretchesOverAWideSurface) {

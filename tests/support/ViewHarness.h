@@ -71,6 +71,12 @@ public:
         gauge_->selectedDistanceNm_ = distanceNm;
         gauge_->selectedBearingDeg_ = bearingDeg;
     }
+    // Feeds the gauge's trails the list's slots as they are (as a refresh
+    // at the clock would), with their brushes made as a frame makes them.
+    void feedTrails(double clock) {
+        gauge_->trails_->update(gauge_->trafficList_->item(0), 1, static_cast<int>(gauge_->trafficList_->count()), clock);
+        render::createTrailBrushes(gauge_->scheme_);
+    }
     void setPlotPosition(int index, float x, float y) { gauge_->plotPositions_[index] = PlotPosition{x, y}; }
 
     const render::ColourScheme& colours() const { return gauge_->scheme_; }

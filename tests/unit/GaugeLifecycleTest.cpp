@@ -129,7 +129,8 @@ TEST_F(GaugeLifecycle, OtherServicesUpdateTheLiveGauge) {
     panel.clearCalls();
     serve(kCircularAmber, 7);  // an update: traffic tick, then the named variables
     EXPECT_GE(panel.callCount(host::kSlotLookupModuleVariable), 1u);
-    EXPECT_EQ(panel.callCount(host::kSlotRegisterNamedVariable), 22u);
+    EXPECT_EQ(panel.callCount(host::kSlotRegisterNamedVariable), 24u);
+    EXPECT_TRUE(panel.isRegistered("Radar Dimming")) << "the last one";
     EXPECT_EQ(panel.callCount(host::kSlotLookupModuleVariable), panel.lookedUpTokens().size());
     EXPECT_EQ(panel.lookedUpTokens().front(), host::kVarClock);
     serve(kCircularAmber, host::kServiceDestroy);

@@ -98,3 +98,32 @@ TEST(LineRaster, CoversEachPixelByItsShareAndStaysInsideTheRows) {
 }
 
 }  // namespace
+
+namespace {
+
+// The stamped disc is the measured one at each phase's centre, clipped alike
+// at every edge of the rows (and nothing outside them).
+TEST(DiscStamp, BlendsAsTheMeasuredDiscAtItsPhasesAndStaysInsideTheRows) {
+    render::DiscStamp stamp;
+    ASSERT_TRUE(render::makeDiscStamp(1.8, stamp));
+    EXPECT_FALSE(render::makeDiscStamp(6.0, stamp)) << "wider than a stamp";
+    EXPECT_FALSE(render::makeDiscStamp(std::numeric_limits<double>::quiet_NaN(), stamp));
+    ASSERT_TRUE(render::makeDiscStamp(1.8, stamp));
+    for (const double cx : {-1.0, 0.0, 3.0, 7.0, 8.5})
+        for (const double cy : {-1.0, 2.0, 5.0})
+            for (int phase = 0; phase < render::DiscStamp::kPhases; ++phase) {
+                const double x = cx + (phase + 0.5) / render::DiscStamp::kPhases;
+                const double y = cy + (render::DiscStamp::kPhases - 0.5 - phase) / render::DiscStamp::kPhases;
+                Rows measured, stamped;
+                render::BlendedBox a, b;
+                ASSERT_TRUE(render::blendDisc(measured.rows(), x, y, 1.8, kWhite, a));
+                ASSERT_TRUE(render::blendDiscStamp(stamped.rows(), stamp, x, y, kWhite, b));
+                EXPECT_EQ(measured.pixels, stamped.pixels) << x << ", " << y;
+                EXPECT_TRUE(stamped.guardsKept()) << x << ", " << y;
+            }
+    Rows far;
+    render::BlendedBox box;
+    EXPECT_FALSE(render::blendDiscStamp(far.rows(), stamp, 1e300, 2.0, kWhite, box));
+}
+
+}  // namespace

@@ -32,7 +32,7 @@ protected:
     FakePanel panel;
 };
 
-TEST_F(NamedVariables, FirstSyncRegistersAllTwentyTwoAndPublishesTheDefaultsOnly) {
+TEST_F(NamedVariables, FirstSyncRegistersEveryVariableAndPublishesTheDefaultsOnly) {
     RectangularGreenGauge gauge{modulePanelCalls()};
     panel.clearCalls();
     gauge.syncVariables();
@@ -40,7 +40,7 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwentyTwoAndPublishesTheDefaultsOnly
     EXPECT_DOUBLE_EQ(panel.namedVariable("Radar Range"), 40.0);
 
     const auto registrations = panel.callsTo(host::kSlotRegisterNamedVariable);
-    ASSERT_EQ(registrations.size(), 22u);
+    ASSERT_EQ(registrations.size(), 24u);
     EXPECT_EQ(registrations[0].name, "Radar Mode");
     EXPECT_EQ(registrations[1].name, "Radar Range");
     for (int i = 0; i < 8; ++i) {
@@ -57,12 +57,15 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwentyTwoAndPublishesTheDefaultsOnly
     EXPECT_EQ(registrations[12].name, "Radar Alerts");
     EXPECT_EQ(registrations[13].name, "Radar Alert Level");
     EXPECT_EQ(registrations[19].name, "Radar Alert Closest Distance");
-    // Then the voice's mute and the auto range, never written either.
+    // Then the voice's mute and the auto range, trails and dimming, never
+    // written either.
     EXPECT_EQ(registrations[20].name, "Radar Alert Mute");
     EXPECT_EQ(registrations[21].name, "Radar Auto Range");
-    for (int i = 12; i < 22; ++i) EXPECT_FALSE(panel.isSet(registrations[i].name)) << registrations[i].name;
+    EXPECT_EQ(registrations[22].name, "Radar Trails");
+    EXPECT_EQ(registrations[23].name, "Radar Dimming");
+    for (int i = 12; i < 24; ++i) EXPECT_FALSE(panel.isSet(registrations[i].name)) << registrations[i].name;
     // Each default right after its own registration; nothing read yet.
-    ASSERT_EQ(panel.calls().size(), 24u);
+    ASSERT_EQ(panel.calls().size(), 26u);
     EXPECT_EQ(panel.calls()[1].slot, host::kSlotSetNamedVariable);
     EXPECT_EQ(panel.calls()[1].id, panel.namedVariableId("Radar Mode"));
     EXPECT_EQ(panel.calls()[3].slot, host::kSlotSetNamedVariable);
@@ -73,7 +76,7 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwentyTwoAndPublishesTheDefaultsOnly
     panel.clearCalls();
     gauge.syncVariables();
     const auto reads = panel.callsTo(host::kSlotGetNamedVariable);
-    ASSERT_EQ(reads.size(), 7u);
+    ASSERT_EQ(reads.size(), 9u);
     EXPECT_EQ(reads[0].id, panel.namedVariableId("Radar Range"));
     EXPECT_EQ(reads[1].id, panel.namedVariableId("Radar Mode"));
     EXPECT_EQ(reads[2].id, panel.namedVariableId("Radar Altitude Tags"));
@@ -81,7 +84,9 @@ TEST_F(NamedVariables, FirstSyncRegistersAllTwentyTwoAndPublishesTheDefaultsOnly
     EXPECT_EQ(reads[4].id, panel.namedVariableId("Radar Alerts"));
     EXPECT_EQ(reads[5].id, panel.namedVariableId("Radar Alert Mute"));
     EXPECT_EQ(reads[6].id, panel.namedVariableId("Radar Auto Range"));
-    EXPECT_EQ(panel.calls().size(), 7u);
+    EXPECT_EQ(reads[7].id, panel.namedVariableId("Radar Trails"));
+    EXPECT_EQ(reads[8].id, panel.namedVariableId("Radar Dimming"));
+    EXPECT_EQ(panel.calls().size(), 9u);
 }
 
 TEST_F(NamedVariables, RangeTakesFiniteValuesFromFiveUp) {

@@ -59,6 +59,8 @@ std::unique_ptr<PreviewHost> PreviewHost::create(const PreviewOptions& options, 
     if (options.filter != 0) preview->filter_ = options.filter;
     if (options.alerts) preview->alerts_ = true;
     if (options.autoRange) preview->autoRange_ = true;
+    if (options.trails) preview->trails_ = true;
+    if (options.dimming != 0) preview->dimming_ = options.dimming;
     if (!preview->host_->load(options.modulePath)) {
         error = "cannot load the gauge module '" + options.modulePath + "': " + preview->host_->error();
         exitCode = kExitModule;
@@ -92,6 +94,8 @@ void PreviewHost::applyNamedVariables() {
     if (filter_) host_->setNamed("Radar Filter", *filter_);
     if (alerts_) host_->setNamed("Radar Alerts", *alerts_ ? 1.0 : 0.0);
     if (autoRange_) host_->setNamed("Radar Auto Range", *autoRange_ ? 1.0 : 0.0);
+    if (trails_) host_->setNamed("Radar Trails", *trails_ ? 1.0 : 0.0);
+    if (dimming_) host_->setNamed("Radar Dimming", *dimming_);
 }
 
 void PreviewHost::setAutoRange(bool on) {
@@ -134,6 +138,16 @@ void PreviewHost::followAutoRange(size_t index) {
     } else if (state.rangeNm != 0.0 && !(now - state.neededAt < 10.0)) {
         state.rangeNm = 0.0;
     }
+}
+
+void PreviewHost::setTrails(bool on) {
+    trails_ = on;
+    if (variablesReady_) applyNamedVariables();
+}
+
+void PreviewHost::setDimming(int percent) {
+    dimming_ = percent;
+    if (variablesReady_) applyNamedVariables();
 }
 
 void PreviewHost::setAlerts(bool on) {

@@ -27,6 +27,8 @@ struct PreviewOptions {
     int filter = 0;  // 0 all, 1 airborne, 2 normal band, 3 above, 4 below
     bool alerts = false;
     bool autoRange = false;
+    bool trails = false;
+    int dimming = 0;  // percent, steps of 10 up to 90
 };
 
 // One aircraft as a gauge's traffic list holds it: its place in the list
@@ -92,6 +94,11 @@ public:
     double shownRangeNm(const sim::Window& window) const;
     // The clock at each time the module sounded the advisories' voice.
     const std::vector<double>& voices() const { return voices_; }
+    // "Radar Trails" and "Radar Dimming" (percent), as another gauge would set them.
+    void setTrails(bool on);
+    void setDimming(int percent);
+    bool trails() const { return trails_.value_or(false); }
+    int dimming() const { return dimming_.value_or(0); }
     bool tags() const { return tags_.value_or(false); }
     int filter() const { return filter_.value_or(0); }
 
@@ -149,6 +156,8 @@ private:
     std::vector<AutoRange> autoRanges_;
     std::vector<double> voices_;
     int voicesHeard_ = 0;  // the stand-in's count of sound calls already noted
+    std::optional<bool> trails_;
+    std::optional<int> dimming_;
     bool variablesReady_ = false;
     double fps_ = 18.0;
 };

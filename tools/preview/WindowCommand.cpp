@@ -123,7 +123,7 @@ struct WindowState {
 };
 
 std::string statusText(const WindowState& state, const PreviewHost& host) {
-    char text[280];
+    char text[320];
     char voice[32] = "";
     if (host.alerts() && !host.voices().empty())
         std::snprintf(voice, sizeof voice, " | voice %.1f s", host.voices().back());
@@ -135,11 +135,13 @@ std::string statusText(const WindowState& state, const PreviewHost& host) {
         else
             std::snprintf(autoRange, sizeof autoRange, "on");
     }
-    std::snprintf(text, sizeof text, "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s | alerts %s | auto range %s%s",
+    std::snprintf(text, sizeof text,
+                  "%s (%d) | %g NM | t %.1f s | %s | %s | tags %s | filter %s | alerts %s | auto range %s | trails %s | "
+                  "dim %d%%%s",
                   viewTitle(state.view), static_cast<int>(radarModeValue(state.view)), state.rangeNm, host.clock(),
                   state.paused ? "paused" : "running", host.limited() ? "limited" : "full traffic",
                   host.tags() ? "on" : "off", filterName(host.filter()).c_str(), host.alerts() ? "on" : "off",
-                  autoRange, voice);
+                  autoRange, host.trails() ? "on" : "off", host.dimming(), voice);
     return text;
 }
 
@@ -242,7 +244,9 @@ int runWindow(const PreviewOptions& options, const WindowRequest& request) {
                 case SDLK_t: host->setTags(!host->tags()); break;
                 case SDLK_f: host->setFilter((host->filter() + 1) % 5); break;
                 case SDLK_a: host->setAlerts(!host->alerts()); break;
-                case SDLK_r: host->setAutoRange(!host->autoRange()); break;
+                case SDLK_z: host->setAutoRange(!host->autoRange()); break;
+                case SDLK_r: host->setTrails(!host->trails()); break;
+                case SDLK_d: host->setDimming((host->dimming() + 10) % 100); break;
                 case SDLK_q: case SDLK_ESCAPE: running = false; break;
                 default: break;
             }

@@ -160,6 +160,10 @@ int main(int argc, char** argv) {
     app.add_flag("--alerts", options.alerts, "traffic advisories on (sets \"Radar Alerts\" to 1)");
     app.add_flag("--auto-range", options.autoRange,
                  "auto range on (sets \"Radar Auto Range\" to 1): off-scale advisories brought into view");
+    app.add_flag("--trails", options.trails, "trails on (sets \"Radar Trails\" to 1)");
+    app.add_option("--dimming", options.dimming, "dimming in percent through \"Radar Dimming\": 0 to 90, steps of 10")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 90));
     app.add_option("--filter", options.filter,
                    "traffic filter through \"Radar Filter\": 0 all, 1 airborne, 2 normal band, 3 above, 4 below")
         ->capture_default_str()
@@ -225,7 +229,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> windowGauges;
     CLI::App* windowCommand = app.add_subcommand(
         "window", "an interactive window: click to select; keys 2 3 4 view, + - range, space pause, "
-                  "L limited mode, T altitude tags, F next filter, A traffic alerts, R auto range, Q or Esc quit");
+                  "L limited mode, T altitude tags, F next filter, A traffic alerts, Z auto range, R trails, D dimming (10 % steps to 90, then 0), Q or Esc quit");
     windowCommand->add_option("--gauge", windowGauges, "gauge to show (repeat for several side by side)")
         ->transform(gaugeValidator());
     windowCommand->add_option("--size", windowSize, "pixel size of each gauge")->capture_default_str()->check(sizeValidator());
