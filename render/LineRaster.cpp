@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "render/PixelBlend.h"
 
@@ -203,6 +204,7 @@ bool makeDiscStamp(double radius, DiscStamp& stamp) {
     const int32_t reach = static_cast<int32_t>(std::ceil(radius + 0.5));
     if (2 * reach + 1 > DiscStamp::kLargestSide) return false;
     stamp.reach = reach;
+    std::memset(stamp.coverage, 0, sizeof stamp.coverage);
     const int32_t side = 2 * reach + 1;
     const double whole = radius > 0.5 ? (radius - 0.5) * (radius - 0.5) : 0.0;
     const double none = (radius + 0.5) * (radius + 0.5);
@@ -254,8 +256,14 @@ bool blendDiscStamp(const PixelRows& rows, const DiscStamp& stamp, double x, dou
         const int32_t to = std::min<int32_t>(right, stampLeft + stamp.last[py][px][inStamp]);
         if (to < from) continue;
         uint32_t* pixels = reinterpret_cast<uint32_t*>(rows.top + row * rows.rowBytes);
-        blendSolidRow(premultipliedColour, &stamp.coverage[py][px][inStamp][from - stampLeft], pixels + from,
-                      to - from + 1);
+        const uint8_t* coverage = &stamp.coverage[py][px][inStamp][from - stampLeft];
+        // Whole fours where they stay on the row: the pixels past the dot's
+        // last get no coverage, and the stored row reaches that far.
+        const int32_t fours = (to - from + 4) / 4;
+        if (from + 4 * fours <= rows.width)
+            blendSolidFours(premultipliedColour, coverage, pixels + from, fours);
+        else
+            blendSolidRow(premultipliedColour, coverage, pixels + from, to - from + 1);
     }
     blended = BlendedBox{left, top, right, bottom};
     return true;

@@ -60,8 +60,11 @@ bool blendDisc(const PixelRows& rows, double x, double y, double radius, uint32_
 struct DiscStamp {
     static constexpr int kPhases = 4;
     static constexpr int kLargestSide = 12;
+    // A row's coverage is stored wider than the stamp, 0 past its edge, so
+    // that it can be blended in whole fours.
+    static constexpr int kRowStride = 16;
     int32_t reach = 0;  // pixels from the centre's pixel to the stamp's edge
-    uint8_t coverage[kPhases][kPhases][kLargestSide][kLargestSide];
+    uint8_t coverage[kPhases][kPhases][kLargestSide][kRowStride];
     // Each row's covered columns, first to last (empty while last < first).
     int8_t first[kPhases][kPhases][kLargestSide];
     int8_t last[kPhases][kPhases][kLargestSide];

@@ -44,13 +44,32 @@ inline __m128i keptOfTwo(__m128i destination, __m128i source) {
 
 // sourceOver for four pixels: the unsigned saturating add keeps a channel
 // past 255 at 255, as the scalar sums do.
-inline __m128i sourceOverFour(const uint32_t* source, const uint32_t* destination) {
-    const __m128i from = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
-    const __m128i to = _mm_loadu_si128(reinterpret_cast<const __m128i*>(destination));
+inline __m128i sourceOverFour(__m128i from, __m128i to) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i low = keptOfTwo(_mm_unpacklo_epi8(to, zero), _mm_unpacklo_epi8(from, zero));
     const __m128i high = keptOfTwo(_mm_unpackhi_epi8(to, zero), _mm_unpackhi_epi8(from, zero));
     return _mm_adds_epu8(from, _mm_packus_epi16(low, high));
+}
+
+inline __m128i load(const uint32_t* pixels) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels)); }
+
+inline __m128i sourceOverFour(const uint32_t* source, const uint32_t* destination) {
+    return sourceOverFour(load(source), load(destination));
+}
+
+// A colour (its channels in 16-bit lanes, twice) scaled by two pixels'
+// coverage, rounded as keptOf rounds: the product plus 128 fits 16 bits.
+inline __m128i scaledTwo(__m128i colour, uint8_t first, uint8_t second) {
+    const __m128i shares = _mm_set_epi16(second, second, second, second, first, first, first, first);
+    const __m128i scaled = _mm_add_epi16(_mm_mullo_epi16(colour, shares), _mm_set1_epi16(128));
+    return _mm_mulhi_epu16(scaled, _mm_set1_epi16(257));
+}
+
+// The solid colour over four pixels at their coverage, as the scalar loop.
+inline __m128i solidOverFour(__m128i colour, const uint8_t* coverage, __m128i to) {
+    const __m128i from =
+        _mm_packus_epi16(scaledTwo(colour, coverage[0], coverage[1]), scaledTwo(colour, coverage[2], coverage[3]));
+    return sourceOverFour(from, to);
 }
 
 inline void store(uint32_t* destination, __m128i pixels) {
@@ -83,6 +102,16 @@ void blendSolidRow(uint32_t colour, const uint8_t* coverage, uint32_t* destinati
         const uint32_t source = keptOf(redBlue, share) | (keptOf(alphaGreen, share) << 8);
         destination[i] = sourceOver(source, destination[i]);
     }
+}
+
+void blendSolidFours(uint32_t colour, const uint8_t* coverage, uint32_t* destination, int32_t fours) {
+#if defined(__SSE2__)
+    const __m128i wide = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(colour)), _mm_setzero_si128());
+    for (int32_t i = 0; i < fours * kVector; i += kVector)
+        store(destination + i, solidOverFour(wide, coverage + i, load(destination + i)));
+#else
+    blendSolidRow(colour, coverage, destination, fours * 4);
+#endif
 }
 
 void blendRow(const uint32_t* source, uint32_t* destination, int32_t count) {

@@ -20,6 +20,10 @@ uint32_t premultiplied(uint32_t argb);
 // A solid premultiplied colour over `count` pixels, each at its coverage
 // (0 to 255), as `blendRow` blends the colour scaled by the coverage.
 void blendSolidRow(uint32_t colour, const uint8_t* coverage, uint32_t* destination, int32_t count);
+// The same over `fours` times four pixels, four at a time without a branch
+// on the coverage: for the short rows of small dots, whose pixels are mostly
+// partly covered. Pixels to leave alone get coverage 0.
+void blendSolidFours(uint32_t colour, const uint8_t* coverage, uint32_t* destination, int32_t fours);
 
 // The columns of a picture's row from its first pixel that is not 0 to its
 // last: outside them every pixel is 0 (alpha and colour), which leaves a

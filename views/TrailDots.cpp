@@ -67,9 +67,14 @@ TrailFrame trailFrameFor(const Position& own, double headingDeg, float unitsPerN
 // haversine's for small angles.
 bool placeOnView(const TrailFrame& view, const TrailPoint& place, render::PointF& at, double& ahead) {
     const double dLatitude = place.latitude * kDegreesToRadians - view.latitude;
-    double dLongitudeDeg = std::fmod(place.longitude - view.longitudeDeg, 360.0);
-    if (dLongitudeDeg > 180.0) dLongitudeDeg -= 360.0;
-    if (dLongitudeDeg < -180.0) dLongitudeDeg += 360.0;
+    double dLongitudeDeg = place.longitude - view.longitudeDeg;
+    // Nearly always within half a turn already; the remainder only across
+    // the date line (and for a host's longitude past a turn).
+    if (!(std::fabs(dLongitudeDeg) <= 180.0)) {
+        dLongitudeDeg = std::fmod(dLongitudeDeg, 360.0);
+        if (dLongitudeDeg > 180.0) dLongitudeDeg -= 360.0;
+        if (dLongitudeDeg < -180.0) dLongitudeDeg += 360.0;
+    }
     const double dLongitude = dLongitudeDeg * kDegreesToRadians;
     const double cosLatitude =
         view.cosLatitude * (1.0 - dLatitude * dLatitude * 0.5) - view.sinLatitude * dLatitude;

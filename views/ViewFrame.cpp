@@ -95,8 +95,14 @@ void finishFrameTags(LiveFrame& frame, const FrameTags& tags) {
 void setUpTrails(LiveFrame& frame, const ViewOrigin& origin, TargetFrame& targets, TrailStyle& trailStyle) {
     if (frame.trails == nullptr) return;
     const TrailFrame view = trailFrameFor(ownPosition(frame.panel), targets.headingDeg, targets.scale, frame.rangeNm);
-    trailStyle = TrailStyle{frame.trails, view,     &frame.scheme, frame.composed,
-                            origin.x,     origin.y, frame.scaleX,  frame.scaleY};
+    trailStyle.trails = frame.trails;
+    trailStyle.view = view;
+    trailStyle.scheme = &frame.scheme;
+    trailStyle.composed = frame.composed;
+    trailStyle.originX = origin.x;
+    trailStyle.originY = origin.y;
+    trailStyle.scaleX = frame.scaleX;
+    trailStyle.scaleY = frame.scaleY;
     if (frame.composed != nullptr &&
         render::makeDiscStamp(trailDotPixels(frame.scaleX, frame.scaleY), trailStyle.stampStorage))
         trailStyle.stamp = &trailStyle.stampStorage;

@@ -50,4 +50,27 @@ TEST(PixelBlend, EveryRowBlendsEachPixelOnceByTheRule) {
     }
 }
 
+// The dots' rows in fours blend a solid colour exactly as the scalar row
+// does, at every coverage, touching nothing past the fours.
+TEST(PixelBlend, SolidRowsInFoursBlendAsTheScalarRow) {
+    uint32_t state = 777u;
+    const auto byte = [&state] { return (state = state * 1664525u + 1013904223u) >> 24; };
+    for (int fours = 0; fours <= 3; ++fours) {
+        const int count = 4 * fours;
+        for (int trial = 0; trial < 40; ++trial) {
+            const uint32_t alpha = trial % 3 == 0 ? 255u : byte();
+            const uint32_t colour =
+                alpha << 24 | byte() * alpha / 255 << 16 | byte() * alpha / 255 << 8 | byte() * alpha / 255;
+            std::vector<uint8_t> coverage(count);
+            for (uint8_t& share : coverage) share = static_cast<uint8_t>(byte() % 3 == 0 ? (byte() & 1) * 255 : byte());
+            std::vector<uint32_t> scalar(count + 1);
+            for (uint32_t& pixel : scalar) pixel = byte() << 24 | byte() << 16 | byte() << 8 | byte();
+            std::vector<uint32_t> vector = scalar;
+            render::blendSolidRow(colour, coverage.data(), scalar.data(), count);
+            render::blendSolidFours(colour, coverage.data(), vector.data(), fours);
+            ASSERT_EQ(vector, scalar) << count << " pixels, colour " << std::hex << colour;
+        }
+    }
+}
+
 }  // namespace
