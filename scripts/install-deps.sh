@@ -159,15 +159,16 @@ trap 'rm -f "$update_log"' EXIT
 # the indexes that did arrive.
 update_indexes() {
     tries=${QUILLON_APT_UPDATE_TRIES:-3}
-    pause=${QUILLON_APT_UPDATE_PAUSE:-10}
+    # A sync takes minutes: the pauses grow (15 s, then 60 s).
+    pause=${QUILLON_APT_UPDATE_PAUSE:-15}
     try=1
     while ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get update 2>&1 | tee "$update_log" | failed_update; do
         if [ "$try" -ge "$tries" ]; then
             echo "warning: apt-get update failed $try times; installing from the indexes that did arrive" >&2
             return 0
         fi
+        sleep $((pause * try * try))
         try=$((try + 1))
-        sleep "$pause"
     done
 }
 
