@@ -2,6 +2,7 @@
 // functions, and Linkage, which lists the four gauge descriptions.
 #include "module/ElementListRoutines.h"
 #include "module/GaugeCallbacks.h"
+#include "render/VoiceCall.h"
 #include "host/ExportedRecords.h"
 
 namespace quillon {
@@ -76,8 +77,12 @@ GaugeDescription circularGreen =
 GaugeDescription circularAmber =
     describe(circularAmber, "Circular Amber", circularAmberCallback, circularAmberMouse);
 
-// Module init and deinit: the module needs nothing from either.
-void HOST_API moduleInitOrDeinit() {}
+// Module init: the module needs nothing from it.
+void HOST_API moduleInit() {}
+
+// Module deinit: the voice plays from the module's resources, which go with
+// the module.
+void HOST_API moduleDeinit() { render::stopVoiceStillPlaying(); }
 
 }  // namespace
 }  // namespace quillon
@@ -91,8 +96,8 @@ host::ImportTable ImportTable = {
 
 host::Linkage Linkage = {
     0x13,
-    quillon::moduleInitOrDeinit,
-    quillon::moduleInitOrDeinit,
+    quillon::moduleInit,
+    quillon::moduleDeinit,
     0,
     0,
     0x900,

@@ -18,4 +18,10 @@ constexpr int kTrafficVoiceResource = 4608;
 // refused it.
 bool playVoiceResource(int resourceId);
 
+// Stops the voice while it may still be playing (started within the last
+// few seconds): it plays from this module's own resources, which are gone
+// once the host unloads the module. A voice long finished is left alone, so
+// that another gauge's sound is not cut off.
+void stopVoiceStillPlaying();
+
 }  // namespace render

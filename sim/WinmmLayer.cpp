@@ -13,6 +13,7 @@ namespace {
 constexpr uint32_t kFromResource = 0x00040004u;  // SND_RESOURCE
 
 int played = 0;
+int stopped = 0;
 PlayedSound last;
 Listener listener = nullptr;
 void* listenerContext = nullptr;
@@ -20,6 +21,7 @@ void* listenerContext = nullptr;
 }  // namespace
 
 int playedCount() { return played; }
+int stoppedCount() { return stopped; }
 PlayedSound lastPlayed() { return last; }
 
 void setListener(Listener newListener, void* context) {
@@ -33,6 +35,10 @@ using namespace sim::winmm_layer;
 
 WINMM_LAYER_EXPORT int32_t PlaySoundW(const char16_t* sound, void* /*module*/, uint32_t flags) {
     const uintptr_t name = reinterpret_cast<uintptr_t>(sound);
+    if (sound == nullptr) {
+        ++stopped;
+        return 1;
+    }
     // A resource by number: the pointer's high bits are clear.
     if ((flags & kFromResource) != kFromResource || name == 0 || name > 0xffff) return 0;
     ++played;

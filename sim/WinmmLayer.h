@@ -15,6 +15,8 @@ struct PlayedSound {
 
 // How many calls the module made, and the last one.
 int playedCount();
+// How many times it stopped what was playing (a call with no sound).
+int stoppedCount();
 PlayedSound lastPlayed();
 
 // Called at each call the layer accepts, on the caller's thread; null: none.

@@ -283,4 +283,19 @@ TEST_F(TrafficAlerts, TheVoiceSoundsOnceAtEachNewAdvisoryUnlessMuted) {
     EXPECT_EQ(voiced.size(), 4u) << "muted";
 }
 
+// The voice plays from the module's resources: unloaded while it may still
+// sound, the module stops it first; long after, it leaves the sound alone.
+TEST_F(TrafficAlerts, UnloadedRightAfterTheVoiceTheModuleStopsIt) {
+    host.loadScenario(QUILLON_SOURCE_DIR "/scenarios/encounters.json");
+    host.openWindow("Circular Green", 100, 100);
+    host.frame();
+    host.setNamed("Radar Alerts", 1.0);
+    const int played = sim::winmm_layer::playedCount();
+    const int stopped = sim::winmm_layer::stoppedCount();
+    while (host.clock() < 30.0 && sim::winmm_layer::playedCount() == played) host.frame();
+    ASSERT_GT(sim::winmm_layer::playedCount(), played) << "no advisory was voiced";
+    host.unload();
+    EXPECT_EQ(sim::winmm_layer::stoppedCount(), stopped + 1);
+}
+
 }  // namespace
