@@ -77,12 +77,10 @@ GaugeDescription circularGreen =
 GaugeDescription circularAmber =
     describe(circularAmber, "Circular Amber", circularAmberCallback, circularAmberMouse);
 
-// Module init: the module needs nothing from it.
-void HOST_API moduleInit() {}
-
-// Module deinit: the voice plays from the module's resources, which go with
-// the module.
-void HOST_API moduleDeinit() { render::stopVoiceStillPlaying(); }
+// Module init and deinit, one routine: the module needs nothing at init;
+// at deinit an advisories' voice may still be playing from the module's
+// resources, which go with the module (at init none has played).
+void HOST_API moduleInitOrDeinit() { render::stopVoiceStillPlaying(); }
 
 }  // namespace
 }  // namespace quillon
@@ -96,8 +94,8 @@ host::ImportTable ImportTable = {
 
 host::Linkage Linkage = {
     0x13,
-    quillon::moduleInit,
-    quillon::moduleDeinit,
+    quillon::moduleInitOrDeinit,
+    quillon::moduleInitOrDeinit,
     0,
     0,
     0x900,
