@@ -152,17 +152,22 @@ else
 fi
 
 update_log=$(mktemp)
-trap 'rm -f "$update_log"' EXIT
+alias_sources=$(mktemp -d)
+trap 'rm -rf "$update_log" "$alias_sources"' EXIT
+# Options for apt-get; set when the sources are swapped for their aliases.
+apt_options=""
+apt_dir=${QUILLON_APT_DIR:-/etc/apt}
+apt_helper=${QUILLON_APT_HELPER:-/usr/lib/apt/apt-helper}
 
 # A mirror caught mid-sync fails an index now and then: try the update a few
 # times, then let the install decide whether what is missing can be had from
 # the indexes that did arrive.
 update_indexes() {
-    tries=${QUILLON_APT_UPDATE_TRIES:-3}
+    tries=${1:-${QUILLON_APT_UPDATE_TRIES:-3}}
     # A sync takes minutes: the pauses grow (15 s, then 60 s).
     pause=${QUILLON_APT_UPDATE_PAUSE:-15}
     try=1
-    while ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get update 2>&1 | tee "$update_log" | failed_update; do
+    while ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get update $apt_options 2>&1 | tee "$update_log" | failed_update; do
         if [ "$try" -ge "$tries" ]; then
             echo "warning: apt-get update failed $try times; installing from the indexes that did arrive" >&2
             return 0
@@ -176,10 +181,10 @@ update_indexes() {
 # not keep the others out: after a failed install, each goes in on its own.
 install_packages() {
     # shellcheck disable=SC2086 # one word per package
-    if ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "$@"; then
+    if ! $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y $apt_options "$@"; then
         for package in "$@"; do
             is_installed "$package" ||
-                $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "$package" || true
+                $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y $apt_options "$package" || true
         done
     fi
 }
@@ -218,12 +223,63 @@ if [ -n "$missing" ]; then
     install_packages $missing
 fi
 
-still_missing=""
-for package in $missing; do
-    is_installed "$package" || still_missing="$still_missing $package"
-done
+not_installed() {
+    for package in "$@"; do
+        is_installed "$package" || printf ' %s' "$package"
+    done
+}
+
+# The other name of a suite (bookworm-security is also oldstable-security), as
+# its Release file gives it. apt keeps no Release of a suite whose update
+# failed, so it is fetched again here; it only names the alias, whose own
+# Release apt then checks.
+suite_alias() {
+    $apt_helper download-file "$1/dists/$2/InRelease" "$alias_sources/Release" >/dev/null 2>&1 ||
+        $apt_helper download-file "$1/dists/$2/Release" "$alias_sources/Release" >/dev/null 2>&1 ||
+        return 0
+    sed -n 's/^\(Suite\|Codename\): *//p' "$alias_sources/Release" | grep -vx "$2" | head -n 1
+    rm -f "$alias_sources/Release"
+}
+
+# A mirror that serves a stale index for a suite (its size not the one its
+# signed Release gives) may serve the same archive whole under the suite's
+# other name. Tried only once the install has failed: the sources are copied
+# with the suite swapped for its alias, for every architecture so that amd64
+# and i386 stay at the same versions. That copy may be older than its
+# Valid-Until; its signature is still checked, and apt never downgrades.
+install_from_suite_aliases() {
+    swapped=""
+    for url in $failed_indexes; do
+        base=${url%%/dists/*}
+        suite=${url#*/dists/}
+        suite=${suite%%/*}
+        alias=$(suite_alias "$base" "$suite")
+        [ -n "$alias" ] || continue
+        case " $swapped " in *" $suite:$alias "*) continue ;; esac
+        swapped="$swapped $suite:$alias"
+    done
+    [ -n "$swapped" ] || return 0
+    [ ! -f "$apt_dir/sources.list" ] || cp "$apt_dir/sources.list" "$alias_sources/00-sources.list"
+    for file in "$apt_dir"/sources.list.d/*.list "$apt_dir"/sources.list.d/*.sources; do
+        [ ! -f "$file" ] || cp "$file" "$alias_sources/"
+    done
+    for swap in $swapped; do
+        sed -i "/^\(deb\|Suites:\)/ s/\([[:space:]]\)${swap%%:*}\([[:space:]]\|\$\)/\1${swap#*:}\2/" "$alias_sources"/*
+    done
+    echo "warning: trying the suites whose indexes failed under their other names (${swapped# }), from a copy of the sources"
+    apt_options="-o Dir::Etc::SourceParts=$alias_sources -o Dir::Etc::sourcelist=/dev/null -o Acquire::Check-Valid-Until=false -o APT::Get::List-Cleanup=false"
+    update_indexes 1
+    # shellcheck disable=SC2086 # one word per package
+    install_packages $still_missing
+}
+
+still_missing=$(not_installed $missing)
+failed_indexes=$(grep '^E: Failed to fetch' "$update_log" | sed -n 's/.*\(https\{0,1\}:[^ ]*\).*/\1/p' | sort -u | tr '\n' ' ')
+if [ -n "$still_missing" ] && [ -n "$failed_indexes" ]; then
+    install_from_suite_aliases
+    still_missing=$(not_installed $missing)
+fi
 if [ -n "$still_missing" ]; then
-    failed_indexes=$(grep '^E: Failed to fetch' "$update_log" | sed -n 's/.*\(https\{0,1\}:[^ ]*\).*/\1/p' | sort -u | tr '\n' ' ')
     echo "error: still not installed:$still_missing${failed_indexes:+ (indexes that failed to download: $failed_indexes)}" >&2
     exit 1
 fi
