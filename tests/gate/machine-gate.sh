@@ -9,7 +9,8 @@
 #   skip-first      QUILLON_SKIP_32BIT_CHECKS=1: neither 32-bit Wine nor the
 #                   emulator, and the checks say SKIPPED;
 #   failed-index    an index that fails every update still lets the install
-#                   go on; what cannot be had is named with the index;
+#                   go on; what only the suite's other name offers is had
+#                   from there; what cannot be had is named with the index;
 #   wine-noise      Wine's messages on standard error do not fail the
 #                   comparison of the Linux and Wine runs; a different clock does.
 # Usage: machine-gate.sh SOURCE_DIR SCRATCH_DIR CASE
@@ -41,7 +42,9 @@ stub() {
 # A Debian machine of this kind as root: dpkg answers from state/installed,
 # apt-get install adds what state/available offers, apt-get update fails
 # as many times as state/update-failures says (each failure an index of
-# i386 packages).
+# i386 packages). The failing suite is also published as oldstable-security,
+# whole, offering state/available-by-alias too; apt-get sees it through a
+# copy of the sources (state/apt) that names it.
 debian_machine() {
     : >"$state/installed"
     : >"$state/apt.log"
@@ -50,10 +53,24 @@ debian_machine() {
     stub sleep ':'
     stub dpkg 'echo i386'
     stub dpkg-query "grep -qx \"\$3\" \"$state/installed\" && printf installed"
+    mkdir -p "$state/apt/sources.list.d"
+    printf 'Types: deb\nURIs: http://mirror/debian-security\nSuites: bookworm-security\nComponents: main\n' \
+        >"$state/apt/sources.list.d/debian.sources"
+    : >"$state/available-by-alias"
+    stub apt-helper "printf 'Suite: oldstable-security\nCodename: bookworm-security\n' >\"\$3\""
     stub apt-get "
 state=$state
 echo \"\$*\" >>\"\$state/apt.log\"
-case \"\$1\" in
+verb=\$1
+shift
+sources=\$(printf '%s\n' \"\$@\" | sed -n 's/^Dir::Etc::SourceParts=//p')
+offered=\$state/available
+if [ -n \"\$sources\" ]; then
+    grep -qs 'Suites: oldstable-security' \"\$sources\"/* || exit 100
+    offered=\"\$offered \$state/available-by-alias\"
+    [ \"\$verb\" = update ] && exit 0
+fi
+case \"\$verb\" in
 update)
     left=\$(cat \"\$state/update-failures\")
     [ \"\$left\" -gt 0 ] || exit 0
@@ -62,9 +79,9 @@ update)
     echo 'E: Failed to fetch http://mirror/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size'
     exit 100 ;;
 install)
-    shift 2
-    for package in \"\$@\"; do grep -qx \"\$package\" \"\$state/available\" || exit 100; done
-    printf '%s\n' \"\$@\" >>\"\$state/installed\" ;;
+    packages=\$(printf '%s\n' \"\$@\" | grep -v '^-' | grep -v '::')
+    for package in \$packages; do cat \$offered | grep -qx \"\$package\" || exit 100; done
+    printf '%s\n' \$packages >>\"\$state/installed\" ;;
 esac"
     # Everything but 32-bit Wine is there already.
     PATH="$scratch/bin:$PATH" QUILLON_SKIP_32BIT_CHECKS=1 sh "$scratch/scripts/install-deps.sh" test --print \
@@ -85,7 +102,7 @@ EOF
 }
 
 install() {
-    PATH="$scratch/bin:$PATH" sh "$scratch/scripts/install-deps.sh" test >"$scratch/out" 2>&1
+    PATH="$scratch/bin:$PATH" QUILLON_APT_DIR="$state/apt" QUILLON_APT_HELPER="$scratch/bin/apt-helper" sh "$scratch/scripts/install-deps.sh" test >"$scratch/out" 2>&1
 }
 
 installed() { grep -qx "$1" "$state/installed"; }
@@ -140,8 +157,17 @@ failed-index)
     install || fail "one failing index stopped an install that could go on"
     [ "$(grep -c '^update' "$state/apt.log")" = 3 ] || fail "the update was not tried three times"
     installed wine32:i386 || fail "the install did not go on after the failed updates"
-    # A package that no index offers: named, with the index that failed.
+    # Offered only where the failing suite is published under its other name.
     sed -i '/^wine32:i386$/d' "$state/installed" "$state/available"
+    echo wine32:i386 >"$state/available-by-alias"
+    echo 99 >"$state/update-failures"
+    install || fail "what the suite's other name offers was not had from there"
+    installed wine32:i386 && grep -q 'oldstable-security' "$scratch/out" ||
+        fail "the install from the suite's other name did not happen or was not said"
+    grep -q 'Suites: bookworm-security' "$state/apt/sources.list.d/debian.sources" ||
+        fail "the machine's own sources were changed"
+    # A package that no index offers: named, with the index that failed.
+    sed -i '/^wine32:i386$/d' "$state/installed" "$state/available-by-alias"
     echo 99 >"$state/update-failures"
     install && fail "a package that cannot be had was reported as installed"
     grep -q 'not installed: wine32:i386.*binary-i386/Packages.xz' "$scratch/out" ||
