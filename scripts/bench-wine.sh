@@ -38,7 +38,7 @@ rm -f "$build/logs/bench-wine.status"
 { (cd "$windows" && "$QUILLON_WINE32" tools/render-frames/quillon-render-frames.exe --time "$redraws" --rounds 3 \
     --reference Quillon-direct.dll --profile Quillon.dll ../bench-wine "$@") 2>"$build/logs/bench-wine.err" ||
     echo $? >"$build/logs/bench-wine.status"; } | tr -d '\r' | tee -a "$build/logs/bench-wine.log"
-"$QUILLON_WINESERVER" -w
+quillon_wait_for_wine || true  # the renderer's own status decides
 if [ -f "$build/logs/bench-wine.status" ]; then
     echo "bench-wine: the renderer failed (exit $(cat "$build/logs/bench-wine.status")):" >&2
     cat "$build/logs/bench-wine.err" >&2

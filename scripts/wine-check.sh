@@ -68,7 +68,7 @@ compare_pass() {
     status=0
     (cd "$windows" && "$wine" tools/render-frames/quillon-render-frames.exe "$@" Quillon.dll \
         "../wine-check/$pictures") >"$out/$pictures.log" 2>"$out/$pictures.err" || status=$?
-    "$QUILLON_WINESERVER" -w
+    quillon_wait_for_wine || true  # the renderer's own status decides
     if [ "$status" -ne 0 ]; then
         echo "wine check: rendering under Wine failed (exit $status)" >&2
         cat "$out/$pictures.log" "$out/$pictures.err" >&2
@@ -100,7 +100,7 @@ spent_pass() {
     (cd "$windows" && "$wine" tools/render-frames/quillon-render-frames.exe --set "Radar Altitude Tags=1" \
         --leave-address-space "$1" Quillon.dll "../wine-check/$pictures") \
         >"$out/$pictures.log" 2>"$out/$pictures.err" || status=$?
-    "$QUILLON_WINESERVER" -w
+    quillon_wait_for_wine || true  # the renderer's own status decides
     if [ "$status" -ne 0 ]; then
         echo "wine check: rendering with all but $1 MB of the address space taken failed (exit $status)" >&2
         cat "$out/$pictures.err" >&2
@@ -122,7 +122,12 @@ compare_pass ""
 # same comparison with them on (the grid frames have none and stay as above).
 echo "with altitude tags on:"
 compare_pass "-tags" --set "Radar Altitude Tags=1"
-if [ "$windows_build" = windows-i686 ]; then
+if [ "$windows_build" = windows-i686 ] && [ "$(sh "$here/i386-emulation.sh" status)" = emulated ]; then
+    # qemu-i386 lays out the 32-bit address space itself: Wine sees about 1 MB
+    # of it free before anything is reserved, so these passes would test the
+    # emulator, not the module.
+    echo "with the address space nearly spent: SKIPPED, 32-bit programs run under emulation here (natively only)"
+elif [ "$windows_build" = windows-i686 ]; then
     for megabytes in 8 64; do
         echo "with altitude tags on and all but $megabytes MB of the address space taken:"
         spent_pass "$megabytes"

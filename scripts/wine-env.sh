@@ -23,6 +23,22 @@ if [ -z "$QUILLON_WINE64" ] || [ -z "$QUILLON_WINESERVER" ]; then
     exit 1
 fi
 
+# No Mono or Gecko install prompts, and no crash debugger: a side process that
+# crashes (Wine's services do, now and then, under emulation) would otherwise
+# wait on winedbg for ever, and the scripts' waits for the server with it.
+WINEDLLOVERRIDES="mscoree,mshtml,winedbg.exe="
+export WINEDLLOVERRIDES
+
+# Waits for the prefix's Wine processes to end, at most QUILLON_WINE_WAIT
+# seconds (300); then stops them, saying so, and fails, rather than hang the
+# run.
+quillon_wait_for_wine() {
+    timeout "${QUILLON_WINE_WAIT:-300}" "$QUILLON_WINESERVER" -w && return 0
+    echo "warning: Wine's processes in $WINEPREFIX did not end within ${QUILLON_WINE_WAIT:-300} s; stopped" >&2
+    "$QUILLON_WINESERVER" -k || true
+    return 1
+}
+
 # Prints the path of an installed font file, looking in Wine's own fonts
 # folder first, then in the system's font folders.
 quillon_find_font() {

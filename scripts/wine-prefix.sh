@@ -38,9 +38,8 @@ WINEARCH=$arch
 export WINEPREFIX WINEARCH WINEDEBUG=-all
 
 started=$(date +%s)
-# No Mono or Gecko install prompts while the prefix is made.
-WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >/dev/null 2>&1
-"$QUILLON_WINESERVER" -w
+"$wine" wineboot --init >/dev/null 2>&1
+quillon_wait_for_wine
 
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
 mkdir -p "$fonts"
@@ -51,7 +50,7 @@ cp "$(quillon_find_font LiberationSans-Bold.ttf)" "$fonts/"
 
 "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
     /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
-"$QUILLON_WINESERVER" -w
+quillon_wait_for_wine
 
 rm -f "$prefix"/.quillon-prefix-*
 touch "$marker"
