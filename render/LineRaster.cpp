@@ -210,7 +210,9 @@ bool makeDiscStamp(double radius, DiscStamp& stamp) {
     const double none = (radius + 0.5) * (radius + 0.5);
     const double sharePerSquare = 255.0 / (none - whole);
     for (int py = 0; py < DiscStamp::kPhases; ++py)
-        for (int px = 0; px < DiscStamp::kPhases; ++px)
+        for (int px = 0; px < DiscStamp::kPhases; ++px) {
+            stamp.firstRow[py][px] = static_cast<int8_t>(side);
+            stamp.lastRow[py][px] = -1;
             for (int32_t row = 0; row < side; ++row) {
                 stamp.first[py][px][row] = static_cast<int8_t>(side);
                 stamp.last[py][px][row] = -1;
@@ -229,7 +231,11 @@ bool makeDiscStamp(double radius, DiscStamp& stamp) {
                     if (column < stamp.first[py][px][row]) stamp.first[py][px][row] = static_cast<int8_t>(column);
                     stamp.last[py][px][row] = static_cast<int8_t>(column);
                 }
+                if (stamp.last[py][px][row] < 0) continue;
+                if (row < stamp.firstRow[py][px]) stamp.firstRow[py][px] = static_cast<int8_t>(row);
+                stamp.lastRow[py][px] = static_cast<int8_t>(row);
             }
+        }
     return true;
 }
 
@@ -247,8 +253,26 @@ bool blendDiscStamp(const PixelRows& rows, const DiscStamp& stamp, double x, dou
     const int32_t side = 2 * stamp.reach + 1;
     const int32_t left = std::max<int32_t>(0, stampLeft);
     const int32_t right = std::min<int32_t>(rows.width - 1, stampLeft + side - 1);
-    const int32_t top = std::max<int32_t>(0, stampTop);
-    const int32_t bottom = std::min<int32_t>(rows.height - 1, stampTop + side - 1);
+    const int32_t firstRow = stamp.firstRow[py][px];
+    const int32_t lastRow = stamp.lastRow[py][px];
+    if (lastRow < firstRow) return true;
+    // Nearly every dot lies inside the surface with room for its last four:
+    // its rows go to the blend in one call, unclipped.
+    if (stampLeft >= 0 && stampLeft + side + 3 <= rows.width && stampTop + firstRow >= 0 &&
+        stampTop + lastRow < rows.height) {
+        const StampRows stamped{stamp.coverage[py][px][firstRow], DiscStamp::kRowStride,
+                                &stamp.first[py][px][firstRow], &stamp.last[py][px][firstRow],
+                                lastRow - firstRow + 1};
+        blendSolidStamp(premultipliedColour, stamped,
+                        rows.top + static_cast<int64_t>(stampTop + firstRow) * rows.rowBytes +
+                            static_cast<int64_t>(stampLeft) * 4,
+                        rows.rowBytes);
+        blended = BlendedBox{stampLeft, stampTop + firstRow, stampLeft + side - 1, stampTop + lastRow};
+        return true;
+    }
+    // Only the rows the phase covers: a small dot's corner rows are empty.
+    const int32_t top = std::max<int32_t>(0, stampTop + firstRow);
+    const int32_t bottom = std::min<int32_t>(rows.height - 1, stampTop + lastRow);
     if (right < left || bottom < top) return true;
     for (int32_t row = top; row <= bottom; ++row) {
         const int32_t inStamp = row - stampTop;

@@ -68,6 +68,9 @@ struct DiscStamp {
     // Each row's covered columns, first to last (empty while last < first).
     int8_t first[kPhases][kPhases][kLargestSide];
     int8_t last[kPhases][kPhases][kLargestSide];
+    // The covered rows, first to last, at each phase.
+    int8_t firstRow[kPhases][kPhases];
+    int8_t lastRow[kPhases][kPhases];
 };
 // False for a radius (in pixels) whose disc does not fit the stamp, or that
 // is not finite or positive: such discs are blended by blendDisc.

@@ -25,6 +25,21 @@ void blendSolidRow(uint32_t colour, const uint8_t* coverage, uint32_t* destinati
 // partly covered. Pixels to leave alone get coverage 0.
 void blendSolidFours(uint32_t colour, const uint8_t* coverage, uint32_t* destination, int32_t fours);
 
+// The rows of a small stamp, each blended as by blendSolidFours from its
+// first covered column, the colour set up once for them all: row r's
+// coverage starts at coverage + r * coverageStride (0 past its last covered
+// column), its pixels at destination + r * rowBytes, and it covers columns
+// first[r] to last[r] (none while last < first). Every four blended must
+// lie on the surface.
+struct StampRows {
+    const uint8_t* coverage;
+    int32_t coverageStride;
+    const int8_t* first;
+    const int8_t* last;
+    int32_t count;
+};
+void blendSolidStamp(uint32_t colour, const StampRows& stamp, uint8_t* destination, int64_t rowBytes);
+
 // The columns of a picture's row from its first pixel that is not 0 to its
 // last: outside them every pixel is 0 (alpha and colour), which leaves a
 // destination as it is. Empty while last < first.

@@ -18,23 +18,24 @@ constexpr uint32_t kGuard = 0x12345678u;
 struct Rows {
     static constexpr int kWidth = 8;
     static constexpr int kHeight = 6;
-    static constexpr int kStride = kWidth + 2;
-    std::vector<uint32_t> pixels = std::vector<uint32_t>((kHeight + 2) * kStride, 0u);
+    int width, height, stride;
+    std::vector<uint32_t> pixels;
 
-    Rows() {
-        for (int y = 0; y < kHeight + 2; ++y)
-            for (int x = 0; x < kStride; ++x)
-                if (y == 0 || y == kHeight + 1 || x == 0 || x == kStride - 1) pixels[y * kStride + x] = kGuard;
+    explicit Rows(int w = kWidth, int h = kHeight)
+        : width(w), height(h), stride(w + 2), pixels(static_cast<size_t>((h + 2) * (w + 2)), 0u) {
+        for (int y = 0; y < height + 2; ++y)
+            for (int x = 0; x < stride; ++x)
+                if (guard(x, y)) pixels[y * stride + x] = kGuard;
     }
+    bool guard(int x, int y) const { return y == 0 || y == height + 1 || x == 0 || x == stride - 1; }
     render::PixelRows rows() {
-        return render::PixelRows{reinterpret_cast<uint8_t*>(&pixels[kStride + 1]), kStride * 4, kWidth, kHeight};
+        return render::PixelRows{reinterpret_cast<uint8_t*>(&pixels[stride + 1]), stride * 4, width, height};
     }
-    int alpha(int x, int y) const { return static_cast<int>(pixels[(y + 1) * kStride + x + 1] >> 24); }
+    int alpha(int x, int y) const { return static_cast<int>(pixels[(y + 1) * stride + x + 1] >> 24); }
     bool guardsKept() const {
-        for (int y = 0; y < kHeight + 2; ++y)
-            for (int x = 0; x < kStride; ++x)
-                if ((y == 0 || y == kHeight + 1 || x == 0 || x == kStride - 1) && pixels[y * kStride + x] != kGuard)
-                    return false;
+        for (int y = 0; y < height + 2; ++y)
+            for (int x = 0; x < stride; ++x)
+                if (guard(x, y) && pixels[y * stride + x] != kGuard) return false;
         return true;
     }
 };
@@ -102,24 +103,31 @@ TEST(LineRaster, CoversEachPixelByItsShareAndStaysInsideTheRows) {
 namespace {
 
 // The stamped disc is the measured one at each phase's centre, clipped alike
-// at every edge of the rows (and nothing outside them).
+// at every edge of the rows (and nothing outside them), and blended whole
+// where it lies inside them.
 TEST(DiscStamp, BlendsAsTheMeasuredDiscAtItsPhasesAndStaysInsideTheRows) {
     render::DiscStamp stamp;
     ASSERT_TRUE(render::makeDiscStamp(1.8, stamp));
     EXPECT_FALSE(render::makeDiscStamp(6.0, stamp)) << "wider than a stamp";
     EXPECT_FALSE(render::makeDiscStamp(std::numeric_limits<double>::quiet_NaN(), stamp));
     ASSERT_TRUE(render::makeDiscStamp(1.8, stamp));
-    for (const double cx : {-1.0, 0.0, 3.0, 7.0, 8.5})
-        for (const double cy : {-1.0, 2.0, 5.0})
+    for (const double cx : {-1.0, 0.0, 3.0, 7.0, 8.5, 12.0, 15.5})
+        for (const double cy : {-1.0, 2.0, 5.0, 9.0})
             for (int phase = 0; phase < render::DiscStamp::kPhases; ++phase) {
                 const double x = cx + (phase + 0.5) / render::DiscStamp::kPhases;
                 const double y = cy + (render::DiscStamp::kPhases - 0.5 - phase) / render::DiscStamp::kPhases;
-                Rows measured, stamped;
+                Rows measured(16, 10), stamped(16, 10);
                 render::BlendedBox a, b;
                 ASSERT_TRUE(render::blendDisc(measured.rows(), x, y, 1.8, kWhite, a));
                 ASSERT_TRUE(render::blendDiscStamp(stamped.rows(), stamp, x, y, kWhite, b));
                 EXPECT_EQ(measured.pixels, stamped.pixels) << x << ", " << y;
                 EXPECT_TRUE(stamped.guardsKept()) << x << ", " << y;
+                // The box marked for the next frame's repair holds every pixel blended.
+                for (int py = 0; py < stamped.height; ++py)
+                    for (int px = 0; px < stamped.width; ++px)
+                        if (stamped.alpha(px, py) != 0)
+                            EXPECT_TRUE(px >= b.left && px <= b.right && py >= b.top && py <= b.bottom)
+                                << px << ", " << py << " outside the box of " << x << ", " << y;
             }
     Rows far;
     render::BlendedBox box;
