@@ -247,12 +247,27 @@ struct FrameCase {
     bool selected;
     double micros[kDrawingCount] = {NAN, NAN, NAN};
     size_t hostCalls = 0;  // per redraw
+    // An option's cost is taken against a plain frame measured right before
+    // it, drawing by drawing: this machine's speed drifts over a run by more
+    // than the options cost. The twin is that plain frame.
+    Options twinOf = kPlain;
+    double plainMicros[kDrawingCount] = {NAN, NAN, NAN};
+    FrameCase plainTwin() const {
+        FrameCase twin = *this;
+        twin.options = kPlain;
+        twin.twinOf = options;
+        return twin;
+    }
     std::string name(Drawing drawing) const {
         return std::string("frame/") + viewName(mode) + "/" + blockName(block) + "/aircraft:" +
                std::to_string(aircraft) + "/px:" + std::to_string(pixels) +
                (change == Change::None ? "" : std::string("/change:") + changeName(change)) +
-               (options == kPlain ? "" : std::string("/") + optionsName(options)) + (selected ? "" : "/unselected") +
-               "/" + kDrawingNames[drawing];
+               optionsPart() + (selected ? "" : "/unselected") + "/" + kDrawingNames[drawing];
+    }
+    // A twin is named after its option, so that a filter on the option keeps it.
+    std::string optionsPart() const {
+        if (options != kPlain) return std::string("/") + optionsName(options);
+        return twinOf == kPlain ? "" : std::string("/") + optionsName(twinOf) + "/plain-before";
     }
 };
 
@@ -435,23 +450,18 @@ void printTables(const std::vector<FrameCase>& frames, const std::vector<NoticeC
                     c.micros[kLibGdiPlus], c.micros[kNullGdiPlus], share(c.micros), c.hostCalls, c.micros[kDirect],
                     saving(c.micros));
     }
-    // The options against the plain frame of the same view, block, traffic and size.
-    std::printf("\nPilots' options, cost against the plain frame (libgdiplus; null GDI+; the direct reference)\n");
+    // The options against the plain frame of the same view, block, traffic and size, measured right before.
+    std::printf("\nPilots' options, cost against the plain frame measured right before each "
+                "(libgdiplus; null GDI+; the direct reference)\n");
     std::printf("%-12s %-8s %-7s %8s %6s %-7s %10s %10s %10s\n", "view", "block", "options", "aircraft", "px", "change",
                 "ratio", "null", "direct");
     for (const FrameCase& c : frames) {
-        if (c.options == kPlain) continue;
-        for (const FrameCase& plain : frames) {
-            if (plain.options != kPlain || !plain.selected || plain.change != c.change || plain.mode != c.mode ||
-                plain.block != c.block || plain.aircraft != c.aircraft || plain.pixels != c.pixels ||
-                std::isnan(c.micros[kLibGdiPlus]) || std::isnan(plain.micros[kLibGdiPlus]))
-                continue;
-            std::printf("%-12s %-8s %-7s %8d %6d %-7s %10.3f %10.3f %10.3f\n", viewName(c.mode), blockName(c.block),
-                        optionsName(c.options), c.aircraft, c.pixels, changeName(c.change),
-                        c.micros[kLibGdiPlus] / plain.micros[kLibGdiPlus],
-                        c.micros[kNullGdiPlus] / plain.micros[kNullGdiPlus],
-                        c.micros[kDirect] / plain.micros[kDirect]);
-        }
+        if (c.options == kPlain || std::isnan(c.micros[kLibGdiPlus]) || std::isnan(c.plainMicros[kLibGdiPlus]))
+            continue;
+        std::printf("%-12s %-8s %-7s %8d %6d %-7s %10.3f %10.3f %10.3f\n", viewName(c.mode), blockName(c.block),
+                    optionsName(c.options), c.aircraft, c.pixels, changeName(c.change),
+                    c.micros[kLibGdiPlus] / c.plainMicros[kLibGdiPlus],
+                    c.micros[kNullGdiPlus] / c.plainMicros[kNullGdiPlus], c.micros[kDirect] / c.plainMicros[kDirect]);
     }
     printAlertsShare(frames);
     std::printf("\nPanel windows, every gauge redrawn per frame (%d aircraft, full circle, compact block)\n",
@@ -557,6 +567,10 @@ void writeJson(const std::string& path, const RunConditions& conditions, const s
                                  {"moduleSharePercent", share(c.micros)},
                                  {"directOverBackdrop", saving(c.micros)},
                                  {"hostCallsPerFrame", c.hostCalls}});
+        if (c.options != kPlain)
+            out["frames"].back()["plainBefore"] = {{"libgdiplus", c.plainMicros[kLibGdiPlus]},
+                                                   {"nullGdiplus", c.plainMicros[kNullGdiPlus]},
+                                                   {"direct", c.plainMicros[kDirect]}};
     }
     for (const NoticeCase& c : notices) {
         if (std::isnan(c.micros[kLibGdiPlus]) && std::isnan(c.micros[kNullGdiPlus])) continue;
@@ -688,14 +702,26 @@ int main(int argc, char** argv) {
         if (repetitions > 1) b->Repetitions(repetitions)->ReportAggregatesOnly(true);
     };
     // Each case runs against both modules back to back, so that both see
-    // the same load on the machine.
-    for (FrameCase& c : frames)
+    // the same load on the machine; an option's case right after its plain twin.
+    std::vector<FrameCase> twins;
+    twins.reserve(frames.size());  // registered by reference: never moved
+    for (FrameCase& c : frames) {
+        FrameCase* twin = nullptr;
+        if (c.options != kPlain) {
+            twins.push_back(c.plainTwin());
+            twin = &twins.back();
+        }
         for (int d = 0; d < kDrawingCount; ++d) {
             const Drawing drawing = static_cast<Drawing>(d);
-            configure(benchmark::RegisterBenchmark(c.name(drawing).c_str(), [&c, drawing](benchmark::State& st) {
-                runFrames(st, c, drawing);
-            }));
+            for (FrameCase* one : {twin, &c}) {
+                if (one == nullptr) continue;
+                configure(benchmark::RegisterBenchmark(one->name(drawing).c_str(),
+                                                       [one, drawing](benchmark::State& st) {
+                                                           runFrames(st, *one, drawing);
+                                                       }));
+            }
         }
+    }
     for (PanelCase& c : panels)
         for (int d = 0; d < kDrawingCount; ++d) {
             const Drawing drawing = static_cast<Drawing>(d);
@@ -731,6 +757,9 @@ int main(int argc, char** argv) {
         for (int d = 0; d < kDrawingCount; ++d) {
             auto found = collector.microsByName.find(c.name(static_cast<Drawing>(d)));
             if (found != collector.microsByName.end()) c.micros[d] = found->second;
+            if (c.options == kPlain) continue;
+            found = collector.microsByName.find(c.plainTwin().name(static_cast<Drawing>(d)));
+            if (found != collector.microsByName.end()) c.plainMicros[d] = found->second;
         }
     for (NoticeCase& c : notices)
         for (int d = 0; d < kDrawingCount; ++d) {

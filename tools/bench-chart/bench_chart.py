@@ -12,7 +12,8 @@ as one PNG of three parts:
               and selection box (selected, less unselected) and the altitude tags (tags on, less
               plain);
   options     every pilots' option the figures hold, against the plain frame
-              of the same view and traffic.
+              of the same view and traffic measured right before it (the
+              plain case of the table where the figures lack that).
 
 Cases it does not know (other options, other changes, other keys) are left
 out of the first two parts and shown in the third where they are options, so
@@ -145,13 +146,16 @@ def draw_breakdown(axes, frames):
 
 
 def draw_options(axes, frames):
-    axes.set_title(f"Options against the plain frame, {BREAKDOWN_PIXELS} px")
+    axes.set_title(f"Options against the plain frame before each, {BREAKDOWN_PIXELS} px")
     rows = []
     for c in frames.cases:
         option = c.get("options", "plain")
         if option == "plain" or c.get("changeBeforeEachFrame", "none") != "none" or c.get("pixels") != BREAKDOWN_PIXELS:
             continue
-        plain = frames.micros(c.get("view"), c.get("block"), c.get("aircraft"), BREAKDOWN_PIXELS)
+        # The plain frame measured right before the option, where the figures have it.
+        plain = number((c.get("plainBefore") or {}).get("libgdiplus"))
+        if plain is None:
+            plain = frames.micros(c.get("view"), c.get("block"), c.get("aircraft"), BREAKDOWN_PIXELS)
         value = number(c.get("libgdiplus"))
         if plain and value is not None:
             order = (option, str(c.get("view")), str(c.get("block")), number(c.get("aircraft")) or 0)
