@@ -122,10 +122,15 @@ failed_update() {
     return $status
 }
 
-missing=""
-for package in $PACKAGES; do
-    is_installed "$package" || missing="$missing $package"
-done
+# The packages named that are not installed, each after a space.
+not_installed() {
+    for package in "$@"; do
+        is_installed "$package" || printf ' %s' "$package"
+    done
+}
+
+# shellcheck disable=SC2086 # one word per package
+missing=$(not_installed $PACKAGES)
 
 if [ "$print_only" = 1 ]; then
     for package in $missing; do echo "$package"; done
@@ -223,12 +228,6 @@ if [ -n "$missing" ]; then
     install_packages $missing
 fi
 
-not_installed() {
-    for package in "$@"; do
-        is_installed "$package" || printf ' %s' "$package"
-    done
-}
-
 # The other name of a suite (bookworm-security is also oldstable-security), as
 # its Release file gives it. apt keeps no Release of a suite whose update
 # failed, so it is fetched again here; it only names the alias, whose own
@@ -273,6 +272,7 @@ install_from_suite_aliases() {
     install_packages $still_missing
 }
 
+# shellcheck disable=SC2086 # one word per package
 still_missing=$(not_installed $missing)
 failed_indexes=$(grep '^E: Failed to fetch' "$update_log" | sed -n 's/.*\(https\{0,1\}:[^ ]*\).*/\1/p' | sort -u | tr '\n' ' ')
 if [ -n "$still_missing" ] && [ -n "$failed_indexes" ]; then
